@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+# With CI=true or --sanitize it also builds and runs the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-asan/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+sanitize=false
+[ "${CI:-}" = "true" ] && sanitize=true
+[ "${1:-}" = "--sanitize" ] && sanitize=true
+
+"$root/scripts/deps.sh"
+export QT_QPA_PLATFORM=offscreen
+
+"$root/scripts/build.sh"
+(cd "$root/build" && ctest --output-on-failure -j2)
+
+if $sanitize; then
+    "$root/scripts/build.sh" --sanitize
+    (cd "$root/build-asan" && \
+        ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --output-on-failure -j2)
+fi

@@ -1,0 +1,9 @@
+#include "backends/BackendSetup.h"
+
+#include "backends/sim/SimulatedDevices.h"
+#include "opos/DeviceRegistry.h"
+
+void addDefaultBackends(opos::DeviceRegistry& registry, sim::SimulatedDevices& simulated)
+{
+    simulated.registerWith(registry);
+}

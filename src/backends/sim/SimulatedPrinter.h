@@ -1,0 +1,91 @@
+#pragma once
+
+#include "opos/PrinterBackend.h"
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace sim {
+
+// One printed element of the simulated receipt roll.
+struct ReceiptItem
+{
+    enum class Kind { Line, Feed, FullCut, PartialCut };
+    enum class Align { Left, Centre, Right };
+    Kind kind = Kind::Line;
+    QString text; // Line: the printed characters, escape sequences removed
+    bool bold = false;
+    bool underline = false;
+    bool doubleWidth = false;
+    bool doubleHeight = false;
+    Align align = Align::Left;
+    int lines = 0; // Feed: how many lines
+};
+
+enum class OutputSpeed { Instant, Realistic };
+
+// What the next backend call does instead of its normal work (one shot).
+struct InjectedFailure
+{
+    bool runTimeFailure = false; // throw std::runtime_error
+    int32_t resultCode = 0;      // otherwise return this code
+    int32_t extended = 0;
+};
+
+// The simulated receipt printer as a physical device: its switches and sensors, and the roll of
+// what it printed. Thread-safe: the window changes it on the GUI thread while the printer's
+// worker thread prints. Signals may come from either thread; connect with a context object.
+class SimulatedPrinter : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SimulatedPrinter)
+
+public:
+    explicit SimulatedPrinter(QObject* parent = nullptr);
+    ~SimulatedPrinter() override;
+
+    void setCoverOpen(bool open);
+    void setPaper(opos::PaperState paper);
+    void setPower(opos::PowerState power);
+    // Another application holds the device: claims wait their time-out, then E_TIMEOUT.
+    void setHeldElsewhere(bool held);
+    void setOutputSpeed(OutputSpeed speed);
+    void failNextCall(InjectedFailure failure);
+    void setDrawerOpen(bool open);
+
+    opos::PrinterStatus status() const;
+    bool heldElsewhere() const;
+    OutputSpeed outputSpeed() const;
+    std::optional<InjectedFailure> pendingFailure() const;
+
+    // What the control object using this device reports, for the virtual devices window.
+    struct Activity
+    {
+        int32_t state = 1; // OPOS_S_CLOSED
+        bool claimed = false;
+        bool enabled = false;
+        int queuedOutputs = 0;
+    };
+    Activity activity() const;
+
+    QVector<ReceiptItem> receipt() const;
+    void clearReceipt();
+
+    // A backend bound to this device, for one control object's Open.
+    std::unique_ptr<opos::PrinterBackend> createBackend();
+
+signals:
+    void statusChanged();
+    void activityChanged();
+    void receiptChanged();
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace sim

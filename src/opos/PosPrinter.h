@@ -1,0 +1,88 @@
+#pragma once
+
+#include "opos/ControlOptions.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+#include <cstdint>
+#include <memory>
+
+namespace opos {
+
+class DeviceRegistry;
+
+// The POS Printer control object: the OPOS members, properties and events, over a backend found
+// by logical name. Every method returns its result code and sets ResultCode; a run-time failure
+// is a std::exception whose what() says what failed. Events are emitted on the GUI thread, one
+// at a time; by-reference arguments are pointers the handler may write.
+class PosPrinter : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PosPrinter)
+
+public:
+    PosPrinter(const DeviceRegistry& registry, ControlOptions options, QObject* parent = nullptr);
+    ~PosPrinter() override;
+
+    // Life cycle.
+    int32_t Open(const QString& deviceName);
+    int32_t ClaimDevice(int32_t timeoutMs);
+    int32_t ReleaseDevice();
+    int32_t Close();
+    // The members as they were called before version 1.5; also reachable through CallByName.
+    int32_t Claim(int32_t timeoutMs);
+    int32_t Release();
+    // Calls a member by its name ("Claim", "Release", "ClaimDevice", ...), as a late-bound call
+    // would; an unknown member is a run-time failure.
+    int32_t CallByName(const QString& member, const QVariantList& arguments);
+
+    // Output.
+    int32_t PrintNormal(int32_t station, const QString& data);
+    int32_t PrintImmediate(int32_t station, const QString& data);
+    int32_t CutPaper(int32_t percentage);
+    int32_t TransactionPrint(int32_t station, int32_t control);
+    int32_t ClearOutput();
+    int32_t DirectIO(int32_t command, int32_t* data, QString* text);
+    int32_t CheckHealth(int32_t level);
+
+    // Properties used directly by the application.
+    int32_t ControlObjectVersion() const;
+    QString ControlObjectDescription() const;
+    int32_t ResultCode() const;
+    int32_t ResultCodeExtended() const;
+    int32_t OutputID() const;
+    int32_t State() const;
+    bool DeviceEnabled() const;
+    void SetDeviceEnabled(bool enabled);
+    bool AsyncMode() const;
+    void SetAsyncMode(bool async);
+    bool FlagWhenIdle() const;
+    void SetFlagWhenIdle(bool flag);
+    bool FreezeEvents() const;
+    void SetFreezeEvents(bool freeze);
+
+    // Every property of the printer, by name and by OPOS property index. Reading an unknown
+    // property, or one of the wrong kind, is a run-time failure. A write the device refuses sets
+    // ResultCode (E_CLOSED, E_DISABLED, E_ILLEGAL ...) and changes nothing.
+    int32_t GetPropertyNumber(const QString& name) const;
+    bool GetPropertyFlag(const QString& name) const;
+    QString GetPropertyString(const QString& name) const;
+    void SetPropertyNumber(const QString& name, int32_t value);
+    void SetPropertyFlag(const QString& name, bool value);
+    void SetPropertyString(const QString& name, const QString& value);
+    QVariant GetPropertyByIndex(int32_t propertyIndex) const;
+
+signals:
+    void DirectIOEvent(int32_t eventNumber, int32_t* pData, QString* pString);
+    void ErrorEvent(int32_t resultCode, int32_t resultCodeExtended, int32_t errorLocus,
+                    int32_t* pErrorResponse);
+    void OutputCompleteEvent(int32_t outputId);
+    void StatusUpdateEvent(int32_t data);
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace opos

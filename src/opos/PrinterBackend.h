@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <functional>
+
+namespace opos {
+
+enum class PaperState { Ok, NearEnd, Empty };
+enum class PowerState { Online, Off, Offline, OffOffline };
+
+// What the printer hardware reports; the control layer turns changes into status events.
+struct PrinterStatus
+{
+    bool coverOpen = false;
+    PaperState receiptPaper = PaperState::Ok;
+    PowerState power = PowerState::Online;
+    bool drawerOpen = false;
+    friend bool operator==(const PrinterStatus&, const PrinterStatus&) = default;
+};
+
+// Outcome of one device operation: an OPOS result code and, with OPOS_E_EXTENDED, the detail.
+struct DeviceResult
+{
+    int32_t code = 0;
+    int32_t extended = 0;
+    QString text; // why it failed, for ErrorString; empty on success
+    bool ok() const { return code == 0; }
+};
+
+// Callbacks from a backend to its control object. They may be called from any thread; the
+// control layer delivers the resulting events on the GUI thread.
+struct PrinterBackendListener
+{
+    virtual ~PrinterBackendListener() = default;
+    virtual void statusChanged(const PrinterStatus& status) = 0;
+    virtual void directIOEvent(int32_t eventNumber, int32_t data, const QString& text) = 0;
+};
+
+// The device behind a POS Printer control object: only what differs between devices. The state
+// machine, checks, output queue and event delivery live once in the control layer, which also
+// serialises the calls (never two at once), though not always from the same thread: synchronous
+// output runs on the GUI thread, asynchronous output on the printer's worker thread.
+// Any call may throw std::exception for a run-time failure.
+class PrinterBackend
+{
+public:
+    virtual ~PrinterBackend() = default;
+
+    virtual void setListener(PrinterBackendListener* listener) = 0;
+
+    // Open: start the service. Failure gives E_NOSERVICE, E_NOHARDWARE or E_OFFLINE.
+    virtual DeviceResult open() = 0;
+    virtual void close() = 0;
+    // Claim: take the device, waiting at most timeoutMs (-1 forever) for another holder.
+    virtual DeviceResult claim(int32_t timeoutMs) = 0;
+    virtual void release() = 0;
+    // Enable: bring the device on line (initialise, read its status).
+    virtual DeviceResult enable() = 0;
+    virtual void disable() = 0;
+
+    virtual PrinterStatus status() = 0;
+
+    // Print data for one station, with the print-data escape sequences (ESC '|' ...) unchanged.
+    virtual DeviceResult print(int32_t station, const QString& data) = 0;
+    virtual DeviceResult cutPaper(int32_t percentage) = 0;
+    virtual DeviceResult directIO(int32_t command, int32_t* data, QString* text) = 0;
+
+    // Device values of the printer properties (capabilities, line widths, lists, descriptions),
+    // by property name, read on open and on the first enable.
+    virtual QVariantMap deviceProperties() = 0;
+    // A writable device property changed (CharacterSet, RecLineChars, ...): the backend may
+    // refuse it with E_ILLEGAL.
+    virtual DeviceResult setDeviceProperty(const QString& name, const QVariant& value) = 0;
+};
+
+} // namespace opos
