@@ -1,0 +1,35 @@
+#include "services/Numbers.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace numbers {
+
+bool IsNumeric(const QString& text)
+{
+    // ASCII digits only: the decimal point is "." whatever the user's locale says.
+    static const QRegularExpression number(QStringLiteral(
+        "^[ \\t]*[+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?[ \\t]*$"));
+    return number.match(text).hasMatch();
+}
+
+double ToDouble(const QString& text)
+{
+    // The C locale reads "." as the decimal point and gives an infinity on overflow, which
+    // ToLong then refuses.
+    return QLocale::c().toDouble(text.trimmed());
+}
+
+int32_t ToLong(double value)
+{
+    const double rounded = std::round(value); // halves away from zero
+    if (!(rounded >= static_cast<double>(std::numeric_limits<int32_t>::min()) &&
+          rounded <= static_cast<double>(std::numeric_limits<int32_t>::max())))
+        throw std::overflow_error("Overflow");
+    return static_cast<int32_t>(rounded);
+}
+
+} // namespace numbers
