@@ -1,10 +1,5 @@
 #include "services/NameTables.h"
 
-#include "opos/PosPrinter.h"
-#include "services/Dialogs.h"
-
-#include <exception>
-
 // The names are QStringLiterals, so every log row that shows one shares its static text.
 
 QString DecodeResultCode(int32_t code)
@@ -163,27 +158,6 @@ QString DecodeStatusUpdate(int32_t data)
     case 1001:
         return QStringLiteral("PTR_SUE_IDLE");
     default:
-        return QStringLiteral("UNKNOWN!");
-    }
-}
-
-QString DecodeState(const opos::PosPrinter& printer, Dialogs& dialogs)
-{
-    try {
-        switch (printer.State()) {
-        case 1:
-            return QStringLiteral("OPOS_S_CLOSED");
-        case 2:
-            return QStringLiteral("OPOS_S_IDLE");
-        case 3:
-            return QStringLiteral("OPOS_S_BUSY");
-        case 4:
-            return QStringLiteral("OPOS_S_ERROR");
-        default:
-            return QStringLiteral("UNKNOWN!");
-        }
-    } catch (const std::exception& failure) {
-        dialogs.warning(QString::fromUtf8(failure.what()), QStringLiteral("MESSAGGIO DI ERRORE"));
         return QStringLiteral("UNKNOWN!");
     }
 }
