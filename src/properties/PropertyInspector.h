@@ -1,0 +1,49 @@
+#pragma once
+
+#include "properties/PrinterPropertyReader.h"
+#include "properties/PropertyEditor.h"
+#include "properties/PropertyListing.h"
+
+#include <QObject>
+
+class QAbstractItemView;
+class QModelIndex;
+
+namespace properties {
+
+// The "Properties" page: connects the property grid's view and the two buttons to the listing
+// and the editor. The view shows model row r + 1 as its row r (model row 0 is the header).
+class PropertyInspector : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PropertyInspector)
+
+public:
+    struct Widgets
+    {
+        QAbstractItemView& MSFlexGrid2;
+        QAbstractButton& cmdReadProp;
+        QAbstractButton& cmdWriteProp;
+        QLabel& Label15;
+    };
+
+    PropertyInspector(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state,
+                      Widgets widgets, Dialogs& dialogs, QObject* parent = nullptr);
+
+    PropertyListing& listing() { return m_listing; }
+    PropertyEditor& editor() { return m_editor; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void makeCurrent(const QModelIndex& viewIndex);
+
+    FlexGridModel& m_grid;
+    QAbstractItemView& m_view;
+    PrinterPropertyReader m_reader;
+    PropertyListing m_listing;
+    PropertyEditor m_editor;
+};
+
+} // namespace properties
