@@ -1,0 +1,118 @@
+#include "printer/DeviceCommands.h"
+
+#include "opos/OposConstants.h"
+#include "opos/PosPrinter.h"
+#include "printer/ResultReporting.h"
+#include "services/FailureTrap.h"
+#include "services/ModuleFlags.h"
+#include "services/NameTables.h"
+#include "services/Numbers.h"
+#include "services/OperationLog.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+
+namespace {
+
+constexpr QLatin1String kEnableCaption("SetDeviceEnable");
+constexpr QLatin1String kDisableCaption("SetDeviceDisable");
+
+bool HasDeviceMemberNames(int32_t controlObjectVersion)
+{
+    return controlObjectVersion >= opos::kVersionWithClaimDevice;
+}
+
+} // namespace
+
+QString ClaimMemberText(int32_t controlObjectVersion)
+{
+    return HasDeviceMemberNames(controlObjectVersion) ? QStringLiteral("ClaimDevice()")
+                                                      : QStringLiteral("Claim()");
+}
+
+QString ReleaseMemberText(int32_t controlObjectVersion)
+{
+    return HasDeviceMemberNames(controlObjectVersion) ? QStringLiteral("ReleaseDevice()")
+                                                      : QStringLiteral("Release()");
+}
+
+DeviceCommands::DeviceCommands(const PrinterContext& context, const DeviceCommandWidgets& widgets,
+                               QObject* parent)
+    : QObject(parent), m_context(context), m_widgets(widgets)
+{}
+
+void DeviceCommands::Open()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+        const QString deviceName = m_widgets.txtDevice->text();
+        if (deviceName.isEmpty()) {
+            m_context.dialogs.warning(QStringLiteral("DEVICE NAME Missing!"), kErrorMessageTitle);
+            return;
+        }
+        const int32_t result = m_context.printer.Open(deviceName);
+        if (result == opos::OPOS_SUCCESS)
+            m_context.flags.DeviceOpened = true;
+        LogResult(m_context.log, QStringLiteral("Open()"),
+                  ResolveExtendedResult(m_context, result));
+    });
+}
+
+void DeviceCommands::Claim()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+        const QString timeoutText = m_widgets.txtTimeout->text();
+        if (!numbers::IsNumeric(timeoutText)) {
+            m_context.dialogs.warning(QStringLiteral("PARAMETER TIMEOUT Missing or invalid!"),
+                                      kErrorMessageTitle);
+            return;
+        }
+        opos::PosPrinter& printer = m_context.printer;
+        const int32_t version = printer.ControlObjectVersion();
+        // The field holds seconds.
+        const int32_t seconds = numbers::ToLong(numbers::ToDouble(timeoutText));
+        const int32_t timeoutMs = numbers::ToLong(static_cast<double>(seconds) * 1000.0);
+        const int32_t result = HasDeviceMemberNames(version) ? printer.ClaimDevice(timeoutMs)
+                                                             : printer.Claim(timeoutMs);
+        if (result == opos::OPOS_SUCCESS)
+            m_context.flags.DeviceClaimed = true;
+        const QString name = DecodeResultCode(ResolveExtendedResult(m_context, result));
+        m_context.log.AppendLogRow(ClaimMemberText(printer.ControlObjectVersion()), name);
+    });
+}
+
+void DeviceCommands::SetDeviceEnable()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+        // The caption alone records which value goes to the device next.
+        const bool enable = m_widgets.cmdSetDeviceEnable->text() == kEnableCaption;
+        m_context.printer.SetDeviceEnabled(enable);
+        m_widgets.cmdSetDeviceEnable->setText(enable ? kDisableCaption : kEnableCaption);
+    });
+}
+
+void DeviceCommands::Release()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+        opos::PosPrinter& printer = m_context.printer;
+        const int32_t result = HasDeviceMemberNames(printer.ControlObjectVersion())
+                                   ? printer.ReleaseDevice()
+                                   : printer.Release();
+        if (result == opos::OPOS_SUCCESS)
+            m_context.flags.DeviceClaimed = false;
+        const QString name = DecodeResultCode(ResolveExtendedResult(m_context, result));
+        m_context.log.AppendLogRow(ReleaseMemberText(printer.ControlObjectVersion()), name);
+    });
+}
+
+void DeviceCommands::Close()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+        const int32_t result = m_context.printer.Close();
+        if (result == opos::OPOS_SUCCESS) {
+            m_context.flags.DeviceOpened = false;
+            m_context.flags.DeviceClaimed = false;
+        }
+        LogResult(m_context.log, QStringLiteral("Close()"),
+                  ResolveExtendedResult(m_context, result));
+    });
+}

@@ -1,0 +1,162 @@
+#include "printer/LineCommands.h"
+
+#include "opos/OposConstants.h"
+#include "opos/PosPrinter.h"
+#include "printer/ResultReporting.h"
+#include "services/ErrorLamps.h"
+#include "services/FailureTrap.h"
+#include "services/ModuleFlags.h"
+#include "services/Numbers.h"
+#include "services/PrinterListModel.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <stdexcept>
+
+namespace {
+
+// What a successful cut adds to the list of printed output.
+const QString kCutMarker = QStringLiteral("/\\").repeated(28);
+
+bool IsChecked(const QCheckBox* box)
+{
+    return box->checkState() == Qt::Checked;
+}
+
+} // namespace
+
+LineCommands::LineCommands(const PrinterContext& context, const LineCommandWidgets& widgets,
+                           QObject* parent)
+    : QObject(parent), m_context(context), m_widgets(widgets)
+{}
+
+void LineCommands::PrintNormal()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] { printLine(LineMethod::Normal); });
+}
+
+void LineCommands::PrintImmediate()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+                 [this] { printLine(LineMethod::Immediate); });
+}
+
+void LineCommands::CutPaper()
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] { cutPaper(); });
+}
+
+void LineCommands::printLine(LineMethod method)
+{
+    ModuleFlags& flags = m_context.flags;
+    const bool fromFile = flags.FileLinePending;
+    QString text;
+    if (fromFile) {
+        flags.FileLinePending = false;
+        text = flags.FileLineText;
+    } else {
+        text = m_widgets.txtPrint->text();
+        if (text.isEmpty()) {
+            m_context.dialogs.warning(QStringLiteral("PRINT LINE Missing!"), kErrorMessageTitle);
+            return;
+        }
+    }
+
+    opos::PosPrinter& printer = m_context.printer;
+    QLabel* outputIdLabel = nullptr; // PrintImmediate is always synchronous: no OutputID
+    if (method == LineMethod::Normal) {
+        printer.SetAsyncMode(
+            IsChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
+        outputIdLabel = fromFile ? m_widgets.lblFilePrintOutputID : m_widgets.lblPrintOutputID;
+    }
+    const QString logText = method == LineMethod::Normal ? QStringLiteral("PrintNormal()")
+                                                         : QStringLiteral("PrintImmediate()");
+    const QString data = text + QLatin1Char('\n');
+
+    Outcome outcome = Outcome::Retry;
+    while (outcome == Outcome::Retry) {
+        flags.PrintCancelled = false;
+        const int32_t result = method == LineMethod::Normal
+                                   ? printer.PrintNormal(opos::PTR_S_RECEIPT, data)
+                                   : printer.PrintImmediate(opos::PTR_S_RECEIPT, data);
+        outcome = finishAttempt(result, logText, text, outputIdLabel);
+    }
+    if (outcome == Outcome::GiveUp) {
+        flags.PrintCancelled = true;
+        clearOutput();
+    }
+}
+
+void LineCommands::cutPaper()
+{
+    ModuleFlags& flags = m_context.flags;
+    const bool fromFile = flags.FileCutPending;
+    QString percentageText;
+    if (fromFile) {
+        flags.FileCutPending = false;
+        percentageText = m_widgets.txtCutPaperAtEnd->text();
+        // File printing checked the field just before; a text that is still not a number is a
+        // run-time failure rather than a cut of 0 %.
+        if (!numbers::IsNumeric(percentageText))
+            throw std::invalid_argument("Invalid cut percentage: " + percentageText.toStdString());
+    } else {
+        percentageText = m_widgets.txtCutPaper->text();
+        if (!numbers::IsNumeric(percentageText)) {
+            m_context.dialogs.warning(QStringLiteral("PARAMETER PERCENTAGE Missing or invalid!"),
+                                      kErrorMessageTitle);
+            return;
+        }
+    }
+
+    opos::PosPrinter& printer = m_context.printer;
+    printer.SetAsyncMode(IsChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
+    QLabel* outputIdLabel = fromFile ? m_widgets.lblFileCutOutputID : m_widgets.lblCutOutputID;
+
+    // No range check: the device answers for a percentage it does not accept.
+    const int32_t percentage = numbers::ToLong(numbers::ToDouble(percentageText));
+    Outcome outcome = Outcome::Retry;
+    while (outcome == Outcome::Retry) {
+        const int32_t result = printer.CutPaper(percentage);
+        outcome = finishAttempt(result, QStringLiteral("CutPaper()"), kCutMarker, outputIdLabel);
+    }
+    if (outcome == Outcome::GiveUp)
+        clearOutput(); // a cut never touches PrintCancelled
+}
+
+LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString& logText,
+                                                  const QString& echo, QLabel* outputIdLabel)
+{
+    int32_t code = result;
+    if (code != opos::OPOS_SUCCESS) {
+        if (code == opos::OPOS_E_EXTENDED)
+            code = ResolveExtendedResult(m_context, code);
+        else
+            m_context.lamps.ResetErrorLamps(code);
+    }
+    if (code == opos::OPOS_SUCCESS) {
+        PrinterListModel& list = *m_widgets.lstPrinter;
+        list.AddItem(echo);
+        list.SetListIndex(list.ListCount() - 1);
+        // Inside a transaction only the closing TransactionPrint has an OutputID worth showing.
+        if (outputIdLabel && !m_context.flags.TransactionActive)
+            outputIdLabel->setText(QString::number(m_context.printer.OutputID()));
+    }
+    LogResult(m_context.log, logText, code);
+
+    QString prompt;
+    if (code == opos::OPOS_EPTR_COVER_OPEN)
+        prompt = QStringLiteral("PRINTER COVER IS OPEN!, retry?");
+    else if (code == opos::OPOS_EPTR_REC_EMPTY)
+        prompt = QStringLiteral("PRINTER IS OUT OF PAPER!, retry?");
+    else
+        return Outcome::Done;
+    return m_context.dialogs.question(prompt, kErrorMessageTitle) == Dialogs::Answer::Ok
+               ? Outcome::Retry
+               : Outcome::GiveUp;
+}
+
+void LineCommands::clearOutput()
+{
+    LogResult(m_context.log, QStringLiteral("ClearOutput()"), m_context.printer.ClearOutput());
+}
