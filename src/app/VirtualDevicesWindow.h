@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class VirtualDevicesPrinterPanel;
+class VirtualDevicesReceiptPanel;
+class VirtualDevicesDrawerPanel;
+class VirtualDevicesDisplayPanel;
+namespace sim {
+class SimulatedDevices;
+}
+
+// "Virtual devices": a second top-level window in which a person works the simulated printer,
+// cash drawer and line display by hand and watches what they do. It uses only the simulated
+// devices, never the control objects.
+class VirtualDevicesWindow : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(VirtualDevicesWindow)
+
+public:
+    explicit VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidget* parent = nullptr);
+
+    // Shows the window beside the main window, on the same screen, without covering it.
+    void showBeside(const QWidget& mainWindow);
+
+    VirtualDevicesReceiptPanel* receiptPanel() const { return m_receipt; }
+
+private:
+    VirtualDevicesPrinterPanel* m_printer = nullptr;
+    VirtualDevicesReceiptPanel* m_receipt = nullptr;
+    VirtualDevicesDrawerPanel* m_drawer = nullptr;
+    VirtualDevicesDisplayPanel* m_display = nullptr;
+};
