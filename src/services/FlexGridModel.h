@@ -20,6 +20,7 @@ class FlexGridModel : public QAbstractTableModel
     Q_DISABLE_COPY_MOVE(FlexGridModel)
 
 public:
+    // A new grid has the header row and one empty data row, like a freshly placed grid control.
     FlexGridModel(int columns, QObject* parent = nullptr);
     ~FlexGridModel() override;
 
@@ -27,11 +28,12 @@ public:
     void SetRows(int rows); // grows with empty rows or drops rows at the end; at least 1
     int Cols() const;
     void AddItem(const QString& text); // appends a row; text fills column 0
-    void Clear();                      // every cell text empty; rows, colours stay
+    void Clear();                      // every cell text and colour removed; rows stay
 
     QString TextMatrix(int row, int col) const;
     void SetTextMatrix(int row, int col, const QString& text);
 
+    // An index outside the grid throws std::out_of_range, as the grid control raises an error.
     int Row() const;
     void SetRow(int row);
     int Col() const;
@@ -46,8 +48,8 @@ public:
     int TopRow() const;
     void SetTopRow(int row); // the view scrolls so that this row is first (on its next frame)
 
-    int ColWidth(int col) const; // twips
-    void SetColWidth(int col, int twips);
+    int ColWidth(int col) const;          // twips
+    void SetColWidth(int col, int twips); // a negative width restores the standard width
 
     // QAbstractTableModel, as seen by the view.
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -1,0 +1,324 @@
+#include "services/FlexGridModel.h"
+
+#include "services/TextPool.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <climits>
+#include <deque>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr int kDesignedRows = 2;
+constexpr int kStandardColWidth = 960;
+// New rows, changed cells and scroll requests reach the views at most once per frame.
+constexpr int kPublishDelayMs = 16;
+
+// A cell colour stored in 4 bytes: 0 is the grid's standard colour, anything else an opaque RGB.
+QRgb packColour(const QColor& colour)
+{
+    return colour.isValid() ? (colour.rgb() | 0xFF000000u) : 0u;
+}
+
+QVariant unpackColour(QRgb packed)
+{
+    return packed == 0 ? QVariant() : QVariant(QColor::fromRgb(packed));
+}
+
+struct Cell
+{
+    QString text;
+    QRgb fore = 0;
+    QRgb back = 0;
+};
+
+} // namespace
+
+class FlexGridModel::Impl
+{
+public:
+    explicit Impl(int columns) : cols(columns), colWidths(std::size_t(columns), kStandardColWidth)
+    {
+        cells.resize(std::size_t(kDesignedRows) * std::size_t(cols));
+        publishTimer.setSingleShot(true);
+        publishTimer.setInterval(kPublishDelayMs);
+    }
+
+    int rows() const { return int(cells.size() / std::size_t(cols)); }
+
+    Cell& cell(int row, int col)
+    {
+        return cells[std::size_t(row) * std::size_t(cols) + std::size_t(col)];
+    }
+    const Cell& cell(int row, int col) const
+    {
+        return cells[std::size_t(row) * std::size_t(cols) + std::size_t(col)];
+    }
+
+    void checkCell(int row, int col) const
+    {
+        if (row < 0 || row >= rows() || col < 0 || col >= cols)
+            throw std::out_of_range("Subscript out of range");
+    }
+
+    void markDirty(int row)
+    {
+        dirtyFirst = std::min(dirtyFirst, row);
+        dirtyLast = std::max(dirtyLast, row);
+        schedulePublish();
+    }
+
+    // A running timer is left alone, so a stream of changes is still published every frame.
+    void schedulePublish()
+    {
+        if (!publishTimer.isActive())
+            publishTimer.start();
+    }
+
+    const int cols;
+    std::deque<Cell> cells; // row after row; a deque appends without moving what is stored
+    std::vector<int> colWidths;
+    TextPool texts;
+    int published = kDesignedRows; // rows the views know of, the header row included
+    int row = 1;
+    int col = 0;
+    int topRow = 1;
+    bool topRowPending = false;
+    int dirtyFirst = INT_MAX; // rows changed since the last publish
+    int dirtyLast = -1;
+    QTimer publishTimer;
+};
+
+FlexGridModel::FlexGridModel(int columns, QObject* parent)
+    : QAbstractTableModel(parent), d(std::make_unique<Impl>(std::max(columns, 1)))
+{
+    connect(&d->publishTimer, &QTimer::timeout, this, [this] { flush(); });
+}
+
+FlexGridModel::~FlexGridModel() = default;
+
+int FlexGridModel::Rows() const
+{
+    return d->rows();
+}
+
+void FlexGridModel::SetRows(int rows)
+{
+    if (rows < 1)
+        throw std::out_of_range("Invalid Rows value");
+    if (rows >= d->rows()) {
+        d->cells.resize(std::size_t(rows) * std::size_t(d->cols));
+        d->schedulePublish();
+        return;
+    }
+    flush();
+    if (rows < d->published) {
+        beginRemoveRows({}, rows - 1, d->published - 2);
+        d->cells.resize(std::size_t(rows) * std::size_t(d->cols));
+        d->published = rows;
+        endRemoveRows();
+    } else {
+        d->cells.resize(std::size_t(rows) * std::size_t(d->cols));
+    }
+    d->row = std::min(d->row, rows - 1);
+    d->topRow = std::min(d->topRow, rows - 1);
+}
+
+int FlexGridModel::Cols() const
+{
+    return d->cols;
+}
+
+void FlexGridModel::AddItem(const QString& text)
+{
+    d->cells.emplace_back(Cell{d->texts.share(text)});
+    for (int col = 1; col < d->cols; ++col)
+        d->cells.emplace_back();
+    d->schedulePublish();
+}
+
+void FlexGridModel::Clear()
+{
+    for (Cell& cell : d->cells)
+        cell = Cell{};
+    if (d->published > 1) {
+        d->markDirty(1);
+        d->markDirty(d->published - 1);
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, d->cols - 1);
+}
+
+QString FlexGridModel::TextMatrix(int row, int col) const
+{
+    d->checkCell(row, col);
+    return d->cell(row, col).text;
+}
+
+void FlexGridModel::SetTextMatrix(int row, int col, const QString& text)
+{
+    d->checkCell(row, col);
+    d->cell(row, col).text = d->texts.share(text);
+    if (row == 0)
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    else if (row < d->published)
+        d->markDirty(row);
+}
+
+int FlexGridModel::Row() const
+{
+    return d->row;
+}
+
+void FlexGridModel::SetRow(int row)
+{
+    if (row < 0 || row >= d->rows())
+        throw std::out_of_range("Invalid Row value");
+    d->row = row;
+}
+
+int FlexGridModel::Col() const
+{
+    return d->col;
+}
+
+void FlexGridModel::SetCol(int col)
+{
+    if (col < 0 || col >= d->cols)
+        throw std::out_of_range("Invalid Col value");
+    d->col = col;
+}
+
+QString FlexGridModel::Text() const
+{
+    return TextMatrix(d->row, d->col);
+}
+
+void FlexGridModel::SetText(const QString& text)
+{
+    SetTextMatrix(d->row, d->col, text);
+}
+
+void FlexGridModel::SetCellForeColor(const QColor& colour)
+{
+    d->checkCell(d->row, d->col);
+    d->cell(d->row, d->col).fore = packColour(colour);
+    if (d->row > 0 && d->row < d->published)
+        d->markDirty(d->row);
+}
+
+void FlexGridModel::SetCellBackColor(const QColor& colour)
+{
+    d->checkCell(d->row, d->col);
+    d->cell(d->row, d->col).back = packColour(colour);
+    if (d->row > 0 && d->row < d->published)
+        d->markDirty(d->row);
+}
+
+QColor FlexGridModel::CellForeColor(int row, int col) const
+{
+    d->checkCell(row, col);
+    return unpackColour(d->cell(row, col).fore).value<QColor>();
+}
+
+QColor FlexGridModel::CellBackColor(int row, int col) const
+{
+    d->checkCell(row, col);
+    return unpackColour(d->cell(row, col).back).value<QColor>();
+}
+
+int FlexGridModel::TopRow() const
+{
+    return d->topRow;
+}
+
+void FlexGridModel::SetTopRow(int row)
+{
+    if (row < 1 || row >= d->rows())
+        throw std::out_of_range("Invalid Row value");
+    d->topRow = row;
+    d->topRowPending = true;
+    d->schedulePublish();
+}
+
+int FlexGridModel::ColWidth(int col) const
+{
+    if (col < 0 || col >= d->cols)
+        throw std::out_of_range("Invalid Col value");
+    return d->colWidths[std::size_t(col)];
+}
+
+void FlexGridModel::SetColWidth(int col, int twips)
+{
+    if (col < 0 || col >= d->cols)
+        throw std::out_of_range("Invalid Col value");
+    d->colWidths[std::size_t(col)] = twips < 0 ? kStandardColWidth : twips;
+    emit colWidthChanged(col, d->colWidths[std::size_t(col)]);
+}
+
+int FlexGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : d->published - 1;
+}
+
+int FlexGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : d->cols;
+}
+
+QVariant FlexGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Cell& cell = d->cell(index.row() + 1, index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        return cell.text;
+    case Qt::ForegroundRole:
+        return unpackColour(cell.fore);
+    case Qt::BackgroundRole:
+        return unpackColour(cell.back);
+    default:
+        return {};
+    }
+}
+
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= d->cols)
+            return {};
+        if (role == Qt::DisplayRole)
+            return d->cell(0, section).text;
+        if (role == Qt::ForegroundRole)
+            return unpackColour(d->cell(0, section).fore);
+        return {};
+    }
+    if (role == Qt::DisplayRole && section >= 0 && section < d->published - 1)
+        return section + 1;
+    return {};
+}
+
+void FlexGridModel::flush()
+{
+    d->publishTimer.stop();
+    const int rows = d->rows();
+    if (rows > d->published) {
+        beginInsertRows({}, d->published - 1, rows - 2);
+        d->published = rows;
+        endInsertRows();
+    }
+    if (d->dirtyLast >= 0) {
+        const int first = std::max(d->dirtyFirst, 1);
+        const int last = std::min(d->dirtyLast, d->published - 1);
+        d->dirtyFirst = INT_MAX;
+        d->dirtyLast = -1;
+        if (first <= last)
+            emit dataChanged(index(first - 1, 0), index(last - 1, d->cols - 1));
+    }
+    if (d->topRowPending) {
+        d->topRowPending = false;
+        emit topRowChanged(d->topRow);
+    }
+}

@@ -1,0 +1,118 @@
+#include "services/PrinterListModel.h"
+
+#include "services/TextPool.h"
+
+#include <QTimer>
+#include <deque>
+#include <stdexcept>
+
+namespace {
+// New items and the selection reach the views at most once per frame.
+constexpr int kPublishDelayMs = 16;
+} // namespace
+
+class PrinterListModel::Impl
+{
+public:
+    Impl()
+    {
+        publishTimer.setSingleShot(true);
+        publishTimer.setInterval(kPublishDelayMs);
+    }
+
+    int count() const { return int(items.size()); }
+
+    void schedulePublish()
+    {
+        if (!publishTimer.isActive())
+            publishTimer.start();
+    }
+
+    std::deque<QString> items;
+    TextPool texts;
+    int published = 0;
+    int listIndex = -1;
+    bool indexPending = false;
+    QTimer publishTimer;
+};
+
+PrinterListModel::PrinterListModel(QObject* parent)
+    : QAbstractListModel(parent), d(std::make_unique<Impl>())
+{
+    connect(&d->publishTimer, &QTimer::timeout, this, [this] { flush(); });
+}
+
+PrinterListModel::~PrinterListModel() = default;
+
+void PrinterListModel::AddItem(const QString& text)
+{
+    d->items.push_back(d->texts.share(text));
+    d->schedulePublish();
+}
+
+void PrinterListModel::Clear()
+{
+    d->publishTimer.stop();
+    beginResetModel();
+    d->items.clear();
+    d->published = 0;
+    d->listIndex = -1;
+    d->indexPending = false;
+    endResetModel();
+    emit listIndexChanged(-1);
+}
+
+int PrinterListModel::ListCount() const
+{
+    return d->count();
+}
+
+QString PrinterListModel::List(int index) const
+{
+    if (index < 0 || index >= d->count())
+        throw std::out_of_range("Invalid property array index");
+    return d->items[std::size_t(index)];
+}
+
+int PrinterListModel::ListIndex() const
+{
+    return d->listIndex;
+}
+
+void PrinterListModel::SetListIndex(int index)
+{
+    if (index < -1 || index >= d->count())
+        throw std::out_of_range("Invalid property value");
+    if (index == d->listIndex)
+        return;
+    d->listIndex = index;
+    d->indexPending = true;
+    d->schedulePublish();
+}
+
+int PrinterListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : d->published;
+}
+
+QVariant PrinterListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    return d->items[std::size_t(index.row())];
+}
+
+void PrinterListModel::flush()
+{
+    d->publishTimer.stop();
+    if (d->count() > d->published) {
+        beginInsertRows({}, d->published, d->count() - 1);
+        d->published = d->count();
+        endInsertRows();
+    }
+    if (d->indexPending) {
+        d->indexPending = false;
+        emit listIndexChanged(d->listIndex);
+    }
+}

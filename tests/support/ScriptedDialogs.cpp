@@ -1,0 +1,43 @@
+#include "support/ScriptedDialogs.h"
+
+void ScriptedDialogs::warning(const QString& prompt, const QString& title)
+{
+    m_boxes.append({Kind::Warning, prompt, title, true, false, Answer::Ok, false});
+}
+
+Dialogs::Answer ScriptedDialogs::question(const QString& prompt, const QString& title)
+{
+    const bool byDefault = m_answers.isEmpty();
+    const Answer answer = byDefault ? Answer::Cancel : m_answers.dequeue();
+    m_boxes.append({Kind::Question, prompt, title, false, true, answer, byDefault});
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::openFile(const OpenFileRequest& request)
+{
+    m_openFileRequests.append(request);
+    return m_files.isEmpty() ? std::nullopt : m_files.dequeue();
+}
+
+bool ScriptedDialogs::startEditor(const QString& path)
+{
+    m_editorPaths.append(path);
+    return m_editorStarts;
+}
+
+QStringList ScriptedDialogs::prompts() const
+{
+    QStringList prompts;
+    for (const Box& box : m_boxes)
+        prompts.append(box.prompt);
+    return prompts;
+}
+
+void ScriptedDialogs::clear()
+{
+    m_boxes.clear();
+    m_answers.clear();
+    m_files.clear();
+    m_openFileRequests.clear();
+    m_editorPaths.clear();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "services/Dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <optional>
+
+// Dialogs for tests: records every box, answers questions from a queue and open-file requests
+// from another, and records editor starts instead of starting anything.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    enum class Kind
+    {
+        Warning,
+        Question
+    };
+
+    struct Box
+    {
+        Kind kind = Kind::Warning;
+        QString prompt;
+        QString title;
+        bool exclamationIcon = false;
+        bool cancelButton = false;      // OK and Cancel, else OK alone
+        Answer answer = Answer::Ok;     // what the scripted user pressed
+        bool answeredByDefault = false; // the queue was empty: Cancel
+    };
+
+    void warning(const QString& prompt, const QString& title) override;
+    Answer question(const QString& prompt, const QString& title) override;
+    std::optional<QString> openFile(const OpenFileRequest& request) override;
+    bool startEditor(const QString& path) override;
+
+    // Answers for the next questions, in order. With none left a question answers Cancel.
+    void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
+    // Results of the next open-file dialogs; no value stands for Cancel, as does an empty queue.
+    void queueOpenFile(std::optional<QString> result) { m_files.enqueue(std::move(result)); }
+    void setEditorStarts(bool starts) { m_editorStarts = starts; }
+
+    const QList<Box>& boxes() const { return m_boxes; }
+    const QList<OpenFileRequest>& openFileRequests() const { return m_openFileRequests; }
+    const QStringList& editorStarts() const { return m_editorPaths; }
+    int pendingAnswers() const { return int(m_answers.size()); }
+    // The prompts of every box so far, in order; handy in comparisons.
+    QStringList prompts() const;
+    void clear();
+
+private:
+    QList<Box> m_boxes;
+    QQueue<Answer> m_answers;
+    QQueue<std::optional<QString>> m_files;
+    QList<OpenFileRequest> m_openFileRequests;
+    QStringList m_editorPaths;
+    bool m_editorStarts = true;
+};
