@@ -1,0 +1,101 @@
+// A million command rows appended to the operation log while a shown table view watches it.
+#include "services/FlexGridModel.h"
+#include "services/FormState.h"
+#include "services/OperationLog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QTableView>
+#include <array>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+namespace {
+
+double ResidentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+void BM_AppendLogRow(benchmark::State& state)
+{
+    constexpr int kAppends = 1'000'000;
+    constexpr int kSlice = 100'000;
+    // Let the event loop run about as often as it would between clicks and events, so that
+    // the view takes in the new rows and scroll requests while the log grows.
+    constexpr int kEventsEvery = 256;
+    const std::array<std::pair<QString, QString>, 4> rows{{
+        {QStringLiteral("PrintNormal()"), QStringLiteral("OPOS_SUCCESS")},
+        {QStringLiteral("PrintNormal()"), QStringLiteral("OPOS_EPTR_COVER_OPEN")},
+        {QStringLiteral("CutPaper()"), QStringLiteral("OPOS_SUCCESS")},
+        {QStringLiteral("ClearOutput()"), QStringLiteral("OPOS_SUCCESS")},
+    }};
+
+    for (auto _ : state) {
+        FlexGridModel grid(2);
+        grid.SetRows(9);
+        FormState form;
+        OperationLog log(grid, form);
+        QTableView view;
+        view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view.setModel(&grid);
+        QObject::connect(&grid, &FlexGridModel::topRowChanged, &view, [&view, &grid](int row) {
+            view.scrollTo(grid.index(row - 1, 0), QAbstractItemView::PositionAtTop);
+        });
+        view.resize(540, 160);
+        view.show();
+        QApplication::processEvents();
+
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        auto sliceStart = start;
+        double firstSlice = 0;
+        double lastSlice = 0;
+        for (int i = 0; i < kAppends; ++i) {
+            const auto& [name, detail] = rows[std::size_t(i) % rows.size()];
+            log.AppendLogRow(name, detail);
+            if (i % kEventsEvery == kEventsEvery - 1)
+                QApplication::processEvents();
+            if ((i + 1) % kSlice == 0) {
+                const auto now = Clock::now();
+                const double seconds = std::chrono::duration<double>(now - sliceStart).count();
+                if (i + 1 == kSlice)
+                    firstSlice = seconds;
+                lastSlice = seconds;
+                sliceStart = now;
+            }
+        }
+        grid.flush();
+        QApplication::processEvents();
+        const double total = std::chrono::duration<double>(Clock::now() - start).count();
+
+        state.counters["us_per_append"] = total * 1e6 / kAppends;
+        state.counters["first_100k_ms"] = firstSlice * 1e3;
+        state.counters["last_100k_ms"] = lastSlice * 1e3;
+        state.counters["last_to_first"] = lastSlice / firstSlice;
+        state.counters["rows"] = grid.Rows();
+        state.counters["view_rows"] = grid.rowCount();
+        state.counters["VmRSS_MB"] = ResidentMegabytes();
+    }
+}
+BENCHMARK(BM_AppendLogRow)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
