@@ -8,9 +8,12 @@ void ScriptedDialogs::warning(const QString& prompt, const QString& title)
 Dialogs::Answer ScriptedDialogs::question(const QString& prompt, const QString& title)
 {
     const bool byDefault = m_answers.isEmpty();
-    const Answer answer = byDefault ? Answer::Cancel : m_answers.dequeue();
-    m_boxes.append({Kind::Question, prompt, title, false, true, answer, byDefault});
-    return answer;
+    const ScriptedAnswer scripted =
+        byDefault ? ScriptedAnswer{Answer::Cancel, {}} : m_answers.dequeue();
+    m_boxes.append({Kind::Question, prompt, title, false, true, scripted.answer, byDefault});
+    if (scripted.whileOpen)
+        scripted.whileOpen();
+    return scripted.answer;
 }
 
 std::optional<QString> ScriptedDialogs::openFile(const OpenFileRequest& request)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Dialogs for tests: records every box, answers questions from a queue and open-file requests
@@ -35,7 +36,13 @@ public:
     bool startEditor(const QString& path) override;
 
     // Answers for the next questions, in order. With none left a question answers Cancel.
-    void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
+    void queueAnswer(Answer answer) { m_answers.enqueue({answer, {}}); }
+    // The same, doing whileOpen first, as a user acts while the box is open (closes the printer
+    // cover, say) before pressing the button.
+    void queueAnswer(Answer answer, std::function<void()> whileOpen)
+    {
+        m_answers.enqueue({answer, std::move(whileOpen)});
+    }
     // Results of the next open-file dialogs; no value stands for Cancel, as does an empty queue.
     void queueOpenFile(std::optional<QString> result) { m_files.enqueue(std::move(result)); }
     void setEditorStarts(bool starts) { m_editorStarts = starts; }
@@ -49,8 +56,14 @@ public:
     void clear();
 
 private:
+    struct ScriptedAnswer
+    {
+        Answer answer;
+        std::function<void()> whileOpen;
+    };
+
     QList<Box> m_boxes;
-    QQueue<Answer> m_answers;
+    QQueue<ScriptedAnswer> m_answers;
     QQueue<std::optional<QString>> m_files;
     QList<OpenFileRequest> m_openFileRequests;
     QStringList m_editorPaths;
