@@ -21,12 +21,11 @@ public:
     VirtualDevicesReceiptView* view() const { return m_view; }
 
 private:
-    void fetchNewItems();
+    void fetchRoll();
     void clearReceipt();
 
     sim::SimulatedPrinter& m_printer;
     VirtualDevicesReceiptView* m_view = nullptr;
     QPushButton* m_clear = nullptr;
-    qsizetype m_taken = 0; // items of the device's roll already in the view
-    QTimer m_fetch;        // one fetch per frame however fast the printer prints
+    QTimer m_fetch; // one fetch per frame however fast the printer prints
 };

@@ -28,9 +28,12 @@ VirtualDevicesReceiptView::VirtualDevicesReceiptView(QWidget* parent)
 {
     m_font.setStyleHint(QFont::Monospace);
     m_font.setPixelSize(13);
+    const QFontMetrics metrics(m_font);
+    m_charWidth = metrics.horizontalAdvance(QLatin1Char('M'));
+    m_lineHeight = metrics.height() + 3;
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    verticalScrollBar()->setSingleStep(lineHeight());
+    verticalScrollBar()->setSingleStep(m_lineHeight);
     viewport()->setAutoFillBackground(false);
 }
 
@@ -39,93 +42,64 @@ const ReceiptItem& VirtualDevicesReceiptView::item(int index) const
     return m_entries.at(static_cast<std::size_t>(index)).item;
 }
 
-void VirtualDevicesReceiptView::append(const QVector<ReceiptItem>& items, qsizetype from)
+void VirtualDevicesReceiptView::setItems(const QVector<ReceiptItem>& items)
 {
-    from = std::max<qsizetype>(from, 0);
-    // Items that would be dropped at once are never laid out.
-    const qsizetype skip = std::max<qsizetype>(0, items.size() - from - kKeptItems);
-    m_dropped += skip;
-    qint64 top = m_entries.empty() ? 0 : m_entries.back().top + m_entries.back().height;
-    for (qsizetype i = from + skip; i < items.size(); ++i) {
+    const qsizetype first = std::max<qsizetype>(0, items.size() - kKeptItems);
+    m_dropped = first;
+    m_entries.clear();
+    m_entries.reserve(static_cast<std::size_t>(items.size() - first));
+    int top = 0;
+    for (qsizetype i = first; i < items.size(); ++i) {
         const int height = heightOf(items[i]);
         m_entries.push_back({items[i], top, height});
         top += height;
-    }
-    while (m_entries.size() > static_cast<std::size_t>(kKeptItems)) {
-        m_entries.pop_front();
-        ++m_dropped;
     }
     updateScrollRange();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
 }
 
-void VirtualDevicesReceiptView::clear()
-{
-    m_entries.clear();
-    m_dropped = 0;
-    updateScrollRange();
-    viewport()->update();
-}
-
 QRect VirtualDevicesReceiptView::itemRect(int index) const
 {
     const Entry& entry = m_entries.at(static_cast<std::size_t>(index));
-    const qint64 y =
-        contentTop() + entry.top - m_entries.front().top - verticalScrollBar()->value();
-    return {paperLeft(), static_cast<int>(y), paperWidth(), entry.height};
+    return {paperLeft(), contentTop() + entry.top - verticalScrollBar()->value(), paperWidth(),
+            entry.height};
 }
 
 QRect VirtualDevicesReceiptView::printableArea() const
 {
-    return {paperLeft() + kPaperPadding, 0, kPaperColumns * charWidth(), viewport()->height()};
+    return {paperLeft() + kPaperPadding, 0, kPaperColumns * m_charWidth, viewport()->height()};
 }
 
 QSize VirtualDevicesReceiptView::sizeHint() const
 {
-    return {minimumSizeHint().width(), 40 * lineHeight()};
+    return {minimumSizeHint().width(), 40 * m_lineHeight};
 }
 
 QSize VirtualDevicesReceiptView::minimumSizeHint() const
 {
     const int scrollBar = verticalScrollBar()->sizeHint().width();
-    return {paperWidth() + 2 * kSideMargin + scrollBar + 2 * frameWidth(), 8 * lineHeight()};
-}
-
-int VirtualDevicesReceiptView::charWidth() const
-{
-    return QFontMetrics(m_font).horizontalAdvance(QLatin1Char('M'));
-}
-
-int VirtualDevicesReceiptView::lineHeight() const
-{
-    return QFontMetrics(m_font).height() + 3;
-}
-
-int VirtualDevicesReceiptView::rowsOf(const ReceiptItem& item) const
-{
-    const qsizetype columns = item.text.size() * (item.doubleWidth ? 2 : 1);
-    return static_cast<int>(std::max<qsizetype>(1, (columns + kPaperColumns - 1) / kPaperColumns));
+    return {paperWidth() + 2 * kSideMargin + scrollBar + 2 * frameWidth(), 8 * m_lineHeight};
 }
 
 int VirtualDevicesReceiptView::heightOf(const ReceiptItem& item) const
 {
     switch (item.kind) {
     case ReceiptItem::Kind::Line:
-        return rowsOf(item) * lineHeight() * (item.doubleHeight ? 2 : 1);
+        return m_lineHeight * (item.doubleHeight ? 2 : 1);
     case ReceiptItem::Kind::Feed:
-        return std::clamp(item.lines, 0, 1000) * lineHeight();
+        return std::clamp(item.lines, 0, 1000) * m_lineHeight;
     case ReceiptItem::Kind::FullCut:
         return kFullCutHeight;
     case ReceiptItem::Kind::PartialCut:
-        return lineHeight();
+        return m_lineHeight;
     }
     return 0;
 }
 
 int VirtualDevicesReceiptView::paperWidth() const
 {
-    return kPaperColumns * charWidth() + 2 * kPaperPadding;
+    return kPaperColumns * m_charWidth + 2 * kPaperPadding;
 }
 
 int VirtualDevicesReceiptView::paperLeft() const
@@ -135,21 +109,18 @@ int VirtualDevicesReceiptView::paperLeft() const
 
 int VirtualDevicesReceiptView::contentTop() const
 {
-    return kTopMargin + (m_dropped > 0 ? lineHeight() : 0);
+    return kTopMargin + (m_dropped > 0 ? m_lineHeight : 0);
 }
 
-qint64 VirtualDevicesReceiptView::rollHeight() const
+int VirtualDevicesReceiptView::rollHeight() const
 {
-    if (m_entries.empty())
-        return 0;
-    return m_entries.back().top + m_entries.back().height - m_entries.front().top;
+    return m_entries.empty() ? 0 : m_entries.back().top + m_entries.back().height;
 }
 
 void VirtualDevicesReceiptView::updateScrollRange()
 {
-    const qint64 document = contentTop() + rollHeight() + kBottomMargin;
-    const qint64 maximum = std::max<qint64>(0, document - viewport()->height());
-    verticalScrollBar()->setRange(0, static_cast<int>(std::min<qint64>(maximum, INT_MAX)));
+    const int document = contentTop() + rollHeight() + kBottomMargin;
+    verticalScrollBar()->setRange(0, std::max(0, document - viewport()->height()));
     verticalScrollBar()->setPageStep(viewport()->height());
 }
 
@@ -182,7 +153,7 @@ void VirtualDevicesReceiptView::paintEvent(QPaintEvent*)
         painter.setPen(kPaper);
         painter.setFont(m_font);
         painter.drawText(
-            QRect(0, rollTop - lineHeight() - kTopMargin / 2, area.width(), lineHeight()),
+            QRect(0, rollTop - m_lineHeight - kTopMargin / 2, area.width(), m_lineHeight),
             Qt::AlignCenter, tr("%1 earlier items not kept").arg(m_dropped));
     }
     // The paper runs from the start of the roll to the bottom: it is still in the printer.
@@ -192,49 +163,40 @@ void VirtualDevicesReceiptView::paintEvent(QPaintEvent*)
     if (m_entries.empty())
         return;
 
-    const qint64 base = m_entries.front().top;
-    const qint64 visibleTop = scroll - contentTop();
-    auto it = std::partition_point(m_entries.begin(), m_entries.end(), [&](const Entry& e) {
-        return e.top - base + e.height <= visibleTop;
-    });
-    for (; it != m_entries.end(); ++it) {
-        const qint64 y = rollTop + (it->top - base);
-        if (y > area.bottom())
-            break;
+    const int visibleTop = scroll - contentTop();
+    auto it = std::partition_point(m_entries.begin(), m_entries.end(),
+                                   [&](const Entry& e) { return e.top + e.height <= visibleTop; });
+    for (; it != m_entries.end() && rollTop + it->top <= area.bottom(); ++it) {
         if (it->item.kind == ReceiptItem::Kind::Line)
-            paintLine(painter, *it, static_cast<int>(y));
+            paintLine(painter, *it, rollTop + it->top);
         else if (it->item.kind != ReceiptItem::Kind::Feed)
-            paintCut(painter, *it, static_cast<int>(y));
+            paintCut(painter, *it, rollTop + it->top);
     }
 }
 
+// A line wider than the paper (a narrower font on the printer) is squeezed to fit.
 void VirtualDevicesReceiptView::paintLine(QPainter& painter, const Entry& entry, int y) const
 {
     const ReceiptItem& item = entry.item;
-    const int scaleX = item.doubleWidth ? 2 : 1;
-    const int scaleY = item.doubleHeight ? 2 : 1;
-    const int perRow = kPaperColumns / scaleX;
-    const int rowHeight = lineHeight() * scaleY;
+    const int width = kPaperColumns * m_charWidth;
+    const qreal natural = static_cast<qreal>(item.text.size()) * m_charWidth;
+    const qreal scaleX =
+        std::min<qreal>(item.doubleWidth ? 2 : 1, natural > 0 ? width / natural : 1);
+    const qreal scaleY = item.doubleHeight ? 2 : 1;
+    const qreal textWidth = natural * scaleX;
+    qreal x = paperLeft() + kPaperPadding;
+    if (item.align == ReceiptItem::Align::Centre)
+        x += (width - textWidth) / 2;
+    else if (item.align == ReceiptItem::Align::Right)
+        x += width - textWidth;
     const QFont font = lineFont(item);
-    const int ascent = QFontMetrics(font).ascent();
-    const int left = paperLeft() + kPaperPadding;
-    const int width = kPaperColumns * charWidth();
+    painter.save();
     painter.setFont(font);
     painter.setPen(kInk);
-    for (int row = 0; row < rowsOf(item); ++row) {
-        const QString chunk = item.text.mid(static_cast<qsizetype>(row) * perRow, perRow);
-        const int chunkWidth = static_cast<int>(chunk.size()) * charWidth() * scaleX;
-        int x = left;
-        if (item.align == ReceiptItem::Align::Centre)
-            x += (width - chunkWidth) / 2;
-        else if (item.align == ReceiptItem::Align::Right)
-            x += width - chunkWidth;
-        painter.save();
-        painter.translate(x, y + row * rowHeight + 1);
-        painter.scale(scaleX, scaleY);
-        painter.drawText(QPoint(0, ascent), chunk);
-        painter.restore();
-    }
+    painter.translate(x, y + 1);
+    painter.scale(scaleX, scaleY);
+    painter.drawText(QPointF(0, QFontMetrics(font).ascent()), item.text);
+    painter.restore();
 }
 
 // A full cut separates the paper: a torn lower edge, a gap, a torn upper edge. A partial cut

@@ -3,11 +3,11 @@
 #include "backends/sim/SimulatedPrinter.h"
 
 #include <QAbstractScrollArea>
-#include <deque>
+#include <vector>
 
 // The simulated receipt roll drawn as paper: printed lines with their attributes, feeds, and a
-// tear line for every cut. Keeps only the newest items and paints only the visible ones, so a
-// roll of a hundred thousand lines costs no more than a short one.
+// tear line for every cut. Shows at most the newest kKeptItems and paints only the visible ones,
+// so a long roll costs no more than a short one.
 class VirtualDevicesReceiptView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -19,11 +19,12 @@ public:
 
     explicit VirtualDevicesReceiptView(QWidget* parent = nullptr);
 
-    // Adds items[from..] to the end of the roll and scrolls to the newest.
-    void append(const QVector<sim::ReceiptItem>& items, qsizetype from = 0);
-    void clear();
+    // Shows the roll (its newest kKeptItems) and scrolls to the newest output.
+    void setItems(const QVector<sim::ReceiptItem>& items);
+    void clear() { setItems({}); }
 
     int itemCount() const { return static_cast<int>(m_entries.size()); }
+    // Items of the last roll that were left out to stay within kKeptItems.
     const sim::ReceiptItem& item(int index) const;
     qint64 droppedItems() const { return m_dropped; }
     // Where an item lies on the roll, in viewport coordinates at the current scroll position.
@@ -42,25 +43,24 @@ private:
     struct Entry
     {
         sim::ReceiptItem item;
-        qint64 top = 0; // on the whole roll since the last clear
+        int top = 0; // from the start of the shown roll
         int height = 0;
     };
 
     QFont lineFont(const sim::ReceiptItem& item) const;
-    int charWidth() const;
-    int lineHeight() const;
-    int rowsOf(const sim::ReceiptItem& item) const;
     int heightOf(const sim::ReceiptItem& item) const;
     int paperLeft() const;
     int paperWidth() const;
     int contentTop() const;
-    qint64 rollHeight() const;
+    int rollHeight() const;
     void updateScrollRange();
     void paintLine(QPainter& painter, const Entry& entry, int y) const;
     void paintCut(QPainter& painter, const Entry& entry, int y) const;
     void paintTearEdge(QPainter& painter, int y, bool pointingUp) const;
 
     QFont m_font;
-    std::deque<Entry> m_entries;
+    int m_charWidth = 0;
+    int m_lineHeight = 0;
+    std::vector<Entry> m_entries;
     qint64 m_dropped = 0;
 };
