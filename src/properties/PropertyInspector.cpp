@@ -16,6 +16,10 @@ PropertyInspector::PropertyInspector(opos::PosPrinter& printer, FlexGridModel& g
       m_listing(printer, m_reader, grid, state, widgets.cmdWriteProp, widgets.Label15, dialogs),
       m_editor(printer, grid, state, widgets.cmdWriteProp, dialogs)
 {
+    // The selected cell shows as a blue background; the view's own highlight and editors would
+    // hide it or take the typed keys.
+    m_view.setSelectionMode(QAbstractItemView::NoSelection);
+    m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(&widgets.cmdReadProp, &QAbstractButton::clicked, this,
             [this] { m_listing.cmdReadProp_Click(); });
     connect(&widgets.cmdWriteProp, &QAbstractButton::clicked, this,

@@ -12,7 +12,8 @@ class QModelIndex;
 namespace properties {
 
 // The "Properties" page: connects the property grid's view and the two buttons to the listing
-// and the editor. The view shows model row r + 1 as its row r (model row 0 is the header).
+// and the editor. The view already shows the grid model, model row r + 1 as its row r (model
+// row 0 is the header).
 class PropertyInspector : public QObject
 {
     Q_OBJECT
