@@ -1,0 +1,23 @@
+#pragma once
+
+#include "backends/escpos/Link.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace escpos {
+
+// Hands out one Link per physical device, so that a printer and the drawer behind it share the
+// printer's single connection. A link lives while a backend holds it.
+class LinkPool
+{
+public:
+    std::shared_ptr<Link> acquire(const Address& address, const LinkOptions& options);
+
+private:
+    std::mutex m_mutex;
+    std::map<QString, std::weak_ptr<Link>> m_links;
+};
+
+} // namespace escpos

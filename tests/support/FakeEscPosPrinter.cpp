@@ -1,0 +1,358 @@
+#include "support/FakeEscPosPrinter.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace testing {
+
+// Lives on the fake's thread: accepts clients, parses what they send and answers.
+class FakeEscPosPrinter::Server : public QObject
+{
+public:
+    struct State
+    {
+        bool coverOpen = false;
+        Paper paper = Paper::Ok;
+        bool offline = false;
+        bool drawerHigh = false;
+        bool silent = false;
+    };
+
+    Server()
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection())
+                accept(socket);
+        });
+    }
+
+    quint16 listen()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        return m_server.serverPort();
+    }
+
+    mutable std::mutex mutex;
+    State state;
+    QByteArray received;
+    QList<Event> events;
+    int connections = 0;
+    int statusRequests = 0;
+
+    void changed()
+    {
+        std::lock_guard lock(mutex);
+        for (QTcpSocket* socket : std::as_const(m_clients)) {
+            if (state.silent)
+                continue;
+            if (m_autoStatus)
+                socket->write(autoStatusFrame());
+            if (!blocked()) {
+                socket->write(QByteArray(m_heldReplies, transmitReply()));
+                m_heldReplies = 0;
+            }
+        }
+    }
+
+    void dropAll()
+    {
+        const auto clients = m_clients;
+        for (QTcpSocket* socket : clients)
+            socket->abort();
+    }
+
+    void stop() { m_server.close(); }
+
+private:
+    void accept(QTcpSocket* socket)
+    {
+        m_clients.append(socket);
+        {
+            std::lock_guard lock(mutex);
+            ++connections;
+        }
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { consume(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            m_clients.removeAll(socket);
+            socket->deleteLater();
+        });
+    }
+
+    bool blocked() const { return state.coverOpen || state.paper == Paper::Empty || state.offline; }
+
+    char statusByte(int n) const
+    {
+        int value = 0x12;
+        if (n == 1)
+            value |= (state.drawerHigh ? 0x04 : 0) | (blocked() ? 0x08 : 0);
+        else if (n == 2)
+            value |= (state.coverOpen ? 0x04 : 0) | (state.paper == Paper::Empty ? 0x20 : 0) |
+                     (state.offline ? 0x40 : 0);
+        else if (n == 4)
+            value |= state.paper == Paper::Empty ? 0x6C : state.paper == Paper::NearEnd ? 0x0C : 0;
+        return static_cast<char>(value);
+    }
+
+    char transmitReply() const
+    {
+        return static_cast<char>(state.paper == Paper::Empty     ? 0x0F
+                                 : state.paper == Paper::NearEnd ? 0x03
+                                                                 : 0x00);
+    }
+
+    QByteArray autoStatusFrame() const
+    {
+        QByteArray frame(4, '\0');
+        frame[0] = static_cast<char>(0x10 | (state.drawerHigh ? 0x04 : 0) | (blocked() ? 0x08 : 0) |
+                                     (state.coverOpen ? 0x20 : 0));
+        frame[1] = static_cast<char>(state.offline ? 0x40 : 0);
+        frame[2] = static_cast<char>(state.paper == Paper::Empty     ? 0x0F
+                                     : state.paper == Paper::NearEnd ? 0x03
+                                                                     : 0);
+        return frame;
+    }
+
+    // Parses every complete command in the pending bytes; an incomplete one waits for more.
+    void consume(QTcpSocket* socket)
+    {
+        const QByteArray bytes = socket->readAll();
+        std::lock_guard lock(mutex);
+        received += bytes;
+        m_pending += bytes;
+        QByteArray reply;
+        qsizetype i = 0;
+        const auto need = [&](qsizetype n) { return i + n <= m_pending.size(); };
+        const auto at = [&](qsizetype k) { return static_cast<uint8_t>(m_pending[i + k]); };
+        while (i < m_pending.size()) {
+            const uint8_t c = at(0);
+            if (c == 0x10 && need(2) && at(1) == 0x04) {
+                if (!need(3))
+                    break;
+                ++statusRequests;
+                reply += statusByte(at(2));
+                i += 3;
+            } else if (c == 0x10 && need(2) && at(1) == 0x14) {
+                if (!need(5))
+                    break;
+                events.append({Event::Kind::Pulse, {}, at(3), at(4), 0});
+                i += 5;
+            } else if (c == 0x1B || c == 0x1D || c == 0x10) {
+                const qsizetype used = command(i, reply);
+                if (used == 0)
+                    break;
+                i += used;
+            } else if (c == 0x0A) {
+                events.append({Event::Kind::Line, m_line});
+                m_line.clear();
+                ++i;
+            } else {
+                m_line += static_cast<char>(c);
+                ++i;
+            }
+        }
+        m_pending.remove(0, i);
+        if (!state.silent && !reply.isEmpty())
+            socket->write(reply);
+    }
+
+    // One ESC, GS or DLE command at `start` of m_pending: its length, 0 while incomplete.
+    qsizetype command(qsizetype start, QByteArray& reply)
+    {
+        const auto size = m_pending.size() - start;
+        if (size < 2)
+            return 0;
+        const auto at = [&](qsizetype k) { return static_cast<uint8_t>(m_pending[start + k]); };
+        const uint8_t prefix = at(0);
+        const uint8_t code = at(1);
+        if (prefix == 0x1B && code == '@') {
+            events.append({Event::Kind::Init, {}});
+            return 2;
+        }
+        if (prefix == 0x1B && code == 'p') {
+            if (size < 5)
+                return 0;
+            events.append({Event::Kind::Pulse, {}, at(2), at(3), at(4)});
+            return 5;
+        }
+        if (prefix == 0x1D && code == 'V') {
+            if (size < 3)
+                return 0;
+            const uint8_t m = at(2);
+            if (m == 'A' || m == 'B') {
+                if (size < 4)
+                    return 0;
+                events.append({Event::Kind::Cut, {}, m == 'A' ? 1 : 0, at(3), 0});
+                return 4;
+            }
+            events.append({Event::Kind::Cut, {}, (m == 0 || m == '0') ? 1 : 0, -1, 0});
+            return 3;
+        }
+        if (size < 3)
+            return 0;
+        const uint8_t n = at(2);
+        if (prefix == 0x1B && code == 't') {
+            events.append({Event::Kind::CodeTable, {}, n});
+        } else if (prefix == 0x1D && code == 'r') {
+            if (state.silent)
+                return 3;
+            if (blocked())
+                ++m_heldReplies; // answered once the printer can go on
+            else
+                reply += transmitReply();
+        } else if (prefix == 0x1D && code == 'a') {
+            m_autoStatus = n != 0;
+            events.append({Event::Kind::AutoStatus, {}, n});
+            if (m_autoStatus && !state.silent)
+                reply += autoStatusFrame();
+        } else {
+            events.append({Event::Kind::Style, m_pending.mid(start, 3)});
+        }
+        return 3;
+    }
+
+    QTcpServer m_server;
+    QList<QTcpSocket*> m_clients;
+    QByteArray m_pending;
+    QByteArray m_line;
+    int m_heldReplies = 0;
+    bool m_autoStatus = false;
+};
+
+FakeEscPosPrinter::FakeEscPosPrinter() : m_server(new Server)
+{
+    m_server->moveToThread(&m_thread);
+    m_thread.start();
+    QMetaObject::invokeMethod(
+        m_server, [this] { return m_server->listen(); }, Qt::BlockingQueuedConnection, &m_port);
+}
+
+FakeEscPosPrinter::~FakeEscPosPrinter()
+{
+    QMetaObject::invokeMethod(
+        m_server,
+        [server = m_server] {
+            server->dropAll();
+            server->stop();
+            server->deleteLater();
+        },
+        Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+QString FakeEscPosPrinter::address(const QString& query) const
+{
+    QString text = QStringLiteral("tcp://127.0.0.1:%1").arg(m_port);
+    if (!query.isEmpty())
+        text += QLatin1Char('?') + query;
+    return text;
+}
+
+void FakeEscPosPrinter::setCoverOpen(bool open)
+{
+    {
+        std::lock_guard lock(m_server->mutex);
+        m_server->state.coverOpen = open;
+    }
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+}
+
+void FakeEscPosPrinter::setPaper(Paper paper)
+{
+    {
+        std::lock_guard lock(m_server->mutex);
+        m_server->state.paper = paper;
+    }
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+}
+
+void FakeEscPosPrinter::setOffline(bool offline)
+{
+    {
+        std::lock_guard lock(m_server->mutex);
+        m_server->state.offline = offline;
+    }
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+}
+
+void FakeEscPosPrinter::setDrawerHigh(bool high)
+{
+    {
+        std::lock_guard lock(m_server->mutex);
+        m_server->state.drawerHigh = high;
+    }
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+}
+
+void FakeEscPosPrinter::setSilent(bool silent)
+{
+    std::lock_guard lock(m_server->mutex);
+    m_server->state.silent = silent;
+}
+
+void FakeEscPosPrinter::dropConnections()
+{
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->dropAll(); }, Qt::BlockingQueuedConnection);
+}
+
+void FakeEscPosPrinter::stopListening()
+{
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->stop(); }, Qt::BlockingQueuedConnection);
+}
+
+QByteArray FakeEscPosPrinter::received() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->received;
+}
+
+qint64 FakeEscPosPrinter::receivedCount() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->received.size();
+}
+
+QList<FakeEscPosPrinter::Event> FakeEscPosPrinter::events() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->events;
+}
+
+QStringList FakeEscPosPrinter::lines() const
+{
+    QStringList lines;
+    for (const Event& event : events()) {
+        if (event.kind == Event::Kind::Line)
+            lines.append(QString::fromLatin1(event.data));
+    }
+    return lines;
+}
+
+int FakeEscPosPrinter::connectionCount() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->connections;
+}
+
+int FakeEscPosPrinter::statusRequests() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->statusRequests;
+}
+
+void FakeEscPosPrinter::clear()
+{
+    std::lock_guard lock(m_server->mutex);
+    m_server->received.clear();
+    m_server->events.clear();
+    m_server->statusRequests = 0;
+}
+
+} // namespace testing
