@@ -51,8 +51,10 @@ public:
     QString ControlObjectDescription() const;
     int32_t ResultCode() const;
     int32_t ResultCodeExtended() const;
+    int32_t OpenResult() const; // detail of the last Open (OPOS_OR_*), 0 after success
     int32_t OutputID() const;
     int32_t State() const;
+    bool Claimed() const;
     bool DeviceEnabled() const;
     void SetDeviceEnabled(bool enabled);
     bool AsyncMode() const;
@@ -71,7 +73,10 @@ public:
     void SetPropertyNumber(const QString& name, int32_t value);
     void SetPropertyFlag(const QString& name, bool value);
     void SetPropertyString(const QString& name, const QString& value);
+    // Also "ControlObjectVersion", "ControlObjectDescription" and "OpenResult" by name.
     QVariant GetPropertyByIndex(int32_t propertyIndex) const;
+    // Writes a number or flag by index; returns the result code it sets. Unknown index: failure.
+    int32_t SetPropertyByIndex(int32_t propertyIndex, const QVariant& value);
 
 signals:
     void DirectIOEvent(int32_t eventNumber, int32_t* pData, QString* pString);

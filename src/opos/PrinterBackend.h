@@ -7,8 +7,19 @@
 
 namespace opos {
 
-enum class PaperState { Ok, NearEnd, Empty };
-enum class PowerState { Online, Off, Offline, OffOffline };
+enum class PaperState
+{
+    Ok,
+    NearEnd,
+    Empty
+};
+enum class PowerState
+{
+    Online,
+    Off,
+    Offline,
+    OffOffline
+};
 
 // What the printer hardware reports; the control layer turns changes into status events.
 struct PrinterStatus
@@ -68,11 +79,20 @@ public:
     virtual DeviceResult directIO(int32_t command, int32_t* data, QString* text) = 0;
 
     // Device values of the printer properties (capabilities, line widths, lists, descriptions),
-    // by property name, read on open and on the first enable.
+    // by property name, read on open and on the first enable. Measurements are in dots; the
+    // optional entry "DotsPerInch" (default 203) lets the control convert them for MapMode.
     virtual QVariantMap deviceProperties() = 0;
     // A writable device property changed (CharacterSet, RecLineChars, ...): the backend may
-    // refuse it with E_ILLEGAL.
+    // refuse it with E_ILLEGAL. After an accepted write the control reads deviceProperties()
+    // again, so a change that resets others (RecLineChars) shows in all of them.
     virtual DeviceResult setDeviceProperty(const QString& name, const QVariant& value) = 0;
+
+    // Asks output running now on another thread to finish early (output being cleared or the
+    // device closed). The one call made outside the serialisation, from the GUI thread.
+    virtual void abortOutput() {}
+    // The control object's State and number of outstanding asynchronous requests, for a device
+    // that shows them.
+    virtual void controlStateChanged(int32_t /*state*/, int /*outstanding*/) {}
 };
 
 } // namespace opos

@@ -11,11 +11,24 @@
 
 namespace sim {
 
+class PrintPacer;
+
 // One printed element of the simulated receipt roll.
 struct ReceiptItem
 {
-    enum class Kind { Line, Feed, FullCut, PartialCut };
-    enum class Align { Left, Centre, Right };
+    enum class Kind
+    {
+        Line,
+        Feed,
+        FullCut,
+        PartialCut
+    };
+    enum class Align
+    {
+        Left,
+        Centre,
+        Right
+    };
     Kind kind = Kind::Line;
     QString text; // Line: the printed characters, escape sequences removed
     bool bold = false;
@@ -26,7 +39,11 @@ struct ReceiptItem
     int lines = 0; // Feed: how many lines
 };
 
-enum class OutputSpeed { Instant, Realistic };
+enum class OutputSpeed
+{
+    Instant,
+    Realistic
+};
 
 // What the next backend call does instead of its normal work (one shot).
 struct InjectedFailure
@@ -56,6 +73,8 @@ public:
     void setOutputSpeed(OutputSpeed speed);
     void failNextCall(InjectedFailure failure);
     void setDrawerOpen(bool open);
+    // The clock behind the realistic speed; nullptr restores real time. For tests.
+    void setPacer(std::shared_ptr<PrintPacer> pacer);
 
     opos::PrinterStatus status() const;
     bool heldElsewhere() const;
@@ -72,7 +91,11 @@ public:
     };
     Activity activity() const;
 
+    // The newest items of the roll (at most the capacity, 5000 unless changed), oldest first.
     QVector<ReceiptItem> receipt() const;
+    // How many items were ever printed, dropped ones included: tells a view what is new.
+    qint64 receiptItemsPrinted() const;
+    void setReceiptCapacity(qsizetype items);
     void clearReceipt();
 
     // A backend bound to this device, for one control object's Open.

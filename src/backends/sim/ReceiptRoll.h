@@ -1,0 +1,49 @@
+#pragma once
+
+#include "backends/sim/SimulatedPrinter.h"
+#include "opos/PrintDataParser.h"
+
+#include <QVector>
+#include <deque>
+
+namespace sim {
+
+// The paper that came out of the simulated printer: lines with their attributes, feeds and cuts.
+// Keeps the newest items only, so that a long run costs bounded memory. Not thread-safe.
+class ReceiptRoll
+{
+public:
+    // What a piece of output cost the print head, for the output speed.
+    struct Motion
+    {
+        int lines = 0;
+        int cuts = 0;
+    };
+
+    explicit ReceiptRoll(qsizetype capacity = 5000) : m_capacity(capacity) {}
+
+    // Prints one segment. Text wider than lineChars (half that in double width) wraps; a line
+    // is kept until LF, a feed or a cut ends it. linesToCutter: the feed before a FeedAndCut.
+    Motion add(const opos::PrintSegment& segment, int lineChars, int linesToCutter);
+
+    QVector<ReceiptItem> items() const;
+    qsizetype size() const { return static_cast<qsizetype>(m_items.size()); }
+    // Every item ever added, including those dropped for the capacity.
+    qint64 appended() const { return m_appended; }
+    void clear();
+    void setCapacity(qsizetype capacity);
+
+private:
+    Motion endLine(bool emptyLineFeeds);
+    void push(ReceiptItem item);
+    void addText(const QString& text, const opos::TextStyle& style, int lineChars, Motion& motion);
+
+    std::deque<ReceiptItem> m_items;
+    qsizetype m_capacity;
+    qint64 m_appended = 0;
+    ReceiptItem m_line; // the line being filled
+    int m_columns = 0;  // columns used by m_line
+    bool m_lineStarted = false;
+};
+
+} // namespace sim

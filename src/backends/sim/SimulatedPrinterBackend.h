@@ -1,0 +1,57 @@
+#pragma once
+
+#include "backends/sim/SimulatedPrinterCore.h"
+#include "opos/PrintDataParser.h"
+#include "opos/PrinterBackend.h"
+
+#include <memory>
+#include <mutex>
+#include <stop_token>
+
+namespace sim {
+
+// The service of the simulated printer for one Open: checks the device's switches and sensors,
+// puts what it prints on the roll, at the chosen speed.
+class SimulatedPrinterBackend : public opos::PrinterBackend
+{
+public:
+    explicit SimulatedPrinterBackend(std::shared_ptr<SimulatedPrinterCore> core);
+    ~SimulatedPrinterBackend() override;
+
+    void setListener(opos::PrinterBackendListener* listener) override;
+    opos::DeviceResult open() override;
+    void close() override;
+    opos::DeviceResult claim(int32_t timeoutMs) override;
+    void release() override;
+    opos::DeviceResult enable() override;
+    void disable() override;
+    opos::PrinterStatus status() override;
+    opos::DeviceResult print(int32_t station, const QString& data) override;
+    opos::DeviceResult cutPaper(int32_t percentage) override;
+    opos::DeviceResult directIO(int32_t command, int32_t* data, QString* text) override;
+    QVariantMap deviceProperties() override;
+    opos::DeviceResult setDeviceProperty(const QString& name, const QVariant& value) override;
+    void abortOutput() override;
+    void controlStateChanged(int32_t state, int outstanding) override;
+
+private:
+    // The reason output cannot go on now, or success.
+    opos::DeviceResult readiness() const;
+    // Runs the segments onto the roll, line by line at the device's speed.
+    opos::DeviceResult output(const std::vector<opos::PrintSegment>& segments);
+    std::stop_token outputStopToken();
+    void updateActivity(bool claimed, bool enabled);
+
+    std::shared_ptr<SimulatedPrinterCore> m_core;
+    opos::PrinterBackendListener* m_listener = nullptr;
+    opos::PrintDataParser m_parser;
+    // Device settings of this session, in dots.
+    int m_lineChars = 48;
+    int m_lineHeight = 24;
+    int m_lineSpacing = 30;
+    int m_characterSet = 437;
+    std::mutex m_stopMutex;
+    std::stop_source m_stop;
+};
+
+} // namespace sim

@@ -1,0 +1,56 @@
+#include "opos/EventQueue.h"
+
+#include <QPointer>
+#include <QtDebug>
+#include <exception>
+
+namespace opos {
+
+EventQueue::EventQueue(QObject* parent) : QObject(parent) {}
+
+EventQueue::~EventQueue() = default;
+
+void EventQueue::post(std::function<void()> event)
+{
+    m_events.push_back(std::move(event));
+    schedule();
+}
+
+void EventQueue::setFrozen(bool frozen)
+{
+    m_frozen = frozen;
+    if (!frozen)
+        schedule();
+}
+
+void EventQueue::schedule()
+{
+    if (m_scheduled || m_frozen || m_events.empty())
+        return;
+    m_scheduled = true;
+    QMetaObject::invokeMethod(this, &EventQueue::deliver, Qt::QueuedConnection);
+}
+
+void EventQueue::deliver()
+{
+    m_scheduled = false;
+    if (m_delivering)
+        return; // the running handler's loop picks the rest up when it returns
+    const QPointer<EventQueue> alive(this);
+    m_delivering = true;
+    while (!m_frozen && !m_events.empty()) {
+        auto event = std::move(m_events.front());
+        m_events.pop_front();
+        try {
+            event();
+        } catch (const std::exception& failure) {
+            // A handler's failure must not unwind through the event loop.
+            qWarning("Event handler failed: %s", failure.what());
+        }
+        if (!alive)
+            return; // a handler destroyed the control object
+    }
+    m_delivering = false;
+}
+
+} // namespace opos

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <deque>
+#include <functional>
+
+namespace opos {
+
+// Delivers a control object's events on its thread, one at a time and in the order they were
+// posted, never from inside the call that caused them. While frozen, events wait. An event
+// posted while another one's handler runs (a handler showing a modal box) waits for it.
+class EventQueue : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EventQueue)
+
+public:
+    explicit EventQueue(QObject* parent = nullptr);
+    ~EventQueue() override;
+
+    void post(std::function<void()> event);
+    void setFrozen(bool frozen);
+    bool frozen() const { return m_frozen; }
+    void clear() { m_events.clear(); }
+    qsizetype pending() const { return static_cast<qsizetype>(m_events.size()); }
+
+private:
+    void schedule();
+    void deliver();
+
+    std::deque<std::function<void()>> m_events;
+    bool m_frozen = false;
+    bool m_delivering = false;
+    bool m_scheduled = false;
+};
+
+} // namespace opos

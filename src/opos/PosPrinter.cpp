@@ -1,0 +1,376 @@
+#include "opos/PosPrinter.h"
+
+#include "opos/DeviceRegistry.h"
+#include "opos/PosPrinterImpl.h"
+#include "opos/PrinterStatusEvents.h"
+
+#include <QScopedValueRollback>
+#include <stdexcept>
+
+namespace opos {
+
+PosPrinter::Impl::Impl(PosPrinter* owner, const DeviceRegistry& devices, ControlOptions settings)
+    : q(owner), registry(devices), options(settings)
+{}
+
+PosPrinter::Impl::~Impl()
+{
+    closeBackend();
+}
+
+int32_t PosPrinter::Impl::open(const QString& deviceName)
+{
+    if (life.opened) {
+        openResult = OPOS_OR_ALREADYOPEN;
+        return life.finish(OPOS_E_ILLEGAL);
+    }
+    if (m_inClaim)
+        return life.finish(OPOS_E_BUSY);
+    auto found = registry.findPrinter(deviceName);
+    if (!found.backend) {
+        openResult = found.code == OPOS_E_NOEXIST ? OPOS_OR_REGBADNAME : OPOS_OR_CREATE;
+        return life.finish(found.code);
+    }
+    m_backend = std::move(found.backend);
+    m_backend->setListener(this);
+    DeviceResult opened;
+    try {
+        opened = m_backend->open();
+        if (opened.ok()) {
+            m_status = m_backend->status();
+            m_values.clear();
+            m_stationsLoaded = false;
+            loadDeviceProperties(false);
+        }
+    } catch (...) {
+        closeBackend();
+        throw;
+    }
+    if (!opened.ok()) {
+        closeBackend();
+        openResult = OPOS_OR_FAILEDOPEN;
+        return life.finish(opened);
+    }
+    life = ControlState{};
+    life.opened = true;
+    openResult = OPOS_SUCCESS;
+    m_asyncMode = false;
+    m_flagWhenIdle = false;
+    m_binaryConversion = 0;
+    m_powerNotify = OPOS_PN_DISABLED;
+    m_mapMode = 1;
+    m_errorLevel = PTR_EL_NONE;
+    m_errorStation = 0;
+    m_errorString.clear();
+    m_checkHealthText.clear();
+    m_events.setFrozen(false);
+    m_worker = std::make_unique<OutputWorker>(
+        &m_context, [this](const OutputJob& job) { return runInWorker(job); },
+        [this](const OutputJob& job, const DeviceResult& result) { jobDone(job, result); });
+    stateChanged();
+    return life.finish(OPOS_SUCCESS);
+}
+
+int32_t PosPrinter::Impl::claim(int32_t timeoutMs)
+{
+    if (const int32_t code = life.needOpen())
+        return life.finish(code);
+    if (!validTimeout(timeoutMs))
+        return life.finish(OPOS_E_ILLEGAL);
+    if (life.claimed)
+        return life.finish(OPOS_SUCCESS);
+    if (m_inClaim)
+        return life.finish(OPOS_E_BUSY);
+    // The backend may wait with a local event loop; nothing may close the device meanwhile.
+    const QScopedValueRollback guard(m_inClaim, true);
+    const DeviceResult result = m_backend->claim(timeoutMs);
+    if (result.ok())
+        life.claimed = true;
+    return life.finish(result);
+}
+
+int32_t PosPrinter::Impl::release()
+{
+    if (const int32_t code = life.needOpen())
+        return life.finish(code);
+    if (!life.claimed)
+        return life.finish(OPOS_E_ILLEGAL);
+    if (m_inClaim)
+        return life.finish(OPOS_E_BUSY);
+    setEnabled(false);
+    m_backend->release();
+    life.claimed = false;
+    return life.finish(OPOS_SUCCESS);
+}
+
+int32_t PosPrinter::Impl::setEnabled(bool enabled)
+{
+    if (!enabled) {
+        if (const int32_t code = life.needOpen())
+            return life.finish(code);
+        if (life.enabled) {
+            dropOutput();
+            life.enabled = false;
+            m_backend->disable();
+        }
+        return life.finish(OPOS_SUCCESS);
+    }
+    if (const int32_t code = life.needClaimed())
+        return life.finish(code);
+    if (life.enabled)
+        return life.finish(OPOS_SUCCESS);
+    const DeviceResult result = m_backend->enable();
+    if (!result.ok())
+        return life.finish(result);
+    life.enabled = true;
+    m_status = m_backend->status();
+    if (!m_stationsLoaded) {
+        m_stationsLoaded = true;
+        loadDeviceProperties(true);
+    }
+    if (m_powerNotify == OPOS_PN_ENABLED)
+        postStatusUpdate(powerStateValue(m_status.power, powerReporting()));
+    checkIdle();
+    return life.finish(OPOS_SUCCESS);
+}
+
+int32_t PosPrinter::Impl::close()
+{
+    if (const int32_t code = life.needOpen())
+        return life.finish(code);
+    if (m_inClaim)
+        return life.finish(OPOS_E_BUSY);
+    closeBackend();
+    return life.finish(OPOS_SUCCESS);
+}
+
+// Disables, releases and closes whatever is open; safe to call in any state.
+void PosPrinter::Impl::closeBackend()
+{
+    if (m_backend) {
+        m_backend->abortOutput();
+        m_worker.reset();
+        if (life.enabled)
+            m_backend->disable();
+        if (life.claimed)
+            m_backend->release();
+        m_backend->setListener(nullptr);
+        if (life.opened)
+            m_backend->close();
+        m_backend.reset();
+    }
+    m_worker.reset();
+    m_events.clear();
+    ++m_generation;
+    m_outstanding = 0;
+    m_failedJob.reset();
+    m_inTransaction = false;
+    m_transaction.clear();
+    const int32_t code = life.resultCode;
+    const int32_t extended = life.resultCodeExtended;
+    life = ControlState{};
+    life.finish(code, extended);
+}
+
+PosPrinter::PosPrinter(const DeviceRegistry& registry, ControlOptions options, QObject* parent)
+    : QObject(parent), d(std::make_unique<Impl>(this, registry, options))
+{}
+
+PosPrinter::~PosPrinter() = default;
+
+int32_t PosPrinter::Open(const QString& deviceName)
+{
+    return d->open(deviceName);
+}
+
+int32_t PosPrinter::ClaimDevice(int32_t timeoutMs)
+{
+    return d->claim(timeoutMs);
+}
+
+int32_t PosPrinter::ReleaseDevice()
+{
+    return d->release();
+}
+
+int32_t PosPrinter::Close()
+{
+    return d->close();
+}
+
+int32_t PosPrinter::Claim(int32_t timeoutMs)
+{
+    return d->claim(timeoutMs);
+}
+
+int32_t PosPrinter::Release()
+{
+    return d->release();
+}
+
+int32_t PosPrinter::PrintNormal(int32_t station, const QString& data)
+{
+    return d->printNormal(station, data);
+}
+
+int32_t PosPrinter::PrintImmediate(int32_t station, const QString& data)
+{
+    return d->printImmediate(station, data);
+}
+
+int32_t PosPrinter::CutPaper(int32_t percentage)
+{
+    return d->cutPaper(percentage);
+}
+
+int32_t PosPrinter::TransactionPrint(int32_t station, int32_t control)
+{
+    return d->transactionPrint(station, control);
+}
+
+int32_t PosPrinter::ClearOutput()
+{
+    return d->clearOutput();
+}
+
+int32_t PosPrinter::DirectIO(int32_t command, int32_t* data, QString* text)
+{
+    return d->directIO(command, data, text);
+}
+
+int32_t PosPrinter::CheckHealth(int32_t level)
+{
+    return d->checkHealth(level);
+}
+
+int32_t PosPrinter::ControlObjectVersion() const
+{
+    return d->options.controlObjectVersion;
+}
+
+QString PosPrinter::ControlObjectDescription() const
+{
+    return d->controlObjectDescription();
+}
+
+int32_t PosPrinter::ResultCode() const
+{
+    return d->life.resultCode;
+}
+
+int32_t PosPrinter::ResultCodeExtended() const
+{
+    return d->life.resultCodeExtended;
+}
+
+int32_t PosPrinter::OpenResult() const
+{
+    return d->openResult;
+}
+
+int32_t PosPrinter::OutputID() const
+{
+    return d->number(5);
+}
+
+int32_t PosPrinter::State() const
+{
+    return d->state();
+}
+
+bool PosPrinter::Claimed() const
+{
+    return d->life.claimed;
+}
+
+bool PosPrinter::DeviceEnabled() const
+{
+    return d->life.enabled;
+}
+
+void PosPrinter::SetDeviceEnabled(bool enabled)
+{
+    d->setEnabled(enabled);
+}
+
+bool PosPrinter::AsyncMode() const
+{
+    return d->flag(8001);
+}
+
+void PosPrinter::SetAsyncMode(bool async)
+{
+    d->setAsyncMode(async);
+}
+
+bool PosPrinter::FlagWhenIdle() const
+{
+    return d->flag(8005);
+}
+
+void PosPrinter::SetFlagWhenIdle(bool flag)
+{
+    d->setFlagWhenIdle(flag);
+}
+
+bool PosPrinter::FreezeEvents() const
+{
+    return d->flag(4);
+}
+
+void PosPrinter::SetFreezeEvents(bool freeze)
+{
+    d->setFreezeEvents(freeze);
+}
+
+int32_t PosPrinter::GetPropertyNumber(const QString& name) const
+{
+    return d->readByName(name, PropertyKind::Number).toInt();
+}
+
+bool PosPrinter::GetPropertyFlag(const QString& name) const
+{
+    return d->readByName(name, PropertyKind::Flag).toBool();
+}
+
+QString PosPrinter::GetPropertyString(const QString& name) const
+{
+    return d->readByName(name, PropertyKind::Text).toString();
+}
+
+void PosPrinter::SetPropertyNumber(const QString& name, int32_t value)
+{
+    d->writeByName(name, PropertyKind::Number, value);
+}
+
+void PosPrinter::SetPropertyFlag(const QString& name, bool value)
+{
+    d->writeByName(name, PropertyKind::Flag, value);
+}
+
+void PosPrinter::SetPropertyString(const QString& name, const QString& value)
+{
+    d->writeByName(name, PropertyKind::Text, value);
+}
+
+QVariant PosPrinter::GetPropertyByIndex(int32_t propertyIndex) const
+{
+    const PrinterPropertyInfo* info = findPrinterProperty(propertyIndex);
+    if (!info)
+        throw std::runtime_error(QStringLiteral("The POS Printer has no property with index %1")
+                                     .arg(propertyIndex)
+                                     .toStdString());
+    return d->read(*info);
+}
+
+int32_t PosPrinter::SetPropertyByIndex(int32_t propertyIndex, const QVariant& value)
+{
+    const PrinterPropertyInfo* info = findPrinterProperty(propertyIndex);
+    if (!info)
+        throw std::runtime_error(QStringLiteral("The POS Printer has no property with index %1")
+                                     .arg(propertyIndex)
+                                     .toStdString());
+    return d->write(*info, value);
+}
+
+} // namespace opos

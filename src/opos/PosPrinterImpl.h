@@ -1,0 +1,125 @@
+#pragma once
+
+#include "opos/ControlState.h"
+#include "opos/EventQueue.h"
+#include "opos/OutputWorker.h"
+#include "opos/PosPrinter.h"
+#include "opos/PrinterBackend.h"
+#include "opos/PrinterPropertyTable.h"
+
+#include <QHash>
+#include <QObject>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace opos {
+
+class DeviceRegistry;
+
+// The inner working of PosPrinter, spread over three files: life cycle (PosPrinter.cpp), output
+// and its events (PosPrinterOutput.cpp), properties (PosPrinterProperties.cpp).
+class PosPrinter::Impl : public PrinterBackendListener
+{
+public:
+    Impl(PosPrinter* q, const DeviceRegistry& registry, ControlOptions options);
+    ~Impl() override;
+
+    // Life cycle.
+    int32_t open(const QString& deviceName);
+    int32_t claim(int32_t timeoutMs);
+    int32_t release();
+    int32_t close();
+    int32_t setEnabled(bool enabled);
+    void closeBackend();
+
+    // Output.
+    int32_t printNormal(int32_t station, const QString& data);
+    int32_t printImmediate(int32_t station, const QString& data);
+    int32_t cutPaper(int32_t percentage);
+    int32_t transactionPrint(int32_t station, int32_t control);
+    int32_t clearOutput();
+    int32_t directIO(int32_t command, int32_t* data, QString* text);
+    int32_t checkHealth(int32_t level);
+    int32_t state() const;
+    int32_t setAsyncMode(bool async);
+    int32_t setFlagWhenIdle(bool flag);
+    int32_t setFreezeEvents(bool freeze);
+
+    // Properties.
+    QVariant read(const PrinterPropertyInfo& info) const;
+    int32_t write(const PrinterPropertyInfo& info, const QVariant& value);
+    QVariant readByName(const QString& name, PropertyKind kind) const;
+    void writeByName(const QString& name, PropertyKind kind, const QVariant& value);
+    void loadDeviceProperties(bool stations);
+    int32_t number(int32_t index) const;
+    bool flag(int32_t index) const { return number(index) != 0; }
+    QString controlObjectDescription() const;
+
+    // PrinterBackendListener, from any thread.
+    void statusChanged(const PrinterStatus& status) override;
+    void directIOEvent(int32_t eventNumber, int32_t data, const QString& text) override;
+
+    PosPrinter* const q;
+    const DeviceRegistry& registry;
+    const ControlOptions options;
+    ControlState life;
+    int32_t openResult = 0;
+
+private:
+    // Output internals.
+    bool stationPresent(int32_t station) const;
+    int32_t output(std::vector<OutputStep> steps);
+    int32_t runNow(const std::vector<OutputStep>& steps);
+    DeviceResult runSteps(const std::vector<OutputStep>& steps);
+    DeviceResult runInWorker(const OutputJob& job);
+    void jobDone(const OutputJob& job, const DeviceResult& result);
+    void deliverError(uint64_t generation, int32_t code, int32_t extended);
+    void dropOutput();
+    void stateChanged();
+    void checkIdle();
+    void postStatusUpdate(int32_t data);
+    void onStatus(const PrinterStatus& status);
+    std::optional<QString> convertData(const QString& data);
+    int32_t powerReporting() const;
+    int32_t writeDevice(const PrinterPropertyInfo& info, int32_t value);
+    int32_t toDots(int32_t units) const;
+    int32_t fromDots(int32_t dots) const;
+
+    // Declared before the worker and the backend: they report to it, so it must outlive them.
+    QObject m_context;
+    EventQueue m_events;
+    std::unique_ptr<PrinterBackend> m_backend;
+    std::mutex m_backendMutex; // one backend call at a time, GUI thread or worker
+    std::unique_ptr<OutputWorker> m_worker;
+    bool m_inClaim = false;
+
+    // Output state.
+    bool m_asyncMode = false;
+    bool m_flagWhenIdle = false;
+    int32_t m_outputId = 0;
+    int32_t m_nextOutputId = 1;
+    uint64_t m_generation = 1;
+    int m_outstanding = 0;
+    std::optional<OutputJob> m_failedJob;
+    bool m_inTransaction = false;
+    int32_t m_transactionStation = 0;
+    std::vector<OutputStep> m_transaction;
+    int32_t m_errorStation = 0;
+    int32_t m_errorLevel = PTR_EL_NONE;
+    QString m_errorString;
+    QString m_checkHealthText;
+
+    // Device status as last reported.
+    PrinterStatus m_status;
+    bool m_stationsLoaded = false;
+    int32_t m_binaryConversion = 0;
+    int32_t m_powerNotify = OPOS_PN_DISABLED;
+    int32_t m_mapMode = 1;
+    int32_t m_dotsPerInch = 203;
+    // Values of the other properties, by index: device values (measurements in dots) and the
+    // writable ones kept by the control.
+    QHash<int32_t, QVariant> m_values;
+};
+
+} // namespace opos

@@ -1,0 +1,349 @@
+#include "opos/BinaryConversion.h"
+#include "opos/PosPrinterImpl.h"
+#include "opos/PrinterStatusEvents.h"
+
+#include <QPointer>
+#include <exception>
+
+namespace opos {
+
+namespace {
+
+OutputStep printStep(int32_t station, const QString& data)
+{
+    return {OutputStep::Kind::Print, station, data, 0};
+}
+
+} // namespace
+
+int32_t PosPrinter::Impl::state() const
+{
+    if (!life.opened)
+        return OPOS_S_CLOSED;
+    if (m_failedJob)
+        return OPOS_S_ERROR;
+    return m_outstanding > 0 ? OPOS_S_BUSY : OPOS_S_IDLE;
+}
+
+bool PosPrinter::Impl::stationPresent(int32_t station) const
+{
+    switch (station) {
+    case PTR_S_JOURNAL:
+        return flag(8513);
+    case PTR_S_RECEIPT:
+        return flag(8527);
+    case PTR_S_SLIP:
+        return flag(8544);
+    default:
+        return false;
+    }
+}
+
+std::optional<QString> PosPrinter::Impl::convertData(const QString& data)
+{
+    return decodeBinaryConversion(data, m_binaryConversion);
+}
+
+int32_t PosPrinter::Impl::printNormal(int32_t station, const QString& data)
+{
+    if (const int32_t code = life.needEnabled())
+        return life.finish(code);
+    const auto converted = convertData(data);
+    if (!stationPresent(station) || !converted)
+        return life.finish(OPOS_E_ILLEGAL);
+    return output({printStep(station, *converted)});
+}
+
+int32_t PosPrinter::Impl::cutPaper(int32_t percentage)
+{
+    if (const int32_t code = life.needEnabled())
+        return life.finish(code);
+    if (!flag(8526) || percentage < 1 || percentage > 100)
+        return life.finish(OPOS_E_ILLEGAL);
+    return output({{OutputStep::Kind::Cut, PTR_S_RECEIPT, {}, percentage}});
+}
+
+// Sends steps the way the current mode says: into the transaction, to the queue, or now.
+int32_t PosPrinter::Impl::output(std::vector<OutputStep> steps)
+{
+    if (m_inTransaction) {
+        for (auto& step : steps)
+            m_transaction.push_back(std::move(step));
+        return life.finish(OPOS_SUCCESS);
+    }
+    if (m_asyncMode) {
+        OutputJob job{m_nextOutputId, m_generation, std::move(steps)};
+        m_outputId = m_nextOutputId;
+        m_nextOutputId = m_nextOutputId == INT32_MAX ? 1 : m_nextOutputId + 1;
+        ++m_outstanding;
+        m_worker->submit(std::move(job));
+        stateChanged();
+        return life.finish(OPOS_SUCCESS);
+    }
+    if (m_outstanding > 0)
+        return life.finish(OPOS_E_BUSY);
+    return runNow(steps);
+}
+
+int32_t PosPrinter::Impl::printImmediate(int32_t station, const QString& data)
+{
+    if (const int32_t code = life.needEnabled())
+        return life.finish(code);
+    const auto converted = convertData(data);
+    if (!stationPresent(station) || !converted)
+        return life.finish(OPOS_E_ILLEGAL);
+    return runNow({printStep(station, *converted)});
+}
+
+int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)
+{
+    if (const int32_t code = life.needEnabled())
+        return life.finish(code);
+    if (!flag(8549) || !stationPresent(station))
+        return life.finish(OPOS_E_ILLEGAL);
+    if (control == PTR_TP_TRANSACTION) {
+        if (m_inTransaction)
+            return life.finish(OPOS_E_ILLEGAL);
+        m_inTransaction = true;
+        m_transactionStation = station;
+        m_transaction.clear();
+        return life.finish(OPOS_SUCCESS);
+    }
+    if (control != PTR_TP_NORMAL || !m_inTransaction || station != m_transactionStation)
+        return life.finish(OPOS_E_ILLEGAL);
+    if (!m_asyncMode && m_outstanding > 0)
+        return life.finish(OPOS_E_BUSY); // the transaction stays open for another try
+    m_inTransaction = false;
+    return output(std::exchange(m_transaction, {}));
+}
+
+// Synchronous output on the caller's thread; a backend failure propagates to the caller.
+int32_t PosPrinter::Impl::runNow(const std::vector<OutputStep>& steps)
+{
+    const DeviceResult result = runSteps(steps);
+    if (!result.ok())
+        m_errorString = result.text;
+    return life.finish(result);
+}
+
+DeviceResult PosPrinter::Impl::runSteps(const std::vector<OutputStep>& steps)
+{
+    for (const auto& step : steps) {
+        const std::lock_guard lock(m_backendMutex);
+        const DeviceResult result = step.kind == OutputStep::Kind::Cut
+                                        ? m_backend->cutPaper(step.percentage)
+                                        : m_backend->print(step.station, step.data);
+        if (!result.ok())
+            return result;
+    }
+    return {};
+}
+
+DeviceResult PosPrinter::Impl::runInWorker(const OutputJob& job)
+{
+    try {
+        return runSteps(job.steps);
+    } catch (const std::exception& failure) {
+        return {OPOS_E_FAILURE, 0, QString::fromLocal8Bit(failure.what())};
+    } catch (...) {
+        return {OPOS_E_FAILURE, 0, QStringLiteral("Unknown failure while printing")};
+    }
+}
+
+// An asynchronous request has finished, on the GUI thread.
+void PosPrinter::Impl::jobDone(const OutputJob& job, const DeviceResult& result)
+{
+    if (job.generation != m_generation)
+        return; // cleared meanwhile: no event
+    if (result.ok()) {
+        --m_outstanding;
+        const int32_t id = job.outputId;
+        m_events.post([this, id] { emit q->OutputCompleteEvent(id); });
+        stateChanged();
+        checkIdle();
+        return;
+    }
+    m_failedJob = job;
+    m_errorStation = job.steps.empty() ? PTR_S_RECEIPT : job.steps.front().station;
+    m_errorLevel = result.code == OPOS_E_EXTENDED ? PTR_EL_RECOVERABLE : PTR_EL_FATAL;
+    m_errorString = result.text;
+    life.finish(result);
+    stateChanged();
+    const uint64_t generation = m_generation;
+    const int32_t code = result.code;
+    const int32_t extended = result.extended;
+    m_events.post([this, generation, code, extended] { deliverError(generation, code, extended); });
+}
+
+void PosPrinter::Impl::deliverError(uint64_t generation, int32_t code, int32_t extended)
+{
+    if (!m_failedJob || generation != m_generation)
+        return; // cleared before it was delivered
+    int32_t response = OPOS_ER_RETRY;
+    const QPointer<PosPrinter> alive(q);
+    emit q->ErrorEvent(code, extended, OPOS_EL_OUTPUT, &response);
+    if (!alive || !m_failedJob || generation != m_generation)
+        return; // the handler cleared the output or closed the device
+    if (response == OPOS_ER_CLEAR) {
+        dropOutput();
+        checkIdle();
+        return;
+    }
+    // RETRY, and any answer that means nothing for output: run the request again.
+    m_errorLevel = PTR_EL_NONE;
+    m_worker->retry(std::move(*m_failedJob));
+    m_failedJob.reset();
+    stateChanged();
+}
+
+// Drops queued output, a pending error and the transaction; no completion events follow.
+void PosPrinter::Impl::dropOutput()
+{
+    ++m_generation;
+    if (m_worker)
+        m_worker->clear(m_generation);
+    if (m_backend && m_outstanding > 0)
+        m_backend->abortOutput();
+    m_outstanding = 0;
+    m_failedJob.reset();
+    m_inTransaction = false;
+    m_transaction.clear();
+    m_errorLevel = PTR_EL_NONE;
+    stateChanged();
+}
+
+int32_t PosPrinter::Impl::clearOutput()
+{
+    if (const int32_t code = life.needClaimed())
+        return life.finish(code);
+    dropOutput();
+    checkIdle();
+    return life.finish(OPOS_SUCCESS);
+}
+
+int32_t PosPrinter::Impl::directIO(int32_t command, int32_t* data, QString* text)
+{
+    if (const int32_t code = life.needOpen())
+        return life.finish(code);
+    const std::lock_guard lock(m_backendMutex);
+    return life.finish(m_backend->directIO(command, data, text));
+}
+
+int32_t PosPrinter::Impl::checkHealth(int32_t level)
+{
+    if (const int32_t code = life.needEnabled())
+        return life.finish(code);
+    if (level == 1) { // internal: ask the device how it is
+        const PrinterStatus now = [this] {
+            const std::lock_guard lock(m_backendMutex);
+            return m_backend->status();
+        }();
+        QString problem;
+        if (now.power != PowerState::Online)
+            problem = QStringLiteral("printer off or offline");
+        else if (now.coverOpen)
+            problem = QStringLiteral("cover open");
+        else if (now.receiptPaper == PaperState::Empty)
+            problem = QStringLiteral("receipt paper out");
+        m_checkHealthText = QStringLiteral("Internal HCheck: ") +
+                            (problem.isEmpty() ? QStringLiteral("Successful") : problem);
+        return life.finish(OPOS_SUCCESS);
+    }
+    if (level == 2) { // external: print a test line
+        if (m_outstanding > 0)
+            return life.finish(OPOS_E_BUSY);
+        const int32_t code =
+            runNow({printStep(PTR_S_RECEIPT, QStringLiteral("Check health: test print\n"))});
+        m_checkHealthText = QStringLiteral("External HCheck: ") +
+                            (code == OPOS_SUCCESS ? QStringLiteral("Successful")
+                                                  : QStringLiteral("Failed (%1)").arg(code));
+        return code;
+    }
+    return life.finish(OPOS_E_ILLEGAL); // interactive checks need a dialog the device lacks
+}
+
+int32_t PosPrinter::Impl::setAsyncMode(bool async)
+{
+    if (const int32_t code = life.needOpen())
+        return life.finish(code);
+    m_asyncMode = async;
+    return life.finish(OPOS_SUCCESS);
+}
+
+int32_t PosPrinter::Impl::setFlagWhenIdle(bool flag)
+{
+    if (const int32_t code = life.needOpen())
+        return life.finish(code);
+    m_flagWhenIdle = flag;
+    checkIdle();
+    return life.finish(OPOS_SUCCESS);
+}
+
+int32_t PosPrinter::Impl::setFreezeEvents(bool freeze)
+{
+    if (const int32_t code = life.needOpen())
+        return life.finish(code);
+    m_events.setFrozen(freeze);
+    return life.finish(OPOS_SUCCESS);
+}
+
+void PosPrinter::Impl::stateChanged()
+{
+    if (m_backend)
+        m_backend->controlStateChanged(state(), m_outstanding);
+}
+
+void PosPrinter::Impl::checkIdle()
+{
+    if (m_flagWhenIdle && life.enabled && state() == OPOS_S_IDLE) {
+        m_flagWhenIdle = false;
+        postStatusUpdate(PTR_SUE_IDLE);
+    }
+}
+
+void PosPrinter::Impl::postStatusUpdate(int32_t data)
+{
+    m_events.post([this, data] { emit q->StatusUpdateEvent(data); });
+}
+
+int32_t PosPrinter::Impl::powerReporting() const
+{
+    return m_powerNotify == OPOS_PN_ENABLED ? number(501) : OPOS_PR_NONE;
+}
+
+void PosPrinter::Impl::statusChanged(const PrinterStatus& status)
+{
+    QMetaObject::invokeMethod(
+        &m_context, [this, status] { onStatus(status); }, Qt::QueuedConnection);
+}
+
+// The device's status, on the GUI thread: properties first, then the events.
+void PosPrinter::Impl::onStatus(const PrinterStatus& status)
+{
+    if (!life.opened)
+        return;
+    const PrinterStatus before = m_status;
+    m_status = status;
+    if (!life.enabled)
+        return;
+    for (const int32_t event : statusUpdateEvents(before, status, powerReporting()))
+        postStatusUpdate(event);
+}
+
+void PosPrinter::Impl::directIOEvent(int32_t eventNumber, int32_t data, const QString& text)
+{
+    QMetaObject::invokeMethod(
+        &m_context,
+        [this, eventNumber, data, text] {
+            if (!life.opened)
+                return;
+            m_events.post([this, eventNumber, data, text] {
+                int32_t value = data;
+                QString string = text;
+                emit q->DirectIOEvent(eventNumber, &value, &string);
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace opos
