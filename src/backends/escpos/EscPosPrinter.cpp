@@ -64,7 +64,7 @@ QString joinNumbers(const QList<int>& numbers)
 EscPosPrinter::EscPosPrinter(QString name, DeviceSettings settings, std::shared_ptr<LinkPool> pool)
     : m_name(std::move(name)), m_settings(std::move(settings)), m_pool(std::move(pool)),
       m_lineChars(m_settings.printer.lineCharsList.value(0, 48)),
-      m_encoder(m_settings.printer.characterSet)
+      m_encoder(m_settings.printer.characterSet), m_translator(m_settings.printer.cutFeed)
 {}
 
 EscPosPrinter::~EscPosPrinter()
@@ -130,6 +130,7 @@ DeviceResult EscPosPrinter::enable()
     DeviceResult result = m_link->write(init, t.jobMs);
     if (!result.ok())
         return result;
+    m_translator.reset();
     if (watching()) {
         const QueryResult reply =
             m_link->query(statusRequest(), ReplyKind::RealTime, 3, t.statusMs);
@@ -173,8 +174,7 @@ DeviceResult EscPosPrinter::print(int32_t station, const QString& data)
 {
     if (station != opos::PTR_S_RECEIPT)
         return illegal(QStringLiteral("The printer has only the receipt station"));
-    EscPosTranslator translator(m_encoder, m_settings.printer.cutFeed);
-    return output(translator.translate(data));
+    return output(m_translator.translate(data, m_encoder));
 }
 
 DeviceResult EscPosPrinter::cutPaper(int32_t percentage)

@@ -2,6 +2,7 @@
 
 #include "backends/escpos/DeviceSettings.h"
 #include "backends/escpos/DeviceStatus.h"
+#include "backends/escpos/EscPosTranslator.h"
 #include "backends/escpos/TextEncoder.h"
 #include "opos/PrinterBackend.h"
 
@@ -59,6 +60,7 @@ private:
     int m_watcher = 0;
     int m_lineChars;
     TextEncoder m_encoder;
+    EscPosTranslator m_translator;
 
     std::mutex m_notifyMutex; // held while the listener hears a change, so changes keep order
     opos::PrinterBackendListener* m_listener = nullptr;

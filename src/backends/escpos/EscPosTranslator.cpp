@@ -63,72 +63,68 @@ QByteArray font(bool small)
 
 } // namespace cmd
 
-EscPosTranslator::EscPosTranslator(TextEncoder& encoder, int cutFeed)
-    : m_encoder(encoder), m_cutFeed(cutFeed)
-{}
+EscPosTranslator::EscPosTranslator(int cutFeed) : m_cutFeed(cutFeed) {}
 
-QByteArray EscPosTranslator::translate(QStringView data)
+void EscPosTranslator::reset()
 {
-    m_out.clear();
-    m_out.reserve(data.size() + 8);
-    scanPrintData(data, *this);
-    return std::exchange(m_out, {});
+    m_parser.reset();
+    m_printer = {};
 }
 
-void EscPosTranslator::text(QStringView text)
+QByteArray EscPosTranslator::translate(QStringView data, TextEncoder& encoder)
 {
-    m_encoder.encodeTo(m_out, text);
-}
-
-void EscPosTranslator::raw(QStringView bytes)
-{
-    for (const QChar c : bytes)
-        m_out.append(c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : '?');
-}
-
-void EscPosTranslator::sequence(const EscapeSequence& s)
-{
-    const QString& letters = s.letters;
-    const int n = s.number.value_or(-1);
-    switch (s.command.unicode()) {
-    case u'P': // cut n percent; none or 100 is a full cut
-        if (letters.isEmpty())
-            m_out.append(bytes({GS, 'V', n < 0 || n >= 100 ? '\x00' : '\x01'}));
-        else if (letters == QLatin1String("f"))
-            m_out.append(cmd::cut(n < 0 || n >= 100, m_cutFeed));
-        break;
-    case u'F':
-        if (letters == QLatin1String("l"))
-            m_out.append(bytes({ESC, 'd', byteOf(std::max(n, 1))}));
-        else if (letters == QLatin1String("u"))
-            m_out.append(bytes({ESC, 'J', byteOf(std::max(n, 1))}));
-        break;
-    case u'C':
-        if (letters == QLatin1String("b"))
-            m_out.append(bytes({ESC, 'E', s.off ? '\x00' : '\x01'}));
-        else if (letters == QLatin1String("u"))
-            m_out.append(bytes({ESC, '-', s.off ? '\x00' : (n >= 2 ? '\x02' : '\x01')}));
-        else if (letters == QLatin1String("rv"))
-            m_out.append(bytes({GS, 'B', s.off ? '\x00' : '\x01'}));
-        else if (letters.isEmpty() && n >= 1 && n <= 4)
-            m_out.append(bytes({GS, '!', "\x00\x10\x01\x11"[n - 1]}));
-        break;
-    case u'A':
-        if (letters == QLatin1String("l"))
-            m_out.append(bytes({ESC, 'a', '\x00'}));
-        else if (letters == QLatin1String("c"))
-            m_out.append(bytes({ESC, 'a', '\x01'}));
-        else if (letters == QLatin1String("r"))
-            m_out.append(bytes({ESC, 'a', '\x02'}));
-        break;
-    case u'N':
-        if (letters.isEmpty())
-            m_out.append(bytes({ESC, 'E', '\x00', ESC, '-', '\x00', GS, 'B', '\x00', GS, '!',
-                                '\x00', ESC, 'a', '\x00'}));
-        break;
-    default:
-        break;
+    using Kind = opos::PrintSegment::Kind;
+    QByteArray out;
+    out.reserve(data.size() + 8);
+    for (const opos::PrintSegment& segment : m_parser.parse(data)) {
+        switch (segment.kind) {
+        case Kind::Text:
+            applyStyle(segment.style, out);
+            encoder.encodeTo(out, segment.text);
+            break;
+        case Kind::NewLine:
+            applyStyle(segment.style, out);
+            out.append('\n');
+            break;
+        case Kind::FeedLines:
+            out.append(bytes({ESC, 'd', byteOf(segment.number)}));
+            break;
+        case Kind::Cut:
+            out.append(bytes({GS, 'V', segment.number >= 100 ? '\x00' : '\x01'}));
+            break;
+        case Kind::FeedAndCut:
+            out.append(cmd::cut(segment.number >= 100, m_cutFeed));
+            break;
+        case Kind::Raw:
+            for (const QChar c : segment.text)
+                out.append(c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : '?');
+            break;
+        case Kind::ReverseFeed:
+        case Kind::Bitmap:
+        case Kind::TopLogo:
+        case Kind::BottomLogo:
+        case Kind::BarCode:
+            break;
+        }
     }
+    return out;
+}
+
+void EscPosTranslator::applyStyle(const opos::TextStyle& style, QByteArray& out)
+{
+    const auto flag = [](bool on) { return on ? '\x01' : '\x00'; };
+    if (style.bold != m_printer.bold)
+        out.append(bytes({ESC, 'E', flag(style.bold)}));
+    if (style.underline != m_printer.underline)
+        out.append(bytes({ESC, '-', byteOf(std::min(style.underline, 2))}));
+    if (style.reverse != m_printer.reverse)
+        out.append(bytes({GS, 'B', flag(style.reverse)}));
+    if (style.doubleWidth != m_printer.doubleWidth || style.doubleHeight != m_printer.doubleHeight)
+        out.append(bytes(
+            {GS, '!', byteOf((style.doubleWidth ? 0x10 : 0) | (style.doubleHeight ? 0x01 : 0))}));
+    if (style.align != m_printer.align)
+        out.append(bytes({ESC, 'a', byteOf(static_cast<int>(style.align))}));
+    m_printer = style;
 }
 
 } // namespace escpos

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "backends/escpos/PrintDataScanner.h"
 #include "backends/escpos/TextEncoder.h"
+#include "opos/PrintDataParser.h"
 
 #include <QByteArray>
 
@@ -19,22 +19,23 @@ QByteArray font(bool small);
 } // namespace cmd
 
 // Turns print data (text with ESC|... sequences) into ESC/POS bytes, text encoded for the
-// current character set. Sequences the printer cannot do (italic, bitmaps, logos, bar codes,
-// reverse feed) are left out.
-class EscPosTranslator : private PrintDataSink
+// current character set. Modes carry over from one call to the next, as on the printer; only
+// the changes are sent. What the printer cannot do (italic, bitmaps, logos, bar codes, reverse
+// feed) is left out.
+class EscPosTranslator
 {
 public:
-    EscPosTranslator(TextEncoder& encoder, int cutFeed);
-    QByteArray translate(QStringView data);
+    explicit EscPosTranslator(int cutFeed);
+    QByteArray translate(QStringView data, TextEncoder& encoder);
+    // The printer was initialised: its modes and ours are back to normal.
+    void reset();
 
 private:
-    void text(QStringView text) override;
-    void sequence(const EscapeSequence& sequence) override;
-    void raw(QStringView bytes) override;
+    void applyStyle(const opos::TextStyle& style, QByteArray& out);
 
-    TextEncoder& m_encoder;
     int m_cutFeed;
-    QByteArray m_out;
+    opos::PrintDataParser m_parser;
+    opos::TextStyle m_printer; // the modes the printer is in
 };
 
 } // namespace escpos

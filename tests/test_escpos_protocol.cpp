@@ -1,0 +1,382 @@
+#include "backends/escpos/DeviceStatus.h"
+#include "backends/escpos/DisplayCommands.h"
+#include "backends/escpos/EscPosTranslator.h"
+#include "backends/escpos/Resolvers.h"
+#include "opos/DeviceRegistry.h"
+#include "opos/OposConstants.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace escpos;
+
+Q_DECLARE_METATYPE(escpos::DeviceStatus)
+
+// The byte-level parts of the ESC/POS backend: print data to ESC/POS, text encoding, status
+// replies, display commands, device addresses and the device file.
+class TestEscPosProtocol : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void translatesPrintData_data()
+    {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<int>("characterSet");
+        QTest::addColumn<QByteArray>("expected");
+        const auto esc = [](const char* rest) {
+            return QStringLiteral("\x1b|") + QLatin1String(rest);
+        };
+
+        const auto hex = [](const char* text) { return QByteArray::fromHex(text); };
+        QTest::newRow("text and line feed")
+            << QStringLiteral("Hello\n") << 437 << hex("48656c6c6f0a");
+        QTest::newRow("CR dropped") << QStringLiteral("A\r\nB\r") << 437 << hex("410a42");
+        QTest::newRow("bold on and off")
+            << esc("bCX") + esc("!bCY") << 437 << hex("1b4501 58 1b4500 59");
+        QTest::newRow("only changes are sent")
+            << esc("bCX") + esc("bCY") << 437 << hex("1b4501 58 59");
+        QTest::newRow("mode without text waits") << esc("bC") << 437 << hex("");
+        QTest::newRow("underline thick") << esc("2uCX") << 437 << hex("1b2d02 58");
+        QTest::newRow("reverse video") << esc("rvCX") << 437 << hex("1d4201 58");
+        QTest::newRow("double both") << esc("4CX") << 437 << hex("1d2111 58");
+        QTest::newRow("double high") << esc("3CX") << 437 << hex("1d2101 58");
+        QTest::newRow("centred line") << esc("cAX\n") << 437 << hex("1b6101 58 0a");
+        QTest::newRow("normal resets all")
+            << esc("bC") + esc("uC") + esc("2C") + esc("rAX") + esc("NY") << 437
+            << hex("1b4501 1b2d01 1d2110 1b6102 58 1b4500 1b2d00 1d2100 1b6100 59");
+        QTest::newRow("cut without feed, partial") << esc("75P") << 437 << hex("1d5601");
+        QTest::newRow("cut without number is full") << esc("P") << 437 << hex("1d5600");
+        QTest::newRow("feed and full cut") << esc("100fP") << 437 << hex("1d564100");
+        QTest::newRow("feed and partial cut") << esc("50fP") << 437 << hex("1d564200");
+        QTest::newRow("feed lines") << esc("3lF") << 437 << hex("1b6403");
+        QTest::newRow("raw bytes keep NUL")
+            << esc("3E") + QStringLiteral("A") + QChar(0) + QStringLiteral("BC") << 437
+            << hex("41004243");
+        QTest::newRow("raw count beyond the end")
+            << esc("9E") + QStringLiteral("AB") << 437 << hex("4142");
+        QTest::newRow("italic left out") << esc("iCx") << 437 << hex("78");
+        QTest::newRow("bitmap and logo left out") << esc("1B") + esc("tL") << 437 << hex("");
+        QTest::newRow("not a sequence") << esc("!@x") << 437 << hex("21 40 78");
+        QTest::newRow("huge number clamped") << esc("99999lF") << 437 << hex("1b64ff");
+        QTest::newRow("control characters dropped")
+            << QStringLiteral("\x1b-\x01\tA") << 437 << hex("2d 09 41");
+        QTest::newRow("437 e acute") << QStringLiteral("\u00e9") << 437 << QByteArray("\x82");
+        QTest::newRow("850 e acute") << QStringLiteral("\u00e9") << 850 << QByteArray("\x82");
+        QTest::newRow("858 euro") << QStringLiteral("\u20ac") << 858 << QByteArray("\xd5");
+        QTest::newRow("866 zhe") << QStringLiteral("\u0436") << 866 << QByteArray("\xa6");
+        QTest::newRow("1252 euro") << QStringLiteral("\u20ac") << 1252 << QByteArray("\x80");
+        QTest::newRow("437 has no euro") << QStringLiteral("a\u20acb") << 437 << QByteArray("a?b");
+        QTest::newRow("ASCII replaces")
+            << QStringLiteral("\u00e9t\u00e9") << 998 << QByteArray("?t?");
+        QTest::newRow("surrogate pair is one character")
+            << QStringLiteral("x\U0001F600y") << 1252 << QByteArray("x?y");
+    }
+
+    void translatesPrintData()
+    {
+        QFETCH(QString, data);
+        QFETCH(int, characterSet);
+        QFETCH(QByteArray, expected);
+        TextEncoder encoder(characterSet);
+        EscPosTranslator translator(0);
+        QCOMPARE(translator.translate(data, encoder).toHex(' '), expected.toHex(' '));
+    }
+
+    void decodesRealTimeStatus_data()
+    {
+        QTest::addColumn<QByteArray>("replies");
+        QTest::addColumn<DeviceStatus>("expected");
+        const auto make = [](bool drawer, bool offline, bool cover, bool stop, bool near,
+                             bool end) {
+            DeviceStatus s;
+            s.answered = true;
+            s.drawerHigh = drawer;
+            s.offline = offline;
+            s.coverOpen = cover;
+            s.paperEndStop = stop;
+            s.paperNearEnd = near;
+            s.paperEnd = end;
+            return s;
+        };
+        QTest::newRow("idle") << QByteArray("\x12\x12\x12")
+                              << make(false, false, false, false, false, false);
+        QTest::newRow("cover open")
+            << QByteArray("\x1a\x16\x12") << make(false, true, true, false, false, false);
+        QTest::newRow("paper out")
+            << QByteArray("\x1a\x32\x7e") << make(false, true, false, true, true, true);
+        QTest::newRow("near end, drawer")
+            << QByteArray("\x16\x12\x1e") << make(true, false, false, false, true, false);
+    }
+
+    void decodesRealTimeStatus()
+    {
+        QFETCH(QByteArray, replies);
+        QFETCH(DeviceStatus, expected);
+        const auto byte = [&](int i) { return static_cast<uint8_t>(replies[i]); };
+        QVERIFY(decodeRealTime(byte(0), byte(1), byte(2)) == expected);
+    }
+
+    void sortsIncomingBytes()
+    {
+        ReplySorter sorter;
+        // XON, a real-time reply, half an automatic status frame, XOFF, the rest of the frame,
+        // a transmit reply, then another real-time reply.
+        sorter.feed(QByteArray("\x11\x16\x38\x00", 4));
+        sorter.feed(QByteArray("\x13\x0c\x00\x03\x12", 5));
+        QCOMPARE(sorter.available(ReplyKind::RealTime), 2);
+        QCOMPARE(sorter.take(ReplyKind::RealTime, 2), QByteArray("\x16\x12"));
+        QCOMPARE(sorter.take(ReplyKind::Transmit, 1), QByteArray("\x03"));
+        const auto frames = sorter.takeFrames();
+        QCOMPARE(frames.size(), size_t(1));
+        const DeviceStatus status = decodeAutoStatus(frames[0]);
+        QVERIFY(status.coverOpen && status.offline && status.paperEnd && !status.drawerHigh);
+        sorter.feed(QByteArray("\x12", 1));
+        sorter.discard(ReplyKind::RealTime);
+        QCOMPARE(sorter.available(ReplyKind::RealTime), 0);
+    }
+
+    void buildsDisplayCommands_data()
+    {
+        QTest::addColumn<QString>("commandSet");
+        QTest::addColumn<QByteArray>("init");
+        QTest::addColumn<QByteArray>("window");
+        QTest::newRow("epson") << QStringLiteral("epson")
+                               << QByteArray("\x1b@\x1f\x01\x1bt\x02\x1fX\x03", 10)
+                               << QByteArray::fromHex("1f4500 1f240101 41822020 1f240102 421f2020");
+        QTest::newRow("cd5220") << QStringLiteral("cd5220")
+                                << QByteArray("\x1b@\x1b\x11\x1b\x66\x02\x1b*\x03", 10)
+                                << QByteArray::fromHex("1b6c0101 41822020 1b6c0102 421f2020");
+    }
+
+    void buildsDisplayCommands()
+    {
+        QFETCH(QString, commandSet);
+        QFETCH(QByteArray, init);
+        QFETCH(QByteArray, window);
+        DeviceSettings settings = parseAddress(
+            QStringLiteral(
+                "serial:///dev/ttyS0?commandSet=%1&columns=4&characterSet=850&brightness=3")
+                .arg(commandSet));
+        DisplayCommands commands(settings.display);
+        QCOMPARE(commands.initialise().toHex(' '), init.toHex(' '));
+        // The second row is longer than the display: it is cut at the width.
+        const QStringList rows{QStringLiteral("A\u00e9"), QStringLiteral("B\x1f  xyz")};
+        QCOMPARE(commands.showWindow(rows, opos::DISP_DT_NORMAL).toHex(' '), window.toHex(' '));
+    }
+
+    void parsesAddresses_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("error"); // part of the reason, empty when valid
+        QTest::newRow("tcp default port") << "tcp://Printer.local"
+                                          << "tcp://printer.local:9100"
+                                          << "";
+        QTest::newRow("tcp port") << "tcp://10.0.0.5:9101?jobTimeout=500"
+                                  << "tcp://10.0.0.5:9101"
+                                  << "";
+        QTest::newRow("usb file") << "file:///dev/usb/lp0"
+                                  << "file:///dev/usb/lp0"
+                                  << "";
+        QTest::newRow("serial")
+            << "serial:///dev/ttyUSB0?baud=38400&flow=xonxoff&parity=even&data=7&stop=2"
+            << "serial:///dev/ttyUSB0"
+            << "";
+        QTest::newRow("no host") << "tcp://"
+                                 << ""
+                                 << "names no host";
+        QTest::newRow("port 0") << "tcp://h:0"
+                                << ""
+                                << "port";
+        QTest::newRow("port too big") << "tcp://h:70000"
+                                      << ""
+                                      << "";
+        QTest::newRow("tcp path") << "tcp://h/x"
+                                  << ""
+                                  << "no path";
+        QTest::newRow("serial host") << "serial://ttyS0"
+                                     << ""
+                                     << "local device";
+        QTest::newRow("bad baud") << "serial:///dev/ttyS0?baud=fast"
+                                  << ""
+                                  << "\"baud\"";
+        QTest::newRow("bad flow") << "serial:///dev/ttyS0?flow=dtrdsr"
+                                  << ""
+                                  << "rtscts";
+        QTest::newRow("serial setting on tcp") << "tcp://h?baud=9600"
+                                               << ""
+                                               << "serial ports only";
+        QTest::newRow("unknown setting") << "tcp://h?colour=red"
+                                         << ""
+                                         << "Unknown setting \"colour\"";
+        QTest::newRow("set without encoder") << "tcp://h?codeTables=852:18&characterSet=852"
+                                             << ""
+                                             << "cannot be encoded";
+        QTest::newRow("set without table") << "tcp://h?characterSet=1250"
+                                           << ""
+                                           << "no code table";
+        QTest::newRow("bad drawer pin") << "tcp://h?drawerPin=3"
+                                        << ""
+                                        << "drawerPin";
+        QTest::newRow("bad pairs") << "tcp://h?codeTables=437"
+                                   << ""
+                                   << "CHARACTERSET:TABLE";
+    }
+
+    void parsesAddresses()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, key);
+        QFETCH(QString, error);
+        QVERIFY(isAddress(name));
+        try {
+            const DeviceSettings settings = parseAddress(name);
+            QVERIFY2(key.size() > 0, "a bad address was accepted");
+            QCOMPARE(settings.address.key(), key);
+        } catch (const SettingsError& e) {
+            QVERIFY2(key.isEmpty(), e.what());
+            QVERIFY2(QString::fromUtf8(e.what()).contains(error), e.what());
+        }
+    }
+
+    void serialSettingsApply()
+    {
+        const DeviceSettings s = parseAddress(QStringLiteral(
+            "serial:///dev/ttyUSB0?baud=38400&flow=rtscts&parity=odd&data=7&stop=2"));
+        QCOMPARE(s.address.serial.baud, 38400);
+        QCOMPARE(s.address.serial.flow, QSerialPort::HardwareControl);
+        QCOMPARE(s.address.serial.parity, QSerialPort::OddParity);
+        QCOMPARE(s.address.serial.dataBits, QSerialPort::Data7);
+        QCOMPARE(s.address.serial.stopBits, QSerialPort::TwoStop);
+    }
+
+    void readsTheDeviceFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("printer") << "printer"
+                                 << "Front Printer" << 0 << "";
+        QTest::newRow("name ignoring case") << "printer"
+                                            << "front printer" << 0 << "";
+        QTest::newRow("display") << "display"
+                                 << "Pole" << 0 << "";
+        QTest::newRow("drawer entry") << "drawer"
+                                      << "Till" << 0 << "";
+        QTest::newRow("drawer on a printer entry") << "drawer"
+                                                   << "Front Printer" << 0 << "";
+        QTest::newRow("printer name used for a display")
+            << "display"
+            << "Front Printer" << opos::OPOS_E_NOEXIST << "not a line display";
+        QTest::newRow("unknown name") << "printer"
+                                      << "Back Printer" << opos::OPOS_E_NOEXIST << "";
+        QTest::newRow("no address") << "printer"
+                                    << "NoAddress" << opos::OPOS_E_NOSERVICE << "no address";
+        QTest::newRow("bad class") << "printer"
+                                   << "BadClass" << opos::OPOS_E_NOSERVICE << "\"class\"";
+        QTest::newRow("bad time-out")
+            << "printer"
+            << "BadTimeout" << opos::OPOS_E_NOSERVICE << "\"statusTimeout\"";
+        QTest::newRow("bad address") << "printer"
+                                     << "BadAddress" << opos::OPOS_E_NOSERVICE << "not a tcp://";
+        QTest::newRow("unknown key") << "printer"
+                                     << "Typo" << opos::OPOS_E_NOSERVICE << "\"pollIntervall\"";
+        QTest::newRow("address typed") << "printer"
+                                       << "tcp://127.0.0.1:1" << 0 << "";
+        QTest::newRow("broken address typed")
+            << "printer"
+            << "tcp://127.0.0.1:0" << opos::OPOS_E_NOSERVICE << "port";
+    }
+
+    void readsTheDeviceFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, name);
+        QFETCH(int, code);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("devices.ini"));
+        writeFile(
+            path,
+            "[Front Printer]\nclass=PosPrinter\naddress=tcp://127.0.0.1:9\n"
+            "lineChars=42,56\ncodeTables=437:0,1252:16\nstatusTimeout=300\n"
+            "[Pole]\nclass=LineDisplay\naddress=serial:///dev/ttyS0?baud=9600\ncommandSet=CD5220\n"
+            "[Till]\nclass=CashDrawer\naddress=tcp://127.0.0.1:9\ndrawerPin=5\n"
+            "[NoAddress]\nclass=PosPrinter\n"
+            "[BadClass]\nclass=Scale\naddress=tcp://h\n"
+            "[BadTimeout]\nclass=PosPrinter\naddress=tcp://h\nstatusTimeout=soon\n"
+            "[BadAddress]\nclass=PosPrinter\naddress=lpt1\n"
+            "[Typo]\nclass=PosPrinter\naddress=tcp://h\npollIntervall=100\n");
+        opos::DeviceRegistry registry;
+        addResolvers(registry, path);
+        int found = 0;
+        QString why;
+        if (kind == QLatin1String("printer")) {
+            const auto lookup = registry.findPrinter(name);
+            found = lookup.code;
+            why = lookup.reason;
+            QCOMPARE(bool(lookup.backend), code == 0);
+        } else if (kind == QLatin1String("drawer")) {
+            const auto lookup = registry.findCashDrawer(name);
+            found = lookup.code;
+            why = lookup.reason;
+            QCOMPARE(bool(lookup.backend), code == 0);
+        } else {
+            const auto lookup = registry.findLineDisplay(name);
+            found = lookup.code;
+            why = lookup.reason;
+            QCOMPARE(bool(lookup.backend), code == 0);
+        }
+        QCOMPARE(found, code);
+        QVERIFY2(why.contains(reason), qPrintable(why));
+    }
+
+    void entryValuesReachTheBackend()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("devices.ini"));
+        writeFile(path, "[P]\nclass=PosPrinter\naddress=tcp://127.0.0.1:9\nlineChars=42,56\n"
+                        "codeTables=437:0,1252:16\ncharacterSet=1252\n");
+        opos::DeviceRegistry registry;
+        addResolvers(registry, path);
+        const auto lookup = registry.findPrinter(QStringLiteral("P"));
+        QVERIFY(lookup.backend);
+        const QVariantMap properties = lookup.backend->deviceProperties();
+        QCOMPARE(properties.value(QStringLiteral("RecLineCharsList")).toString(),
+                 QStringLiteral("42,56"));
+        QCOMPARE(properties.value(QStringLiteral("RecLineChars")).toInt(), 42);
+        QCOMPARE(properties.value(QStringLiteral("CharacterSet")).toInt(), 1252);
+        QCOMPARE(properties.value(QStringLiteral("CharacterSetList")).toString(),
+                 QStringLiteral("437,850,858,866,998,1252"));
+    }
+
+    void missingOrBrokenFile()
+    {
+        QTemporaryDir dir;
+        opos::DeviceRegistry registry;
+        addResolvers(registry, dir.filePath(QStringLiteral("absent.ini")));
+        QCOMPARE(registry.findPrinter(QStringLiteral("Front")).code, opos::OPOS_E_NOEXIST);
+
+        const QString path = dir.filePath(QStringLiteral("devices.ini"));
+        writeFile(path, "[Front]\nclass=PosPrinter\naddress=tcp://h\n[Broken\n");
+        opos::DeviceRegistry broken;
+        addResolvers(broken, path);
+        const auto lookup = broken.findPrinter(QStringLiteral("Front"));
+        QCOMPARE(lookup.code, opos::OPOS_E_NOSERVICE);
+        QVERIFY(lookup.reason.contains(QLatin1String("syntax")));
+    }
+
+private:
+    static void writeFile(const QString& path, const char* text)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEscPosProtocol)
+#include "test_escpos_protocol.moc"
