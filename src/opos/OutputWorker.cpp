@@ -2,9 +2,9 @@
 
 namespace opos {
 
-OutputWorker::OutputWorker(QObject* context, Runner runner, Reporter reporter)
+OutputWorker::OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter)
     : m_context(context), m_runner(std::move(runner)), m_reporter(std::move(reporter)),
-      m_thread([this] { run(); })
+      m_generation(generation), m_thread([this] { run(); })
 {}
 
 OutputWorker::~OutputWorker()

@@ -43,7 +43,8 @@ public:
     using Runner = std::function<DeviceResult(const OutputJob&)>; // on the worker; must not throw
     using Reporter = std::function<void(const OutputJob&, const DeviceResult&)>;
 
-    OutputWorker(QObject* context, Runner runner, Reporter reporter);
+    // generation: the output session of the jobs that will come first.
+    OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter);
     ~OutputWorker(); // drops what is queued and waits for the job that runs
 
     void submit(OutputJob job);

@@ -65,7 +65,7 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
     m_checkHealthText.clear();
     m_events.setFrozen(false);
     m_worker = std::make_unique<OutputWorker>(
-        &m_context, [this](const OutputJob& job) { return runInWorker(job); },
+        &m_context, m_generation, [this](const OutputJob& job) { return runInWorker(job); },
         [this](const OutputJob& job, const DeviceResult& result) { jobDone(job, result); });
     stateChanged();
     return life.finish(OPOS_SUCCESS);

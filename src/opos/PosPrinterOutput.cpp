@@ -225,8 +225,10 @@ int32_t PosPrinter::Impl::directIO(int32_t command, int32_t* data, QString* text
 {
     if (const int32_t code = life.needOpen())
         return life.finish(code);
+    int32_t noData = 0; // a caller without by-reference arguments gets scratch ones
+    QString noText;
     const std::lock_guard lock(m_backendMutex);
-    return life.finish(m_backend->directIO(command, data, text));
+    return life.finish(m_backend->directIO(command, data ? data : &noData, text ? text : &noText));
 }
 
 int32_t PosPrinter::Impl::checkHealth(int32_t level)
