@@ -1,4 +1,4 @@
-#include "support/FakeEscPosPrinter.h"
+#include "FakeEscPosPrinter.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -19,7 +19,7 @@ public:
         bool silent = false;
     };
 
-    Server()
+    Server() : m_server(this)
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = m_server.nextPendingConnection())
@@ -39,6 +39,7 @@ public:
     QList<Event> events;
     int connections = 0;
     int statusRequests = 0;
+    int linesBeforePaperOut = -1;
 
     void changed()
     {
@@ -145,6 +146,8 @@ private:
             } else if (c == 0x0A) {
                 events.append({Event::Kind::Line, m_line});
                 m_line.clear();
+                if (--linesBeforePaperOut == 0)
+                    state.paper = Paper::Empty;
                 ++i;
             } else {
                 m_line += static_cast<char>(c);
@@ -167,6 +170,10 @@ private:
         const uint8_t code = at(1);
         if (prefix == 0x1B && code == '@') {
             events.append({Event::Kind::Init, {}});
+            return 2;
+        }
+        if (prefix == 0x1B && (code == 'i' || code == 'm')) {
+            events.append({Event::Kind::Cut, {}, code == 'i' ? 1 : 0, -1, 0});
             return 2;
         }
         if (prefix == 0x1B && code == 'p') {
@@ -287,6 +294,12 @@ void FakeEscPosPrinter::setDrawerHigh(bool high)
     }
     QMetaObject::invokeMethod(
         m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+}
+
+void FakeEscPosPrinter::setPaperRunsOutAfter(int lines)
+{
+    std::lock_guard lock(m_server->mutex);
+    m_server->linesBeforePaperOut = lines;
 }
 
 void FakeEscPosPrinter::setSilent(bool silent)

@@ -57,9 +57,10 @@ public:
     void setPaper(Paper paper);
     void setOffline(bool offline);
     void setDrawerHigh(bool high);
-    void setSilent(bool silent); // received bytes are recorded, nothing is answered
-    void dropConnections();      // closes every client connection
-    void stopListening();        // new connections are refused
+    void setPaperRunsOutAfter(int lines); // the paper ends once that many more lines printed
+    void setSilent(bool silent);          // received bytes are recorded, nothing is answered
+    void dropConnections();               // closes every client connection
+    void stopListening();                 // new connections are refused
 
     QByteArray received() const;
     qint64 receivedCount() const;

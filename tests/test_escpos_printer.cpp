@@ -1,0 +1,391 @@
+#include "backends/escpos/Resolvers.h"
+#include "opos/DeviceRegistry.h"
+#include "opos/OposConstants.h"
+#include "support/FakeEscPosPrinter.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <future>
+#include <mutex>
+
+using testing::FakeEscPosPrinter;
+using Event = FakeEscPosPrinter::Event;
+using Kind = FakeEscPosPrinter::Event::Kind;
+
+namespace {
+
+// Short time-outs keep the silent-printer cases quick.
+const QString kFast =
+    QStringLiteral("connectTimeout=1000&statusTimeout=300&jobTimeout=1000&pollInterval=30");
+
+class RecordingListener : public opos::PrinterBackendListener,
+                          public opos::CashDrawerBackendListener
+{
+public:
+    void statusChanged(const opos::PrinterStatus& status) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_statuses.append(status);
+    }
+    void directIOEvent(int32_t, int32_t, const QString&) override {}
+    void drawerChanged(bool open) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_drawer.append(open);
+    }
+    opos::PrinterStatus last() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_statuses.isEmpty() ? opos::PrinterStatus{} : m_statuses.last();
+    }
+    QList<bool> drawer() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_drawer;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QList<opos::PrinterStatus> m_statuses;
+    QList<bool> m_drawer;
+};
+
+QList<Event> eventsOf(const FakeEscPosPrinter& fake, Kind kind)
+{
+    QList<Event> found;
+    for (const Event& event : fake.events()) {
+        if (event.kind == kind)
+            found.append(event);
+    }
+    return found;
+}
+
+} // namespace
+
+// The ESC/POS printer and drawer backends against a fake printer on the loopback interface.
+class TestEscPosPrinter : public QObject
+{
+    Q_OBJECT
+
+private:
+    FakeEscPosPrinter* fake = nullptr;
+    opos::DeviceRegistry registry;
+    std::unique_ptr<RecordingListener> listener;
+
+    std::unique_ptr<opos::PrinterBackend> openPrinter(const QString& extra = {})
+    {
+        const QString query = extra.isEmpty() ? kFast : kFast + QLatin1Char('&') + extra;
+        auto lookup = registry.findPrinter(fake->address(query));
+        if (!lookup.backend)
+            qFatal("no backend: %s", qPrintable(lookup.reason));
+        lookup.backend->setListener(listener.get());
+        if (!lookup.backend->open().ok())
+            qFatal("open failed");
+        return std::move(lookup.backend);
+    }
+
+    std::unique_ptr<opos::PrinterBackend> enabledPrinter(const QString& extra = {})
+    {
+        auto printer = openPrinter(extra);
+        const auto claimed = printer->claim(0);
+        const auto enabled = printer->enable();
+        if (!claimed.ok() || !enabled.ok())
+            qFatal("claim/enable failed: %s %s", qPrintable(claimed.text),
+                   qPrintable(enabled.text));
+        return printer;
+    }
+
+private slots:
+    void init()
+    {
+        fake = new FakeEscPosPrinter;
+        listener = std::make_unique<RecordingListener>();
+    }
+
+    void cleanup()
+    {
+        delete fake;
+        fake = nullptr;
+    }
+
+    void initTestCase() { escpos::addResolvers(registry, QString()); }
+
+    void unreachablePrinterIsNoHardware()
+    {
+        fake->stopListening();
+        auto printer = openPrinter();
+        const auto result = printer->claim(1000);
+        QCOMPARE(result.code, opos::OPOS_E_NOHARDWARE);
+        QVERIFY(!result.text.isEmpty());
+    }
+
+    void enableInitialisesAndReadsStatus()
+    {
+        fake->setCoverOpen(true);
+        auto printer = enabledPrinter(QStringLiteral("codeTables=437:3"));
+        const QList<Event> events = fake->events();
+        QVERIFY(events.size() >= 2);
+        QCOMPARE(events[0].kind, Kind::Init);
+        QCOMPARE(events[1], (Event{Kind::CodeTable, {}, 3}));
+        QVERIFY(fake->statusRequests() >= 3);
+        QVERIFY(printer->status().coverOpen);
+    }
+
+    void syncPrintIsConfirmed()
+    {
+        auto printer = enabledPrinter();
+        fake->clear();
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("Hello\x1b|bC bold\n")).ok());
+        QCOMPARE(fake->lines(), QStringList{QStringLiteral("Hello bold")});
+        QCOMPARE(eventsOf(*fake, Kind::Style).value(0).data, QByteArray("\x1b\x45\x01"));
+        // Status before, the text, then the transmit-status request that confirms it.
+        const QByteArray received = fake->received();
+        QVERIFY(received.startsWith(QByteArray("\x10\x04\x01", 3)));
+        QVERIFY(received.endsWith(QByteArray("\n\x1dr\x01", 4)));
+        QCOMPARE(printer->print(opos::PTR_S_JOURNAL, QStringLiteral("x")).code,
+                 opos::OPOS_E_ILLEGAL);
+    }
+
+    void syncOutputErrors_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("extended");
+        QTest::newRow("cover open")
+            << "cover" << opos::OPOS_E_EXTENDED << opos::OPOS_EPTR_COVER_OPEN;
+        QTest::newRow("paper out") << "paper" << opos::OPOS_E_EXTENDED << opos::OPOS_EPTR_REC_EMPTY;
+        QTest::newRow("offline") << "offline" << opos::OPOS_E_OFFLINE << 0;
+        QTest::newRow("silent") << "silent" << opos::OPOS_E_TIMEOUT << 0;
+    }
+
+    void syncOutputErrors()
+    {
+        QFETCH(QString, condition);
+        QFETCH(int, code);
+        QFETCH(int, extended);
+        auto printer = enabledPrinter();
+        if (condition == QLatin1String("cover"))
+            fake->setCoverOpen(true);
+        else if (condition == QLatin1String("paper"))
+            fake->setPaper(FakeEscPosPrinter::Paper::Empty);
+        else if (condition == QLatin1String("offline"))
+            fake->setOffline(true);
+        else
+            fake->setSilent(true);
+        for (const bool cut : {false, true}) {
+            QElapsedTimer clock;
+            clock.start();
+            const auto result = cut ? printer->cutPaper(100)
+                                    : printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            QCOMPARE(result.code, code);
+            QCOMPARE(result.extended, extended);
+            QVERIFY(!result.text.isEmpty());
+            // Bounded by the status time-out (300 ms) and the hop's grace, never a hang.
+            QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        }
+        QVERIFY(fake->lines().isEmpty());
+        QVERIFY(eventsOf(*fake, Kind::Cut).isEmpty());
+    }
+
+    void outputStoppedMidwayTimesOut()
+    {
+        // The paper runs out after the status check: the confirmation never comes, and the
+        // follow-up status query explains why.
+        auto printer = enabledPrinter();
+        fake->setPaperRunsOutAfter(1);
+        const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        QCOMPARE(result.code, opos::OPOS_E_EXTENDED);
+        QCOMPARE(result.extended, opos::OPOS_EPTR_REC_EMPTY);
+    }
+
+    void statusChangesReachTheListener_data()
+    {
+        QTest::addColumn<QString>("watch");
+        QTest::newRow("polling") << "poll";
+        QTest::newRow("automatic status back") << "asb";
+    }
+
+    void statusChangesReachTheListener()
+    {
+        QFETCH(QString, watch);
+        auto printer = enabledPrinter(QStringLiteral("status=") + watch);
+        if (watch == QLatin1String("asb"))
+            QTRY_COMPARE(eventsOf(*fake, Kind::AutoStatus).value(0).a, 0x0F);
+        fake->setCoverOpen(true);
+        QTRY_VERIFY(listener->last().coverOpen);
+        QCOMPARE(listener->last().power, opos::PowerState::Online);
+        fake->setCoverOpen(false);
+        fake->setPaper(FakeEscPosPrinter::Paper::NearEnd);
+        QTRY_COMPARE(listener->last().receiptPaper, opos::PaperState::NearEnd);
+        QVERIFY(!listener->last().coverOpen);
+        fake->setPaper(FakeEscPosPrinter::Paper::Empty);
+        QTRY_COMPARE(listener->last().receiptPaper, opos::PaperState::Empty);
+        fake->setPaper(FakeEscPosPrinter::Paper::Ok);
+        fake->setOffline(true);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::Offline);
+        fake->setOffline(false);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
+        QCOMPARE(printer->status(), listener->last());
+        printer->disable();
+        if (watch == QLatin1String("asb"))
+            QTRY_COMPARE(eventsOf(*fake, Kind::AutoStatus).last().a, 0);
+    }
+
+    void silentPrinterGoesOffOffline()
+    {
+        auto printer = enabledPrinter();
+        fake->setSilent(true);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
+        fake->setSilent(false);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
+    }
+
+    void droppedConnectionIsReportedAndMadeAgain()
+    {
+        auto printer = enabledPrinter();
+        fake->dropConnections();
+        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
+        QCOMPARE(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n")).code,
+                 opos::OPOS_E_OFFLINE);
+        printer->disable();
+        QVERIFY(printer->enable().ok());
+        QCOMPARE(fake->connectionCount(), 2);
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("again\n")).ok());
+        QCOMPARE(fake->lines(), QStringList{QStringLiteral("again")});
+        QCOMPARE(printer->status().power, opos::PowerState::Online);
+    }
+
+    void asyncOutputStreamsWithoutConfirmation()
+    {
+        auto printer = enabledPrinter();
+        fake->clear();
+        auto worker = std::async(std::launch::async, [&printer] {
+            for (int i = 0; i < 200; ++i) {
+                const auto result =
+                    printer->print(opos::PTR_S_RECEIPT, QStringLiteral("line %1\n").arg(i));
+                if (!result.ok())
+                    return result;
+            }
+            return printer->cutPaper(90);
+        });
+        QVERIFY(worker.get().ok());
+        QTRY_COMPARE(fake->lines().size(), 200);
+        QCOMPARE(fake->lines().last(), QStringLiteral("line 199"));
+        QTRY_COMPARE(eventsOf(*fake, Kind::Cut).size(), 1);
+        QVERIFY(!fake->received().contains(QByteArray("\x1dr", 2)));
+
+        // The worker sees the watched status: a cover opened since refuses the next request.
+        fake->setCoverOpen(true);
+        QTRY_VERIFY(printer->status().coverOpen);
+        const auto refused =
+            std::async(std::launch::async, [&printer] {
+                return printer->print(opos::PTR_S_RECEIPT, QStringLiteral("late\n"));
+            }).get();
+        QCOMPARE(refused.code, opos::OPOS_E_EXTENDED);
+        QCOMPARE(refused.extended, opos::OPOS_EPTR_COVER_OPEN);
+    }
+
+    void cutsFullOrPartial_data()
+    {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<int>("full");
+        QTest::newRow("100 full") << 100 << 1;
+        QTest::newRow("90 partial") << 90 << 0;
+        QTest::newRow("0 partial") << 0 << 0;
+    }
+
+    void cutsFullOrPartial()
+    {
+        QFETCH(int, percent);
+        QFETCH(int, full);
+        auto printer = enabledPrinter(QStringLiteral("cutFeed=3"));
+        QVERIFY(printer->cutPaper(percent).ok());
+        QCOMPARE(eventsOf(*fake, Kind::Cut), (QList<Event>{{Kind::Cut, {}, full, 3}}));
+    }
+
+    void directIO()
+    {
+        auto printer = enabledPrinter();
+        fake->clear();
+        QString text = QStringLiteral("\x1b-2C");
+        text += QChar(0);
+        text += QStringLiteral("C\n\n\n\n\n\n\n\x1bi");
+        int32_t data = 7;
+        QVERIFY(printer->directIO(1, &data, &text).ok());
+        QTRY_COMPARE(fake->received(), QByteArray("\x1b-2C\0C\n\n\n\n\n\n\n\x1bi", 15));
+        QCOMPARE(data, 7);
+
+        fake->setCoverOpen(true);
+        data = 2;
+        QVERIFY(printer->directIO(2, &data, &text).ok());
+        QCOMPARE(data, 0x16);
+
+        QString wide = QStringLiteral("\u20ac");
+        QCOMPARE(printer->directIO(1, &data, &wide).code, opos::OPOS_E_ILLEGAL);
+        data = 0;
+        QCOMPARE(printer->directIO(2, &data, &text).code, opos::OPOS_E_ILLEGAL);
+        QCOMPARE(printer->directIO(3, &data, &text).code, opos::OPOS_E_ILLEGAL);
+        fake->setSilent(true);
+        data = 1;
+        QCOMPARE(printer->directIO(2, &data, &text).code, opos::OPOS_E_TIMEOUT);
+    }
+
+    void characterSetSelectsTheCodeTable()
+    {
+        auto printer = enabledPrinter();
+        QVERIFY(printer->setDeviceProperty(QStringLiteral("CharacterSet"), 1252).ok());
+        QTRY_COMPARE(eventsOf(*fake, Kind::CodeTable).last().a, 16);
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("\u20ac5\n")).ok());
+        QCOMPARE(eventsOf(*fake, Kind::Line).last().data, QByteArray("\x80"
+                                                                     "5"));
+        QCOMPARE(printer->setDeviceProperty(QStringLiteral("CharacterSet"), 852).code,
+                 opos::OPOS_E_ILLEGAL);
+        QCOMPARE(printer->deviceProperties().value(QStringLiteral("CharacterSet")).toInt(), 1252);
+        QVERIFY(printer->setDeviceProperty(QStringLiteral("RecLineChars"), 64).ok());
+        QTRY_COMPARE(eventsOf(*fake, Kind::Style).last().data, QByteArray("\x1bM\x01"));
+    }
+
+    void drawerSharesThePrinterConnection()
+    {
+        auto printer = enabledPrinter();
+        auto lookup = registry.findCashDrawer(fake->address(
+            kFast + QStringLiteral("&drawerPin=5&drawerOnTime=120&drawerOffTime=240")));
+        QVERIFY(lookup.backend);
+        auto& drawer = *lookup.backend;
+        drawer.setListener(listener.get());
+        QVERIFY(drawer.open().ok());
+        QVERIFY(drawer.claim(1000).ok());
+        QVERIFY(drawer.enable().ok());
+        QVERIFY(!drawer.drawerOpened());
+        QVERIFY(drawer.openDrawer().ok());
+        QTRY_COMPARE(eventsOf(*fake, Kind::Pulse), (QList<Event>{{Kind::Pulse, {}, 1, 60, 120}}));
+        QCOMPARE(fake->connectionCount(), 1);
+        fake->setDrawerHigh(true);
+        QTRY_VERIFY(drawer.drawerOpened());
+        QCOMPARE(listener->drawer(), QList<bool>{true});
+        fake->setDrawerHigh(false);
+        QTRY_COMPARE(listener->drawer(), (QList<bool>{true, false}));
+        drawer.disable();
+        drawer.release();
+        drawer.close();
+        // The printer keeps its connection when the drawer lets go.
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("still here\n")).ok());
+    }
+
+    void drawerAloneConnectsOnEnable()
+    {
+        auto lookup = registry.findCashDrawer(fake->address(kFast));
+        QVERIFY(lookup.backend);
+        QVERIFY(lookup.backend->open().ok());
+        QVERIFY(lookup.backend->enable().ok());
+        QVERIFY(lookup.backend->openDrawer().ok());
+        QTRY_COMPARE(eventsOf(*fake, Kind::Pulse), (QList<Event>{{Kind::Pulse, {}, 0, 50, 50}}));
+        lookup.backend->close();
+        fake->stopListening();
+        QVERIFY(lookup.backend->open().ok());
+        QCOMPARE(lookup.backend->enable().code, opos::OPOS_E_NOHARDWARE);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEscPosPrinter)
+#include "test_escpos_printer.moc"
