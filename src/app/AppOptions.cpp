@@ -1,0 +1,67 @@
+#include "app/AppOptions.h"
+
+#include "opos/ControlVersion.h"
+
+#include <QCommandLineParser>
+#include <stdexcept>
+
+namespace {
+
+int32_t controlVersion(const QString& text, const QString& origin)
+{
+    const auto version = opos::parseControlVersion(text);
+    if (!version)
+        throw std::invalid_argument(QStringLiteral("%1: \"%2\" is not a version such as 1.4.0")
+                                        .arg(origin, text)
+                                        .toStdString());
+    return *version;
+}
+
+} // namespace
+
+AppOptions parseAppOptions(const QStringList& arguments, const QString& environmentVersion)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Test bench for a receipt printer, cash drawer and line display."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version(
+        QStringLiteral("control-version"),
+        QStringLiteral("Behave as a control object of this version (for example 1.4.0); "
+                       "default from OPOS_CONTROL_VERSION."),
+        QStringLiteral("version"));
+    const QCommandLineOption noVirtualDevices(
+        QStringLiteral("no-virtual-devices"),
+        QStringLiteral("Do not show the window that works the simulated devices."));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after-ms"),
+                                       QStringLiteral("Close the program after this many ms."),
+                                       QStringLiteral("ms"));
+    parser.addOptions({version, noVirtualDevices, quitAfter});
+    if (!parser.parse(arguments))
+        throw std::invalid_argument(parser.errorText().toStdString());
+    if (!parser.positionalArguments().isEmpty())
+        throw std::invalid_argument(QStringLiteral("Unexpected argument: %1")
+                                        .arg(parser.positionalArguments().first())
+                                        .toStdString());
+
+    AppOptions options;
+    if (parser.isSet(help)) {
+        options.helpRequested = true;
+        options.helpText = parser.helpText();
+        return options;
+    }
+    if (parser.isSet(version))
+        options.control.controlObjectVersion =
+            controlVersion(parser.value(version), QStringLiteral("--control-version"));
+    else if (!environmentVersion.isEmpty())
+        options.control.controlObjectVersion =
+            controlVersion(environmentVersion, QStringLiteral("OPOS_CONTROL_VERSION"));
+    options.virtualDevices = !parser.isSet(noVirtualDevices);
+    if (parser.isSet(quitAfter)) {
+        bool ok = false;
+        options.quitAfterMs = parser.value(quitAfter).toInt(&ok);
+        if (!ok || options.quitAfterMs < 0)
+            throw std::invalid_argument("--quit-after-ms needs a number of milliseconds");
+    }
+    return options;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "opos/ControlOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the command line (and the environment) asks of a run.
+struct AppOptions
+{
+    opos::ControlOptions control;
+    bool virtualDevices = true; // show the "Virtual devices" window beside the main window
+    int quitAfterMs = -1;       // for smoke runs: close the program after this time; -1 never
+    bool helpRequested = false;
+    QString helpText;
+};
+
+// Reads the arguments (the program name first). --control-version wins over the environment's
+// OPOS_CONTROL_VERSION (given here as its value, empty when unset). A bad argument throws
+// std::invalid_argument with a message for the user.
+AppOptions parseAppOptions(const QStringList& arguments, const QString& environmentVersion);

@@ -1,0 +1,39 @@
+#include "app/Application.h"
+
+#include "app/VirtualDevicesWindow.h"
+#include "app/frmMain.h"
+#include "backends/BackendSetup.h"
+#include "services/FailureTrap.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+Application::Application(const AppOptions& options) : m_options(options)
+{
+    addDefaultBackends(m_registry, m_simulated);
+}
+
+Application::~Application()
+{
+    m_virtualDevices.reset();
+    m_window.reset();
+}
+
+bool Application::Main()
+{
+    return TrapFailures(m_dialogs, kErrorMessageTitle, [this] {
+        m_window = std::make_unique<frmMain>(m_registry, m_options.control, m_dialogs);
+        m_dialogs.setParentWindow(m_window.get());
+        // Closing the main window ends the program, whatever other window is open.
+        QObject::connect(m_window.get(), &frmMain::closed, qApp, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        m_window->show();
+        if (m_options.virtualDevices) {
+            m_virtualDevices = std::make_unique<VirtualDevicesWindow>(m_simulated);
+            m_virtualDevices->showBeside(*m_window);
+        }
+        if (m_options.quitAfterMs >= 0)
+            QTimer::singleShot(m_options.quitAfterMs, m_window.get(),
+                               [window = m_window.get()] { window->close(); });
+    });
+}

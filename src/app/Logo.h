@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+// The application's own pictures, drawn rather than shipped: the 125 x 35 logo of the banner
+// and the 32 x 32 window icon, both a receipt coming out of a printer.
+QPixmap makeLogo();
+QIcon makeWindowIcon();
