@@ -13,7 +13,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -42,7 +43,8 @@ void BM_WindowLoadAndShow(benchmark::State& state)
     for (auto _ : state) {
         frmMain window(devices.registry, {}, devices.dialogs);
         window.show();
-        benchmark::DoNotOptimize(QTest::qWaitForWindowExposed(&window));
+        while (window.windowHandle() == nullptr || !window.windowHandle()->isExposed())
+            QCoreApplication::processEvents();
         state.PauseTiming();
         window.close();
         state.ResumeTiming();
