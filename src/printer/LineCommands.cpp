@@ -2,6 +2,7 @@
 
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
+#include "printer/FilePrintGuard.h"
 #include "printer/ResultReporting.h"
 #include "services/ErrorLamps.h"
 #include "services/FailureTrap.h"
@@ -56,6 +57,8 @@ void LineCommands::printLine(LineMethod method)
         flags.FileLinePending = false;
         text = flags.FileLineText;
     } else {
+        if (RefusedDuringFileJob(m_context))
+            return;
         text = m_widgets.txtPrint->text();
         if (text.isEmpty()) {
             m_context.dialogs.warning(QStringLiteral("PRINT LINE Missing!"), kErrorMessageTitle);
@@ -101,6 +104,8 @@ void LineCommands::cutPaper()
         if (!numbers::IsNumeric(percentageText))
             throw std::invalid_argument("Invalid cut percentage: " + percentageText.toStdString());
     } else {
+        if (RefusedDuringFileJob(m_context))
+            return;
         percentageText = m_widgets.txtCutPaper->text();
         if (!numbers::IsNumeric(percentageText)) {
             m_context.dialogs.warning(QStringLiteral("PARAMETER PERCENTAGE Missing or invalid!"),

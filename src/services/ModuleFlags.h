@@ -19,4 +19,6 @@ struct ModuleFlags
     bool FileCutPending = false;
     bool TransactionActive = false;
     QString FileLineText;
+    // True while a file job runs, its yields included.
+    bool FileJobRunning = false;
 };

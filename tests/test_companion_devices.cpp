@@ -1,0 +1,341 @@
+#include "opos/CashDrawer.h"
+#include "opos/LineDisplay.h"
+#include "opos/OposConstants.h"
+#include "services/FormState.h"
+#include "support/WindowFixture.h"
+
+#include <QTest>
+#include <stdexcept>
+
+namespace {
+
+// What the devices behind the recording names were asked, and the call that is to fail with a
+// run-time failure.
+struct CallRecord
+{
+    QStringList calls;
+    QStringList namesLookedUp;
+    QString failingCall;
+
+    void note(const QString& call)
+    {
+        calls << call;
+        if (!failingCall.isEmpty() && call.startsWith(failingCall)) {
+            failingCall.clear(); // once
+            throw std::runtime_error("device failed in " + call.toStdString());
+        }
+    }
+};
+
+const QString kDrawerName = QStringLiteral("Recording Drawer");
+const QString kDisplayName = QStringLiteral("Recording Display");
+
+// The simulated drawer, with every call recorded first.
+class RecordingDrawer : public opos::CashDrawerBackend
+{
+public:
+    RecordingDrawer(std::unique_ptr<opos::CashDrawerBackend> device, CallRecord& record)
+        : m_device(std::move(device)), m_record(record)
+    {}
+    void setListener(opos::CashDrawerBackendListener* listener) override
+    {
+        m_device->setListener(listener);
+    }
+    opos::DeviceResult open() override
+    {
+        note(u"open");
+        return m_device->open();
+    }
+    void close() override
+    {
+        note(u"close");
+        m_device->close();
+    }
+    opos::DeviceResult claim(int32_t timeoutMs) override
+    {
+        note(QStringLiteral("claim %1").arg(timeoutMs));
+        return m_device->claim(timeoutMs);
+    }
+    void release() override
+    {
+        note(u"release");
+        m_device->release();
+    }
+    opos::DeviceResult enable() override
+    {
+        note(u"enable");
+        return m_device->enable();
+    }
+    void disable() override
+    {
+        note(u"disable");
+        m_device->disable();
+    }
+    opos::DeviceResult openDrawer() override
+    {
+        note(u"openDrawer");
+        return m_device->openDrawer();
+    }
+    bool drawerOpened() override { return m_device->drawerOpened(); }
+    QVariantMap deviceProperties() override { return m_device->deviceProperties(); }
+
+private:
+    void note(QStringView call) { m_record.note(call.toString()); }
+    std::unique_ptr<opos::CashDrawerBackend> m_device;
+    CallRecord& m_record;
+};
+
+// The simulated display, with every call recorded first.
+class RecordingDisplay : public opos::LineDisplayBackend
+{
+public:
+    RecordingDisplay(std::unique_ptr<opos::LineDisplayBackend> device, CallRecord& record)
+        : m_device(std::move(device)), m_record(record)
+    {}
+    opos::DeviceResult open() override
+    {
+        note(u"open");
+        return m_device->open();
+    }
+    void close() override
+    {
+        note(u"close");
+        m_device->close();
+    }
+    opos::DeviceResult claim(int32_t timeoutMs) override
+    {
+        note(QStringLiteral("claim %1").arg(timeoutMs));
+        return m_device->claim(timeoutMs);
+    }
+    void release() override
+    {
+        note(u"release");
+        m_device->release();
+    }
+    opos::DeviceResult enable() override
+    {
+        note(u"enable");
+        return m_device->enable();
+    }
+    void disable() override
+    {
+        note(u"disable");
+        m_device->disable();
+    }
+    int32_t rows() const override { return m_device->rows(); }
+    int32_t columns() const override { return m_device->columns(); }
+    opos::DeviceResult show(const QStringList& window, int32_t attribute) override
+    {
+        QStringList shown;
+        for (const QString& row : window)
+            shown << row.trimmed();
+        note(QStringLiteral("show [%1] %2").arg(shown.join(u'|')).arg(attribute));
+        return m_device->show(window, attribute);
+    }
+    QVariantMap deviceProperties() override { return m_device->deviceProperties(); }
+
+private:
+    void note(QStringView call) { m_record.note(call.toString()); }
+    std::unique_ptr<opos::LineDisplayBackend> m_device;
+    CallRecord& m_record;
+};
+
+// A window whose registry also knows the two recording names; every name looked up is noted.
+struct RecordingWindow
+{
+    RecordingWindow()
+    {
+        sim::SimulatedDevices* devices = &fixture.devices();
+        CallRecord* rec = &record;
+        fixture.registry().addCashDrawerResolver(
+            [devices,
+             rec](const QString& name) -> std::optional<opos::Lookup<opos::CashDrawerBackend>> {
+                rec->namesLookedUp << name;
+                if (name != kDrawerName)
+                    return std::nullopt;
+                return opos::Lookup<opos::CashDrawerBackend>{
+                    std::make_unique<RecordingDrawer>(devices->cashDrawer().createBackend(), *rec),
+                    0,
+                    {}};
+            });
+        fixture.registry().addLineDisplayResolver(
+            [devices,
+             rec](const QString& name) -> std::optional<opos::Lookup<opos::LineDisplayBackend>> {
+                rec->namesLookedUp << name;
+                if (name != kDisplayName)
+                    return std::nullopt;
+                return opos::Lookup<opos::LineDisplayBackend>{
+                    std::make_unique<RecordingDisplay>(devices->lineDisplay().createBackend(),
+                                                       *rec),
+                    0,
+                    {}};
+            });
+    }
+    bool logIsEmpty() { return fixture.form().LogRow == 1; }
+
+    CallRecord record;
+    WindowFixture fixture;
+};
+
+const QStringList kDrawerCalls{QStringLiteral("open"),    QStringLiteral("claim 1000"),
+                               QStringLiteral("enable"),  QStringLiteral("openDrawer"),
+                               QStringLiteral("disable"), QStringLiteral("release"),
+                               QStringLiteral("close")};
+
+QStringList displayCalls(const QString& text)
+{
+    return {QStringLiteral("open"),
+            QStringLiteral("claim 1000"),
+            QStringLiteral("enable"),
+            QStringLiteral("show [|] 0"),
+            QStringLiteral("show [%1|] 0").arg(text),
+            QStringLiteral("disable"),
+            QStringLiteral("release"),
+            QStringLiteral("close")};
+}
+
+} // namespace
+
+class TestCompanionDevices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drawerSequence()
+    {
+        RecordingWindow w;
+        w.fixture.type("cdDevice", kDrawerName);
+
+        w.fixture.click("cmdCashDrawerOpen");
+
+        QCOMPARE(w.record.calls, kDrawerCalls);
+        QVERIFY(w.fixture.devices().cashDrawer().isOpen());
+        QCOMPARE(w.fixture.window().OPOSCashDrawer1().State(), opos::OPOS_S_CLOSED);
+        QCOMPARE(w.fixture.dialogs().boxes().size(), 0);
+        QVERIFY(w.logIsEmpty());
+
+        w.record.calls.clear(); // a second click runs the whole life cycle again
+        w.fixture.click("cmdCashDrawerOpen");
+        QCOMPARE(w.record.calls, kDrawerCalls);
+    }
+
+    void displaySequence_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("text") << QStringLiteral("QUENTA Text");
+        QTest::newRow("empty text is sent too") << QString();
+    }
+    void displaySequence()
+    {
+        QFETCH(QString, text);
+        RecordingWindow w;
+        w.fixture.type("ldDevice", kDisplayName);
+        w.fixture.type("txtLDDisplay", text);
+
+        w.fixture.click("cmdDisplayText");
+
+        QCOMPARE(w.record.calls, displayCalls(text));
+        QCOMPARE(w.fixture.devices().lineDisplay().rows().constFirst().trimmed(), text);
+        QCOMPARE(w.fixture.window().OPOSLineDisplay1().State(), opos::OPOS_S_CLOSED);
+        QCOMPARE(w.fixture.dialogs().boxes().size(), 0);
+        QVERIFY(w.logIsEmpty());
+    }
+
+    void runTimeFailureStillClosesTheDevice_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("failingCall");
+        QTest::addColumn<QStringList>("calls");
+        const QString drawer = QStringLiteral("cmdCashDrawerOpen");
+        const QString display = QStringLiteral("cmdDisplayText");
+        // A failed claim leaves nothing to disable or release: the control object skips them.
+        QTest::newRow("drawer claim") << drawer << QStringLiteral("claim")
+                                      << QStringList{kDrawerCalls.mid(0, 2) << kDrawerCalls.last()};
+        QTest::newRow("drawer action") << drawer << QStringLiteral("openDrawer") << kDrawerCalls;
+        // Still enabled after the failed disable: Close disables it.
+        QTest::newRow("drawer disable")
+            << drawer << QStringLiteral("disable")
+            << QStringList{kDrawerCalls.mid(0, 6)
+                           << QStringLiteral("disable") << kDrawerCalls.last()};
+        const QStringList shown = displayCalls(QStringLiteral("QUENTA Text"));
+        QTest::newRow("display clear") << display << QStringLiteral("show [|]")
+                                       << QStringList{shown.mid(0, 4) << shown.mid(5)};
+        // Close releases what is still claimed.
+        QTest::newRow("display release")
+            << display << QStringLiteral("release")
+            << QStringList{shown.mid(0, 7) << QStringLiteral("release") << shown.last()};
+    }
+    void runTimeFailureStillClosesTheDevice()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, failingCall);
+        QFETCH(QStringList, calls);
+        RecordingWindow w;
+        w.fixture.type("cdDevice", kDrawerName);
+        w.fixture.type("ldDevice", kDisplayName);
+        w.record.failingCall = failingCall;
+
+        w.fixture.click(button.toLatin1().constData());
+
+        QCOMPARE(w.record.calls, calls);
+        QCOMPARE(w.fixture.dialogs().boxes().size(), 1);
+        QCOMPARE(w.fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
+        QVERIFY(w.fixture.dialogs().prompts().constFirst().startsWith(
+            QStringLiteral("device failed in ") + failingCall));
+        QVERIFY(w.logIsEmpty());
+
+        // Nothing is left claimed or open: the next run goes through.
+        w.record = {};
+        w.fixture.click(button.toLatin1().constData());
+        QCOMPARE(w.record.calls.size(), button == QLatin1String("cmdCashDrawerOpen") ? 7 : 8);
+        QCOMPARE(w.fixture.dialogs().boxes().size(), 1);
+    }
+
+    void unknownNameMakesEveryCallQuietly_data()
+    {
+        QTest::addColumn<QString>("nameBox");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("drawer") << QStringLiteral("cdDevice")
+                                << QStringLiteral("cmdCashDrawerOpen");
+        QTest::newRow("display") << QStringLiteral("ldDevice") << QStringLiteral("cmdDisplayText");
+    }
+    void unknownNameMakesEveryCallQuietly()
+    {
+        QFETCH(QString, nameBox);
+        QFETCH(QString, button);
+        RecordingWindow w;
+        const QString name = QStringLiteral(" No Such Device ");
+        w.fixture.type(nameBox.toLatin1().constData(), name);
+
+        w.fixture.click(button.toLatin1().constData());
+
+        QCOMPARE(w.record.namesLookedUp, QStringList{name}); // as typed, blanks included
+        QCOMPARE(w.fixture.dialogs().boxes().size(), 0);
+        QVERIFY(w.logIsEmpty());
+        // The last call, Close, answered for a device that never opened.
+        const int32_t lastResult = nameBox == QLatin1String("cdDevice")
+                                       ? w.fixture.window().OPOSCashDrawer1().ResultCode()
+                                       : w.fixture.window().OPOSLineDisplay1().ResultCode();
+        QCOMPARE(lastResult, opos::OPOS_E_CLOSED);
+    }
+
+    void emptyNameIsRefused_data() { unknownNameMakesEveryCallQuietly_data(); }
+    void emptyNameIsRefused()
+    {
+        QFETCH(QString, nameBox);
+        QFETCH(QString, button);
+        RecordingWindow w;
+        w.fixture.type(nameBox.toLatin1().constData(), QString());
+
+        w.fixture.click(button.toLatin1().constData());
+
+        QCOMPARE(w.fixture.dialogs().prompts(),
+                 QStringList{QStringLiteral("DEVICE NAME Missing!")});
+        QCOMPARE(w.fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
+        QVERIFY(w.fixture.dialogs().boxes().constFirst().exclamationIcon);
+        QVERIFY(w.record.namesLookedUp.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestCompanionDevices)
+#include "test_companion_devices.moc"
