@@ -1,0 +1,70 @@
+#include "backends/sim/SimulatedDevices.h"
+#include "opos/DeviceRegistry.h"
+#include "opos/PosPrinter.h"
+#include "properties/PrinterPropertyReader.h"
+#include "properties/PropertyListing.h"
+#include "services/Dialogs.h"
+#include "services/FlexGridModel.h"
+#include "services/FormState.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Counts boxes instead of showing them; a listing of the simulated printer shows none.
+class CountingDialogs : public Dialogs
+{
+public:
+    void warning(const QString&, const QString&) override { ++boxes; }
+    Answer question(const QString&, const QString&) override { return Answer::Cancel; }
+    std::optional<QString> openFile(const OpenFileRequest&) override { return std::nullopt; }
+    bool startEditor(const QString&) override { return false; }
+    int boxes = 0;
+};
+
+// One Get Properties click: all 131 properties read from the simulated printer and written
+// into the grid, from a printer that is opened, claimed and enabled.
+void BM_ListAllProperties(benchmark::State& state)
+{
+    sim::SimulatedDevices devices;
+    opos::DeviceRegistry registry;
+    devices.registerWith(registry);
+    opos::PosPrinter printer(registry, opos::ControlOptions{});
+    printer.Open(sim::kPrinterName);
+    printer.ClaimDevice(1000);
+    printer.SetDeviceEnabled(true);
+
+    FlexGridModel grid(3);
+    grid.SetRows(16);
+    QPushButton cmdWriteProp;
+    QLabel label15;
+    CountingDialogs dialogs;
+    FormState form;
+    const properties::PrinterPropertyReader reader(printer, dialogs);
+    properties::PropertyListing listing(printer, reader, grid, form, cmdWriteProp, label15,
+                                        dialogs);
+
+    for (auto _ : state) {
+        listing.cmdReadProp_Click();
+        benchmark::DoNotOptimize(grid.Rows());
+    }
+    state.counters["rows"] = grid.Rows() - 2;
+    state.counters["boxes"] = dialogs.boxes;
+    state.SetItemsProcessed(state.iterations() * (grid.Rows() - 2));
+}
+BENCHMARK(BM_ListAllProperties)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
