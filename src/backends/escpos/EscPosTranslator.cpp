@@ -71,11 +71,29 @@ void EscPosTranslator::reset()
     m_printer = {};
 }
 
+namespace {
+
+// Plain text: no escape sequence and no control character the parser would drop.
+bool isPlain(QStringView data)
+{
+    return std::all_of(data.begin(), data.end(),
+                       [](QChar c) { return c.unicode() >= 0x20 || c == u'\n' || c == u'\t'; });
+}
+
+} // namespace
+
 QByteArray EscPosTranslator::translate(QStringView data, TextEncoder& encoder)
 {
     using Kind = opos::PrintSegment::Kind;
     QByteArray out;
     out.reserve(data.size() + 8);
+    if (isPlain(data)) {
+        // Most lines are plain text: the parser would return it unchanged in the current modes.
+        if (!data.isEmpty())
+            applyStyle(m_parser.style(), out);
+        encoder.encodeTo(out, data);
+        return out;
+    }
     for (const opos::PrintSegment& segment : m_parser.parse(data)) {
         switch (segment.kind) {
         case Kind::Text:

@@ -16,6 +16,7 @@ namespace {
 constexpr int kGraceMs = 1000;
 // Output queued beyond this makes writers wait, so a stalled printer cannot swallow memory.
 constexpr qsizetype kHighWater = 256 * 1024;
+constexpr qsizetype kBatch = 16 * 1024;
 
 template <typename R> class Waiter
 {
@@ -137,12 +138,14 @@ opos::DeviceResult Link::write(QByteArrayView bytes, int timeoutMs)
     std::unique_lock lock(m_state.mutex);
     if (!m_state.connected)
         return offline(m_state.lastError);
+    const qsizetype before = m_state.out.size();
     m_state.out.append(bytes);
-    if (!m_state.pumpScheduled) {
-        m_state.pumpScheduled = true;
-        QMetaObject::invokeMethod(
-            m_worker, [worker = m_worker] { worker->pump(); }, Qt::QueuedConnection);
-    }
+    // Small writes gather for a moment and go out together; a full batch goes at once.
+    if (before < kBatch && m_state.out.size() >= kBatch)
+        postPump(false);
+    else if (!m_state.pumpScheduled)
+        postPump(true);
+    m_state.pumpScheduled = true;
     const bool roomOrGone = m_state.changed.wait_for(
         lock, std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime())), [this] {
             return !m_state.connected || m_state.out.size() + m_state.backlog <= kHighWater;
@@ -155,9 +158,18 @@ opos::DeviceResult Link::write(QByteArrayView bytes, int timeoutMs)
     return {};
 }
 
+void Link::postPump(bool soon)
+{
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, soon] { soon ? worker->pumpSoon() : worker->pump(); },
+        Qt::QueuedConnection);
+}
+
 opos::DeviceResult Link::flush(int timeoutMs)
 {
     std::unique_lock lock(m_state.mutex);
+    if (!m_state.out.isEmpty())
+        postPump(false);
     const bool drained =
         m_state.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
             return !m_state.connected ||

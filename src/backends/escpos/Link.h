@@ -87,6 +87,7 @@ public:
 private:
     opos::DeviceResult connectDevice(int timeoutMs);
     void closeDevice();
+    void postPump(bool soon);
     void updateWatching();
 
     Address m_address;

@@ -23,7 +23,7 @@ opos::DeviceResult noHardware(const QString& why)
 
 LinkWorker::LinkWorker(Address address, LinkOptions options, LinkState& state)
     : m_address(std::move(address)), m_options(options), m_state(state), m_queryTimer(this),
-      m_pollTimer(this)
+      m_pollTimer(this), m_pumpTimer(this)
 {
     m_queryTimer.setSingleShot(true);
     connect(&m_queryTimer, &QTimer::timeout, this, [this] {
@@ -31,6 +31,9 @@ LinkWorker::LinkWorker(Address address, LinkOptions options, LinkState& state)
             {opos::OPOS_E_TIMEOUT, QStringLiteral("The device did not answer in time"), {}});
     });
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { poll(); });
+    m_pumpTimer.setSingleShot(true);
+    m_pumpTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pumpTimer, &QTimer::timeout, this, [this] { pump(); });
 }
 
 LinkWorker::~LinkWorker()
@@ -185,6 +188,12 @@ void LinkWorker::setConnected(bool connected, const QString& error)
     m_state.changed.notify_all();
 }
 
+void LinkWorker::pumpSoon()
+{
+    if (!m_pumpTimer.isActive())
+        m_pumpTimer.start(1);
+}
+
 void LinkWorker::pump()
 {
     QByteArray out;
@@ -199,6 +208,9 @@ void LinkWorker::pump()
         onLost(m_device->errorString());
         return;
     }
+    // Hand the bytes to the system now rather than on the next turn of the event loop.
+    if (auto* socket = qobject_cast<QAbstractSocket*>(m_device.data()))
+        socket->flush();
     onBytesWritten();
 }
 

@@ -29,6 +29,7 @@ public:
     void open(int timeoutMs, Done done);
     void close();
     void pump();
+    void pumpSoon(); // within a millisecond, so that small writes travel together
     void query(QByteArray request, ReplyKind kind, int count, QDeadlineTimer deadline,
                QueryDone done);
     void updateWatching();
@@ -65,6 +66,7 @@ private:
     bool m_autoStatusOn = false;
     QTimer m_queryTimer;
     QTimer m_pollTimer;
+    QTimer m_pumpTimer;
 };
 
 } // namespace escpos

@@ -58,12 +58,18 @@ void TextEncoder::encodeTo(QByteArray& out, QStringView text)
     // Every supported set keeps ASCII as it is, so the common case needs no converter.
     qsizetype i = 0;
     while (i < text.size()) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80) {
-            out.append(static_cast<char>(c));
-            ++i;
+        qsizetype run = i;
+        while (run < text.size() && text[run].unicode() < 0x80)
+            ++run;
+        if (run > i) {
+            const qsizetype start = out.size();
+            out.resize(start + run - i);
+            char* to = out.data() + start;
+            for (; i < run; ++i)
+                *to++ = static_cast<char>(text[i].unicode());
             continue;
         }
+        const char16_t c = text[i].unicode();
         const qsizetype length = QChar::isHighSurrogate(c) && i + 1 < text.size() ? 2 : 1;
         encodeCodePoint(out, text.sliced(i, length));
         i += length;
