@@ -9,6 +9,7 @@
 #include <array>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <ctime>
 
 namespace {
 
@@ -21,6 +22,15 @@ double ResidentMegabytes()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return -1;
+}
+
+// CPU time of this thread, which does all the work (offscreen painting included); unlike the wall
+// clock it does not count time the machine gave to other processes.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 void BM_AppendLogRow(benchmark::State& state)
@@ -49,7 +59,7 @@ void BM_AppendLogRow(benchmark::State& state)
 
         using Clock = std::chrono::steady_clock;
         const auto start = Clock::now();
-        auto sliceStart = start;
+        double sliceStart = ThreadCpuSeconds();
         double firstSlice = 0;
         double lastSlice = 0;
         for (int i = 0; i < kAppends; ++i) {
@@ -58,8 +68,8 @@ void BM_AppendLogRow(benchmark::State& state)
             if (i % kEventsEvery == kEventsEvery - 1)
                 QApplication::processEvents();
             if ((i + 1) % kSlice == 0) {
-                const auto now = Clock::now();
-                const double seconds = std::chrono::duration<double>(now - sliceStart).count();
+                const double now = ThreadCpuSeconds();
+                const double seconds = now - sliceStart;
                 if (i + 1 == kSlice)
                     firstSlice = seconds;
                 lastSlice = seconds;
@@ -71,8 +81,8 @@ void BM_AppendLogRow(benchmark::State& state)
         const double total = std::chrono::duration<double>(Clock::now() - start).count();
 
         state.counters["us_per_append"] = total * 1e6 / kAppends;
-        state.counters["first_100k_ms"] = firstSlice * 1e3;
-        state.counters["last_100k_ms"] = lastSlice * 1e3;
+        state.counters["first_100k_cpu_ms"] = firstSlice * 1e3;
+        state.counters["last_100k_cpu_ms"] = lastSlice * 1e3;
         state.counters["last_to_first"] = lastSlice / firstSlice;
         state.counters["rows"] = grid.Rows();
         state.counters["view_rows"] = grid.rowCount();
