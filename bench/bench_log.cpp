@@ -1,4 +1,5 @@
 // A million command rows appended to the operation log while a shown table view watches it.
+#include "WidgetBenchmarkMain.h"
 #include "app/FlexGridView.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
@@ -95,11 +96,5 @@ BENCHMARK(BM_AppendLogRow)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -1,4 +1,5 @@
 // Status-update events from the simulated printer, delivered to the window's handler and logged.
+#include "WidgetBenchmarkMain.h"
 #include "app/FlexGridView.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
@@ -88,11 +89,5 @@ BENCHMARK(BM_StatusUpdateEvents)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

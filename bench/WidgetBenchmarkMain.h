@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+// Runs the registered benchmarks inside a QApplication, on the offscreen platform unless the
+// environment asks for another one. A benchmark program's main() returns what this returns.
+inline int RunWidgetBenchmarks(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
