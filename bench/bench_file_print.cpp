@@ -1,6 +1,7 @@
 // A 100,000-line text file printed normally through the instant simulated printer, with the
 // main window shown: every line logged and echoed. Reports the total time, the longest stretch
 // without a turn of the event loop, and how often the 500 ms status refresh ticked.
+#include "WidgetBenchmarkMain.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
 #include "backends/sim/SimulatedDevices.h"
@@ -140,11 +141,5 @@ BENCHMARK(BM_FilePrintNormal)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -30,100 +30,77 @@ struct CallRecord
 const QString kDrawerName = QStringLiteral("Recording Drawer");
 const QString kDisplayName = QStringLiteral("Recording Display");
 
-// The simulated drawer, with every call recorded first.
-class RecordingDrawer : public opos::CashDrawerBackend
+// A simulated device's backend with every call recorded first: the life-cycle calls both
+// kinds of device share.
+template <typename Backend> class Recording : public Backend
 {
 public:
-    RecordingDrawer(std::unique_ptr<opos::CashDrawerBackend> device, CallRecord& record)
+    Recording(std::unique_ptr<Backend> device, CallRecord& record)
         : m_device(std::move(device)), m_record(record)
     {}
+    opos::DeviceResult open() override
+    {
+        note(QStringLiteral("open"));
+        return m_device->open();
+    }
+    void close() override
+    {
+        note(QStringLiteral("close"));
+        m_device->close();
+    }
+    opos::DeviceResult claim(int32_t timeoutMs) override
+    {
+        note(QStringLiteral("claim %1").arg(timeoutMs));
+        return m_device->claim(timeoutMs);
+    }
+    void release() override
+    {
+        note(QStringLiteral("release"));
+        m_device->release();
+    }
+    opos::DeviceResult enable() override
+    {
+        note(QStringLiteral("enable"));
+        return m_device->enable();
+    }
+    void disable() override
+    {
+        note(QStringLiteral("disable"));
+        m_device->disable();
+    }
+    QVariantMap deviceProperties() override { return m_device->deviceProperties(); }
+
+protected:
+    void note(const QString& call) { m_record.note(call); }
+    std::unique_ptr<Backend> m_device;
+
+private:
+    CallRecord& m_record;
+};
+
+class RecordingDrawer : public Recording<opos::CashDrawerBackend>
+{
+public:
+    using Recording::Recording;
     void setListener(opos::CashDrawerBackendListener* listener) override
     {
         m_device->setListener(listener);
     }
-    opos::DeviceResult open() override
-    {
-        note(u"open");
-        return m_device->open();
-    }
-    void close() override
-    {
-        note(u"close");
-        m_device->close();
-    }
-    opos::DeviceResult claim(int32_t timeoutMs) override
-    {
-        note(QStringLiteral("claim %1").arg(timeoutMs));
-        return m_device->claim(timeoutMs);
-    }
-    void release() override
-    {
-        note(u"release");
-        m_device->release();
-    }
-    opos::DeviceResult enable() override
-    {
-        note(u"enable");
-        return m_device->enable();
-    }
-    void disable() override
-    {
-        note(u"disable");
-        m_device->disable();
-    }
     opos::DeviceResult openDrawer() override
     {
-        note(u"openDrawer");
+        note(QStringLiteral("openDrawer"));
         return m_device->openDrawer();
     }
     bool drawerOpened() override { return m_device->drawerOpened(); }
-    QVariantMap deviceProperties() override { return m_device->deviceProperties(); }
-
-private:
-    void note(QStringView call) { m_record.note(call.toString()); }
-    std::unique_ptr<opos::CashDrawerBackend> m_device;
-    CallRecord& m_record;
 };
 
-// The simulated display, with every call recorded first.
-class RecordingDisplay : public opos::LineDisplayBackend
+class RecordingDisplay : public Recording<opos::LineDisplayBackend>
 {
 public:
-    RecordingDisplay(std::unique_ptr<opos::LineDisplayBackend> device, CallRecord& record)
-        : m_device(std::move(device)), m_record(record)
-    {}
-    opos::DeviceResult open() override
-    {
-        note(u"open");
-        return m_device->open();
-    }
-    void close() override
-    {
-        note(u"close");
-        m_device->close();
-    }
-    opos::DeviceResult claim(int32_t timeoutMs) override
-    {
-        note(QStringLiteral("claim %1").arg(timeoutMs));
-        return m_device->claim(timeoutMs);
-    }
-    void release() override
-    {
-        note(u"release");
-        m_device->release();
-    }
-    opos::DeviceResult enable() override
-    {
-        note(u"enable");
-        return m_device->enable();
-    }
-    void disable() override
-    {
-        note(u"disable");
-        m_device->disable();
-    }
+    using Recording::Recording;
     int32_t rows() const override { return m_device->rows(); }
     int32_t columns() const override { return m_device->columns(); }
+    // The window's rows with their trailing blanks removed: "show [QUENTA Text|] 0".
     opos::DeviceResult show(const QStringList& window, int32_t attribute) override
     {
         QStringList shown;
@@ -132,12 +109,6 @@ public:
         note(QStringLiteral("show [%1] %2").arg(shown.join(u'|')).arg(attribute));
         return m_device->show(window, attribute);
     }
-    QVariantMap deviceProperties() override { return m_device->deviceProperties(); }
-
-private:
-    void note(QStringView call) { m_record.note(call.toString()); }
-    std::unique_ptr<opos::LineDisplayBackend> m_device;
-    CallRecord& m_record;
 };
 
 // A window whose registry also knows the two recording names; every name looked up is noted.
