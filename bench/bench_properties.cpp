@@ -1,3 +1,4 @@
+#include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"
@@ -7,11 +8,9 @@
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
-#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -74,10 +73,5 @@ BENCHMARK(BM_ListAllProperties)->Arg(0)->Arg(1)->ArgName("view")->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }
