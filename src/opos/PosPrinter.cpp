@@ -98,7 +98,10 @@ int32_t PosPrinter::Impl::release()
     if (m_inClaim)
         return life.finish(OPOS_E_BUSY);
     setEnabled(false);
-    m_backend->release();
+    {
+        const std::lock_guard lock(m_backendMutex);
+        m_backend->release();
+    }
     life.claimed = false;
     return life.finish(OPOS_SUCCESS);
 }
@@ -111,6 +114,7 @@ int32_t PosPrinter::Impl::setEnabled(bool enabled)
         if (life.enabled) {
             dropOutput();
             life.enabled = false;
+            const std::lock_guard lock(m_backendMutex); // an aborted step may still be ending
             m_backend->disable();
         }
         return life.finish(OPOS_SUCCESS);
@@ -119,11 +123,16 @@ int32_t PosPrinter::Impl::setEnabled(bool enabled)
         return life.finish(code);
     if (life.enabled)
         return life.finish(OPOS_SUCCESS);
-    const DeviceResult result = m_backend->enable();
+    DeviceResult result;
+    {
+        const std::lock_guard lock(m_backendMutex);
+        result = m_backend->enable();
+        if (result.ok())
+            m_status = m_backend->status();
+    }
     if (!result.ok())
         return life.finish(result);
     life.enabled = true;
-    m_status = m_backend->status();
     if (!m_stationsLoaded) {
         m_stationsLoaded = true;
         loadDeviceProperties(true);
