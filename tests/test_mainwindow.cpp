@@ -5,6 +5,7 @@
 #include "services/FormState.h"
 #include "services/Lamp.h"
 #include "services/ModuleFlags.h"
+#include "services/OperationLog.h"
 #include "services/PrinterListModel.h"
 #include "support/WindowFixture.h"
 
@@ -15,7 +16,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -444,6 +447,37 @@ private slots:
         QCOMPARE(fixture.printer().State() != opos::OPOS_S_CLOSED, stillOpen);
         QCOMPARE(fixture.simPrinter().activity().claimed, claimed && !closes);
         QCOMPARE(fixture.flags().DeviceOpened, opened); // no flag changes on close
+    }
+
+    void logViewFollowsTheNewestRow()
+    {
+        WindowFixture fixture;
+        auto& view = fixture.widget<QTableView>("MSFlexGrid1");
+        for (int i = 0; i < 200; ++i)
+            fixture.window().log().AppendLogRow(QStringLiteral("Open()"), QString::number(i));
+        QCOMPARE(fixture.window().logGrid().Rows(), 202);
+        QTRY_COMPARE(view.model()->rowCount(), 201);
+        QTRY_COMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+        QVERIFY(view.verticalScrollBar()->maximum() > 0);
+    }
+
+    void printerListShowsItsNewestItemSelected()
+    {
+        WindowFixture fixture;
+        PrinterListModel& list = fixture.window().printerList();
+        auto& view = fixture.widget<QListView>("lstPrinter");
+        for (int i = 0; i < 100; ++i) {
+            list.AddItem(QString::number(i));
+            list.SetListIndex(list.ListCount() - 1);
+        }
+        QTRY_COMPARE(view.currentIndex().row(), 99);
+        QVERIFY(view.selectionModel()->isSelected(view.currentIndex()));
+        QTRY_COMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+        // A click selects, as in a list box.
+        const QModelIndex first = view.model()->index(0, 0);
+        view.scrollTo(first);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(first).center());
+        QCOMPARE(list.ListIndex(), 0);
     }
 
     void grabWindowAndPages()

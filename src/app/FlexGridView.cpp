@@ -44,8 +44,11 @@ void FlexGridView::showTopRow(int row)
 {
     // The view shows grid row r as its row r - 1.
     const QModelIndex index = model()->index(row - 1, 0);
-    if (index.isValid())
-        scrollTo(index, PositionAtTop);
+    if (!index.isValid())
+        return;
+    // Rows published a moment ago have not reached the scroll bar's range yet.
+    updateGeometries();
+    scrollTo(index, PositionAtTop);
 }
 
 void FlexGridView::fitRowHeight()
