@@ -31,9 +31,6 @@ public:
     PropertyInspector(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state,
                       Widgets widgets, Dialogs& dialogs, QObject* parent = nullptr);
 
-    PropertyListing& listing() { return m_listing; }
-    PropertyEditor& editor() { return m_editor; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
