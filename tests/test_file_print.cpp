@@ -331,6 +331,43 @@ private slots:
         QTRY_VERIFY(job.rows().contains(QStringLiteral("OutputCompleteEvent() OID=") + outputId));
     }
 
+    // /proc/self/mem is a file that opens but cannot be read.
+    void readFailureEndsTheJob_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("normal") << QStringLiteral("cmdFilePrintNormal") << QStringList();
+        QTest::newRow("transaction: still closed")
+            << QStringLiteral("cmdTransactionPrint")
+            << QStringList{row("TransactionPrint(TRANSACTION)", "OPOS_SUCCESS"),
+                           row("TransactionPrint(NORMAL)", "OPOS_SUCCESS")};
+    }
+    void readFailureEndsTheJob()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, rows);
+        FileJob job;
+        QVERIFY(job.ok);
+        job.fixture.type("txtSelection", QStringLiteral("/proc/self/mem"));
+        job.fixture.type("txtPrint", QStringLiteral("after"));
+
+        job.fixture.click(button.toLatin1().constData());
+
+        QCOMPARE(job.rows(), rows);
+        QCOMPARE(job.fixture.dialogs().boxes().size(), 1);
+        QVERIFY(job.fixture.dialogs().prompts().constFirst().startsWith(
+            QStringLiteral("The file cannot be read")));
+        QCOMPARE(job.fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
+        const ModuleFlags& flags = job.fixture.flags();
+        QVERIFY(flags.PrintingBusy); // a failure leaves the flags it had set
+        QVERIFY(!flags.FileJobRunning && !flags.TransactionActive);
+
+        // Neither refused nor collected into a forgotten transaction: printed.
+        job.fixture.click("cmdPrintNormal");
+        QCOMPARE(job.rows().constLast(), row("PrintNormal()", "OPOS_SUCCESS"));
+        QCOMPARE(job.fixture.simPrinter().receipt().constLast().text, QStringLiteral("after"));
+    }
+
     void refusedSelections_data()
     {
         QTest::addColumn<QString>("button");

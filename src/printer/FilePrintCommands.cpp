@@ -135,20 +135,28 @@ void FilePrintCommands::printFile(LineMethod method)
     }
 
     flags.PrintingBusy = true;
-    printLines(path, method);
-    if (!flags.PrintCancelled && !m_stopRequested)
-        cutAtEnd();
-    flags.PrintingBusy = false;
-
-    if (transaction) {
-        // Made even after a cancelled line, so the printer does not stay inside a transaction.
-        int32_t code = transactionPrint(opos::PTR_TP_NORMAL);
-        if (code == opos::OPOS_SUCCESS)
-            m_widgets.lblFileTransPrintOutputID->setText(
-                QString::number(m_context.printer.OutputID()));
-        code = ResolveExtendedResult(m_context, code);
-        LogResult(m_context.log, QStringLiteral("TransactionPrint(NORMAL)"), code);
+    try {
+        printLines(path, method);
+        if (!flags.PrintCancelled && !m_stopRequested)
+            cutAtEnd();
+    } catch (...) {
+        // A printer left inside the transaction would only collect every later print.
+        if (transaction)
+            endTransaction();
+        throw;
     }
+    flags.PrintingBusy = false;
+    if (transaction)
+        endTransaction(); // also after a cancelled line
+}
+
+void FilePrintCommands::endTransaction()
+{
+    int32_t code = transactionPrint(opos::PTR_TP_NORMAL);
+    if (code == opos::OPOS_SUCCESS)
+        m_widgets.lblFileTransPrintOutputID->setText(QString::number(m_context.printer.OutputID()));
+    code = ResolveExtendedResult(m_context, code);
+    LogResult(m_context.log, QStringLiteral("TransactionPrint(NORMAL)"), code);
 }
 
 void FilePrintCommands::printLines(const QString& path, LineMethod method)

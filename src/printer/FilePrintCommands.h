@@ -56,6 +56,7 @@ private:
     void printLines(const QString& path, LineMethod method);
     void cutAtEnd();
     int32_t transactionPrint(int32_t control);
+    void endTransaction(); // prints what the transaction collected and logs the outcome
 
     PrinterContext m_context;
     LineCommands& m_lineCommands;
