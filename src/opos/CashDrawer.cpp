@@ -4,8 +4,7 @@
 #include "opos/ControlState.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/EventQueue.h"
-
-#include <QScopedValueRollback>
+#include "opos/LifeCycle.h"
 
 namespace opos {
 
@@ -37,20 +36,10 @@ public:
 
     void closeBackend()
     {
-        if (backend) {
-            if (life.enabled)
-                backend->disable();
-            if (life.claimed)
-                backend->release();
+        if (backend)
             backend->setListener(nullptr);
-            if (life.opened)
-                backend->close();
-            backend.reset();
-        }
+        shutDown(life, backend);
         events.clear();
-        const ControlState last = life;
-        life = ControlState{};
-        life.finish(last.resultCode, last.resultCodeExtended);
     }
 
     CashDrawer* const q;
@@ -99,42 +88,19 @@ int32_t CashDrawer::Open(const QString& deviceName)
 
 int32_t CashDrawer::ClaimDevice(int32_t timeoutMs)
 {
-    if (const int32_t code = d->life.needOpen())
-        return d->life.finish(code);
-    if (!validTimeout(timeoutMs))
-        return d->life.finish(OPOS_E_ILLEGAL);
-    if (d->life.claimed)
-        return d->life.finish(OPOS_SUCCESS);
-    if (d->inClaim)
-        return d->life.finish(OPOS_E_BUSY);
-    const QScopedValueRollback guard(d->inClaim, true);
-    const DeviceResult result = d->backend->claim(timeoutMs);
-    d->life.claimed = result.ok();
-    return d->life.finish(result);
+    return claimDevice(d->life, d->inClaim, timeoutMs,
+                       [this](int32_t timeout) { return d->backend->claim(timeout); });
 }
 
 int32_t CashDrawer::ReleaseDevice()
 {
-    if (const int32_t code = d->life.needOpen())
-        return d->life.finish(code);
-    if (!d->life.claimed)
-        return d->life.finish(OPOS_E_ILLEGAL);
-    if (d->inClaim)
-        return d->life.finish(OPOS_E_BUSY);
     // The drawer is sharable: releasing leaves it enabled.
-    d->backend->release();
-    d->life.claimed = false;
-    return d->life.finish(OPOS_SUCCESS);
+    return releaseDevice(d->life, d->inClaim, [this] { d->backend->release(); });
 }
 
 int32_t CashDrawer::Close()
 {
-    if (const int32_t code = d->life.needOpen())
-        return d->life.finish(code);
-    if (d->inClaim)
-        return d->life.finish(OPOS_E_BUSY);
-    d->closeBackend();
-    return d->life.finish(OPOS_SUCCESS);
+    return closeDevice(d->life, d->inClaim, [this] { d->closeBackend(); });
 }
 
 int32_t CashDrawer::OpenDrawer()

@@ -3,9 +3,9 @@
 #include "opos/CompanionBackends.h"
 #include "opos/ControlState.h"
 #include "opos/DeviceRegistry.h"
+#include "opos/LifeCycle.h"
 #include "opos/LineDisplayText.h"
 
-#include <QScopedValueRollback>
 #include <optional>
 
 namespace opos {
@@ -20,19 +20,8 @@ public:
 
     void closeBackend()
     {
-        if (backend) {
-            if (life.enabled)
-                backend->disable();
-            if (life.claimed)
-                backend->release();
-            if (life.opened)
-                backend->close();
-            backend.reset();
-        }
+        shutDown(life, backend);
         text.reset();
-        const ControlState last = life;
-        life = ControlState{};
-        life.finish(last.resultCode, last.resultCodeExtended);
     }
 
     int32_t show(int32_t attribute)
@@ -82,42 +71,21 @@ int32_t LineDisplay::Open(const QString& deviceName)
 
 int32_t LineDisplay::ClaimDevice(int32_t timeoutMs)
 {
-    if (const int32_t code = d->life.needOpen())
-        return d->life.finish(code);
-    if (!validTimeout(timeoutMs))
-        return d->life.finish(OPOS_E_ILLEGAL);
-    if (d->life.claimed)
-        return d->life.finish(OPOS_SUCCESS);
-    if (d->inClaim)
-        return d->life.finish(OPOS_E_BUSY);
-    const QScopedValueRollback guard(d->inClaim, true);
-    const DeviceResult result = d->backend->claim(timeoutMs);
-    d->life.claimed = result.ok();
-    return d->life.finish(result);
+    return claimDevice(d->life, d->inClaim, timeoutMs,
+                       [this](int32_t timeout) { return d->backend->claim(timeout); });
 }
 
 int32_t LineDisplay::ReleaseDevice()
 {
-    if (const int32_t code = d->life.needOpen())
-        return d->life.finish(code);
-    if (!d->life.claimed)
-        return d->life.finish(OPOS_E_ILLEGAL);
-    if (d->inClaim)
-        return d->life.finish(OPOS_E_BUSY);
-    SetDeviceEnabled(false);
-    d->backend->release();
-    d->life.claimed = false;
-    return d->life.finish(OPOS_SUCCESS);
+    return releaseDevice(d->life, d->inClaim, [this] {
+        SetDeviceEnabled(false);
+        d->backend->release();
+    });
 }
 
 int32_t LineDisplay::Close()
 {
-    if (const int32_t code = d->life.needOpen())
-        return d->life.finish(code);
-    if (d->inClaim)
-        return d->life.finish(OPOS_E_BUSY);
-    d->closeBackend();
-    return d->life.finish(OPOS_SUCCESS);
+    return closeDevice(d->life, d->inClaim, [this] { d->closeBackend(); });
 }
 
 int32_t LineDisplay::ClearText()

@@ -1,10 +1,10 @@
 #include "opos/PosPrinter.h"
 
 #include "opos/DeviceRegistry.h"
+#include "opos/LifeCycle.h"
 #include "opos/PosPrinterImpl.h"
 #include "opos/PrinterStatusEvents.h"
 
-#include <QScopedValueRollback>
 #include <stdexcept>
 
 namespace opos {
@@ -43,6 +43,7 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
             loadDeviceProperties(false);
         }
     } catch (...) {
+        life.opened = opened.ok(); // so that an opened service is closed again
         closeBackend();
         throw;
     }
@@ -73,37 +74,17 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
 
 int32_t PosPrinter::Impl::claim(int32_t timeoutMs)
 {
-    if (const int32_t code = life.needOpen())
-        return life.finish(code);
-    if (!validTimeout(timeoutMs))
-        return life.finish(OPOS_E_ILLEGAL);
-    if (life.claimed)
-        return life.finish(OPOS_SUCCESS);
-    if (m_inClaim)
-        return life.finish(OPOS_E_BUSY);
-    // The backend may wait with a local event loop; nothing may close the device meanwhile.
-    const QScopedValueRollback guard(m_inClaim, true);
-    const DeviceResult result = m_backend->claim(timeoutMs);
-    if (result.ok())
-        life.claimed = true;
-    return life.finish(result);
+    return claimDevice(life, m_inClaim, timeoutMs,
+                       [this](int32_t timeout) { return m_backend->claim(timeout); });
 }
 
 int32_t PosPrinter::Impl::release()
 {
-    if (const int32_t code = life.needOpen())
-        return life.finish(code);
-    if (!life.claimed)
-        return life.finish(OPOS_E_ILLEGAL);
-    if (m_inClaim)
-        return life.finish(OPOS_E_BUSY);
-    setEnabled(false);
-    {
+    return releaseDevice(life, m_inClaim, [this] {
+        setEnabled(false);
         const std::lock_guard lock(m_backendMutex);
         m_backend->release();
-    }
-    life.claimed = false;
-    return life.finish(OPOS_SUCCESS);
+    });
 }
 
 int32_t PosPrinter::Impl::setEnabled(bool enabled)
@@ -145,12 +126,7 @@ int32_t PosPrinter::Impl::setEnabled(bool enabled)
 
 int32_t PosPrinter::Impl::close()
 {
-    if (const int32_t code = life.needOpen())
-        return life.finish(code);
-    if (m_inClaim)
-        return life.finish(OPOS_E_BUSY);
-    closeBackend();
-    return life.finish(OPOS_SUCCESS);
+    return closeDevice(life, m_inClaim, [this] { closeBackend(); });
 }
 
 // Disables, releases and closes whatever is open; safe to call in any state.
@@ -159,26 +135,15 @@ void PosPrinter::Impl::closeBackend()
     if (m_backend) {
         m_backend->abortOutput();
         m_worker.reset();
-        if (life.enabled)
-            m_backend->disable();
-        if (life.claimed)
-            m_backend->release();
         m_backend->setListener(nullptr);
-        if (life.opened)
-            m_backend->close();
-        m_backend.reset();
     }
-    m_worker.reset();
+    shutDown(life, m_backend);
     m_events.clear();
     ++m_generation;
     m_outstanding = 0;
     m_failedJob.reset();
     m_inTransaction = false;
     m_transaction.clear();
-    const int32_t code = life.resultCode;
-    const int32_t extended = life.resultCodeExtended;
-    life = ControlState{};
-    life.finish(code, extended);
 }
 
 PosPrinter::PosPrinter(const DeviceRegistry& registry, ControlOptions options, QObject* parent)

@@ -1,5 +1,7 @@
 #include "backends/sim/ClaimWaiter.h"
 
+#include "opos/OposConstants.h"
+
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -25,6 +27,32 @@ bool waitToTake(const std::function<bool()>& tryTake, int32_t timeoutMs)
     });
     poll.start();
     return loop.exec() == 1;
+}
+
+opos::DeviceResult claimFor(std::mutex& mutex, const void*& holder, const void* claimant,
+                            int32_t timeoutMs, const bool* heldElsewhere)
+{
+    const bool taken = waitToTake(
+        [&mutex, &holder, claimant, heldElsewhere] {
+            const std::lock_guard lock(mutex);
+            if ((heldElsewhere && *heldElsewhere) || (holder && holder != claimant))
+                return false;
+            holder = claimant;
+            return true;
+        },
+        timeoutMs);
+    if (taken)
+        return {};
+    return {opos::OPOS_E_TIMEOUT, 0, QStringLiteral("The device is held by another application")};
+}
+
+bool releaseFor(std::mutex& mutex, const void*& holder, const void* claimant)
+{
+    const std::lock_guard lock(mutex);
+    if (holder != claimant)
+        return false;
+    holder = nullptr;
+    return true;
 }
 
 } // namespace sim

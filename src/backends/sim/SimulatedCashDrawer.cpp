@@ -59,27 +59,9 @@ public:
     void close() override { release(); }
     opos::DeviceResult claim(int32_t timeoutMs) override
     {
-        const auto core = m_core;
-        const void* self = this;
-        const bool taken = waitToTake(
-            [core, self] {
-                const std::lock_guard lock(core->mutex);
-                if (core->holder && core->holder != self)
-                    return false;
-                core->holder = self;
-                return true;
-            },
-            timeoutMs);
-        if (!taken)
-            return {opos::OPOS_E_TIMEOUT, 0, QStringLiteral("The drawer is claimed elsewhere")};
-        return {};
+        return claimFor(m_core->mutex, m_core->holder, this, timeoutMs);
     }
-    void release() override
-    {
-        const std::lock_guard lock(m_core->mutex);
-        if (m_core->holder == this)
-            m_core->holder = nullptr;
-    }
+    void release() override { releaseFor(m_core->mutex, m_core->holder, this); }
     opos::DeviceResult enable() override { return {}; }
     void disable() override {}
     opos::DeviceResult openDrawer() override

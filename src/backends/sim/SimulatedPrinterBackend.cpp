@@ -67,35 +67,16 @@ DeviceResult SimulatedPrinterBackend::claim(int32_t timeoutMs)
 {
     if (auto failure = m_core->takeFailure("ClaimDevice"))
         return *failure;
-    const auto core = m_core;
-    const void* self = this;
-    const bool taken = waitToTake(
-        [core, self] {
-            const std::lock_guard lock(core->mutex);
-            if (core->heldElsewhere || (core->holder && core->holder != self))
-                return false;
-            core->holder = self;
-            return true;
-        },
-        timeoutMs);
-    if (!taken)
-        return {opos::OPOS_E_TIMEOUT, 0,
-                QStringLiteral("The printer is held by another application")};
-    updateActivity(true, false);
-    return {};
+    const DeviceResult result =
+        claimFor(m_core->mutex, m_core->holder, this, timeoutMs, &m_core->heldElsewhere);
+    if (result.ok())
+        updateActivity(true, false);
+    return result;
 }
 
 void SimulatedPrinterBackend::release()
 {
-    bool released = false;
-    {
-        const std::lock_guard lock(m_core->mutex);
-        if (m_core->holder == this) {
-            m_core->holder = nullptr;
-            released = true;
-        }
-    }
-    if (released)
+    if (releaseFor(m_core->mutex, m_core->holder, this))
         updateActivity(false, false);
 }
 
