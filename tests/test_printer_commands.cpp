@@ -143,18 +143,30 @@ private slots:
         QVERIFY(f.dialogs().boxes().isEmpty());
     }
 
+    // A control object that fails at run time: its text in a box, nothing logged.
+    void runTimeFailureShowsItsText_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QByteArray>("button");
+        QTest::newRow("open") << Setup::Closed << QByteArray("cmdOpen");
+        QTest::newRow("print") << Setup::Enabled << QByteArray("cmdPrintNormal");
+    }
     void runTimeFailureShowsItsText()
     {
+        QFETCH(Setup, setup);
+        QFETCH(QByteArray, button);
         WindowFixture f;
+        prepare(f, setup);
+        const int logRow = f.form().LogRow;
         f.simPrinter().failNextCall({true, 0, 0});
-        f.click("cmdOpen");
+        f.click(button.constData());
         QCOMPARE(f.dialogs().boxes().size(), 1);
         const auto& box = f.dialogs().boxes().first();
         QVERIFY(box.prompt.contains(QLatin1String("injected failure")));
         QCOMPARE(box.title, QStringLiteral("ERROR MESSAGE"));
         QVERIFY(box.exclamationIcon);
-        QCOMPARE(f.form().LogRow, 1);
-        QVERIFY(!f.flags().DeviceOpened);
+        QCOMPARE(f.form().LogRow, logRow);
+        QCOMPARE(f.flags().DeviceOpened, setup != Setup::Closed);
     }
 
     // Older control objects are claimed and released under the old member names.
@@ -571,18 +583,6 @@ private slots:
         QCOMPARE(lampColour(f, "shpCover"), colours::Green);
         QCOMPARE(lampColour(f, "shpPaper"), colours::Green);
         QCOMPARE(f.window().printerList().ListCount(), 0);
-    }
-
-    void printRunTimeFailureShowsItsText()
-    {
-        WindowFixture f;
-        QVERIFY(f.openPrinter(true, true));
-        f.simPrinter().failNextCall({true, 0, 0});
-        f.click("cmdPrintNormal");
-        QCOMPARE(f.dialogs().boxes().size(), 1);
-        QCOMPARE(f.dialogs().boxes().first().title, QStringLiteral("ERROR MESSAGE"));
-        QVERIFY(f.dialogs().boxes().first().prompt.contains(QLatin1String("injected failure")));
-        QCOMPARE(f.form().LogRow, 1);
     }
 
     // Which OutputID label a successful output fills: by command, by who handed it the work,

@@ -128,19 +128,13 @@ private slots:
         QCOMPARE(grid.TextMatrix(1, 1), detail);
         QCOMPARE(grid.CellForeColor(1, 0), colour);
         QVERIFY(!grid.CellForeColor(1, 1).isValid());
-        // A command row after it keeps the standard colour.
+        QCOMPARE(grid.Row(), 1); // the detail cell is left current
+        QCOMPARE(grid.Col(), 1);
+        // A command row after it keeps the standard colour and leaves the current cell alone.
         f.click("cmdClose");
         QVERIFY(!grid.CellForeColor(2, 0).isValid());
-    }
-
-    void directIOEventLeavesItsArgumentsAlone()
-    {
-        WindowFixture f;
-        int32_t data = 17;
-        QString text = QStringLiteral("keep");
-        emit f.printer().DirectIOEvent(3, &data, &text);
-        QCOMPARE(data, 17);
-        QCOMPARE(text, QStringLiteral("keep"));
+        QCOMPARE(grid.Row(), 1);
+        QCOMPARE(grid.Col(), 1);
     }
 
     // The error event asks whether to retry and hands the answer back; it paints no lamp.
