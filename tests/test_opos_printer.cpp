@@ -278,6 +278,37 @@ private slots:
         QVERIFY(!printer->FlagWhenIdle());
     }
 
+    void clearOutputInsideTheErrorHandler()
+    {
+        bringTo(Enabled);
+        script->outputResults = {{OPOS_E_FAILURE, 0, {}}};
+        connect(printer.get(), &PosPrinter::ErrorEvent, this,
+                [this](int32_t, int32_t, int32_t, int32_t*) { printer->ClearOutput(); });
+        QSignalSpy completed(printer.get(), &PosPrinter::OutputCompleteEvent);
+        printer->SetAsyncMode(true);
+        printer->PrintNormal(PTR_S_RECEIPT, u"a\n"_s);
+        printer->PrintNormal(PTR_S_RECEIPT, u"b\n"_s);
+        QTRY_COMPARE(printer->State(), OPOS_S_IDLE);
+        QTest::qWait(20);
+        QCOMPARE(completed.count(), 0);
+        QCOMPARE(script->takeCalls(), QStringList{u"print 2 a\n"_s});
+    }
+
+    void handlerWithItsOwnEventLoopGetsNoOtherEvent()
+    {
+        bringTo(Enabled);
+        QStringList trace;
+        connect(printer.get(), &PosPrinter::StatusUpdateEvent, this, [&trace](int32_t data) {
+            trace << u"in %1"_s.arg(data);
+            QTest::qWait(30); // as a modal box would
+            trace << u"out %1"_s.arg(data);
+        });
+        script->changeStatus({true, PaperState::Ok, PowerState::Online, false});
+        script->changeStatus({false, PaperState::Ok, PowerState::Online, false});
+        QTRY_COMPARE(trace.size(), 4);
+        QCOMPARE(trace, (QStringList{u"in 11"_s, u"out 11"_s, u"in 12"_s, u"out 12"_s}));
+    }
+
     void printImmediateWorksInsideTheErrorHandler()
     {
         bringTo(Enabled);
