@@ -4,9 +4,12 @@
 #include "support/FakeEscPosPrinter.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTest>
+#include <fcntl.h>
 #include <future>
 #include <mutex>
+#include <unistd.h>
 
 using testing::FakeEscPosPrinter;
 using Event = FakeEscPosPrinter::Event;
@@ -377,6 +380,42 @@ private slots:
         drawer.close();
         // The printer keeps its connection when the drawer lets go.
         QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("still here\n")).ok());
+    }
+
+    void stalledDeviceFileIsBoundedAndAbortable()
+    {
+        // A device file that soon takes no more data: a terminal whose other side never reads.
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString path = QString::fromLocal8Bit(ptsname(master));
+        const auto closeMaster = qScopeGuard([master] { ::close(master); });
+        auto lookup =
+            registry.findPrinter(QStringLiteral("file://%1?status=none&jobTimeout=300").arg(path));
+        QVERIFY2(lookup.backend, qPrintable(lookup.reason));
+        auto& printer = *lookup.backend;
+        QVERIFY(printer.open().ok());
+        QVERIFY(printer.claim(0).ok());
+        QVERIFY(printer.enable().ok());
+        const QString big(400 * 1024, QLatin1Char('x'));
+
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(printer.print(opos::PTR_S_RECEIPT, big).code, opos::OPOS_E_TIMEOUT);
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+
+        // Asynchronous output waiting for room ends at once when the output is cleared.
+        auto worker = std::async(std::launch::async, [&printer, &big] {
+            opos::DeviceResult result;
+            for (int i = 0; i < 50 && result.ok(); ++i)
+                result = printer.print(opos::PTR_S_RECEIPT, big);
+            return result;
+        });
+        QThread::msleep(100);
+        clock.restart();
+        printer.abortOutput();
+        QCOMPARE(worker.get().code, opos::OPOS_E_FAILURE);
+        QVERIFY2(clock.elapsed() < 250, qPrintable(QString::number(clock.elapsed())));
+        printer.close();
     }
 
     void drawerAloneConnectsOnEnable()

@@ -293,6 +293,12 @@ DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const QVarian
     return {};
 }
 
+void EscPosPrinter::abortOutput()
+{
+    if (m_link)
+        m_link->abortOutput();
+}
+
 bool EscPosPrinter::synchronous() const
 {
     return QThread::currentThread() == m_syncThread;

@@ -40,6 +40,7 @@ public:
     opos::DeviceResult directIO(int32_t command, int32_t* data, QString* text) override;
     QVariantMap deviceProperties() override;
     opos::DeviceResult setDeviceProperty(const QString& name, const QVariant& value) override;
+    void abortOutput() override;
 
 private:
     bool watching() const { return m_settings.printer.watch != StatusWatch::None; }

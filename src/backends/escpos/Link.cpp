@@ -49,6 +49,11 @@ opos::DeviceResult offline(const QString& why)
             why.isEmpty() ? QStringLiteral("The device is not connected") : why};
 }
 
+opos::DeviceResult aborted()
+{
+    return {opos::OPOS_E_FAILURE, 0, QStringLiteral("The output was cleared")};
+}
+
 } // namespace
 
 Link::Link(Address address, LinkOptions options)
@@ -146,16 +151,30 @@ opos::DeviceResult Link::write(QByteArrayView bytes, int timeoutMs)
     else if (!m_state.pumpScheduled)
         postPump(true);
     m_state.pumpScheduled = true;
+    const quint64 aborts = m_state.aborts;
     const bool roomOrGone = m_state.changed.wait_for(
-        lock, std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime())), [this] {
-            return !m_state.connected || m_state.out.size() + m_state.backlog <= kHighWater;
+        lock, std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime())), [&] {
+            return !m_state.connected || m_state.aborts != aborts ||
+                   m_state.out.size() + m_state.backlog <= kHighWater;
         });
     if (!m_state.connected)
         return offline(m_state.lastError);
+    if (m_state.aborts != aborts)
+        return aborted();
     if (!roomOrGone)
         return {opos::OPOS_E_TIMEOUT, 0,
                 QStringLiteral("The device took no data for %1 ms").arg(timeoutMs)};
     return {};
+}
+
+void Link::abortOutput()
+{
+    {
+        std::lock_guard lock(m_state.mutex);
+        m_state.out.clear();
+        ++m_state.aborts;
+    }
+    m_state.changed.notify_all();
 }
 
 void Link::postPump(bool soon)
@@ -170,13 +189,15 @@ opos::DeviceResult Link::flush(int timeoutMs)
     std::unique_lock lock(m_state.mutex);
     if (!m_state.out.isEmpty())
         postPump(false);
-    const bool drained =
-        m_state.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
-            return !m_state.connected ||
-                   (m_state.out.isEmpty() && !m_state.pumpScheduled && m_state.backlog == 0);
-        });
+    const quint64 aborts = m_state.aborts;
+    const bool drained = m_state.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return !m_state.connected || m_state.aborts != aborts ||
+               (m_state.out.isEmpty() && !m_state.pumpScheduled && m_state.backlog == 0);
+    });
     if (!m_state.connected)
         return offline(m_state.lastError);
+    if (m_state.aborts != aborts)
+        return aborted();
     if (!drained)
         return {opos::OPOS_E_TIMEOUT, 0,
                 QStringLiteral("The device did not take its data within %1 ms").arg(timeoutMs)};

@@ -43,6 +43,7 @@ struct LinkState
     bool pumpScheduled = false;
     qint64 backlog = 0; // handed to the device object, not yet written to the system
     int users = 0;
+    quint64 aborts = 0; // counts abortOutput() calls, so waiting writers notice one
 
     std::mutex watchMutex; // held while watchers are called, so removal waits for them
     std::map<int, StatusWatcher> watchers;
@@ -74,6 +75,9 @@ public:
     opos::DeviceResult write(QByteArrayView bytes, int timeoutMs);
     // Waits until everything queued has been handed to the system.
     opos::DeviceResult flush(int timeoutMs);
+    // Drops output not yet handed to the system and ends every wait in write() and flush()
+    // with E_FAILURE. Callable from any thread, also while another thread waits.
+    void abortOutput();
     // Sends a request behind the queued output and waits for `count` replies of the kind:
     // E_TIMEOUT when they do not come in time, E_OFFLINE without a connection.
     QueryResult query(QByteArray request, ReplyKind kind, int count, int timeoutMs);
