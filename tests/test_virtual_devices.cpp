@@ -1,10 +1,25 @@
+#include "app/Application.h"
 #include "app/VirtualDevicesDisplayView.h"
 #include "app/VirtualDevicesPlacement.h"
+#include "app/VirtualDevicesReceiptPanel.h"
 #include "app/VirtualDevicesReceiptView.h"
+#include "app/VirtualDevicesWindow.h"
+#include "opos/CashDrawer.h"
 #include "opos/OposConstants.h"
+#include "opos/PosPrinter.h"
+#include "services/Colours.h"
+#include "services/Lamp.h"
+#include "support/LogRows.h"
+#include "support/WindowFixture.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 using sim::ReceiptItem;
@@ -72,6 +87,75 @@ struct ShownReceipt
     VirtualDevicesReceiptView view;
     QImage image;
 };
+
+// The main window and the virtual devices window over the same simulated devices, both shown.
+struct TwoWindows
+{
+    TwoWindows()
+    {
+        devices.showBeside(main.window());
+        if (!QTest::qWaitForWindowExposed(&devices))
+            qWarning("virtual devices window not exposed");
+    }
+    template <typename Control> Control& control(const char* name)
+    {
+        auto* found = devices.findChild<Control*>(QString::fromLatin1(name));
+        if (found == nullptr)
+            qFatal("no control %s", name);
+        return *found;
+    }
+    QString text(const char* label) { return control<QLabel>(label).text(); }
+    QStringList log() { return LogRows(main.window().logGrid(), main.form()); }
+    VirtualDevicesReceiptView& receipt() { return *devices.receiptPanel()->view(); }
+    // The last item on the receipt once the window has caught up with the device.
+    const ReceiptItem& lastItemWhen(ReceiptItem::Kind kind)
+    {
+        const bool arrived = QTest::qWaitFor([&] {
+            return receipt().itemCount() > 0 &&
+                   receipt().item(receipt().itemCount() - 1).kind == kind;
+        });
+        if (!arrived)
+            qWarning("the receipt did not show the expected item");
+        return receipt().item(receipt().itemCount() - 1);
+    }
+
+    WindowFixture main;
+    VirtualDevicesWindow devices{main.devices()};
+};
+
+// A short receipt and a display text, for a picture of the window.
+void printSample(TwoWindows& windows)
+{
+    if (!windows.main.openPrinter(true, true))
+        qWarning("printer did not open");
+    // "^" stands for ESC.
+    QString data = QStringLiteral("^|cA^|4CQUENTA MARKET\n^|N^|cAVia Roma 1, Milano\n\n"
+                                  "Bread                                      1.20\n"
+                                  "Milk 1 l                                   0.99\n"
+                                  "^|uCCoffee beans 500 g^|!uC                        7.40\n"
+                                  "^|rA^|bC^|2CTOTAL EUR 9.59\n^|3lF^|100P"
+                                  "^|NSecond receipt\n^|50P^|3CDouble height\n");
+    data.replace(QLatin1Char('^'), QChar(27));
+    windows.main.printer().PrintNormal(opos::PTR_S_RECEIPT, data);
+    windows.main.type("txtLDDisplay", QStringLiteral("TOTAL EUR 9.59"));
+    windows.main.click("cmdDisplayText");
+    windows.main.click("cmdCashDrawerOpen");
+    QTest::qWait(100);
+}
+
+// Clicks a check box on its indicator, where a user clicks it.
+void clickCheckBox(QCheckBox& box)
+{
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(box.height() / 2, box.height() / 2));
+}
+
+// Picks a combo box item with the keyboard: Home, then Down as often as needed.
+void choose(QComboBox& box, int index)
+{
+    QTest::keyClick(&box, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(&box, Qt::Key_Down);
+}
 
 } // namespace
 
@@ -210,10 +294,11 @@ private slots:
         QVERIFY(paper.lightness() > 240);
         QVERIFY(shown.image.pixelColor(x, full.center().y()).lightness() < 150);
         QCOMPARE(shown.image.pixelColor(x, partial.top() + 1), paper);
-        bool dashed = false;
-        for (int dx = 0; dx < 12; ++dx)
-            dashed = dashed || shown.image.pixelColor(x + dx, partial.center().y()) != paper;
-        QVERIFY(dashed);
+        int marked = 0;
+        for (int y = partial.top(); y <= partial.bottom(); ++y)
+            for (int dx = 0; dx < 12; ++dx)
+                marked += shown.image.pixelColor(x + dx, y) != paper ? 1 : 0;
+        QVERIFY(marked > 4 && marked < 12); // a dashed line one pixel high
     }
 
     void keepsOnlyTheNewestItemsAndFollowsThem()
@@ -257,6 +342,276 @@ private slots:
         const QColor cell = image.pixelColor(image.width() - 20, image.height() * 3 / 4);
         QCOMPARE(cell.lightness() > 128, brightCells);
         QCOMPARE(image.pixelColor(2, image.height() / 2).lightness() < 40, true);
+    }
+
+    // A switch of the window reaches the device, which tells the enabled control object; the
+    // main window logs the event and paints the lamp at its next refresh.
+    void switchesRaiseStatusEvents_data()
+    {
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<int>("choice"); // combo box index; -1 clicks the check box
+        QTest::addColumn<QString>("logged");
+        QTest::addColumn<QByteArray>("lamp");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<QString>("undoneLog");
+        QTest::newRow("cover open")
+            << QByteArray("vdCoverOpen") << -1 << QStringLiteral("DATA=PTR_SUE_COVER_OPEN")
+            << QByteArray("shpCover") << colours::Red << QStringLiteral("DATA=PTR_SUE_COVER_OK");
+        QTest::newRow("paper near end")
+            << QByteArray("vdPaperState") << 1 << QStringLiteral("DATA=PTR_SUE_REC_NEAREMPTY")
+            << QByteArray("shpPaper") << colours::Yellow
+            << QStringLiteral("DATA=PTR_SUE_REC_PAPEROK");
+        QTest::newRow("paper empty")
+            << QByteArray("vdPaperState") << 2 << QStringLiteral("DATA=PTR_SUE_REC_EMPTY")
+            << QByteArray("shpPaper") << colours::Red << QStringLiteral("DATA=PTR_SUE_REC_PAPEROK");
+    }
+    void switchesRaiseStatusEvents()
+    {
+        QFETCH(QByteArray, control);
+        QFETCH(int, choice);
+        QFETCH(QString, logged);
+        QFETCH(QByteArray, lamp);
+        QFETCH(QColor, colour);
+        QFETCH(QString, undoneLog);
+        TwoWindows windows;
+        QVERIFY(windows.main.openPrinter(true, true));
+        auto toggle = [&](int index) {
+            if (choice < 0)
+                clickCheckBox(windows.control<QCheckBox>(control));
+            else
+                choose(windows.control<QComboBox>(control), index);
+        };
+        const QString event = QStringLiteral("StatusUpdateEvent() ");
+        toggle(choice);
+        QTRY_VERIFY(windows.log().contains(event + logged));
+        windows.main.tick();
+        QCOMPARE(windows.main.widget<Lamp>(lamp.constData()).FillColor(), colour);
+
+        toggle(0);
+        QTRY_VERIFY(windows.log().contains(event + undoneLog));
+        windows.main.tick();
+        QCOMPARE(windows.main.widget<Lamp>(lamp.constData()).FillColor(), colours::Green);
+    }
+
+    // What the control object answers after a switch of the window: each choice reaches the
+    // device as the one it names.
+    void switchesChangeWhatTheDeviceAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<int>("expected"); // PrintNormal's result, or ClaimDevice's for vdHeld
+        QTest::addColumn<int>("extended");
+        QTest::newRow("cover open") << QByteArray("vdCoverOpen") << -1 << opos::OPOS_E_EXTENDED
+                                    << opos::OPOS_EPTR_COVER_OPEN;
+        QTest::newRow("paper empty") << QByteArray("vdPaperState") << 2 << opos::OPOS_E_EXTENDED
+                                     << opos::OPOS_EPTR_REC_EMPTY;
+        QTest::newRow("paper near end prints")
+            << QByteArray("vdPaperState") << 1 << opos::OPOS_SUCCESS << 0;
+        QTest::newRow("power off") << QByteArray("vdPower") << 1 << opos::OPOS_E_OFFLINE << 0;
+        QTest::newRow("power offline") << QByteArray("vdPower") << 2 << opos::OPOS_E_OFFLINE << 0;
+        QTest::newRow("held by another application")
+            << QByteArray("vdHeld") << -1 << opos::OPOS_E_TIMEOUT << 0;
+    }
+    void switchesChangeWhatTheDeviceAnswers()
+    {
+        QFETCH(QByteArray, control);
+        QFETCH(int, choice);
+        QFETCH(int, expected);
+        QFETCH(int, extended);
+        TwoWindows windows;
+        opos::PosPrinter& printer = windows.main.printer();
+        if (choice < 0)
+            clickCheckBox(windows.control<QCheckBox>(control));
+        else
+            choose(windows.control<QComboBox>(control), choice);
+        if (control == "vdHeld") {
+            QCOMPARE(printer.Open(sim::kPrinterName), opos::OPOS_SUCCESS);
+            QCOMPARE(printer.ClaimDevice(0), expected);
+            return;
+        }
+        QVERIFY(windows.main.openPrinter(true, true));
+        QCOMPARE(printer.PrintNormal(opos::PTR_S_RECEIPT, QStringLiteral("x\n")), expected);
+        QCOMPARE(printer.ResultCodeExtended(), extended);
+    }
+
+    void failNextCallIsOneShot_data()
+    {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<int>("expected"); // -1: a run-time failure
+        QTest::addColumn<int>("extended");
+        QTest::addColumn<QString>("armed");
+        QTest::newRow("failure") << 0 << opos::OPOS_E_FAILURE << 0
+                                 << QStringLiteral("Armed: OPOS_E_FAILURE");
+        QTest::newRow("paper empty") << 7 << opos::OPOS_E_EXTENDED << opos::OPOS_EPTR_REC_EMPTY
+                                     << QStringLiteral("Armed: OPOS_EPTR_REC_EMPTY");
+        QTest::newRow("run-time failure")
+            << 10 << -1 << 0 << QStringLiteral("Armed: Run-time failure");
+    }
+    void failNextCallIsOneShot()
+    {
+        QFETCH(int, choice);
+        QFETCH(int, expected);
+        QFETCH(int, extended);
+        QFETCH(QString, armed);
+        TwoWindows windows;
+        QVERIFY(windows.main.openPrinter(true, true));
+        opos::PosPrinter& printer = windows.main.printer();
+        choose(windows.control<QComboBox>("vdFailCode"), choice);
+        QTest::mouseClick(&windows.control<QPushButton>("vdFailNext"), Qt::LeftButton);
+        QCOMPARE(windows.text("vdFailPending"), armed);
+        const QString data = QStringLiteral("x\n");
+        if (expected < 0) {
+            QVERIFY_THROWS_EXCEPTION(std::exception,
+                                     printer.PrintNormal(opos::PTR_S_RECEIPT, data));
+        } else {
+            QCOMPARE(printer.PrintNormal(opos::PTR_S_RECEIPT, data), expected);
+            QCOMPARE(printer.ResultCodeExtended(), extended);
+        }
+        QCOMPARE(printer.PrintNormal(opos::PTR_S_RECEIPT, data), opos::OPOS_SUCCESS);
+        QTRY_COMPARE(windows.text("vdFailPending"), QStringLiteral("Not armed"));
+    }
+
+    void showsWhatTheControlObjectDoes()
+    {
+        TwoWindows windows;
+        QCOMPARE(windows.text("vdState"), QStringLiteral("OPOS_S_CLOSED"));
+        QVERIFY(windows.main.openPrinter(true, true));
+        QTRY_COMPARE(windows.text("vdState"), QStringLiteral("OPOS_S_IDLE"));
+        QCOMPARE(windows.text("vdClaimed"), QStringLiteral("Yes"));
+        QCOMPARE(windows.text("vdEnabled"), QStringLiteral("Yes"));
+        QCOMPARE(windows.text("vdQueued"), QStringLiteral("0"));
+        windows.main.printer().Close();
+        QTRY_COMPARE(windows.text("vdState"), QStringLiteral("OPOS_S_CLOSED"));
+        QCOMPARE(windows.text("vdClaimed"), QStringLiteral("No"));
+        QCOMPARE(windows.text("vdEnabled"), QStringLiteral("No"));
+    }
+
+    void printedLineKeepsItsAttributes()
+    {
+        TwoWindows windows;
+        QVERIFY(windows.main.openPrinter(true, true));
+        const QString esc(QChar(27));
+        QCOMPARE(windows.main.printer().PrintNormal(opos::PTR_S_RECEIPT,
+                                                    esc + QStringLiteral("|bC") + esc +
+                                                        QStringLiteral("|cATOTAL 12.50\n")),
+                 opos::OPOS_SUCCESS);
+        const ReceiptItem& printed = windows.lastItemWhen(ReceiptItem::Kind::Line);
+        QCOMPARE(printed.text, QStringLiteral("TOTAL 12.50"));
+        QVERIFY(printed.bold);
+        QCOMPARE(printed.align, ReceiptItem::Align::Centre);
+
+        VirtualDevicesReceiptView& view = windows.receipt();
+        const QImage image = view.viewport()->grab().toImage();
+        const QRect area = view.printableArea();
+        const Ink ink = inkIn(image, QRect(area.left(), view.itemRect(view.itemCount() - 1).top(),
+                                           area.width(), view.itemRect(0).height()));
+        QVERIFY(ink.count > 0);
+        QVERIFY(qAbs(ink.box.center().x() - area.center().x()) <= area.width() / 48);
+    }
+
+    void cutAddsATearLine_data()
+    {
+        QTest::addColumn<QString>("percentage");
+        QTest::addColumn<ReceiptItem::Kind>("kind");
+        QTest::newRow("full") << QStringLiteral("100") << ReceiptItem::Kind::FullCut;
+        QTest::newRow("partial") << QStringLiteral("50") << ReceiptItem::Kind::PartialCut;
+    }
+    void cutAddsATearLine()
+    {
+        QFETCH(QString, percentage);
+        QFETCH(ReceiptItem::Kind, kind);
+        TwoWindows windows;
+        QVERIFY(windows.main.openPrinter(true, true));
+        windows.main.type("txtCutPaper", percentage);
+        windows.main.click("cmdCutPaper");
+        QCOMPARE(windows.lastItemWhen(kind).kind, kind);
+
+        QTest::mouseClick(&windows.control<QPushButton>("vdClearReceipt"), Qt::LeftButton);
+        QCOMPARE(windows.receipt().itemCount(), 0);
+        QVERIFY(windows.main.simPrinter().receipt().isEmpty());
+    }
+
+    void drawerOpenedByThePageClosesByHand()
+    {
+        TwoWindows windows;
+        // A second control object listens, as a point-of-sale application would.
+        opos::CashDrawer listener(windows.main.registry(), {});
+        QCOMPARE(listener.Open(sim::kCashDrawerName), opos::OPOS_SUCCESS);
+        listener.SetDeviceEnabled(true);
+        QSignalSpy events(&listener, &opos::CashDrawer::StatusUpdateEvent);
+        auto& lamp = windows.control<Lamp>("vdDrawerLamp");
+        auto& close = windows.control<QPushButton>("vdCloseDrawer");
+        QCOMPARE(lamp.FillColor(), colours::Green);
+        QVERIFY(!close.isEnabled());
+
+        windows.main.click("cmdCashDrawerOpen");
+        QTRY_COMPARE(lamp.FillColor(), colours::Red);
+        QCOMPARE(windows.text("vdDrawerState"), QStringLiteral("Open"));
+        QVERIFY(close.isEnabled());
+
+        QTest::mouseClick(&close, Qt::LeftButton);
+        QTRY_COMPARE(lamp.FillColor(), colours::Green);
+        QCOMPARE(windows.text("vdDrawerState"), QStringLiteral("Closed"));
+        QVERIFY(!close.isEnabled());
+        QTRY_VERIFY(!events.isEmpty() &&
+                    events.last().at(0).toInt() == opos::CASH_SUE_DRAWERCLOSED);
+    }
+
+    void displayShowsTheTextOfTheLineDisplayPage()
+    {
+        TwoWindows windows;
+        windows.main.type("txtLDDisplay", QStringLiteral("HELLO CUSTOMER"));
+        windows.main.click("cmdDisplayText");
+        auto& display = windows.control<VirtualDevicesDisplayView>("vdDisplay");
+        QTRY_COMPARE(display.rows().value(0), QStringLiteral("HELLO CUSTOMER      "));
+        QCOMPARE(display.rows().value(1), QString(20, QLatin1Char(' ')));
+        QCOMPARE(display.attribute(), opos::DISP_DT_NORMAL);
+    }
+
+    void windowStandsBesideTheMainWindow()
+    {
+        TwoWindows windows;
+        const QString shot = qEnvironmentVariable("VIRTUAL_DEVICES_SCREENSHOT");
+        if (!shot.isEmpty()) {
+            printSample(windows);
+            QVERIFY(windows.devices.grab().save(shot));
+        }
+        QCOMPARE(windows.devices.windowTitle(), QStringLiteral("Virtual devices"));
+        QVERIFY(windows.devices.isWindow());
+        const QRect screen = windows.main.window().screen()->availableGeometry();
+        const QRect main = windows.main.window().frameGeometry();
+        const QRect beside = windows.devices.frameGeometry();
+        const QSize least = windows.devices.minimumSizeHint();
+        if (least.width() <= screen.width() && least.height() <= screen.height())
+            QVERIFY(screen.contains(beside));
+        if (screen.width() - main.width() >= least.width() + 8)
+            QVERIFY(!beside.intersects(main));
+
+        // The window manager places the main window after start-up: the window follows it.
+        windows.main.window().move(20, 30);
+        QTRY_COMPARE(windows.devices.frameGeometry().top(), 30);
+    }
+
+    void startsBesideTheMainWindowUnlessAskedNot_data()
+    {
+        QTest::addColumn<bool>("wanted");
+        QTest::newRow("by default") << true;
+        QTest::newRow("--no-virtual-devices") << false;
+    }
+    void startsBesideTheMainWindowUnlessAskedNot()
+    {
+        QFETCH(bool, wanted);
+        AppOptions options;
+        options.virtualDevices = wanted;
+        Application application(options);
+        QVERIFY(application.Main());
+        QList<VirtualDevicesWindow*> shown;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* devices = qobject_cast<VirtualDevicesWindow*>(window);
+            if (devices != nullptr && devices->isVisible())
+                shown.append(devices);
+        }
+        QCOMPARE(shown.size(), wanted ? 1 : 0);
     }
 };
 

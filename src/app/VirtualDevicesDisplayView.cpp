@@ -11,7 +11,7 @@ namespace {
 const QColor kGlass(0x0b, 0x14, 0x12);
 const QColor kCell(0x15, 0x24, 0x20);
 const QColor kGlyph(0x6f, 0xff, 0xd8);
-constexpr int kMargin = 10;
+constexpr int kMargin = 8;
 constexpr int kDefaultRows = 2;
 constexpr int kDefaultColumns = 20;
 
@@ -31,7 +31,7 @@ VirtualDevicesDisplayView::VirtualDevicesDisplayView(QWidget* parent)
     : QWidget(parent), m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {
     m_font.setStyleHint(QFont::Monospace);
-    m_font.setPixelSize(20);
+    m_font.setPixelSize(17);
     m_font.setBold(true);
     m_rows = QStringList(kDefaultRows, QString(kDefaultColumns, QLatin1Char(' ')));
     m_blink.setInterval(500);

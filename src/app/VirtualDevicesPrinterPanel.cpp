@@ -119,8 +119,8 @@ void VirtualDevicesPrinterPanel::buildControls()
     m_queued = liveLabel(QStringLiteral("vdQueued"));
 
     auto* failRow = new QHBoxLayout;
-    failRow->addWidget(m_failCode, 1);
     failRow->addWidget(m_failNext);
+    failRow->addWidget(m_failPending, 1);
     auto* line = new QFrame;
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
@@ -131,8 +131,8 @@ void VirtualDevicesPrinterPanel::buildControls()
     form->addRow(tr("Power:"), m_power);
     form->addRow(tr("Claim:"), m_held);
     form->addRow(tr("Output speed:"), m_speed);
-    form->addRow(tr("Next call:"), failRow);
-    form->addRow(QString(), m_failPending);
+    form->addRow(tr("Next call fails:"), m_failCode);
+    form->addRow(QString(), failRow);
     form->addRow(line);
     form->addRow(tr("State:"), m_state);
     form->addRow(tr("Claimed:"), m_claimed);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QtMath>
 #include <algorithm>
 
 using sim::ReceiptItem;
@@ -14,8 +15,8 @@ const QColor kBackground(0x5c, 0x5f, 0x66);
 const QColor kPaper(0xfd, 0xfd, 0xf8);
 const QColor kInk(0x1a, 0x1a, 0x1a);
 const QColor kCutMark(0x8a, 0x8a, 0x8a);
-constexpr int kSideMargin = 16;
-constexpr int kPaperPadding = 10;
+constexpr int kSideMargin = 10;
+constexpr int kPaperPadding = 8;
 constexpr int kTopMargin = 14;
 constexpr int kBottomMargin = 24;
 constexpr int kFullCutHeight = 30;
@@ -27,9 +28,9 @@ VirtualDevicesReceiptView::VirtualDevicesReceiptView(QWidget* parent)
     : QAbstractScrollArea(parent), m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {
     m_font.setStyleHint(QFont::Monospace);
-    m_font.setPixelSize(13);
+    m_font.setPixelSize(12);
     const QFontMetrics metrics(m_font);
-    m_charWidth = metrics.horizontalAdvance(QLatin1Char('M'));
+    m_charWidth = qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('M')));
     m_lineHeight = metrics.height() + 3;
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -179,7 +180,8 @@ void VirtualDevicesReceiptView::paintLine(QPainter& painter, const Entry& entry,
 {
     const ReceiptItem& item = entry.item;
     const int width = kPaperColumns * m_charWidth;
-    const qreal natural = static_cast<qreal>(item.text.size()) * m_charWidth;
+    const QFont font = lineFont(item);
+    const qreal natural = QFontMetricsF(font).horizontalAdvance(item.text);
     const qreal scaleX =
         std::min<qreal>(item.doubleWidth ? 2 : 1, natural > 0 ? width / natural : 1);
     const qreal scaleY = item.doubleHeight ? 2 : 1;
@@ -189,7 +191,6 @@ void VirtualDevicesReceiptView::paintLine(QPainter& painter, const Entry& entry,
         x += (width - textWidth) / 2;
     else if (item.align == ReceiptItem::Align::Right)
         x += width - textWidth;
-    const QFont font = lineFont(item);
     painter.save();
     painter.setFont(font);
     painter.setPen(kInk);

@@ -7,9 +7,16 @@
 #include "app/VirtualDevicesReceiptPanel.h"
 #include "backends/sim/SimulatedDevices.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+// How long the window keeps beside the main window while that one settles at start-up.
+constexpr int kFollowMs = 2000;
+} // namespace
 
 VirtualDevicesWindow::VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidget* parent)
     : QWidget(parent, Qt::Window), m_printer(new VirtualDevicesPrinterPanel(devices.printer())),
@@ -29,15 +36,38 @@ VirtualDevicesWindow::VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidg
     layout->addWidget(m_receipt, 1);
 }
 
-void VirtualDevicesWindow::showBeside(const QWidget& mainWindow)
+void VirtualDevicesWindow::showBeside(QWidget& mainWindow)
+{
+    placeBeside(mainWindow);
+    show();
+    m_followed = &mainWindow;
+    mainWindow.installEventFilter(this);
+    QTimer::singleShot(kFollowMs, this, [this] {
+        if (m_followed)
+            m_followed->removeEventFilter(this);
+        m_followed = nullptr;
+    });
+}
+
+bool VirtualDevicesWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool moved = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    if (moved && m_followed && watched == m_followed)
+        placeBeside(*m_followed);
+    return QWidget::eventFilter(watched, event);
+}
+
+// Window decorations are assumed to be those of the main window.
+void VirtualDevicesWindow::placeBeside(const QWidget& mainWindow)
 {
     const QScreen* screen = mainWindow.screen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    QSize wanted = sizeHint();
-    wanted.setHeight(std::max(wanted.height(), mainWindow.frameGeometry().height()));
-    const QRect place =
-        virtualDevicesPlacement(mainWindow.frameGeometry(), available, wanted, minimumSizeHint());
-    resize(place.size());
+    const QRect mainFrame = mainWindow.frameGeometry();
+    const QSize decoration = mainFrame.size() - mainWindow.size();
+    const QSize least = minimumSizeHint() + decoration;
+    const QSize wanted(sizeHint().width() + decoration.width(),
+                       std::max(mainFrame.height(), least.height()));
+    const QRect place = virtualDevicesPlacement(mainFrame, available, wanted, least);
+    resize(place.size() - decoration);
     move(place.topLeft());
-    show();
 }

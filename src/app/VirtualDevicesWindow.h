@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class VirtualDevicesPrinterPanel;
@@ -21,12 +22,19 @@ class VirtualDevicesWindow : public QWidget
 public:
     explicit VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidget* parent = nullptr);
 
-    // Shows the window beside the main window, on the same screen, without covering it.
-    void showBeside(const QWidget& mainWindow);
+    // Shows the window beside the main window, on the same screen, without covering it. Follows
+    // the main window for a moment, while the window manager places it.
+    void showBeside(QWidget& mainWindow);
 
     VirtualDevicesReceiptPanel* receiptPanel() const { return m_receipt; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void placeBeside(const QWidget& mainWindow);
+
+    QPointer<QWidget> m_followed;
     VirtualDevicesPrinterPanel* m_printer = nullptr;
     VirtualDevicesReceiptPanel* m_receipt = nullptr;
     VirtualDevicesDrawerPanel* m_drawer = nullptr;
