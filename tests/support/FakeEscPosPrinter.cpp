@@ -248,6 +248,17 @@ FakeEscPosPrinter::~FakeEscPosPrinter()
     m_thread.wait();
 }
 
+// Changes the printer's state and tells the connected clients what they would hear.
+void FakeEscPosPrinter::change(const std::function<void()>& edit)
+{
+    {
+        std::lock_guard lock(m_server->mutex);
+        edit();
+    }
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+}
+
 QString FakeEscPosPrinter::address(const QString& query) const
 {
     QString text = QStringLiteral("tcp://127.0.0.1:%1").arg(m_port);
@@ -258,42 +269,22 @@ QString FakeEscPosPrinter::address(const QString& query) const
 
 void FakeEscPosPrinter::setCoverOpen(bool open)
 {
-    {
-        std::lock_guard lock(m_server->mutex);
-        m_server->state.coverOpen = open;
-    }
-    QMetaObject::invokeMethod(
-        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+    change([this, open] { m_server->state.coverOpen = open; });
 }
 
 void FakeEscPosPrinter::setPaper(Paper paper)
 {
-    {
-        std::lock_guard lock(m_server->mutex);
-        m_server->state.paper = paper;
-    }
-    QMetaObject::invokeMethod(
-        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+    change([this, paper] { m_server->state.paper = paper; });
 }
 
 void FakeEscPosPrinter::setOffline(bool offline)
 {
-    {
-        std::lock_guard lock(m_server->mutex);
-        m_server->state.offline = offline;
-    }
-    QMetaObject::invokeMethod(
-        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+    change([this, offline] { m_server->state.offline = offline; });
 }
 
 void FakeEscPosPrinter::setDrawerHigh(bool high)
 {
-    {
-        std::lock_guard lock(m_server->mutex);
-        m_server->state.drawerHigh = high;
-    }
-    QMetaObject::invokeMethod(
-        m_server, [this] { m_server->changed(); }, Qt::BlockingQueuedConnection);
+    change([this, high] { m_server->state.drawerHigh = high; });
 }
 
 void FakeEscPosPrinter::setPaperRunsOutAfter(int lines)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QThread>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -72,6 +73,7 @@ public:
 
 private:
     class Server;
+    void change(const std::function<void()>& edit);
     QThread m_thread;
     Server* m_server;
     quint16 m_port = 0;
