@@ -1,3 +1,4 @@
+#include "WidgetBenchmarkMain.h"
 #include "app/VirtualDevicesReceiptView.h"
 #include "app/VirtualDevicesWindow.h"
 #include "backends/BackendSetup.h"
@@ -5,7 +6,7 @@
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
 
@@ -86,11 +87,5 @@ BENCHMARK(BM_PrintLines)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillis
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }
