@@ -1,10 +1,10 @@
 // ESC/POS output over loopback to the fake printer: asynchronous lines through the backend
 // against the same bytes written straight to a socket, and synchronous lines that each wait for
 // the printer's status confirmation.
-#include "../tests/support/FakeEscPosPrinter.cpp"
 #include "backends/escpos/Resolvers.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"
+#include "support/FakeEscPosPrinter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
