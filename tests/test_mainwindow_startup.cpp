@@ -1,7 +1,11 @@
 #include "app/AppOptions.h"
 #include "app/QtDialogs.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <stdexcept>
 
 // What a run is asked to do from its command line, and the file filter handed to Qt.
@@ -88,7 +92,30 @@ private slots:
         QFETCH(QString, qt);
         QCOMPARE(qtFileFilter(filter), qt);
     }
+
+    // Boxes block only the main window, so the virtual devices window stays usable while a
+    // question such as "retry?" is open.
+    void boxesBlockOnlyTheirWindow()
+    {
+        QWidget window;
+        window.show();
+        QtDialogs dialogs;
+        dialogs.setParentWindow(&window);
+        Qt::WindowModality seen = Qt::ApplicationModal;
+        QString text;
+        QTimer::singleShot(0, &window, [&seen, &text] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            seen = box->windowModality();
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        QCOMPARE(dialogs.question(QStringLiteral("retry?"), QStringLiteral("T")),
+                 Dialogs::Answer::Ok);
+        QCOMPARE(seen, Qt::WindowModal);
+        QCOMPARE(text, QStringLiteral("retry?"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestMainWindowStartup)
+QTEST_MAIN(TestMainWindowStartup)
 #include "test_mainwindow_startup.moc"

@@ -7,9 +7,22 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+namespace {
+
+// A box blocks the main window only: the virtual devices window stays usable, so that a
+// technician can close the printer's cover while "retry?" is asked.
+void showBlockingOnlyTheParent(QDialog& box)
+{
+    if (box.parentWidget())
+        box.setWindowModality(Qt::WindowModal);
+}
+
+} // namespace
+
 void QtDialogs::warning(const QString& prompt, const QString& title)
 {
     QMessageBox box(QMessageBox::Warning, title, prompt, QMessageBox::Ok, m_parent);
+    showBlockingOnlyTheParent(box);
     box.exec();
 }
 
@@ -19,6 +32,7 @@ Dialogs::Answer QtDialogs::question(const QString& prompt, const QString& title)
                     m_parent);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel); // closing the box answers Cancel
+    showBlockingOnlyTheParent(box);
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
