@@ -207,6 +207,8 @@ private slots:
     {
         opos::PosPrinter control(registry, opos::ControlOptions{});
         QCOMPARE(control.Open(QStringLiteral("tcp://127.0.0.1:0")), opos::OPOS_E_NOSERVICE);
+        // The reason stays readable on the closed device, for the technician.
+        QVERIFY(control.GetPropertyString(QStringLiteral("ErrorString")).contains(u"port"));
         fake->stopListening();
         QCOMPARE(control.Open(fake->address(kFast)), opos::OPOS_SUCCESS);
         QCOMPARE(control.ClaimDevice(1000), opos::OPOS_E_NOHARDWARE);

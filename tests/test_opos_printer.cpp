@@ -183,9 +183,10 @@ private slots:
         QFETCH(int, serviceCode);
         QFETCH(int, expected);
         QFETCH(int, openResult);
-        script->openResult = {serviceCode, 0, {}};
+        script->openResult = {serviceCode, 0, QStringLiteral("unplugged")};
         QCOMPARE(printer->Open(name), expected);
         QCOMPARE(printer->OpenResult(), openResult);
+        QVERIFY(!printer->GetPropertyString(QStringLiteral("ErrorString")).isEmpty());
         QCOMPARE(printer->State(), OPOS_S_CLOSED);
         QCOMPARE(printer->ResultCode(), expected);
     }

@@ -29,6 +29,7 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
     auto found = registry.findPrinter(deviceName);
     if (!found.backend) {
         openResult = found.code == OPOS_E_NOEXIST ? OPOS_OR_REGBADNAME : OPOS_OR_CREATE;
+        m_errorString = found.reason; // why, for a technician reading ErrorString
         return life.finish(found.code);
     }
     m_backend = std::move(found.backend);
@@ -50,6 +51,7 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
     if (!opened.ok()) {
         closeBackend();
         openResult = OPOS_OR_FAILEDOPEN;
+        m_errorString = opened.text;
         return life.finish(opened);
     }
     life = ControlState{};

@@ -186,6 +186,8 @@ QVariant PosPrinter::Impl::read(const PrinterPropertyInfo& info) const
         return life.resultCodeExtended;
     case kState:
         return state();
+    case kErrorString: // also says why the last Open failed
+        return m_errorString;
     default:
         break;
     }
@@ -224,8 +226,6 @@ QVariant PosPrinter::Impl::read(const PrinterPropertyInfo& info) const
         return m_errorLevel;
     case kCheckHealthText:
         return m_checkHealthText;
-    case kErrorString:
-        return m_errorString;
     default:
         break;
     }
