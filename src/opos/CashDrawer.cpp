@@ -1,18 +1,17 @@
 #include "opos/CashDrawer.h"
 
 #include "opos/CompanionBackends.h"
-#include "opos/ControlState.h"
-#include "opos/DeviceRegistry.h"
+#include "opos/CompanionControl.h"
 #include "opos/EventQueue.h"
-#include "opos/LifeCycle.h"
 
 namespace opos {
 
-class CashDrawer::Impl : public CashDrawerBackendListener
+class CashDrawer::Impl : public CompanionControl<CashDrawerBackend>,
+                         public CashDrawerBackendListener
 {
 public:
     Impl(CashDrawer* owner, const DeviceRegistry& devices, ControlOptions settings)
-        : q(owner), registry(devices), options(settings)
+        : CompanionControl(devices, settings, false), q(owner)
     {}
     ~Impl() override { closeBackend(); }
 
@@ -34,23 +33,28 @@ public:
             Qt::QueuedConnection);
     }
 
-    void closeBackend()
+    CashDrawer* const q;
+    QObject context; // the backend's reports are queued to it; closing detaches the backend
+    EventQueue events;
+    bool drawerOpened = false;
+
+protected:
+    Lookup<CashDrawerBackend> lookUp(const QString& deviceName) const override
+    {
+        return registry.findCashDrawer(deviceName);
+    }
+    void opened() override
+    {
+        backend->setListener(this);
+        drawerOpened = backend->drawerOpened();
+    }
+    void enabled() override { drawerOpened = backend->drawerOpened(); }
+    void closing() override
     {
         if (backend)
             backend->setListener(nullptr);
-        shutDown(life, backend);
         events.clear();
     }
-
-    CashDrawer* const q;
-    const DeviceRegistry& registry;
-    const ControlOptions options;
-    ControlState life;
-    QObject context; // outlives the backend, which reports to it
-    EventQueue events;
-    std::unique_ptr<CashDrawerBackend> backend;
-    bool drawerOpened = false;
-    bool inClaim = false;
 };
 
 CashDrawer::CashDrawer(const DeviceRegistry& registry, ControlOptions options, QObject* parent)
@@ -61,46 +65,23 @@ CashDrawer::~CashDrawer() = default;
 
 int32_t CashDrawer::Open(const QString& deviceName)
 {
-    if (d->life.opened)
-        return d->life.finish(OPOS_E_ILLEGAL);
-    auto found = d->registry.findCashDrawer(deviceName);
-    if (!found.backend)
-        return d->life.finish(found.code);
-    d->backend = std::move(found.backend);
-    d->backend->setListener(d.get());
-    DeviceResult result;
-    try {
-        result = d->backend->open();
-        if (result.ok())
-            d->drawerOpened = d->backend->drawerOpened();
-    } catch (...) {
-        d->closeBackend();
-        throw;
-    }
-    if (!result.ok()) {
-        d->closeBackend();
-        return d->life.finish(result);
-    }
-    d->life = ControlState{};
-    d->life.opened = true;
-    return d->life.finish(OPOS_SUCCESS);
+    return d->open(deviceName);
 }
 
 int32_t CashDrawer::ClaimDevice(int32_t timeoutMs)
 {
-    return claimDevice(d->life, d->inClaim, timeoutMs,
-                       [this](int32_t timeout) { return d->backend->claim(timeout); });
+    return d->claim(timeoutMs);
 }
 
 int32_t CashDrawer::ReleaseDevice()
 {
     // The drawer is sharable: releasing leaves it enabled.
-    return releaseDevice(d->life, d->inClaim, [this] { d->backend->release(); });
+    return d->release();
 }
 
 int32_t CashDrawer::Close()
 {
-    return closeDevice(d->life, d->inClaim, [this] { d->closeBackend(); });
+    return d->close();
 }
 
 int32_t CashDrawer::OpenDrawer()
@@ -145,24 +126,7 @@ bool CashDrawer::DeviceEnabled() const
 
 void CashDrawer::SetDeviceEnabled(bool enabled)
 {
-    if (const int32_t code = d->life.needOpen()) {
-        d->life.finish(code);
-        return;
-    }
-    if (enabled != d->life.enabled) {
-        if (enabled) {
-            const DeviceResult result = d->backend->enable();
-            if (!result.ok()) {
-                d->life.finish(result);
-                return;
-            }
-            d->drawerOpened = d->backend->drawerOpened();
-        } else {
-            d->backend->disable();
-        }
-        d->life.enabled = enabled;
-    }
-    d->life.finish(OPOS_SUCCESS);
+    d->setEnabled(enabled);
 }
 
 bool CashDrawer::DrawerOpened() const

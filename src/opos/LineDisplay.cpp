@@ -1,41 +1,36 @@
 #include "opos/LineDisplay.h"
 
 #include "opos/CompanionBackends.h"
-#include "opos/ControlState.h"
-#include "opos/DeviceRegistry.h"
-#include "opos/LifeCycle.h"
+#include "opos/CompanionControl.h"
 #include "opos/LineDisplayText.h"
 
 #include <optional>
 
 namespace opos {
 
-class LineDisplay::Impl
+class LineDisplay::Impl : public CompanionControl<LineDisplayBackend>
 {
 public:
     Impl(const DeviceRegistry& devices, ControlOptions settings)
-        : registry(devices), options(settings)
+        : CompanionControl(devices, settings, true)
     {}
-    ~Impl() { closeBackend(); }
-
-    void closeBackend()
-    {
-        shutDown(life, backend);
-        text.reset();
-    }
+    ~Impl() override { closeBackend(); }
 
     int32_t show(int32_t attribute)
     {
         return life.finish(backend->show(text->window(), attribute));
     }
 
-    const DeviceRegistry& registry;
-    const ControlOptions options;
-    ControlState life;
-    std::unique_ptr<LineDisplayBackend> backend;
     std::optional<LineDisplayText> text;
     int32_t attribute = DISP_DT_NORMAL;
-    bool inClaim = false;
+
+protected:
+    Lookup<LineDisplayBackend> lookUp(const QString& deviceName) const override
+    {
+        return registry.findLineDisplay(deviceName);
+    }
+    void opened() override { text.emplace(backend->rows(), backend->columns()); }
+    void closing() override { text.reset(); }
 };
 
 LineDisplay::LineDisplay(const DeviceRegistry& registry, ControlOptions options, QObject* parent)
@@ -46,46 +41,22 @@ LineDisplay::~LineDisplay() = default;
 
 int32_t LineDisplay::Open(const QString& deviceName)
 {
-    if (d->life.opened)
-        return d->life.finish(OPOS_E_ILLEGAL);
-    auto found = d->registry.findLineDisplay(deviceName);
-    if (!found.backend)
-        return d->life.finish(found.code);
-    d->backend = std::move(found.backend);
-    DeviceResult result;
-    try {
-        result = d->backend->open();
-    } catch (...) {
-        d->closeBackend();
-        throw;
-    }
-    if (!result.ok()) {
-        d->closeBackend();
-        return d->life.finish(result);
-    }
-    d->text.emplace(d->backend->rows(), d->backend->columns());
-    d->life = ControlState{};
-    d->life.opened = true;
-    return d->life.finish(OPOS_SUCCESS);
+    return d->open(deviceName);
 }
 
 int32_t LineDisplay::ClaimDevice(int32_t timeoutMs)
 {
-    return claimDevice(d->life, d->inClaim, timeoutMs,
-                       [this](int32_t timeout) { return d->backend->claim(timeout); });
+    return d->claim(timeoutMs);
 }
 
 int32_t LineDisplay::ReleaseDevice()
 {
-    return releaseDevice(d->life, d->inClaim, [this] {
-        SetDeviceEnabled(false);
-        d->backend->release();
-    });
+    return d->release();
 }
 
 int32_t LineDisplay::Close()
 {
-    return closeDevice(d->life, d->inClaim, [this] { d->closeBackend(); });
+    return d->close();
 }
 
 int32_t LineDisplay::ClearText()
@@ -139,31 +110,7 @@ bool LineDisplay::DeviceEnabled() const
 
 void LineDisplay::SetDeviceEnabled(bool enabled)
 {
-    if (!enabled) {
-        if (const int32_t code = d->life.needOpen()) {
-            d->life.finish(code);
-            return;
-        }
-        if (d->life.enabled) {
-            d->backend->disable();
-            d->life.enabled = false;
-        }
-        d->life.finish(OPOS_SUCCESS);
-        return;
-    }
-    if (const int32_t code = d->life.needClaimed()) {
-        d->life.finish(code);
-        return;
-    }
-    if (!d->life.enabled) {
-        const DeviceResult result = d->backend->enable();
-        if (!result.ok()) {
-            d->life.finish(result);
-            return;
-        }
-        d->life.enabled = true;
-    }
-    d->life.finish(OPOS_SUCCESS);
+    d->setEnabled(enabled);
 }
 
 int32_t LineDisplay::DeviceRows() const
