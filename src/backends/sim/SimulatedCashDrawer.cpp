@@ -1,4 +1,4 @@
-#include "backends/sim/ClaimWaiter.h"
+#include "backends/sim/CompanionCore.h"
 #include "backends/sim/SimulatedCompanions.h"
 #include "opos/OposConstants.h"
 
@@ -11,14 +11,10 @@ namespace sim {
 namespace {
 
 // The drawer's state, shared with the backends of its control objects.
-struct DrawerCore
+struct DrawerCore : CompanionCore<SimulatedCashDrawer>
 {
-    std::mutex mutex;
     bool open = false;
-    const void* holder = nullptr;
     std::vector<opos::CashDrawerBackendListener*> listeners;
-    std::recursive_mutex ownerMutex;
-    SimulatedCashDrawer* owner = nullptr;
 
     // Changes the drawer and tells every open control object and the owner.
     void setOpen(bool nowOpen)
@@ -31,21 +27,15 @@ struct DrawerCore
             for (auto* listener : listeners)
                 listener->drawerChanged(nowOpen); // only posts; never calls back
         }
-        const std::lock_guard lock(ownerMutex);
-        if (owner)
-            emit owner->drawerChanged(nowOpen);
+        tellOwner([nowOpen](SimulatedCashDrawer& owner) { emit owner.drawerChanged(nowOpen); });
     }
 };
 
-class DrawerBackend : public opos::CashDrawerBackend
+class DrawerBackend : public CompanionBackend<opos::CashDrawerBackend, DrawerCore>
 {
 public:
-    explicit DrawerBackend(std::shared_ptr<DrawerCore> core) : m_core(std::move(core)) {}
-    ~DrawerBackend() override
-    {
-        setListener(nullptr);
-        release();
-    }
+    using CompanionBackend::CompanionBackend;
+    ~DrawerBackend() override { setListener(nullptr); }
 
     void setListener(opos::CashDrawerBackendListener* listener) override
     {
@@ -55,15 +45,6 @@ public:
         if (listener)
             m_core->listeners.push_back(listener);
     }
-    opos::DeviceResult open() override { return {}; }
-    void close() override { release(); }
-    opos::DeviceResult claim(int32_t timeoutMs) override
-    {
-        return claimFor(m_core->mutex, m_core->holder, this, timeoutMs);
-    }
-    void release() override { releaseFor(m_core->mutex, m_core->holder, this); }
-    opos::DeviceResult enable() override { return {}; }
-    void disable() override {}
     opos::DeviceResult openDrawer() override
     {
         {
@@ -86,29 +67,21 @@ public:
     }
 
 private:
-    std::shared_ptr<DrawerCore> m_core;
     opos::CashDrawerBackendListener* m_listener = nullptr;
 };
 
 } // namespace
 
-class SimulatedCashDrawer::Impl
+class SimulatedCashDrawer::Impl : public CoreOwner<DrawerCore, SimulatedCashDrawer>
 {
-public:
-    std::shared_ptr<DrawerCore> core = std::make_shared<DrawerCore>();
+    using CoreOwner::CoreOwner;
 };
 
 SimulatedCashDrawer::SimulatedCashDrawer(QObject* parent)
-    : QObject(parent), d(std::make_unique<Impl>())
-{
-    d->core->owner = this;
-}
+    : QObject(parent), d(std::make_unique<Impl>(this))
+{}
 
-SimulatedCashDrawer::~SimulatedCashDrawer()
-{
-    const std::lock_guard lock(d->core->ownerMutex);
-    d->core->owner = nullptr;
-}
+SimulatedCashDrawer::~SimulatedCashDrawer() = default;
 
 bool SimulatedCashDrawer::isOpen() const
 {

@@ -1,4 +1,4 @@
-#include "backends/sim/ClaimWaiter.h"
+#include "backends/sim/CompanionCore.h"
 #include "backends/sim/SimulatedCompanions.h"
 #include "opos/OposConstants.h"
 
@@ -12,38 +12,16 @@ constexpr int kRows = 2;
 constexpr int kColumns = 20;
 
 // The display's state, shared with the backends of its control objects.
-struct DisplayCore
+struct DisplayCore : CompanionCore<SimulatedLineDisplay>
 {
-    std::mutex mutex;
     QStringList rows{QString(kColumns, u' '), QString(kColumns, u' ')};
     int32_t attribute = opos::DISP_DT_NORMAL;
-    const void* holder = nullptr;
-    std::recursive_mutex ownerMutex;
-    SimulatedLineDisplay* owner = nullptr;
-
-    void changed()
-    {
-        const std::lock_guard lock(ownerMutex);
-        if (owner)
-            emit owner->displayChanged();
-    }
 };
 
-class DisplayBackend : public opos::LineDisplayBackend
+class DisplayBackend : public CompanionBackend<opos::LineDisplayBackend, DisplayCore>
 {
 public:
-    explicit DisplayBackend(std::shared_ptr<DisplayCore> core) : m_core(std::move(core)) {}
-    ~DisplayBackend() override { release(); }
-
-    opos::DeviceResult open() override { return {}; }
-    void close() override { release(); }
-    opos::DeviceResult claim(int32_t timeoutMs) override
-    {
-        return claimFor(m_core->mutex, m_core->holder, this, timeoutMs);
-    }
-    void release() override { releaseFor(m_core->mutex, m_core->holder, this); }
-    opos::DeviceResult enable() override { return {}; }
-    void disable() override {}
+    using CompanionBackend::CompanionBackend;
     int32_t rows() const override { return kRows; }
     int32_t columns() const override { return kColumns; }
     opos::DeviceResult show(const QStringList& window, int32_t attribute) override
@@ -56,7 +34,7 @@ public:
                                         : QString(kColumns, u' ');
             m_core->attribute = attribute;
         }
-        m_core->changed();
+        m_core->tellOwner([](SimulatedLineDisplay& owner) { emit owner.displayChanged(); });
         return {};
     }
     QVariantMap deviceProperties() override
@@ -66,30 +44,20 @@ public:
             {QStringLiteral("DeviceColumns"), kColumns},
             {QStringLiteral("DeviceDescription"), QStringLiteral("Simulated 2 x 20 line display")}};
     }
-
-private:
-    std::shared_ptr<DisplayCore> m_core;
 };
 
 } // namespace
 
-class SimulatedLineDisplay::Impl
+class SimulatedLineDisplay::Impl : public CoreOwner<DisplayCore, SimulatedLineDisplay>
 {
-public:
-    std::shared_ptr<DisplayCore> core = std::make_shared<DisplayCore>();
+    using CoreOwner::CoreOwner;
 };
 
 SimulatedLineDisplay::SimulatedLineDisplay(QObject* parent)
-    : QObject(parent), d(std::make_unique<Impl>())
-{
-    d->core->owner = this;
-}
+    : QObject(parent), d(std::make_unique<Impl>(this))
+{}
 
-SimulatedLineDisplay::~SimulatedLineDisplay()
-{
-    const std::lock_guard lock(d->core->ownerMutex);
-    d->core->owner = nullptr;
-}
+SimulatedLineDisplay::~SimulatedLineDisplay() = default;
 
 QStringList SimulatedLineDisplay::rows() const
 {
