@@ -1,6 +1,7 @@
 // A 100,000-line text file printed normally through the instant simulated printer, with the
 // main window shown: every line logged and echoed. Reports the total time, the longest stretch
 // without a turn of the event loop, and how often the 500 ms status refresh ticked.
+#include "CountingDialogs.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
@@ -8,7 +9,6 @@
 #include "opos/ControlOptions.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"
-#include "services/Dialogs.h"
 #include "services/FormState.h"
 #include "services/ModuleFlags.h"
 #include "services/PrinterListModel.h"
@@ -27,20 +27,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class CountingDialogs : public Dialogs
-{
-public:
-    void warning(const QString&, const QString&) override { ++boxes; }
-    Answer question(const QString&, const QString&) override
-    {
-        ++boxes;
-        return Answer::Cancel;
-    }
-    std::optional<QString> openFile(const OpenFileRequest&) override { return std::nullopt; }
-    bool startEditor(const QString&) override { return false; }
-    int boxes = 0;
-};
 
 QString WriteLines(const QTemporaryDir& dir, int lines)
 {

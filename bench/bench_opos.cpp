@@ -1,5 +1,6 @@
 // The control layer over the instant simulated printer: synchronous calls, and asynchronous
 // calls whose completion events are delivered on the GUI thread.
+#include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"
@@ -73,9 +74,5 @@ BENCHMARK(BM_AsyncPrintNormal)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksIn<QCoreApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // Appending a printed line to lstPrinter and selecting it, with the list view attached, when the
 // list already holds 10 or 1,000,000 items. Events are processed every 256 appends, as the
 // event loop would run between the lines of a file job.
+#include "WidgetBenchmarkMain.h"
 #include "app/PrinterListView.h"
 #include "services/PrinterListModel.h"
 
@@ -33,12 +34,7 @@ BENCHMARK(BM_AppendAndSelect)->Arg(10)->Arg(1000000)->Unit(benchmark::kMicroseco
 
 } // namespace
 
-int main(int argc, char* argv[])
+int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -1,10 +1,10 @@
+#include "CountingDialogs.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"
 #include "properties/PrinterPropertyReader.h"
 #include "properties/PropertyListing.h"
-#include "services/Dialogs.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 
@@ -15,16 +15,6 @@
 namespace {
 
 // Counts boxes instead of showing them; a listing of the simulated printer shows none.
-class CountingDialogs : public Dialogs
-{
-public:
-    void warning(const QString&, const QString&) override { ++boxes; }
-    Answer question(const QString&, const QString&) override { return Answer::Cancel; }
-    std::optional<QString> openFile(const OpenFileRequest&) override { return std::nullopt; }
-    bool startEditor(const QString&) override { return false; }
-    int boxes = 0;
-};
-
 // One Get Properties click: all 131 properties read from the simulated printer and written
 // into the grid, from a printer that is opened, claimed and enabled. With a view attached the
 // rows are also published to it and painted, as on screen.

@@ -1,12 +1,13 @@
 // Start-up and status refresh of the main window: building, loading and showing frmMain in a
 // running program, one status refresh, and a whole process from start to its window shown
 // (run with --quit-after-ms 0, so the figure includes exit).
+#include "CountingDialogs.h"
+#include "WidgetBenchmarkMain.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"
-#include "services/Dialogs.h"
 #include "services/ModuleFlags.h"
 
 #include <QApplication>
@@ -20,21 +21,12 @@
 namespace {
 
 // Boxes nobody answers: a benchmark must never wait for a person.
-class SilentDialogs : public Dialogs
-{
-public:
-    void warning(const QString&, const QString&) override {}
-    Answer question(const QString&, const QString&) override { return Answer::Cancel; }
-    std::optional<QString> openFile(const OpenFileRequest&) override { return std::nullopt; }
-    bool startEditor(const QString&) override { return false; }
-};
-
 struct Devices
 {
     Devices() { addDefaultBackends(registry, simulated); }
     sim::SimulatedDevices simulated;
     opos::DeviceRegistry registry;
-    SilentDialogs dialogs;
+    CountingDialogs dialogs;
 };
 
 void BM_WindowLoadAndShow(benchmark::State& state)
@@ -97,12 +89,7 @@ BENCHMARK(BM_ProcessStartToWindowShownAndExit)->Unit(benchmark::kMillisecond)->I
 
 } // namespace
 
-int main(int argc, char* argv[])
+int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -1,11 +1,11 @@
 // Status-update events from the simulated printer, delivered to the window's handler and logged.
+#include "CountingDialogs.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/FlexGridView.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"
 #include "printer/PrinterEventHandlers.h"
-#include "services/Dialogs.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 #include "services/ModuleFlags.h"
@@ -16,21 +16,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-// No box is expected; one would be counted rather than shown.
-class CountingDialogs : public Dialogs
-{
-public:
-    void warning(const QString&, const QString&) override { ++boxes; }
-    Answer question(const QString&, const QString&) override
-    {
-        ++boxes;
-        return Answer::Ok;
-    }
-    std::optional<QString> openFile(const OpenFileRequest&) override { return std::nullopt; }
-    bool startEditor(const QString&) override { return false; }
-    int boxes = 0;
-};
 
 void BM_StatusUpdateEvents(benchmark::State& state)
 {
@@ -47,7 +32,7 @@ void BM_StatusUpdateEvents(benchmark::State& state)
         FormState form;
         OperationLog log(grid, form);
         ModuleFlags flags;
-        CountingDialogs dialogs;
+        CountingDialogs dialogs(Dialogs::Answer::Ok);
         PrinterEventHandlers handlers(flags, log, dialogs);
         QObject::connect(&printer, &opos::PosPrinter::StatusUpdateEvent, &handlers,
                          &PrinterEventHandlers::OnStatusUpdateEvent);
