@@ -127,6 +127,25 @@ private slots:
         QCOMPARE(DecodeStatusUpdate(code), name);
     }
 
+    void stateValues_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("name");
+        named(1, "OPOS_S_CLOSED");
+        named(2, "OPOS_S_IDLE");
+        named(3, "OPOS_S_BUSY");
+        named(4, "OPOS_S_ERROR");
+        for (int state : {0, 5, -1})
+            unnamed(state, "UNKNOWN!");
+    }
+
+    void stateValues()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, name);
+        QCOMPARE(DecodeStateValue(code), name);
+    }
+
     void stateOfTheRealPrinter()
     {
         WindowFixture fixture;

@@ -41,15 +41,6 @@ QString failureName(const sim::InjectedFailure& failure)
                                                                         : failure.resultCode);
 }
 
-QString stateName(int32_t state)
-{
-    static const std::array names{QStringLiteral("OPOS_S_CLOSED"), QStringLiteral("OPOS_S_IDLE"),
-                                  QStringLiteral("OPOS_S_BUSY"), QStringLiteral("OPOS_S_ERROR")};
-    if (state >= opos::OPOS_S_CLOSED && state <= opos::OPOS_S_ERROR)
-        return names[static_cast<std::size_t>(state - opos::OPOS_S_CLOSED)];
-    return QString::number(state);
-}
-
 QString yesNo(bool value)
 {
     return value ? QObject::tr("Yes") : QObject::tr("No");
@@ -192,7 +183,7 @@ void VirtualDevicesPrinterPanel::refresh()
     const auto pending = m_printer.pendingFailure();
     m_failPending->setText(pending ? tr("Armed: %1").arg(failureName(*pending)) : tr("Not armed"));
     const sim::SimulatedPrinter::Activity activity = m_printer.activity();
-    m_state->setText(stateName(activity.state));
+    m_state->setText(DecodeStateValue(activity.state));
     m_claimed->setText(yesNo(activity.claimed));
     m_enabled->setText(yesNo(activity.enabled));
     m_queued->setText(QString::number(activity.queuedOutputs));

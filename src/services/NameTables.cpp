@@ -161,3 +161,19 @@ QString DecodeStatusUpdate(int32_t data)
         return QStringLiteral("UNKNOWN!");
     }
 }
+
+QString DecodeStateValue(int32_t state)
+{
+    switch (state) {
+    case 1:
+        return QStringLiteral("OPOS_S_CLOSED");
+    case 2:
+        return QStringLiteral("OPOS_S_IDLE");
+    case 3:
+        return QStringLiteral("OPOS_S_BUSY");
+    case 4:
+        return QStringLiteral("OPOS_S_ERROR");
+    default:
+        return QStringLiteral("UNKNOWN!");
+    }
+}
