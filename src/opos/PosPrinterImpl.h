@@ -80,7 +80,7 @@ private:
     void checkIdle();
     void postStatusUpdate(int32_t data);
     void onStatus(const PrinterStatus& status);
-    std::optional<QString> convertData(const QString& data);
+    std::optional<OutputStep> printableStep(int32_t station, const QString& data);
     int32_t powerReporting() const;
     int32_t writeDevice(const PrinterPropertyInfo& info, int32_t value);
     int32_t toDots(int32_t units) const;

@@ -39,19 +39,26 @@ bool PosPrinter::Impl::stationPresent(int32_t station) const
     }
 }
 
-std::optional<QString> PosPrinter::Impl::convertData(const QString& data)
+// The checks PrintNormal and PrintImmediate share: the step to print, or none after setting
+// ResultCode.
+std::optional<OutputStep> PosPrinter::Impl::printableStep(int32_t station, const QString& data)
 {
-    return decodeBinaryConversion(data, m_binaryConversion);
+    if (const int32_t code = life.needEnabled()) {
+        life.finish(code);
+        return std::nullopt;
+    }
+    const auto converted = decodeBinaryConversion(data, m_binaryConversion);
+    if (!stationPresent(station) || !converted) {
+        life.finish(OPOS_E_ILLEGAL);
+        return std::nullopt;
+    }
+    return printStep(station, *converted);
 }
 
 int32_t PosPrinter::Impl::printNormal(int32_t station, const QString& data)
 {
-    if (const int32_t code = life.needEnabled())
-        return life.finish(code);
-    const auto converted = convertData(data);
-    if (!stationPresent(station) || !converted)
-        return life.finish(OPOS_E_ILLEGAL);
-    return output({printStep(station, *converted)});
+    auto step = printableStep(station, data);
+    return step ? output({std::move(*step)}) : life.resultCode;
 }
 
 int32_t PosPrinter::Impl::cutPaper(int32_t percentage)
@@ -87,12 +94,8 @@ int32_t PosPrinter::Impl::output(std::vector<OutputStep> steps)
 
 int32_t PosPrinter::Impl::printImmediate(int32_t station, const QString& data)
 {
-    if (const int32_t code = life.needEnabled())
-        return life.finish(code);
-    const auto converted = convertData(data);
-    if (!stationPresent(station) || !converted)
-        return life.finish(OPOS_E_ILLEGAL);
-    return runNow({printStep(station, *converted)});
+    auto step = printableStep(station, data);
+    return step ? runNow({std::move(*step)}) : life.resultCode;
 }
 
 int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)

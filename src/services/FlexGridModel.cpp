@@ -63,6 +63,15 @@ public:
             throw std::out_of_range("Subscript out of range");
     }
 
+    // Sets the fore or back colour of the current cell.
+    void setCurrentColour(QRgb Cell::*which, const QColor& colour)
+    {
+        checkCell(row, col);
+        cell(row, col).*which = packColour(colour);
+        if (row > 0 && row < published)
+            markDirty(row);
+    }
+
     void markDirty(int row)
     {
         dirtyFirst = std::min(dirtyFirst, row);
@@ -202,18 +211,12 @@ void FlexGridModel::SetText(const QString& text)
 
 void FlexGridModel::SetCellForeColor(const QColor& colour)
 {
-    d->checkCell(d->row, d->col);
-    d->cell(d->row, d->col).fore = packColour(colour);
-    if (d->row > 0 && d->row < d->published)
-        d->markDirty(d->row);
+    d->setCurrentColour(&Cell::fore, colour);
 }
 
 void FlexGridModel::SetCellBackColor(const QColor& colour)
 {
-    d->checkCell(d->row, d->col);
-    d->cell(d->row, d->col).back = packColour(colour);
-    if (d->row > 0 && d->row < d->published)
-        d->markDirty(d->row);
+    d->setCurrentColour(&Cell::back, colour);
 }
 
 QColor FlexGridModel::CellForeColor(int row, int col) const
