@@ -7,6 +7,7 @@
 #include "services/ModuleFlags.h"
 #include "services/OperationLog.h"
 #include "services/PrinterListModel.h"
+#include "support/LogRows.h"
 #include "support/WindowFixture.h"
 
 #include <QAccessible>
@@ -447,6 +448,86 @@ private slots:
         QCOMPARE(fixture.printer().State() != opos::OPOS_S_CLOSED, stillOpen);
         QCOMPARE(fixture.simPrinter().activity().claimed, claimed && !closes);
         QCOMPARE(fixture.flags().DeviceOpened, opened); // no flag changes on close
+    }
+
+    // A claim waits in a local event loop while another application holds the printer, and the
+    // window stays usable meanwhile. A close ends the wait and reports the window closed only
+    // once the claim has unwound, so the window may be destroyed at once.
+    void closingDuringClaim_data()
+    {
+        QTest::addColumn<QString>("timeout");
+        QTest::addColumn<bool>("ok"); // the answer to "Proceed with CLOSE?"
+        QTest::newRow("100 s, OK") << QStringLiteral("100") << true;
+        QTest::newRow("longest, OK") << QStringLiteral("9999") << true; // nearly three hours
+        QTest::newRow("100 s, Cancel") << QStringLiteral("100") << false;
+    }
+    void closingDuringClaim()
+    {
+        QFETCH(QString, timeout);
+        QFETCH(bool, ok);
+        WindowFixture fixture;
+        QVERIFY(fixture.openPrinter(false));
+        fixture.type("txtTimeout", timeout);
+        sim::SimulatedPrinter& device = fixture.simPrinter();
+        device.setHeldElsewhere(true);
+        // A wait that nothing ends gives up here, failing the test rather than hanging it.
+        QTimer::singleShot(5000, &device, [&device] { device.setHeldElsewhere(false); });
+        fixture.dialogs().queueAnswer(ok ? Dialogs::Answer::Ok : Dialogs::Answer::Cancel);
+        frmMain* window = &fixture.window();
+        bool clickReturned = false;
+        bool closedDuringClick = false;
+        QStringList rowsWhenClosed;
+        connect(window, &frmMain::closed, window, [&] {
+            closedDuringClick = !clickReturned;
+            rowsWhenClosed = LogRows(window->logGrid(), window->form());
+            QTimer::singleShot(0, &device, [&fixture] { fixture.destroyWindow(); });
+        });
+        QTimer::singleShot(0, window, [window] { window->close(); });
+
+        fixture.click("cmdClaim");
+        clickReturned = true;
+
+        const QStringList rows{QStringLiteral("ClaimDevice() OPOS_E_TIMEOUT")};
+        QVERIFY(device.heldElsewhere()); // the close ended the wait, not the other holder
+        if (!ok) {
+            QCOMPARE(LogRows(window->logGrid(), window->form()), rows);
+            QVERIFY(window->isVisible());
+            QCOMPARE(fixture.printer().State(), opos::OPOS_S_IDLE);
+            QVERIFY(!fixture.printer().Claimed());
+            return;
+        }
+        QTRY_VERIFY(!fixture.hasWindow());
+        QVERIFY(!closedDuringClick);
+        QCOMPARE(rowsWhenClosed, rows);
+        QCOMPARE(
+            fixture.dialogs().prompts(),
+            QStringList{QStringLiteral("Printer still CLAIMED or OPENED... Proceed with CLOSE?")});
+        QCOMPARE(device.activity().state, opos::OPOS_S_CLOSED);
+    }
+
+    // Other buttons clicked while a claim waits run inside its wait and get the busy answers;
+    // the claim then completes.
+    void buttonsDuringClaim()
+    {
+        WindowFixture fixture;
+        QVERIFY(fixture.openPrinter(false));
+        fixture.simPrinter().setHeldElsewhere(true);
+        QTimer::singleShot(0, &fixture.window(), [&fixture] {
+            for (const char* button : {"cmdClaim", "cmdRelease", "cmdClose", "cmdOpen"})
+                fixture.click(button);
+            fixture.simPrinter().setHeldElsewhere(false);
+        });
+
+        fixture.click("cmdClaim");
+
+        QCOMPARE(LogRows(fixture.window().logGrid(), fixture.form()),
+                 (QStringList{QStringLiteral("ClaimDevice() OPOS_E_BUSY"),
+                              QStringLiteral("ReleaseDevice() OPOS_E_ILLEGAL"),
+                              QStringLiteral("Close() OPOS_E_BUSY"),
+                              QStringLiteral("Open() OPOS_E_ILLEGAL"),
+                              QStringLiteral("ClaimDevice() OPOS_SUCCESS")}));
+        QVERIFY(fixture.printer().Claimed() && fixture.flags().DeviceClaimed);
+        QVERIFY(fixture.flags().DeviceOpened);
     }
 
     void logViewFollowsTheNewestRow()

@@ -217,17 +217,21 @@ private slots:
     {
         QTest::addColumn<int>("timeout");
         QTest::addColumn<int>("letGoAfter"); // ms; -1 never
+        QTest::addColumn<bool>("stopWaiting");
         QTest::addColumn<int>("expected");
-        QTest::newRow("try once") << 0 << -1 << OPOS_E_TIMEOUT;
-        QTest::newRow("times out") << 30 << -1 << OPOS_E_TIMEOUT;
-        QTest::newRow("let go in time") << 10000 << 20 << OPOS_SUCCESS;
-        QTest::newRow("forever, let go") << -1 << 20 << OPOS_SUCCESS;
+        QTest::newRow("try once") << 0 << -1 << false << OPOS_E_TIMEOUT;
+        QTest::newRow("times out") << 30 << -1 << false << OPOS_E_TIMEOUT;
+        QTest::newRow("let go in time") << 10000 << 20 << false << OPOS_SUCCESS;
+        QTest::newRow("forever, let go") << -1 << 20 << false << OPOS_SUCCESS;
+        // The holder lets go late, so a wait that is not stopped fails instead of hanging.
+        QTest::newRow("forever, stopped") << -1 << 5000 << true << OPOS_E_TIMEOUT;
     }
 
     void claimWaitsForTheHolder()
     {
         QFETCH(int, timeout);
         QFETCH(int, letGoAfter);
+        QFETCH(bool, stopWaiting);
         QFETCH(int, expected);
         QCOMPARE(printer->Open(sim::kPrinterName), OPOS_SUCCESS);
         device().setHeldElsewhere(true);
@@ -237,6 +241,8 @@ private slots:
         int closeDuringWait = -1;
         QTimer::singleShot(5, this,
                            [this, &closeDuringWait] { closeDuringWait = printer->Close(); });
+        if (stopWaiting)
+            QTimer::singleShot(20, this, [this] { printer->StopWaiting(); });
         QCOMPARE(printer->ClaimDevice(timeout), expected);
         QCOMPARE(printer->Claimed(), expected == OPOS_SUCCESS);
         if (timeout != 0)

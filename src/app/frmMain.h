@@ -24,7 +24,8 @@ struct ControlOptions;
 // The main window: every control of the test bench under its own object name, the three
 // control objects, the module flags and the window's counters. Creating it loads it (Form_Load);
 // the 500 ms status refresh runs from then on. Closing it while the printer is opened or claimed
-// asks first, then releases and closes the printer.
+// asks first, then releases and closes the printer. A close that comes while a clicked handler
+// is still running (yielding to the event loop) stops it and waits until it has returned.
 //
 // The layout is built in frmMainLayout.cpp and the page files, the command handlers are created
 // and connected in frmMainWiring.cpp, load, close and refresh have a file each.

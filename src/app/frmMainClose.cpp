@@ -1,7 +1,6 @@
 #include "app/frmMain.h"
 #include "app/frmMainParts.h"
 #include "opos/OposConstants.h"
-#include "printer/FilePrintCommands.h"
 #include "services/FailureTrap.h"
 
 #include <QCloseEvent>
@@ -30,9 +29,11 @@ bool frmMain::Form_QueryUnload()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // A file job yields inside this handler's caller: let it stop after its line and unwind,
-    // then close as usual.
-    if (d->filePrint && d->filePrint->StopJobThen([this] { close(); })) {
+    // A handler that yields to the event loop (a file job between its lines, a claim waiting
+    // for another holder) is below this one on the stack and uses the window: let it stop and
+    // unwind, then close as usual.
+    if (d->running.StopThen(this, [this] { close(); })) {
+        d->OPOSPOSPrinter1.StopWaiting();
         event->ignore();
         return;
     }

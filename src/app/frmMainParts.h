@@ -10,6 +10,7 @@
 #include "services/ModuleFlags.h"
 #include "services/OperationLog.h"
 #include "services/PrinterListModel.h"
+#include "services/RunningHandlers.h"
 
 #include <QTimer>
 #include <memory>
@@ -59,6 +60,7 @@ struct frmMain::Parts
         Lamp* shpCover = nullptr;
     } status;
     bool refreshing = false; // a tick is running, possibly inside its own warning box
+    RunningHandlers running; // the button handlers on the stack
 
     std::unique_ptr<DeviceCommands> deviceCommands;
     std::unique_ptr<LineCommands> lineCommands;

@@ -20,8 +20,13 @@
 void frmMain::wireHandlers()
 {
     const PrinterContext printer{d->OPOSPOSPrinter1, d->flags, d->log, *d->lamps, d->dialogs};
+    // Every click runs as a handler the window waits for before it closes.
     auto onClick = [this](const char* button, auto handler) {
-        connect(&control<QAbstractButton>(button), &QAbstractButton::clicked, this, handler);
+        connect(&control<QAbstractButton>(button), &QAbstractButton::clicked, this,
+                [running = &d->running, handler] {
+                    const RunningHandlers::Scope scope(*running);
+                    handler();
+                });
     };
 
     d->deviceCommands = std::make_unique<DeviceCommands>(
@@ -52,7 +57,8 @@ void frmMain::wireHandlers()
         printer, *line,
         FilePrintWidgets{&control<QLineEdit>("txtSelection"), &control<QCheckBox>("chkCutPaper"),
                          &control<QLineEdit>("txtCutPaperAtEnd"),
-                         &control<QLabel>("lblFileTransPrintOutputID")});
+                         &control<QLabel>("lblFileTransPrintOutputID")},
+        d->running);
     FilePrintCommands* file = d->filePrint.get();
     onClick("cmdSelect", [file] { file->Select(); });
     onClick("cmdEdit", [file] { file->Edit(); });

@@ -80,6 +80,12 @@ int32_t PosPrinter::Impl::claim(int32_t timeoutMs)
                        [this](int32_t timeout) { return m_backend->claim(timeout); });
 }
 
+void PosPrinter::Impl::stopWaiting()
+{
+    if (m_inClaim && m_backend)
+        m_backend->stopWaiting();
+}
+
 int32_t PosPrinter::Impl::release()
 {
     return releaseDevice(life, m_inClaim, [this] {
@@ -172,6 +178,11 @@ int32_t PosPrinter::ReleaseDevice()
 int32_t PosPrinter::Close()
 {
     return d->close();
+}
+
+void PosPrinter::StopWaiting()
+{
+    d->stopWaiting();
 }
 
 int32_t PosPrinter::Claim(int32_t timeoutMs)

@@ -36,6 +36,9 @@ public:
     // Calls a member by its name ("Claim", "Release", "ClaimDevice", ...), as a late-bound call
     // would; an unknown member is a run-time failure.
     int32_t CallByName(const QString& member, const QVariantList& arguments);
+    // Not an OPOS member: ends a ClaimDevice that is waiting for another holder now, as if its
+    // time-out had passed. Closing the window while a claim waits uses it.
+    void StopWaiting();
 
     // Output.
     int32_t PrintNormal(int32_t station, const QString& data);

@@ -28,6 +28,7 @@ public:
     // Life cycle.
     int32_t open(const QString& deviceName);
     int32_t claim(int32_t timeoutMs);
+    void stopWaiting();
     int32_t release();
     int32_t close();
     int32_t setEnabled(bool enabled);

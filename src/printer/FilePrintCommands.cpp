@@ -9,6 +9,7 @@
 #include "services/FailureTrap.h"
 #include "services/ModuleFlags.h"
 #include "services/Numbers.h"
+#include "services/RunningHandlers.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -17,37 +18,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
-#include <QTimer>
 #include <stdexcept>
 #include <utility>
 
-// Marks a file job as running for as long as it lasts, however it ends, and hands a deferred
-// stop request its continuation once the job has unwound.
-class FilePrintCommands::JobScope
-{
-public:
-    explicit JobScope(FilePrintCommands& owner) : m_owner(owner)
-    {
-        m_owner.m_context.flags.FileJobRunning = true;
-        m_owner.m_stopRequested = false;
-    }
-    ~JobScope()
-    {
-        m_owner.m_context.flags.FileJobRunning = false;
-        m_owner.m_stopRequested = false;
-        if (m_owner.m_afterStop)
-            QTimer::singleShot(0, &m_owner, std::exchange(m_owner.m_afterStop, {}));
-    }
-    JobScope(const JobScope&) = delete;
-    JobScope& operator=(const JobScope&) = delete;
-
-private:
-    FilePrintCommands& m_owner;
-};
-
 FilePrintCommands::FilePrintCommands(const PrinterContext& context, LineCommands& lineCommands,
-                                     const FilePrintWidgets& widgets, QObject* parent)
-    : QObject(parent), m_context(context), m_lineCommands(lineCommands), m_widgets(widgets)
+                                     const FilePrintWidgets& widgets,
+                                     const RunningHandlers& running, QObject* parent)
+    : QObject(parent), m_context(context), m_lineCommands(lineCommands), m_widgets(widgets),
+      m_running(running)
 {}
 
 void FilePrintCommands::Select()
@@ -99,15 +77,6 @@ void FilePrintCommands::TransactionPrint()
     });
 }
 
-bool FilePrintCommands::StopJobThen(std::function<void()> then)
-{
-    if (!m_context.flags.FileJobRunning)
-        return false;
-    m_stopRequested = true;
-    m_afterStop = std::move(then);
-    return true;
-}
-
 void FilePrintCommands::printFile(LineMethod method)
 {
     if (RefusedDuringFileJob(m_context))
@@ -123,8 +92,9 @@ void FilePrintCommands::printFile(LineMethod method)
         return;
     }
 
-    const JobScope job(*this);
     ModuleFlags& flags = m_context.flags;
+    flags.FileJobRunning = true;
+    const auto jobEnds = qScopeGuard([&flags] { flags.FileJobRunning = false; });
     const bool transaction = method == LineMethod::Normal && flags.TransactionActive;
     if (transaction) {
         const int32_t code =
@@ -137,7 +107,7 @@ void FilePrintCommands::printFile(LineMethod method)
     flags.PrintingBusy = true;
     try {
         printLines(path, method);
-        if (!flags.PrintCancelled && !m_stopRequested)
+        if (!flags.PrintCancelled && !m_running.stopRequested())
             cutAtEnd();
     } catch (...) {
         // A printer left inside the transaction would only collect every later print.
@@ -166,7 +136,7 @@ void FilePrintCommands::printLines(const QString& path, LineMethod method)
         throw std::runtime_error("The file cannot be opened: " + file.errorString().toStdString());
     TextFileLines lines(file);
     ModuleFlags& flags = m_context.flags;
-    while (!m_stopRequested) {
+    while (!m_running.stopRequested()) {
         std::optional<QString> line = lines.next();
         if (!line)
             break;

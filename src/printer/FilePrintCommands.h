@@ -4,9 +4,9 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 
 class LineCommands;
+class RunningHandlers;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -24,7 +24,8 @@ struct FilePrintWidgets
 // Chooses a text file, opens it in the user's editor, and prints it one line per print call,
 // normally, immediately or inside a printer transaction, with an optional cut at the end. The
 // lines and the cut are printed by the line commands, handed over through the module flags.
-// The job yields to the event loop after every line, so the window stays responsive.
+// The job yields to the event loop after every line, so the window stays responsive, and ends
+// after the current line once the window's handlers are asked to stop.
 class FilePrintCommands : public QObject
 {
     Q_OBJECT
@@ -32,7 +33,8 @@ class FilePrintCommands : public QObject
 
 public:
     FilePrintCommands(const PrinterContext& context, LineCommands& lineCommands,
-                      const FilePrintWidgets& widgets, QObject* parent = nullptr);
+                      const FilePrintWidgets& widgets, const RunningHandlers& running,
+                      QObject* parent = nullptr);
 
     void Select();
     void Edit();
@@ -40,18 +42,12 @@ public:
     void FilePrintImmediate();
     void TransactionPrint();
 
-    // Asks a running file job to stop after its current line; once the job has unwound, `then`
-    // runs from the event loop. Returns false, keeping nothing, when no job runs.
-    bool StopJobThen(std::function<void()> then);
-
 private:
     enum class LineMethod
     {
         Normal,
         Immediate
     };
-    class JobScope;
-
     void printFile(LineMethod method);
     void printLines(const QString& path, LineMethod method);
     void cutAtEnd();
@@ -61,6 +57,5 @@ private:
     PrinterContext m_context;
     LineCommands& m_lineCommands;
     FilePrintWidgets m_widgets;
-    bool m_stopRequested = false;
-    std::function<void()> m_afterStop;
+    const RunningHandlers& m_running;
 };

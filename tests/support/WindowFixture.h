@@ -22,6 +22,9 @@ public:
     WindowFixture& operator=(const WindowFixture&) = delete;
 
     frmMain& window() { return *m_window; }
+    // Destroys the window as the program does once it has closed; only the devices stay.
+    void destroyWindow() { m_window.reset(); }
+    bool hasWindow() const { return m_window != nullptr; }
     ScriptedDialogs& dialogs() { return m_dialogs; }
     sim::SimulatedDevices& devices() { return m_devices; }
     sim::SimulatedPrinter& simPrinter() { return m_devices.printer(); }

@@ -8,7 +8,7 @@
 
 namespace sim {
 
-bool waitToTake(const std::function<bool()>& tryTake, int32_t timeoutMs)
+bool waitToTake(const std::function<bool()>& tryTake, int32_t timeoutMs, const bool* stop)
 {
     if (tryTake())
         return true;
@@ -19,8 +19,10 @@ bool waitToTake(const std::function<bool()>& tryTake, int32_t timeoutMs)
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, &clock, &tryTake, timeoutMs] {
-        if (tryTake())
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, &clock, &tryTake, timeoutMs, stop] {
+        if (stop && *stop)
+            loop.exit(0);
+        else if (tryTake())
             loop.exit(1);
         else if (timeoutMs > 0 && clock.elapsed() >= timeoutMs)
             loop.exit(0);
@@ -30,7 +32,7 @@ bool waitToTake(const std::function<bool()>& tryTake, int32_t timeoutMs)
 }
 
 opos::DeviceResult claimFor(std::mutex& mutex, const void*& holder, const void* claimant,
-                            int32_t timeoutMs, const bool* heldElsewhere)
+                            int32_t timeoutMs, const bool* heldElsewhere, const bool* stop)
 {
     const bool taken = waitToTake(
         [&mutex, &holder, claimant, heldElsewhere] {
@@ -40,7 +42,7 @@ opos::DeviceResult claimFor(std::mutex& mutex, const void*& holder, const void* 
             holder = claimant;
             return true;
         },
-        timeoutMs);
+        timeoutMs, stop);
     if (taken)
         return {};
     return {opos::OPOS_E_TIMEOUT, 0, QStringLiteral("The device is held by another application")};

@@ -67,11 +67,17 @@ DeviceResult SimulatedPrinterBackend::claim(int32_t timeoutMs)
 {
     if (auto failure = m_core->takeFailure("ClaimDevice"))
         return *failure;
-    const DeviceResult result =
-        claimFor(m_core->mutex, m_core->holder, this, timeoutMs, &m_core->heldElsewhere);
+    m_stopWaiting = false;
+    const DeviceResult result = claimFor(m_core->mutex, m_core->holder, this, timeoutMs,
+                                         &m_core->heldElsewhere, &m_stopWaiting);
     if (result.ok())
         updateActivity(true, false);
     return result;
+}
+
+void SimulatedPrinterBackend::stopWaiting()
+{
+    m_stopWaiting = true;
 }
 
 void SimulatedPrinterBackend::release()

@@ -32,6 +32,7 @@ public:
     QVariantMap deviceProperties() override;
     opos::DeviceResult setDeviceProperty(const QString& name, const QVariant& value) override;
     void abortOutput() override;
+    void stopWaiting() override;
     void controlStateChanged(int32_t state, int outstanding) override;
 
 private:
@@ -50,6 +51,7 @@ private:
     int m_lineHeight = 24;
     int m_lineSpacing = 30;
     int m_characterSet = 437;
+    bool m_stopWaiting = false; // a claim's wait is to end now (GUI thread only)
     std::mutex m_stopMutex;
     std::stop_source m_stop;
 };
