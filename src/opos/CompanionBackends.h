@@ -11,33 +11,19 @@ struct CashDrawerBackendListener
 };
 
 // The device behind a Cash Drawer control object.
-class CashDrawerBackend
+class CashDrawerBackend : public DeviceBackend
 {
 public:
-    virtual ~CashDrawerBackend() = default;
     virtual void setListener(CashDrawerBackendListener* listener) = 0;
-    virtual DeviceResult open() = 0;
-    virtual void close() = 0;
-    virtual DeviceResult claim(int32_t timeoutMs) = 0;
-    virtual void release() = 0;
-    virtual DeviceResult enable() = 0;
-    virtual void disable() = 0;
     virtual DeviceResult openDrawer() = 0;
     virtual bool drawerOpened() = 0;
     virtual QVariantMap deviceProperties() = 0;
 };
 
 // The device behind a Line Display control object.
-class LineDisplayBackend
+class LineDisplayBackend : public DeviceBackend
 {
 public:
-    virtual ~LineDisplayBackend() = default;
-    virtual DeviceResult open() = 0;
-    virtual void close() = 0;
-    virtual DeviceResult claim(int32_t timeoutMs) = 0;
-    virtual void release() = 0;
-    virtual DeviceResult enable() = 0;
-    virtual void disable() = 0;
     virtual int32_t rows() const = 0;
     virtual int32_t columns() const = 0;
     // Shows the whole window: rows() strings of columns() characters each.

@@ -49,17 +49,11 @@ struct PrinterBackendListener
     virtual void directIOEvent(int32_t eventNumber, int32_t data, const QString& text) = 0;
 };
 
-// The device behind a POS Printer control object: only what differs between devices. The state
-// machine, checks, output queue and event delivery live once in the control layer, which also
-// serialises the calls (never two at once), though not always from the same thread: synchronous
-// output runs on the GUI thread, asynchronous output on the printer's worker thread.
-// Any call may throw std::exception for a run-time failure.
-class PrinterBackend
+// The life-cycle calls every device behind a control object answers.
+class DeviceBackend
 {
 public:
-    virtual ~PrinterBackend() = default;
-
-    virtual void setListener(PrinterBackendListener* listener) = 0;
+    virtual ~DeviceBackend() = default;
 
     // Open: start the service. Failure gives E_NOSERVICE, E_NOHARDWARE or E_OFFLINE.
     virtual DeviceResult open() = 0;
@@ -70,7 +64,17 @@ public:
     // Enable: bring the device on line (initialise, read its status).
     virtual DeviceResult enable() = 0;
     virtual void disable() = 0;
+};
 
+// The device behind a POS Printer control object: only what differs between devices. The state
+// machine, checks, output queue and event delivery live once in the control layer, which also
+// serialises the calls (never two at once), though not always from the same thread: synchronous
+// output runs on the GUI thread, asynchronous output on the printer's worker thread.
+// Any call may throw std::exception for a run-time failure.
+class PrinterBackend : public DeviceBackend
+{
+public:
+    virtual void setListener(PrinterBackendListener* listener) = 0;
     virtual PrinterStatus status() = 0;
 
     // Print data for one station, with the print-data escape sequences (ESC '|' ...) unchanged.
