@@ -368,33 +368,6 @@ private slots:
         QVERIFY(fixture.dialogs().boxes().isEmpty());
     }
 
-    void captionsFollowTheControlObjectVersion_data()
-    {
-        QTest::addColumn<int>("version");
-        QTest::addColumn<QString>("claim");
-        QTest::addColumn<QString>("release");
-        QTest::newRow("1.4.0") << 1004000 << QStringLiteral("Claim()")
-                               << QStringLiteral("Release()");
-        QTest::newRow("1.4.999") << 1004999 << QStringLiteral("Claim()")
-                                 << QStringLiteral("Release()");
-        QTest::newRow("1.5.0") << 1005000 << QStringLiteral("ClaimDevice()")
-                               << QStringLiteral("ReleaseDevice()");
-        QTest::newRow("default") << opos::kDefaultControlObjectVersion
-                                 << QStringLiteral("ClaimDevice()")
-                                 << QStringLiteral("ReleaseDevice()");
-    }
-
-    void captionsFollowTheControlObjectVersion()
-    {
-        QFETCH(int, version);
-        QFETCH(QString, claim);
-        QFETCH(QString, release);
-        WindowFixture fixture(opos::ControlOptions{version});
-        QCOMPARE(fixture.widget<QPushButton>("cmdClaim").text(), claim);
-        QCOMPARE(fixture.widget<QPushButton>("cmdRelease").text(), release);
-        QCOMPARE(fixture.printer().State(), opos::OPOS_S_CLOSED); // read without opening
-    }
-
     void closeConfirmation_data()
     {
         QTest::addColumn<bool>("opened");

@@ -16,64 +16,31 @@ class TestOposPrintData : public QObject
 {
     Q_OBJECT
 
-    // Segments in a compact text form: T(text) with style flags, NL, FEED n, CUT n ...
+    // Segments in a compact text form: T(text) with style flags, NL, FEED n, CUT n ...; in the
+    // forms, # stands for the number and $ for the text.
     static QString describe(const std::vector<PrintSegment>& segments)
     {
+        static const char* const forms[] = {"T($)",  "NL",    "FEED #", "BACK #", "CUT #", "FCUT #",
+                                            "BMP #", "TLOGO", "BLOGO",  "RAW($)", "BAR #"};
         QStringList parts;
         for (const auto& s : segments) {
-            QString style;
-            if (s.style.bold)
-                style += u'b';
-            if (s.style.underline)
-                style += u'u' + QString::number(s.style.underline);
-            if (s.style.italic)
-                style += u'i';
-            if (s.style.reverse)
-                style += u'r';
-            if (s.style.doubleWidth)
-                style += u'W';
-            if (s.style.doubleHeight)
-                style += u'H';
-            if (s.style.align == Alignment::Centre)
-                style += u'C';
-            if (s.style.align == Alignment::Right)
-                style += u'R';
-            using K = PrintSegment::Kind;
-            switch (s.kind) {
-            case K::Text:
-                parts << u"T(%1)%2"_s.arg(s.text, style);
-                break;
-            case K::NewLine:
-                parts << u"NL"_s;
-                break;
-            case K::FeedLines:
-                parts << u"FEED %1"_s.arg(s.number);
-                break;
-            case K::ReverseFeed:
-                parts << u"BACK %1"_s.arg(s.number);
-                break;
-            case K::Cut:
-                parts << u"CUT %1"_s.arg(s.number);
-                break;
-            case K::FeedAndCut:
-                parts << u"FCUT %1"_s.arg(s.number);
-                break;
-            case K::Bitmap:
-                parts << u"BMP %1"_s.arg(s.number);
-                break;
-            case K::TopLogo:
-                parts << u"TLOGO"_s;
-                break;
-            case K::BottomLogo:
-                parts << u"BLOGO"_s;
-                break;
-            case K::Raw:
-                parts << u"RAW(%1)"_s.arg(s.text);
-                break;
-            case K::BarCode:
-                parts << u"BAR %1"_s.arg(s.number);
-                break;
+            QString part = QString::fromLatin1(forms[int(s.kind)]);
+            part.replace(u'#', QString::number(s.number)).replace(u'$', s.text);
+            if (s.kind == PrintSegment::Kind::Text) {
+                const TextStyle& t = s.style;
+                const std::pair<bool, QString> flags[] = {
+                    {t.bold, u"b"_s},
+                    {t.underline != 0, u"u"_s + QString::number(t.underline)},
+                    {t.italic, u"i"_s},
+                    {t.reverse, u"r"_s},
+                    {t.doubleWidth, u"W"_s},
+                    {t.doubleHeight, u"H"_s},
+                    {t.align == Alignment::Centre, u"C"_s},
+                    {t.align == Alignment::Right, u"R"_s}};
+                for (const auto& [on, flag] : flags)
+                    part += on ? flag : QString();
             }
+            parts << part;
         }
         return parts.join(u" | ");
     }
