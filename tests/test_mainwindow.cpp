@@ -261,44 +261,16 @@ private slots:
 
     void focusOrder()
     {
-        const QStringList expected = {QStringLiteral("SSTab1"),
-                                      QStringLiteral("MSFlexGrid1"),
-                                      QStringLiteral("cmdClaim"),
-                                      QStringLiteral("lstPrinter"),
-                                      QStringLiteral("cmdClose"),
-                                      QStringLiteral("cmdRelease"),
-                                      QStringLiteral("cmdOpen"),
-                                      QStringLiteral("txtDevice"),
-                                      QStringLiteral("txtTimeout"),
-                                      QStringLiteral("cmdSetDeviceEnable"),
-                                      QStringLiteral("txtObject"),
-                                      QStringLiteral("txtData"),
-                                      QStringLiteral("txtCommand"),
-                                      QStringLiteral("cmdDirectIO"),
-                                      QStringLiteral("cmdSetFlagWhenIdle"),
-                                      QStringLiteral("txtCutPaperAtEnd"),
-                                      QStringLiteral("chkCutPaper"),
-                                      QStringLiteral("txtSelection"),
-                                      QStringLiteral("cmdFilePrintImmediate"),
-                                      QStringLiteral("cmdEdit"),
-                                      QStringLiteral("cmdSelect"),
-                                      QStringLiteral("txtPrint"),
-                                      QStringLiteral("txtCutPaper"),
-                                      QStringLiteral("cmdCutPaper"),
-                                      QStringLiteral("cmdPrintNormal"),
-                                      QStringLiteral("cmdPrintImmediate"),
-                                      QStringLiteral("chkAsyncMode"),
-                                      QStringLiteral("chkFileAsyncMode"),
-                                      QStringLiteral("cmdFilePrintNormal"),
-                                      QStringLiteral("cmdTransactionPrint"),
-                                      QStringLiteral("MSFlexGrid2"),
-                                      QStringLiteral("cmdReadProp"),
-                                      QStringLiteral("cmdWriteProp"),
-                                      QStringLiteral("cdDevice"),
-                                      QStringLiteral("cmdCashDrawerOpen"),
-                                      QStringLiteral("cmdDisplayText"),
-                                      QStringLiteral("ldDevice"),
-                                      QStringLiteral("txtLDDisplay")};
+        const QStringList expected =
+            QStringLiteral(
+                "SSTab1 MSFlexGrid1 cmdClaim lstPrinter cmdClose cmdRelease cmdOpen txtDevice "
+                "txtTimeout cmdSetDeviceEnable txtObject txtData txtCommand cmdDirectIO "
+                "cmdSetFlagWhenIdle txtCutPaperAtEnd chkCutPaper txtSelection "
+                "cmdFilePrintImmediate cmdEdit cmdSelect txtPrint txtCutPaper cmdCutPaper "
+                "cmdPrintNormal cmdPrintImmediate chkAsyncMode chkFileAsyncMode "
+                "cmdFilePrintNormal cmdTransactionPrint MSFlexGrid2 cmdReadProp cmdWriteProp "
+                "cdDevice cmdCashDrawerOpen cmdDisplayText ldDevice txtLDDisplay ")
+                .split(u' ', Qt::SkipEmptyParts);
         WindowFixture fixture;
         QWidget* start = &fixture.widget<QWidget>("SSTab1");
         QStringList seen;
@@ -376,17 +348,17 @@ private slots:
         QTest::addColumn<int>("version");
         QTest::addColumn<bool>("asks");
         QTest::addColumn<bool>("closes");
-        const int current = opos::kDefaultControlObjectVersion;
-        QTest::newRow("neither: no question") << false << false << -1 << current << false << true;
-        QTest::newRow("opened, OK") << true << false << 0 << current << true << true;
-        QTest::newRow("opened and claimed, OK") << true << true << 0 << current << true << true;
-        QTest::newRow("opened and claimed, OK, 1.4")
-            << true << true << 0 << 1004000 << true << true;
-        QTest::newRow("opened, Cancel") << true << false << 1 << current << true << false;
-        QTest::newRow("opened and claimed, Cancel")
-            << true << true << 1 << current << true << false;
-        QTest::newRow("box closed without answer")
-            << true << true << -1 << current << true << false;
+        const auto row = [](const char* title, bool opened, bool claimed, int answer, bool asks,
+                            bool closes, int version = opos::kDefaultControlObjectVersion) {
+            QTest::newRow(title) << opened << claimed << answer << version << asks << closes;
+        };
+        row("neither: no question", false, false, -1, false, true);
+        row("opened, OK", true, false, 0, true, true);
+        row("opened and claimed, OK", true, true, 0, true, true);
+        row("opened and claimed, OK, 1.4", true, true, 0, true, true, 1004000);
+        row("opened, Cancel", true, false, 1, true, false);
+        row("opened and claimed, Cancel", true, true, 1, true, false);
+        row("box closed without answer", true, true, -1, true, false);
     }
 
     void closeConfirmation()

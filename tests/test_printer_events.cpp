@@ -71,42 +71,32 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("detail");
         QTest::addColumn<QColor>("colour");
-        const QColor green = colours::Green;
-        const QColor red = colours::Red;
-        const QColor blue = colours::Blue;
-        QTest::newRow("DirectIO, empty text") << Event::DirectIO << 5 << 0 << 0 << ""
-                                              << "DirectIOEvent()"
-                                              << "EN=5 | pD=0 | pStr=" << green;
-        QTest::newRow("DirectIO, negative and a bar")
-            << Event::DirectIO << -7 << 123 << 0 << " a|b "
-            << "DirectIOEvent()"
-            << "EN=-7 | pD=123 | pStr= a|b " << green;
-        QTest::newRow("Error, cover open")
-            << Event::Error << 114 << 201 << 1 << ""
-            << "ErrorEvent()"
-            << "RC=OPOS_E_EXTENDED | RCE=OPOS_EPTR_COVER_OPEN | EL=1" << red;
-        QTest::newRow("Error, slip form")
-            << Event::Error << 114 << 205 << 1 << ""
-            << "ErrorEvent()"
-            << "RC=OPOS_E_EXTENDED | RCE=OPOS_EPTR_SLP_FORM | EL=1" << red;
-        QTest::newRow("Error, unnamed extended") << Event::Error << 114 << 999 << 2 << ""
-                                                 << "ErrorEvent()"
-                                                 << "RC=OPOS_E_EXTENDED | RCE=999 | EL=2" << red;
-        QTest::newRow("Error, plain") << Event::Error << 111 << 0 << 1 << ""
-                                      << "ErrorEvent()"
-                                      << "RC=OPOS_E_FAILURE | RCE=OPOS_SUCCESS | EL=1" << red;
-        QTest::newRow("OutputComplete") << Event::OutputComplete << 42 << 0 << 0 << ""
-                                        << "OutputCompleteEvent()"
-                                        << "OID=42" << green;
-        QTest::newRow("StatusUpdate, receipt cover") << Event::StatusUpdate << 62 << 0 << 0 << ""
-                                                     << "StatusUpdateEvent()"
-                                                     << "DATA=PTR_SUE_REC_COVER_OPEN" << blue;
-        QTest::newRow("StatusUpdate, idle") << Event::StatusUpdate << 1001 << 0 << 0 << ""
-                                            << "StatusUpdateEvent()"
-                                            << "DATA=PTR_SUE_IDLE" << blue;
-        QTest::newRow("StatusUpdate, unknown") << Event::StatusUpdate << 7 << 0 << 0 << ""
-                                               << "StatusUpdateEvent()"
-                                               << "DATA=UNKNOWN!" << blue;
+        const auto row = [](const char* title, Event event, int a, int b, int c, const char* text,
+                            const char* detail) {
+            static const char* const names[] = {"DirectIOEvent()", "ErrorEvent()",
+                                                "OutputCompleteEvent()", "StatusUpdateEvent()"};
+            static const QColor tints[] = {colours::Green, colours::Red, colours::Green,
+                                           colours::Blue};
+            QTest::newRow(title) << event << a << b << c << QString::fromLatin1(text)
+                                 << QString::fromLatin1(names[int(event)])
+                                 << QString::fromLatin1(detail) << tints[int(event)];
+        };
+        row("DirectIO, empty text", Event::DirectIO, 5, 0, 0, "", "EN=5 | pD=0 | pStr=");
+        row("DirectIO, negative and a bar", Event::DirectIO, -7, 123, 0, " a|b ",
+            "EN=-7 | pD=123 | pStr= a|b ");
+        row("Error, cover open", Event::Error, 114, 201, 1, "",
+            "RC=OPOS_E_EXTENDED | RCE=OPOS_EPTR_COVER_OPEN | EL=1");
+        row("Error, slip form", Event::Error, 114, 205, 1, "",
+            "RC=OPOS_E_EXTENDED | RCE=OPOS_EPTR_SLP_FORM | EL=1");
+        row("Error, unnamed extended", Event::Error, 114, 999, 2, "",
+            "RC=OPOS_E_EXTENDED | RCE=999 | EL=2");
+        row("Error, plain", Event::Error, 111, 0, 1, "",
+            "RC=OPOS_E_FAILURE | RCE=OPOS_SUCCESS | EL=1");
+        row("OutputComplete", Event::OutputComplete, 42, 0, 0, "", "OID=42");
+        row("StatusUpdate, receipt cover", Event::StatusUpdate, 62, 0, 0, "",
+            "DATA=PTR_SUE_REC_COVER_OPEN");
+        row("StatusUpdate, idle", Event::StatusUpdate, 1001, 0, 0, "", "DATA=PTR_SUE_IDLE");
+        row("StatusUpdate, unknown", Event::StatusUpdate, 7, 0, 0, "", "DATA=UNKNOWN!");
     }
     void eventRows()
     {
@@ -179,22 +169,18 @@ private slots:
         QTest::addColumn<int>("data");
         QTest::addColumn<QString>("before"); // cover open, paper empty, near end: "CEN" / "-"
         QTest::addColumn<QString>("after");
-        QTest::newRow("cover open") << 11 << "---"
-                                    << "C--";
-        QTest::newRow("cover ok") << 12 << "CEN"
-                                  << "-EN";
-        QTest::newRow("paper empty keeps near end") << 24 << "--N"
-                                                    << "-EN";
-        QTest::newRow("near empty") << 25 << "-E-"
-                                    << "--N";
-        QTest::newRow("paper ok") << 26 << "-EN"
-                                  << "---";
-        QTest::newRow("receipt cover does not drive the cover alarm") << 62 << "---"
-                                                                      << "---";
-        QTest::newRow("idle") << 1001 << "CEN"
-                              << "CEN";
-        QTest::newRow("unknown") << 7 << "C-N"
-                                 << "C-N";
+        const auto row = [](const char* title, int data, const char* before, const char* after) {
+            QTest::newRow(title) << data << QString::fromLatin1(before)
+                                 << QString::fromLatin1(after);
+        };
+        row("cover open", 11, "---", "C--");
+        row("cover ok", 12, "CEN", "-EN");
+        row("paper empty keeps near end", 24, "--N", "-EN");
+        row("near empty", 25, "-E-", "--N");
+        row("paper ok", 26, "-EN", "---");
+        row("receipt cover does not drive the cover alarm", 62, "---", "---");
+        row("idle", 1001, "CEN", "CEN");
+        row("unknown", 7, "C-N", "C-N");
     }
     void statusUpdateFlags()
     {
@@ -212,37 +198,6 @@ private slots:
                             (flags.PaperNearEndAlarm ? u'N' : u'-');
         QCOMPARE(now, after);
         QCOMPARE(lampColour(f, "shpCover"), QColor(Qt::white)); // the handler paints nothing
-    }
-
-    // Status changes of the simulated printer arrive as events, are logged and drive the lamps
-    // at the next refresh.
-    void statusUpdatesFromThePrinter()
-    {
-        WindowFixture f;
-        f.click("cmdOpen");
-        f.click("cmdClaim");
-        f.click("cmdSetDeviceEnable");
-        sim::SimulatedPrinter& device = f.simPrinter();
-        const int from = f.form().LogRow;
-        device.setCoverOpen(true);
-        device.setPaper(opos::PaperState::NearEnd);
-        QTRY_COMPARE(f.form().LogRow, from + 2);
-        f.tick();
-        QCOMPARE(lampColour(f, "shpCover"), colours::Red);
-        QCOMPARE(lampColour(f, "shpPaper"), colours::Yellow);
-        device.setPaper(opos::PaperState::Empty);
-        device.setCoverOpen(false);
-        device.setPaper(opos::PaperState::Ok);
-        QTRY_COMPARE(f.form().LogRow, from + 5);
-        QCOMPARE(LogRows(f.window().logGrid(), f.form(), from),
-                 (QStringList{QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_COVER_OPEN"),
-                              QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_REC_NEAREMPTY"),
-                              QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_REC_EMPTY"),
-                              QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_COVER_OK"),
-                              QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_REC_PAPEROK")}));
-        f.tick();
-        QCOMPARE(lampColour(f, "shpCover"), colours::Green);
-        QCOMPARE(lampColour(f, "shpPaper"), colours::Green);
     }
 
     // A failure inside a handler shows its text under the handler's own title; what was done
