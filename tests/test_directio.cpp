@@ -2,7 +2,7 @@
 #include "opos/PosPrinter.h"
 #include "services/Lamp.h"
 #include "support/LogRows.h"
-#include "support/ScriptedPrinterBackend.h"
+#include "support/ScriptedWindow.h"
 #include "support/WindowFixture.h"
 
 #include <QTest>
@@ -17,26 +17,12 @@ QStringList logOf(WindowFixture& fixture)
     return LogRows(fixture.window().logGrid(), fixture.form());
 }
 
-// A window whose printer is a scripted device that records what DirectIO sends it.
-struct ScriptedWindow
+void directIO(WindowFixture& fixture, const QString& command, const QString& data)
 {
-    ScriptedWindow()
-    {
-        addScriptedPrinter(fixture.registry(), script);
-        opened = fixture.printer().Open(QStringLiteral("Scripted")) == opos::OPOS_SUCCESS;
-        script->takeCalls();
-    }
-    void directIO(const QString& command, const QString& data)
-    {
-        fixture.type("txtCommand", command);
-        fixture.type("txtData", data);
-        fixture.click("cmdDirectIO");
-    }
-
-    std::shared_ptr<PrinterScript> script = std::make_shared<PrinterScript>();
-    WindowFixture fixture;
-    bool opened = false;
-};
+    fixture.type("txtCommand", command);
+    fixture.type("txtData", data);
+    fixture.click("cmdDirectIO");
+}
 
 } // namespace
 
@@ -67,12 +53,13 @@ private slots:
         QFETCH(int, sentCommand);
         QFETCH(int, sentData);
         ScriptedWindow w;
-        QVERIFY(w.opened);
+        QCOMPARE(w.fixture.printer().Open(QStringLiteral("Scripted")), opos::OPOS_SUCCESS);
+        w.calls();
         w.fixture.type("txtObject", QStringLiteral("ignored"));
 
-        w.directIO(command, data);
+        directIO(w.fixture, command, data);
 
-        QCOMPARE(w.script->takeCalls(),
+        QCOMPARE(w.calls(),
                  QStringList{QStringLiteral("directIO %1 %2 ").arg(sentCommand).arg(sentData) +
                              kDirectIOString});
         QCOMPARE(logOf(w.fixture), QStringList{QStringLiteral("DirectIO() OPOS_SUCCESS")});
@@ -103,14 +90,15 @@ private slots:
         QFETCH(QString, data);
         QFETCH(QString, prompt);
         ScriptedWindow w;
-        QVERIFY(w.opened);
+        QCOMPARE(w.fixture.printer().Open(QStringLiteral("Scripted")), opos::OPOS_SUCCESS);
+        w.calls();
 
-        w.directIO(command, data);
+        directIO(w.fixture, command, data);
 
         QCOMPARE(w.fixture.dialogs().prompts(), QStringList{prompt});
         QCOMPARE(w.fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
         QVERIFY(w.fixture.dialogs().boxes().constFirst().exclamationIcon);
-        QCOMPARE(w.script->takeCalls(), QStringList());
+        QCOMPARE(w.calls(), QStringList());
         QCOMPARE(logOf(w.fixture), QStringList());
     }
 
@@ -128,6 +116,8 @@ private slots:
             << QStringLiteral("OPOS_EPTR_COVER_OPEN") << true;
         QTest::newRow("plain failure")
             << true << int(opos::OPOS_E_ILLEGAL) << 0 << QStringLiteral("OPOS_E_ILLEGAL") << false;
+        // A run-time failure is shown in a box and logs nothing.
+        QTest::newRow("run-time failure") << true << -1 << 0 << QString() << false;
     }
     void outcomes()
     {
@@ -139,7 +129,7 @@ private slots:
         WindowFixture fixture;
         if (open) {
             QVERIFY(fixture.openPrinter(false));
-            fixture.simPrinter().failNextCall({false, result, extended});
+            fixture.simPrinter().failNextCall({result < 0, result, extended});
         }
         const QColor lampBefore = fixture.widget<Lamp>("shpCover").FillColor();
         fixture.type("txtCommand", QStringLiteral("7"));
@@ -147,43 +137,38 @@ private slots:
 
         fixture.click("cmdDirectIO");
 
-        QCOMPARE(logOf(fixture), QStringList{QStringLiteral("DirectIO() ") + logged});
         QCOMPARE(fixture.widget<Lamp>("shpCover").FillColor(),
                  coverLampRed ? QColor(255, 0, 0) : lampBefore);
-        QCOMPARE(fixture.dialogs().boxes().size(), 0);
-    }
-
-    void runTimeFailureIsShown()
-    {
-        WindowFixture fixture;
-        QVERIFY(fixture.openPrinter(false));
-        fixture.simPrinter().failNextCall({true, 0, 0});
-        fixture.type("txtCommand", QStringLiteral("7"));
-        fixture.type("txtData", QStringLiteral("0"));
-
-        fixture.click("cmdDirectIO");
-
+        if (result >= 0) {
+            QCOMPARE(logOf(fixture), QStringList{QStringLiteral("DirectIO() ") + logged});
+            QCOMPARE(fixture.dialogs().boxes().size(), 0);
+            return;
+        }
+        QCOMPARE(logOf(fixture), QStringList());
         QCOMPARE(fixture.dialogs().boxes().size(), 1);
         QCOMPARE(fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
         QVERIFY(fixture.dialogs().prompts().constFirst().contains(QLatin1String("DirectIO")));
-        QCOMPARE(logOf(fixture), QStringList());
     }
 
-    void flagWhenIdleOnClosedPrinterIsSilent()
+    // Closed, the printer refuses the flag silently; enabled and idle, it reports idle at once.
+    void flagWhenIdle_data()
     {
-        WindowFixture fixture;
-        fixture.click("cmdSetFlagWhenIdle");
-        QCOMPARE(fixture.dialogs().boxes().size(), 0);
-        QCOMPARE(logOf(fixture), QStringList());
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("closed") << false << QStringList();
+        QTest::newRow("enabled") << true
+                                 << QStringList{
+                                        QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_IDLE")};
     }
-
-    void flagWhenIdleReportsIdleAsAnEvent()
+    void flagWhenIdle()
     {
+        QFETCH(bool, enabled);
+        QFETCH(QStringList, rows);
         WindowFixture fixture;
-        QVERIFY(fixture.openPrinter(true, true));
+        if (enabled)
+            QVERIFY(fixture.openPrinter(true, true));
         fixture.click("cmdSetFlagWhenIdle");
-        QTRY_COMPARE(logOf(fixture),
-                     QStringList{QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_IDLE")});
+        QTRY_COMPARE(logOf(fixture), rows);
         QCOMPARE(fixture.dialogs().boxes().size(), 0);
     }
 };

@@ -7,7 +7,7 @@
 #include "services/ModuleFlags.h"
 #include "services/PrinterListModel.h"
 #include "support/LogRows.h"
-#include "support/ScriptedPrinterBackend.h"
+#include "support/ScriptedWindow.h"
 #include "support/WindowFixture.h"
 
 #include <QAbstractButton>
@@ -46,23 +46,6 @@ QStringList commandRowsSince(WindowFixture& f, int from)
 {
     return CommandRows(f.window().logGrid(), f.form(), from);
 }
-
-// A window over the scripted printer, brought to the stage through the buttons; the device
-// calls so far are dropped.
-struct ScriptedWindow
-{
-    explicit ScriptedWindow(Setup setup)
-    {
-        addScriptedPrinter(f.registry(), script);
-        f.type("txtDevice", QStringLiteral("Scripted"));
-        prepare(f, setup);
-        script->takeCalls();
-    }
-    QStringList calls() { return script->takeCalls(); }
-
-    WindowFixture f;
-    std::shared_ptr<PrinterScript> script = std::make_shared<PrinterScript>();
-};
 
 QColor lampColour(WindowFixture& f, const char* lamp)
 {
@@ -288,8 +271,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, call);
         QFETCH(QString, result);
-        ScriptedWindow w(Setup::Opened);
-        WindowFixture& f = w.f;
+        ScriptedWindow w;
+        WindowFixture& f = w.fixture;
+        prepare(f, Setup::Opened);
+        w.calls();
         f.type("txtTimeout", text);
         f.click("cmdClaim");
 
@@ -383,16 +368,19 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, call);
         QFETCH(QString, result);
-        ScriptedWindow w(Setup::Enabled);
-        const int from = w.f.form().LogRow;
+        ScriptedWindow w;
+        prepare(w.fixture, Setup::Enabled);
+        w.calls();
+        WindowFixture& f = w.fixture;
+        const int from = f.form().LogRow;
         const bool cut = button == "cmdCutPaper";
-        w.f.type(cut ? "txtCutPaper" : "txtPrint", text);
-        w.f.click(button.constData());
+        f.type(cut ? "txtCutPaper" : "txtPrint", text);
+        f.click(button.constData());
 
         QCOMPARE(w.calls(), call.isEmpty() ? QStringList() : QStringList{call});
         const QString member = QString::fromLatin1(button.mid(3)) + QStringLiteral("() ");
-        QCOMPARE(rowsSince(w.f, from), QStringList{member + result});
-        const PrinterListModel& list = w.f.window().printerList();
+        QCOMPARE(rowsSince(f, from), QStringList{member + result});
+        const PrinterListModel& list = f.window().printerList();
         QCOMPARE(list.ListCount(), call.isEmpty() ? 0 : 1);
         if (!call.isEmpty()) {
             QCOMPARE(list.List(0), cut ? QStringLiteral("/\\").repeated(28) : text);
