@@ -135,10 +135,9 @@ private slots:
     void writeSendsTheTypedValue();
     void writeKeepsTheGridAsTyped();
     void refusedWriteShowsInTheNextListing();
-    void nonNumericTextIsNotWritten_data();
-    void nonNumericTextIsNotWritten();
-    void failuresInTheEditorShowOneBox_data();
-    void failuresInTheEditorShowOneBox();
+    void refusedTextIsNotWritten_data();
+    void refusedTextIsNotWritten();
+    void clickOnASpareRowFails();
     void failingReadGivesNameAndUnknown();
 };
 
@@ -425,18 +424,25 @@ void TestProperties::refusedWriteShowsInTheNextListing()
     QCOMPARE(page.valueOf(QStringLiteral("ResultCode")), QString::number(opos::OPOS_E_ILLEGAL));
 }
 
-void TestProperties::nonNumericTextIsNotWritten_data()
+void TestProperties::refusedTextIsNotWritten_data()
 {
     QTest::addColumn<QString>("keys");
-    QTest::newRow("letters") << u"ABC"_s;
-    QTest::newRow("typed text removed again") << u"1\b"_s;
-    QTest::newRow("minus alone") << u"-"_s;
-    QTest::newRow("exponent without digits") << u"1E"_s;
+    QTest::addColumn<QString>("prompt");
+    const QString numeric = u"Property Value MUST BE Numeric!"_s;
+    QTest::newRow("letters") << u"ABC"_s << numeric;
+    QTest::newRow("typed text removed again") << u"1\b"_s << numeric;
+    QTest::newRow("minus alone") << u"-"_s << numeric;
+    QTest::newRow("exponent without digits") << u"1E"_s << numeric;
+    // A value that does not fit the property's type fails with the failure's text.
+    QTest::newRow("beyond 32 bits") << u"9999999999"_s << u"Overflow"_s;
+    QTest::newRow("negative beyond 32 bits") << u"99999999999-"_s << u"Overflow"_s;
 }
 
-void TestProperties::nonNumericTextIsNotWritten()
+// The write ends with one box; the printer keeps its value, the cell its typed text and state.
+void TestProperties::refusedTextIsNotWritten()
 {
     QFETCH(QString, keys);
+    QFETCH(QString, prompt);
     PropertyPage page;
     QVERIFY(page.enablePrinter());
     page.list();
@@ -446,42 +452,22 @@ void TestProperties::nonNumericTextIsNotWritten()
     const bool edited = page.state().PropEdited;
     page.clickWrite();
 
-    QCOMPARE(page.dialogs().prompts(),
-             QStringList{QStringLiteral("Property Value MUST BE Numeric!")});
+    QCOMPARE(page.dialogs().prompts(), QStringList{prompt});
     QCOMPARE(page.dialogs().boxes().front().title, QStringLiteral("ERROR MESSAGE"));
     QCOMPARE(page.printer().GetPropertyNumber(QStringLiteral("RecLineChars")), before);
     QCOMPARE(page.state().PropEdited, edited);
     QVERIFY(page.cmdWriteProp().isEnabled());
 }
 
-void TestProperties::failuresInTheEditorShowOneBox_data()
+// A spare row after the last property holds no index: the click fails, the selection stays.
+void TestProperties::clickOnASpareRowFails()
 {
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("prompt");
-    QTest::newRow("beyond 32 bits") << u"9999999999"_s << u"Overflow"_s;
-    QTest::newRow("negative beyond 32 bits") << u"99999999999-"_s << u"Overflow"_s;
-}
-
-// A value that does not fit the property's type ends the write with the failure's text; the
-// cell keeps the typed text and stays edited.
-void TestProperties::failuresInTheEditorShowOneBox()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, prompt);
     PropertyPage page;
-    QVERIFY(page.enablePrinter());
     page.list();
     page.clickCell(QStringLiteral("RecLineChars"), 1);
-    page.type(keys);
-    page.clickWrite();
-    QCOMPARE(page.dialogs().prompts(), QStringList{prompt});
-    QCOMPARE(page.dialogs().boxes().front().title, QStringLiteral("ERROR MESSAGE"));
-    QCOMPARE(page.state().PropEdited, true);
-
-    // A spare row after the last property holds no index: the click fails, the selection stays.
-    page.dialogs().clear();
     page.clickCell(page.grid().Rows() - 1, 0);
     QCOMPARE(page.dialogs().boxes().size(), 1);
+    QCOMPARE(page.dialogs().boxes().front().title, QStringLiteral("ERROR MESSAGE"));
     QVERIFY(page.cmdWriteProp().isEnabled());
     QCOMPARE(page.state().PropSelRow, page.rowOf(QStringLiteral("RecLineChars")));
 }
