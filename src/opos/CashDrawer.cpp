@@ -58,31 +58,11 @@ protected:
 };
 
 CashDrawer::CashDrawer(const DeviceRegistry& registry, ControlOptions options, QObject* parent)
-    : QObject(parent), d(std::make_unique<Impl>(this, registry, options))
+    : CompanionDevice(std::make_unique<Impl>(this, registry, options), parent),
+      d(static_cast<Impl*>(&core()))
 {}
 
 CashDrawer::~CashDrawer() = default;
-
-int32_t CashDrawer::Open(const QString& deviceName)
-{
-    return d->open(deviceName);
-}
-
-int32_t CashDrawer::ClaimDevice(int32_t timeoutMs)
-{
-    return d->claim(timeoutMs);
-}
-
-int32_t CashDrawer::ReleaseDevice()
-{
-    // The drawer is sharable: releasing leaves it enabled.
-    return d->release();
-}
-
-int32_t CashDrawer::Close()
-{
-    return d->close();
-}
 
 int32_t CashDrawer::OpenDrawer()
 {
@@ -92,41 +72,6 @@ int32_t CashDrawer::OpenDrawer()
     if (result.ok())
         d->drawerOpened = d->backend->drawerOpened();
     return d->life.finish(result);
-}
-
-int32_t CashDrawer::ControlObjectVersion() const
-{
-    return d->options.controlObjectVersion;
-}
-
-int32_t CashDrawer::ResultCode() const
-{
-    return d->life.resultCode;
-}
-
-int32_t CashDrawer::ResultCodeExtended() const
-{
-    return d->life.resultCodeExtended;
-}
-
-int32_t CashDrawer::State() const
-{
-    return d->life.state();
-}
-
-bool CashDrawer::Claimed() const
-{
-    return d->life.claimed;
-}
-
-bool CashDrawer::DeviceEnabled() const
-{
-    return d->life.enabled;
-}
-
-void CashDrawer::SetDeviceEnabled(bool enabled)
-{
-    d->setEnabled(enabled);
 }
 
 bool CashDrawer::DrawerOpened() const

@@ -1,18 +1,14 @@
 #pragma once
 
+#include "opos/CompanionDevice.h"
 #include "opos/ControlOptions.h"
-
-#include <QObject>
-#include <QString>
-#include <cstdint>
-#include <memory>
 
 namespace opos {
 
 class DeviceRegistry;
 
 // The Cash Drawer control object. Sharable: a claim is optional.
-class CashDrawer : public QObject
+class CashDrawer : public CompanionDevice
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CashDrawer)
@@ -21,19 +17,7 @@ public:
     CashDrawer(const DeviceRegistry& registry, ControlOptions options, QObject* parent = nullptr);
     ~CashDrawer() override;
 
-    int32_t Open(const QString& deviceName);
-    int32_t ClaimDevice(int32_t timeoutMs);
-    int32_t ReleaseDevice();
-    int32_t Close();
     int32_t OpenDrawer();
-
-    int32_t ControlObjectVersion() const;
-    int32_t ResultCode() const;
-    int32_t ResultCodeExtended() const;
-    int32_t State() const;
-    bool Claimed() const;
-    bool DeviceEnabled() const;
-    void SetDeviceEnabled(bool enabled);
     bool DrawerOpened() const;
 
 signals:
@@ -41,7 +25,7 @@ signals:
 
 private:
     class Impl;
-    std::unique_ptr<Impl> d;
+    Impl* const d; // owned by the base
 };
 
 } // namespace opos

@@ -9,22 +9,39 @@
 
 namespace opos {
 
+// What a Cash Drawer or Line Display control object keeps: its settings, its life-cycle state
+// and last result, and the shared members' steps.
+class CompanionCore
+{
+public:
+    explicit CompanionCore(ControlOptions settings) : options(settings) {}
+    virtual ~CompanionCore() = default;
+    CompanionCore(const CompanionCore&) = delete;
+    CompanionCore& operator=(const CompanionCore&) = delete;
+
+    virtual int32_t open(const QString& deviceName) = 0;
+    virtual int32_t claim(int32_t timeoutMs) = 0;
+    virtual int32_t release() = 0;
+    virtual int32_t close() = 0;
+    virtual void setEnabled(bool enable) = 0;
+
+    const ControlOptions options;
+    ControlState life;
+};
+
 // The inner working the Cash Drawer and Line Display control objects share: one backend found
 // by logical name, its open, claim, enable, release and close, and the last result. The device's
 // own steps are the hooks. An exclusive device needs a claim to be enabled and is disabled when
 // it is released; a sharable one needs neither. A derived class calls closeBackend() in its own
 // destructor, while its hooks still exist.
-template <typename Backend> class CompanionControl
+template <typename Backend> class CompanionControl : public CompanionCore
 {
 public:
     CompanionControl(const DeviceRegistry& devices, ControlOptions settings, bool exclusiveUse)
-        : registry(devices), options(settings), exclusive(exclusiveUse)
+        : CompanionCore(settings), registry(devices), exclusive(exclusiveUse)
     {}
-    virtual ~CompanionControl() = default;
-    CompanionControl(const CompanionControl&) = delete;
-    CompanionControl& operator=(const CompanionControl&) = delete;
 
-    int32_t open(const QString& deviceName)
+    int32_t open(const QString& deviceName) override
     {
         if (life.opened)
             return life.finish(OPOS_E_ILLEGAL);
@@ -51,13 +68,13 @@ public:
         return life.finish(OPOS_SUCCESS);
     }
 
-    int32_t claim(int32_t timeoutMs)
+    int32_t claim(int32_t timeoutMs) override
     {
         return claimDevice(life, inClaim, timeoutMs,
                            [this](int32_t timeout) { return backend->claim(timeout); });
     }
 
-    int32_t release()
+    int32_t release() override
     {
         return releaseDevice(life, inClaim, [this] {
             if (exclusive)
@@ -66,12 +83,12 @@ public:
         });
     }
 
-    int32_t close()
+    int32_t close() override
     {
         return closeDevice(life, inClaim, [this] { closeBackend(); });
     }
 
-    void setEnabled(bool enable)
+    void setEnabled(bool enable) override
     {
         if (const int32_t code = enable && exclusive ? life.needClaimed() : life.needOpen()) {
             life.finish(code);
@@ -101,9 +118,7 @@ public:
     }
 
     const DeviceRegistry& registry;
-    const ControlOptions options;
     const bool exclusive;
-    ControlState life;
     std::unique_ptr<Backend> backend;
     bool inClaim = false;
 

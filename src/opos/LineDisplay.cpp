@@ -34,30 +34,11 @@ protected:
 };
 
 LineDisplay::LineDisplay(const DeviceRegistry& registry, ControlOptions options, QObject* parent)
-    : QObject(parent), d(std::make_unique<Impl>(registry, options))
+    : CompanionDevice(std::make_unique<Impl>(registry, options), parent),
+      d(static_cast<Impl*>(&core()))
 {}
 
 LineDisplay::~LineDisplay() = default;
-
-int32_t LineDisplay::Open(const QString& deviceName)
-{
-    return d->open(deviceName);
-}
-
-int32_t LineDisplay::ClaimDevice(int32_t timeoutMs)
-{
-    return d->claim(timeoutMs);
-}
-
-int32_t LineDisplay::ReleaseDevice()
-{
-    return d->release();
-}
-
-int32_t LineDisplay::Close()
-{
-    return d->close();
-}
 
 int32_t LineDisplay::ClearText()
 {
@@ -76,41 +57,6 @@ int32_t LineDisplay::DisplayText(const QString& data, int32_t attribute)
     d->text->write(data);
     d->attribute = attribute;
     return d->show(attribute);
-}
-
-int32_t LineDisplay::ControlObjectVersion() const
-{
-    return d->options.controlObjectVersion;
-}
-
-int32_t LineDisplay::ResultCode() const
-{
-    return d->life.resultCode;
-}
-
-int32_t LineDisplay::ResultCodeExtended() const
-{
-    return d->life.resultCodeExtended;
-}
-
-int32_t LineDisplay::State() const
-{
-    return d->life.state();
-}
-
-bool LineDisplay::Claimed() const
-{
-    return d->life.claimed;
-}
-
-bool LineDisplay::DeviceEnabled() const
-{
-    return d->life.enabled;
-}
-
-void LineDisplay::SetDeviceEnabled(bool enabled)
-{
-    d->setEnabled(enabled);
 }
 
 int32_t LineDisplay::DeviceRows() const
