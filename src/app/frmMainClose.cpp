@@ -32,7 +32,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     // A handler that yields to the event loop (a file job between its lines, a claim waiting
     // for another holder) is below this one on the stack and uses the window: let it stop and
     // unwind, then close as usual.
-    if (d->running.StopThen(this, [this] { close(); })) {
+    if (d->running.stopThen(this, [this] { close(); })) {
         d->OPOSPOSPrinter1.StopWaiting();
         event->ignore();
         return;

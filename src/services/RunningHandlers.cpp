@@ -18,7 +18,7 @@ RunningHandlers::Scope::~Scope()
         QTimer::singleShot(0, m_handlers.m_context, std::move(then));
 }
 
-bool RunningHandlers::StopThen(QObject* context, std::function<void()> then)
+bool RunningHandlers::stopThen(QObject* context, std::function<void()> then)
 {
     if (m_depth == 0)
         return false;

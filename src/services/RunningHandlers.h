@@ -3,8 +3,6 @@
 #include <QPointer>
 #include <functional>
 
-class QObject;
-
 // The window's handlers that are running now. A handler may yield to the event loop (a file job
 // between its lines, a claim waiting for another holder), and other events run meanwhile. A
 // close among them must not destroy what the handler still uses: it asks the running handlers
@@ -33,7 +31,7 @@ public:
     bool stopRequested() const { return m_stopRequested; }
     // With a handler running: requests the stop, and runs `then` from the event loop (while
     // context lives) once the last handler has returned; true. Otherwise false, keeping nothing.
-    bool StopThen(QObject* context, std::function<void()> then);
+    bool stopThen(QObject* context, std::function<void()> then);
 
 private:
     int m_depth = 0;
