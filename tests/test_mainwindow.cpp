@@ -11,6 +11,7 @@
 #include "support/WindowFixture.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -283,6 +284,34 @@ private slots:
         }
         QCOMPARE(seen, expected);
         QCOMPARE(fixture.widget<QWidget>("Picture1").focusPolicy(), Qt::NoFocus);
+    }
+
+    // Tab leaves a grid for the next control, as from any other control, instead of walking
+    // the grid's cells.
+    void tabLeavesTheGrids_data()
+    {
+        QTest::addColumn<QByteArray>("grid");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QByteArray>("next");
+        QTest::newRow("log") << QByteArray("MSFlexGrid1") << 0 << QByteArray("cmdClaim");
+        QTest::newRow("properties") << QByteArray("MSFlexGrid2") << 4 << QByteArray("cmdReadProp");
+    }
+
+    void tabLeavesTheGrids()
+    {
+        QFETCH(QByteArray, grid);
+        QFETCH(int, page);
+        QFETCH(QByteArray, next);
+        WindowFixture fixture;
+        QApplication::setActiveWindow(&fixture.window());
+        QVERIFY(QTest::qWaitForWindowActive(&fixture.window()));
+        fixture.widget<QTabWidget>("SSTab1").setCurrentIndex(page);
+        auto& view = fixture.widget<QTableView>(grid.constData());
+        view.setFocus(Qt::TabFocusReason);
+        view.setCurrentIndex(view.model()->index(0, 0));
+        QTest::keyClick(&view, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &fixture.widget<QWidget>(next.constData()));
+        QCOMPARE(view.currentIndex(), view.model()->index(0, 0));
     }
 
     void gridsStartState()

@@ -12,6 +12,9 @@ FlexGridView::FlexGridView(FlexGridModel& grid, QWidget* parent) : QTableView(pa
     setEditTriggers(NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab moves on to the next control, as from any other control; the arrow keys move the
+    // current cell.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     // Fixed heights keep scrolling and appending cheap at a million rows.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
