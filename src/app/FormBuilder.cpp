@@ -1,8 +1,10 @@
 #include "app/FormBuilder.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
 template <typename Control>
@@ -22,11 +24,31 @@ QLabel* FormBuilder::label(QWidget* parent, const char* name, const QString& cap
     return label;
 }
 
+namespace {
+
+// A value display with a single-line border that keeps the standard colour while the text is
+// painted red, green or blue (a plain QFrame border would take the text colour).
+class BorderedLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QLabel::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(QApplication::palette(this).color(QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+} // namespace
+
 QLabel* FormBuilder::borderedLabel(QWidget* parent, const char* name, const QRect& rect) const
 {
-    auto* label = place(new QLabel(parent), name, rect);
-    label->setFrameStyle(QFrame::Box | QFrame::Plain);
-    label->setLineWidth(1);
+    auto* label = place(new BorderedLabel(parent), name, rect);
+    label->setContentsMargins(1, 1, 1, 1);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setIndent(4);
     return label;
