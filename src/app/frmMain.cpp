@@ -9,7 +9,7 @@
 #include "printer/FilePrintCommands.h"
 #include "printer/LineCommands.h"
 #include "printer/PrinterEventHandlers.h"
-#include "properties/PropertyInspector.h"
+#include "properties/PropertyPage.h"
 #include "services/Lamp.h"
 
 #include <QLabel>

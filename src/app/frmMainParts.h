@@ -25,7 +25,7 @@ class CashDrawerCommands;
 class LineDisplayCommands;
 class PrinterEventHandlers;
 namespace properties {
-class PropertyInspector;
+class PropertyPage;
 }
 
 // What the window owns besides its widgets. The handler objects of the pages live at the end,
@@ -65,7 +65,7 @@ struct frmMain::Parts
     std::unique_ptr<DeviceCommands> deviceCommands;
     std::unique_ptr<LineCommands> lineCommands;
     std::unique_ptr<PrinterEventHandlers> printerEvents;
-    std::unique_ptr<properties::PropertyInspector> propertyInspector;
+    std::unique_ptr<properties::PropertyPage> propertyPage;
     std::unique_ptr<FilePrintCommands> filePrint; // runs lineCommands: declared after it
     std::unique_ptr<DirectIOCommands> directIO;
     std::unique_ptr<CashDrawerCommands> cashDrawer;

@@ -7,7 +7,7 @@
 #include "printer/FilePrintCommands.h"
 #include "printer/LineCommands.h"
 #include "printer/PrinterEventHandlers.h"
-#include "properties/PropertyInspector.h"
+#include "properties/PropertyPage.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -93,9 +93,9 @@ void frmMain::wireHandlers()
     connect(pos, &opos::PosPrinter::StatusUpdateEvent, events,
             &PrinterEventHandlers::OnStatusUpdateEvent);
 
-    d->propertyInspector = std::make_unique<properties::PropertyInspector>(
+    d->propertyPage = std::make_unique<properties::PropertyPage>(
         d->OPOSPOSPrinter1, d->propertyGrid, d->form,
-        properties::PropertyInspector::Widgets{
+        properties::PropertyPage::Widgets{
             control<QAbstractItemView>("MSFlexGrid2"), control<QAbstractButton>("cmdReadProp"),
             control<QAbstractButton>("cmdWriteProp"), control<QLabel>("Label15")},
         d->dialogs);

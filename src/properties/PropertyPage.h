@@ -14,10 +14,10 @@ namespace properties {
 // The "Properties" page: connects the property grid's view and the two buttons to the listing
 // and the editor. The view already shows the grid model, model row r + 1 as its row r (model
 // row 0 is the header).
-class PropertyInspector : public QObject
+class PropertyPage : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(PropertyInspector)
+    Q_DISABLE_COPY_MOVE(PropertyPage)
 
 public:
     struct Widgets
@@ -28,8 +28,8 @@ public:
         QLabel& Label15;
     };
 
-    PropertyInspector(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state,
-                      Widgets widgets, Dialogs& dialogs, QObject* parent = nullptr);
+    PropertyPage(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state, Widgets widgets,
+                 Dialogs& dialogs, QObject* parent = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,4 +1,4 @@
-#include "properties/PropertyInspector.h"
+#include "properties/PropertyPage.h"
 
 #include "services/FlexGridModel.h"
 
@@ -9,9 +9,8 @@
 
 namespace properties {
 
-PropertyInspector::PropertyInspector(opos::PosPrinter& printer, FlexGridModel& grid,
-                                     FormState& state, Widgets widgets, Dialogs& dialogs,
-                                     QObject* parent)
+PropertyPage::PropertyPage(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state,
+                           Widgets widgets, Dialogs& dialogs, QObject* parent)
     : QObject(parent), m_grid(grid), m_view(widgets.MSFlexGrid2), m_reader(printer, dialogs),
       m_listing(printer, m_reader, grid, state, widgets.cmdWriteProp, widgets.Label15, dialogs),
       m_editor(printer, grid, state, widgets.cmdWriteProp, dialogs)
@@ -35,7 +34,7 @@ PropertyInspector::PropertyInspector(opos::PosPrinter& printer, FlexGridModel& g
     m_view.installEventFilter(this);
 }
 
-void PropertyInspector::makeCurrent(const QModelIndex& viewIndex)
+void PropertyPage::makeCurrent(const QModelIndex& viewIndex)
 {
     if (!viewIndex.isValid())
         return;
@@ -43,7 +42,7 @@ void PropertyInspector::makeCurrent(const QModelIndex& viewIndex)
     m_grid.SetCol(viewIndex.column());
 }
 
-bool PropertyInspector::eventFilter(QObject* watched, QEvent* event)
+bool PropertyPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != &m_view)
         return false;
