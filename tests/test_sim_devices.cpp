@@ -30,7 +30,14 @@ public:
     std::vector<std::chrono::milliseconds> waits;
 };
 
-// A receipt item as compact text: L[bu WH c](text), F n, CUT, PCUT.
+QString styleFlags(bool bold, bool underline, bool doubleWidth, bool doubleHeight)
+{
+    return QString(bold ? u"b"_s : QString()) + (underline ? u"u"_s : QString()) +
+           (doubleWidth ? u"W"_s : QString()) + (doubleHeight ? u"H"_s : QString());
+}
+
+// A receipt item as compact text: L[buWHc](text), F n, CUT, PCUT; a line of several styles
+// adds its runs as [flags:text|flags:text...].
 QString describe(const ReceiptItem& item)
 {
     switch (item.kind) {
@@ -43,15 +50,21 @@ QString describe(const ReceiptItem& item)
     case ReceiptItem::Kind::Line:
         break;
     }
-    QString flags;
-    flags += item.bold ? u"b"_s : QString();
-    flags += item.underline ? u"u"_s : QString();
-    flags += item.doubleWidth ? u"W"_s : QString();
-    flags += item.doubleHeight ? u"H"_s : QString();
+    QString flags = styleFlags(item.bold, item.underline, item.doubleWidth, item.doubleHeight);
     flags += item.align == ReceiptItem::Align::Centre  ? u"c"_s
              : item.align == ReceiptItem::Align::Right ? u"r"_s
                                                        : QString();
-    return u"L%1(%2)"_s.arg(flags, item.text);
+    QStringList runs;
+    QString joined;
+    for (const auto& run : item.runs) {
+        runs << styleFlags(run.bold, run.underline, run.doubleWidth, run.doubleHeight) + u':' +
+                    run.text;
+        joined += run.text;
+    }
+    if (!item.runs.isEmpty() && joined != item.text)
+        return u"runs (%1) differ from the text (%2)"_s.arg(joined, item.text);
+    return u"L%1(%2)"_s.arg(flags, item.text) +
+           (runs.size() > 1 ? u"[%1]"_s.arg(runs.join(u'|')) : QString());
 }
 
 } // namespace
@@ -108,8 +121,17 @@ private slots:
         QTest::newRow("bold, then centred big")
             << QStringList{esc("~|bCTotal~|N\n"), esc("~|cA~|4CBIG\n")}
             << QStringList{u"Lb(Total)"_s, u"LWHc(BIG)"_s};
-        QTest::newRow("underlined word marks the line")
-            << QStringList{esc("a ~|uCword~|!uC b\n")} << QStringList{u"Lu(a word b)"_s};
+        QTest::newRow("underline on and off mid-line")
+            << QStringList{esc("a ~|uCword~|!uC b\n")}
+            << QStringList{u"Lu(a word b)[:a |u:word|: b]"_s};
+        QTest::newRow("bold from mid-line") << QStringList{esc("Line two ~|bCok\n")}
+                                            << QStringList{u"Lb(Line two ok)[:Line two |b:ok]"_s};
+        QTest::newRow("sizes and reset mid-line")
+            << QStringList{esc("a~|2Cb~|3Cc~|4Cd~|1Ce~|bCf~|Ng\n")}
+            << QStringList{u"LbWH(abcdefg)[:a|W:b|H:c|WH:d|:e|b:f|:g]"_s};
+        QTest::newRow("style carries over a wrap")
+            << QStringList{QString(46, u'x') + esc("~|2Cyy\n")}
+            << QStringList{u"LW(%1y)[:%1|W:y]"_s.arg(QString(46, u'x')), u"LW(y)"_s};
         QTest::newRow("feeds and cuts")
             << QStringList{esc("x\n~|2lF~|75P"), u"cut 100"_s, esc("~|fP")}
             << QStringList{u"L(x)"_s, u"F 2"_s, u"PCUT"_s, u"CUT"_s, u"F 4"_s, u"CUT"_s};

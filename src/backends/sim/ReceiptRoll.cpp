@@ -17,6 +17,22 @@ ReceiptItem::Align toAlign(opos::Alignment align)
     return ReceiptItem::Align::Left;
 }
 
+ReceiptItem::Run runStyle(const opos::TextStyle& style)
+{
+    ReceiptItem::Run run;
+    run.bold = style.bold;
+    run.underline = style.underline > 0;
+    run.doubleWidth = style.doubleWidth;
+    run.doubleHeight = style.doubleHeight;
+    return run;
+}
+
+bool sameStyle(const ReceiptItem::Run& a, const ReceiptItem::Run& b)
+{
+    return a.bold == b.bold && a.underline == b.underline && a.doubleWidth == b.doubleWidth &&
+           a.doubleHeight == b.doubleHeight;
+}
+
 } // namespace
 
 ReceiptRoll::Motion ReceiptRoll::add(const opos::PrintSegment& segment, int lineChars,
@@ -92,6 +108,7 @@ void ReceiptRoll::addText(const QString& text, const opos::TextStyle& style, int
                           Motion& motion)
 {
     const int width = style.doubleWidth ? 2 : 1;
+    const ReceiptItem::Run look = runStyle(style);
     for (const QChar c : text) {
         if (m_columns + width > lineChars) {
             const Motion wrapped = endLine(true);
@@ -101,11 +118,14 @@ void ReceiptRoll::addText(const QString& text, const opos::TextStyle& style, int
             m_line.align = toAlign(style.align);
             m_lineStarted = true;
         }
+        if (m_line.runs.isEmpty() || !sameStyle(m_line.runs.back(), look))
+            m_line.runs.append(look);
+        m_line.runs.back().text.append(c);
         m_line.text.append(c);
-        m_line.bold = m_line.bold || style.bold;
-        m_line.underline = m_line.underline || style.underline > 0;
-        m_line.doubleWidth = m_line.doubleWidth || style.doubleWidth;
-        m_line.doubleHeight = m_line.doubleHeight || style.doubleHeight;
+        m_line.bold = m_line.bold || look.bold;
+        m_line.underline = m_line.underline || look.underline;
+        m_line.doubleWidth = m_line.doubleWidth || look.doubleWidth;
+        m_line.doubleHeight = m_line.doubleHeight || look.doubleHeight;
         m_columns += width;
     }
 }

@@ -29,8 +29,20 @@ struct ReceiptItem
         Centre,
         Right
     };
+    // A stretch of a line printed in one character style.
+    struct Run
+    {
+        QString text;
+        bool bold = false;
+        bool underline = false;
+        bool doubleWidth = false;
+        bool doubleHeight = false;
+    };
     Kind kind = Kind::Line;
     QString text; // Line: the printed characters, escape sequences removed
+    // Line: text split where its style changes; empty means all of text in the line's style.
+    QVector<Run> runs;
+    // Line: set when any run has the attribute.
     bool bold = false;
     bool underline = false;
     bool doubleWidth = false;
