@@ -33,6 +33,13 @@ ReceiptItem line(const QString& text)
     return item;
 }
 
+// A copy of value changed by change.
+template <typename T, typename Change> T with(T value, Change change)
+{
+    change(value);
+    return value;
+}
+
 ReceiptItem cut(ReceiptItem::Kind kind)
 {
     ReceiptItem item;
@@ -132,7 +139,9 @@ void printSample(TwoWindows& windows)
                                   "Bread                                      1.20\n"
                                   "Milk 1 l                                   0.99\n"
                                   "^|uCCoffee beans 500 g^|!uC                        7.40\n"
-                                  "^|rA^|bC^|2CTOTAL EUR 9.59\n^|3lF^|100P"
+                                  "^|rA^|bC^|2CTOTAL EUR 9.59\n^|N"
+                                  "Paid by ^|bCcard^|!bC, ^|2Cthanks^|1C and ^|4Cbye^|N!\n"
+                                  "^|3lF^|100P"
                                   "^|NSecond receipt\n^|50P^|3CDouble height\n");
     data.replace(QLatin1Char('^'), QChar(27));
     windows.main.printer().PrintNormal(opos::PTR_S_RECEIPT, data);
@@ -200,10 +209,6 @@ private slots:
         QTest::addColumn<ReceiptItem>("item");
         QTest::addColumn<int>("columns"); // printed width in character columns
         QTest::addColumn<bool>("tall");
-        auto with = [](ReceiptItem item, auto change) {
-            change(item);
-            return item;
-        };
         const ReceiptItem plain = line(QStringLiteral("TOTAL 12.50"));
         QTest::newRow("plain, left") << plain << 11 << false;
         QTest::newRow("centre") << with(plain, [](auto& i) {
@@ -254,10 +259,67 @@ private slots:
         }
     }
 
+    // A line whose style changes half-way: the first half looks like plain text, the second
+    // has its own style; the line as a whole keeps its width, alignment and a common foot.
+    void mixedLineStylesEachRun_data()
+    {
+        QTest::addColumn<ReceiptItem::Run>("styled");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<bool>("tall");
+        const ReceiptItem::Run run{QStringLiteral("HHHH")};
+        QTest::newRow("bold") << with(run, [](auto& r) { r.bold = true; }) << 9 << false;
+        QTest::newRow("underline") << with(run, [](auto& r) { r.underline = true; }) << 9 << false;
+        QTest::newRow("double width")
+            << with(run, [](auto& r) { r.doubleWidth = true; }) << 13 << false;
+        QTest::newRow("double height")
+            << with(run, [](auto& r) { r.doubleHeight = true; }) << 9 << true;
+    }
+    void mixedLineStylesEachRun()
+    {
+        QFETCH(ReceiptItem::Run, styled);
+        QFETCH(int, columns);
+        QFETCH(bool, tall);
+        ReceiptItem plainLine = line(QStringLiteral("HHH  HHHH"));
+        plainLine.align = ReceiptItem::Align::Centre;
+        ReceiptItem mixed = plainLine; // with its line attributes, as the printer records it
+        mixed.runs = {{QStringLiteral("HHH  ")}, styled};
+        mixed.bold = styled.bold;
+        mixed.underline = styled.underline;
+        mixed.doubleWidth = styled.doubleWidth;
+        mixed.doubleHeight = styled.doubleHeight;
+        ShownReceipt reference({plainLine});
+        ShownReceipt shown({mixed});
+        const QRect area = shown.view.printableArea();
+        const int charWidth = area.width() / VirtualDevicesReceiptView::kPaperColumns;
+        const QRect item = shown.view.itemRect(0);
+        QCOMPARE(item.height() == 2 * reference.view.itemRect(0).height(), tall);
+        const Ink whole = shown.inkOfItem(0);
+        QVERIFY(qAbs(whole.box.width() - (columns - 1) * charWidth) <= 2 * charWidth);
+        QVERIFY(qAbs(whole.box.center().x() - area.center().x()) <= charWidth);
+
+        // The split lies in the blanks between the runs.
+        auto halves = [&](const ShownReceipt& receipt) {
+            const QRect line = receipt.view.itemRect(0);
+            const int split = receipt.inkOfItem(0).box.left() + 4 * charWidth;
+            return std::pair{inkIn(receipt.image, QRect(QPoint(area.left(), line.top()),
+                                                        QPoint(split - 1, line.bottom()))),
+                             inkIn(receipt.image, QRect(QPoint(split, line.top()),
+                                                        QPoint(area.right(), line.bottom())))};
+        };
+        const auto [plain, rest] = halves(shown);
+        const auto [plainReference, restReference] = halves(reference);
+        QVERIFY(qAbs(plain.count - plainReference.count) <= plainReference.count / 10);
+        QVERIFY(rest.count > restReference.count * 5 / 4);
+        QVERIFY(qAbs(plain.box.bottom() - rest.box.bottom()) <= 3);
+    }
+
     // The printer wraps at its line width; a 64-column line still fits the paper.
     void wideLineIsSqueezedOntoThePaper()
     {
-        ShownReceipt shown({line(QString(64, QLatin1Char('X'))), line(QStringLiteral("next"))});
+        ReceiptItem wide = line(QString(49, QLatin1Char('X')));
+        wide.runs = {{QString(34, QLatin1Char('X'))}, {QString(15, QLatin1Char('X'))}};
+        wide.runs.back().doubleWidth = true;
+        ShownReceipt shown({wide, line(QStringLiteral("next"))});
         const QRect area = shown.view.printableArea();
         const Ink ink = shown.inkOfItem(0);
         QVERIFY(ink.box.left() >= area.left() - 1);

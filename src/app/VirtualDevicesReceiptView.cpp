@@ -4,8 +4,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QVarLengthArray>
 #include <QtMath>
 #include <algorithm>
+#include <span>
 
 using sim::ReceiptItem;
 
@@ -22,6 +24,22 @@ constexpr int kBottomMargin = 24;
 constexpr int kFullCutHeight = 30;
 constexpr int kToothWidth = 8;
 
+// The runs of a line; a line without runs is one run in the line's style, kept in single.
+std::span<const ReceiptItem::Run> runsOf(const ReceiptItem& item, ReceiptItem::Run& single)
+{
+    if (!item.runs.isEmpty())
+        return {item.runs.constData(), static_cast<std::size_t>(item.runs.size())};
+    single = {item.text, item.bold, item.underline, item.doubleWidth, item.doubleHeight};
+    return {&single, 1};
+}
+
+bool isTall(const ReceiptItem& item)
+{
+    ReceiptItem::Run single;
+    const auto runs = runsOf(item, single);
+    return std::any_of(runs.begin(), runs.end(), [](const auto& run) { return run.doubleHeight; });
+}
+
 } // namespace
 
 VirtualDevicesReceiptView::VirtualDevicesReceiptView(QWidget* parent)
@@ -32,6 +50,11 @@ VirtualDevicesReceiptView::VirtualDevicesReceiptView(QWidget* parent)
     const QFontMetrics metrics(m_font);
     m_charWidth = qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('M')));
     m_lineHeight = metrics.height() + 3;
+    for (std::size_t i = 0; i < m_runFonts.size(); ++i) {
+        m_runFonts[i] = m_font;
+        m_runFonts[i].setBold((i & 1) != 0);
+        m_runFonts[i].setUnderline((i & 2) != 0);
+    }
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setSingleStep(m_lineHeight);
@@ -87,7 +110,7 @@ int VirtualDevicesReceiptView::heightOf(const ReceiptItem& item) const
 {
     switch (item.kind) {
     case ReceiptItem::Kind::Line:
-        return m_lineHeight * (item.doubleHeight ? 2 : 1);
+        return m_lineHeight * (isTall(item) ? 2 : 1);
     case ReceiptItem::Kind::Feed:
         return std::clamp(item.lines, 0, 1000) * m_lineHeight;
     case ReceiptItem::Kind::FullCut:
@@ -134,12 +157,9 @@ void VirtualDevicesReceiptView::resizeEvent(QResizeEvent* event)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-QFont VirtualDevicesReceiptView::lineFont(const ReceiptItem& item) const
+const QFont& VirtualDevicesReceiptView::runFont(const ReceiptItem::Run& run) const
 {
-    QFont font = m_font;
-    font.setBold(item.bold);
-    font.setUnderline(item.underline);
-    return font;
+    return m_runFonts[(run.bold ? 1U : 0U) | (run.underline ? 2U : 0U)];
 }
 
 void VirtualDevicesReceiptView::paintEvent(QPaintEvent*)
@@ -175,29 +195,40 @@ void VirtualDevicesReceiptView::paintEvent(QPaintEvent*)
     }
 }
 
-// A line wider than the paper (a narrower font on the printer) is squeezed to fit.
+// Each run is drawn in its own style, side by side on one baseline at the foot of the line.
+// A line wider than the paper (a narrower font on the printer) is squeezed to fit as a whole.
 void VirtualDevicesReceiptView::paintLine(QPainter& painter, const Entry& entry, int y) const
 {
     const ReceiptItem& item = entry.item;
+    ReceiptItem::Run single;
+    const auto runs = runsOf(item, single);
+    QVarLengthArray<qreal, 8> advances; // unscaled, per run
+    qreal natural = 0;                  // double-width runs counted twice
+    for (const auto& run : runs) {
+        advances.append(QFontMetricsF(runFont(run)).horizontalAdvance(run.text));
+        natural += advances.back() * (run.doubleWidth ? 2 : 1);
+    }
     const int width = kPaperColumns * m_charWidth;
-    const QFont font = lineFont(item);
-    const qreal natural = QFontMetricsF(font).horizontalAdvance(item.text);
-    const qreal scaleX =
-        std::min<qreal>(item.doubleWidth ? 2 : 1, natural > 0 ? width / natural : 1);
-    const qreal scaleY = item.doubleHeight ? 2 : 1;
-    const qreal textWidth = natural * scaleX;
+    const qreal squeeze = natural > width ? width / natural : 1;
     qreal x = paperLeft() + kPaperPadding;
     if (item.align == ReceiptItem::Align::Centre)
-        x += (width - textWidth) / 2;
+        x += (width - natural * squeeze) / 2;
     else if (item.align == ReceiptItem::Align::Right)
-        x += width - textWidth;
-    painter.save();
-    painter.setFont(font);
+        x += width - natural * squeeze;
+    const bool tall = entry.height > m_lineHeight; // holds a double-height run
+    const int baseline = y + 1 + QFontMetrics(m_font).ascent() * (tall ? 2 : 1);
     painter.setPen(kInk);
-    painter.translate(x, y + 1);
-    painter.scale(scaleX, scaleY);
-    painter.drawText(QPointF(0, QFontMetrics(font).ascent()), item.text);
-    painter.restore();
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const ReceiptItem::Run& run = runs[i];
+        const qreal scaleX = squeeze * (run.doubleWidth ? 2 : 1);
+        painter.save();
+        painter.setFont(runFont(run));
+        painter.translate(x, baseline);
+        painter.scale(scaleX, run.doubleHeight ? 2 : 1);
+        painter.drawText(QPointF(0, 0), run.text);
+        painter.restore();
+        x += advances[static_cast<qsizetype>(i)] * scaleX;
+    }
 }
 
 // A full cut separates the paper: a torn lower edge, a gap, a torn upper edge. A partial cut

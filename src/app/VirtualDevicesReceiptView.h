@@ -3,6 +3,7 @@
 #include "backends/sim/SimulatedPrinter.h"
 
 #include <QAbstractScrollArea>
+#include <array>
 #include <vector>
 
 // The simulated receipt roll drawn as paper: printed lines with their attributes, feeds, and a
@@ -47,7 +48,7 @@ private:
         int height = 0;
     };
 
-    QFont lineFont(const sim::ReceiptItem& item) const;
+    const QFont& runFont(const sim::ReceiptItem::Run& run) const;
     int heightOf(const sim::ReceiptItem& item) const;
     int paperLeft() const;
     int paperWidth() const;
@@ -59,6 +60,7 @@ private:
     void paintTearEdge(QPainter& painter, int y, bool pointingUp) const;
 
     QFont m_font;
+    std::array<QFont, 4> m_runFonts; // plain, bold, underlined, bold underlined
     int m_charWidth = 0;
     int m_lineHeight = 0;
     std::vector<Entry> m_entries;
