@@ -35,9 +35,10 @@ std::span<const ReceiptItem::Run> runsOf(const ReceiptItem& item, ReceiptItem::R
 
 bool isTall(const ReceiptItem& item)
 {
-    ReceiptItem::Run single;
-    const auto runs = runsOf(item, single);
-    return std::any_of(runs.begin(), runs.end(), [](const auto& run) { return run.doubleHeight; });
+    if (item.runs.isEmpty())
+        return item.doubleHeight;
+    return std::any_of(item.runs.begin(), item.runs.end(),
+                       [](const auto& run) { return run.doubleHeight; });
 }
 
 } // namespace
