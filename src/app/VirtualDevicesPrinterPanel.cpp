@@ -80,9 +80,6 @@ VirtualDevicesPrinterPanel::VirtualDevicesPrinterPanel(sim::SimulatedPrinter& pr
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(16);
     connect(&m_refresh, &QTimer::timeout, this, &VirtualDevicesPrinterPanel::refresh);
-    m_poll.setInterval(500);
-    connect(&m_poll, &QTimer::timeout, this, &VirtualDevicesPrinterPanel::refresh);
-    m_poll.start();
     refresh();
 }
 

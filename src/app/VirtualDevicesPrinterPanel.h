@@ -42,5 +42,4 @@ private:
     QLabel* m_enabled = nullptr;
     QLabel* m_queued = nullptr;
     QTimer m_refresh; // coalesces the device's signals into one refresh per frame
-    QTimer m_poll;    // a consumed one-shot failure is noticed here
 };
