@@ -12,6 +12,8 @@ if [ "${1:-}" = "--sanitize" ]; then
     dir=build-asan
     options=(-DCMAKE_BUILD_TYPE=Debug -DOPT_SANITIZE=ON -DOPT_BENCHMARKS=OFF)
 fi
+# ccache, when the machine has it, lets several checkouts share what they compiled.
+command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 mkdir -p "$root/$dir"
 exec 9>"$root/$dir/.build.lock"
 flock 9

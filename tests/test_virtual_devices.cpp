@@ -425,9 +425,9 @@ private slots:
         QVERIFY(windows.main.openPrinter(true, true));
         auto toggle = [&](int index) {
             if (choice < 0)
-                clickCheckBox(windows.control<QCheckBox>(control));
+                clickCheckBox(windows.control<QCheckBox>(control.constData()));
             else
-                choose(windows.control<QComboBox>(control), index);
+                choose(windows.control<QComboBox>(control.constData()), index);
         };
         const QString event = QStringLiteral("StatusUpdateEvent() ");
         toggle(choice);
@@ -466,9 +466,9 @@ private slots:
         TwoWindows windows;
         opos::PosPrinter& printer = windows.main.printer();
         if (choice < 0)
-            clickCheckBox(windows.control<QCheckBox>(control));
+            clickCheckBox(windows.control<QCheckBox>(control.constData()));
         else
-            choose(windows.control<QComboBox>(control), choice);
+            choose(windows.control<QComboBox>(control.constData()), choice);
         if (control == "vdHeld") {
             QCOMPARE(printer.Open(sim::kPrinterName), opos::OPOS_SUCCESS);
             QCOMPARE(printer.ClaimDevice(0), expected);

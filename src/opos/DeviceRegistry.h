@@ -2,6 +2,7 @@
 
 #include "opos/CompanionBackends.h"
 #include "opos/PrinterBackend.h"
+#include "opos/Waiter.h"
 
 #include <QString>
 #include <functional>
@@ -37,7 +38,13 @@ public:
     Lookup<CashDrawerBackend> findCashDrawer(const QString& name) const;
     Lookup<LineDisplayBackend> findLineDisplay(const QString& name) const;
 
+    // The waiter that backends found from now on use for every wait of a call. The window
+    // installs its own; without one, waits block the calling thread.
+    void setWaiter(std::shared_ptr<Waiter> waiter) { m_waiter = std::move(waiter); }
+    const std::shared_ptr<Waiter>& waiter() const { return m_waiter; }
+
 private:
+    std::shared_ptr<Waiter> m_waiter = std::make_shared<BlockingWaiter>();
     std::vector<Resolver<PrinterBackend>> m_printers;
     std::vector<Resolver<CashDrawerBackend>> m_drawers;
     std::vector<Resolver<LineDisplayBackend>> m_displays;
