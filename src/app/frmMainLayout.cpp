@@ -9,6 +9,9 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
 #include <QTabBar>
 #include <QTabWidget>
 #include <array>
@@ -88,16 +91,33 @@ void frmMain::buildWindow()
 {
     const FormBuilder form(WindowFonts::make());
     setFont(form.fonts().controls);
-    setFixedSize(twipsToPixels(14985), twipsToPixels(9510));
+
+    // The specified client area keeps its size and layout; what the bench adds sits around it:
+    // a menu bar above and a status bar below.
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("clientArea"));
+    client->setFixedSize(twipsToPixels(14985), twipsToPixels(9510));
+    auto* menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+    auto* statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("statusBar"));
+    statusBar->setSizeGripEnabled(false);
+    auto* frameLayout = new QVBoxLayout(this);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    frameLayout->setSpacing(0);
+    frameLayout->setSizeConstraint(QLayout::SetFixedSize);
+    frameLayout->setMenuBar(menuBar);
+    frameLayout->addWidget(client);
+    frameLayout->addWidget(statusBar);
 
     const QPixmap logo = makeLogo();
-    picture(this, "Picture1", twipsRect(210, 210, 1875, 525), logo);
-    form.label(this, "Label1", QStringLiteral("[QUENTA Printer OPOS DRIVER]"),
+    picture(client, "Picture1", twipsRect(210, 210, 1875, 525), logo);
+    form.label(client, "Label1", QStringLiteral("[QUENTA Printer OPOS DRIVER]"),
                twipsRect(3000, 210, 8115, 525), Qt::AlignCenter)
         ->setFont(form.fonts().banner);
-    picture(this, "Picture2", twipsRect(11160, 210, 1875, 525), logo);
+    picture(client, "Picture2", twipsRect(11160, 210, 1875, 525), logo);
 
-    auto* tabs = new QTabWidget(this);
+    auto* tabs = new QTabWidget(client);
     tabs->setObjectName(QStringLiteral("SSTab1"));
     tabs->setFont(form.fonts().controls);
     tabs->tabBar()->setFont(form.fonts().tabCaptions);
@@ -127,14 +147,14 @@ void frmMain::buildWindow()
     buildCashDrawerPage(form, pages[5]);
     buildLineDisplayPage(form, pages[6]);
 
-    auto* frame1 = frame(form, this, "Frame1", QStringLiteral("OPOS Methods && Event List"),
+    auto* frame1 = frame(form, client, "Frame1", QStringLiteral("OPOS Methods && Event List"),
                          twipsRect(300, 5760, 8595, 3135));
     auto* log = new FlexGridView(d->logGrid, frame1);
     log->setObjectName(QStringLiteral("MSFlexGrid1"));
     log->setGeometry(twipsRect(240, 420, 8085, 2415));
 
     buildStatusPanel(form,
-                     frame(form, this, "Frame2", QStringLiteral("Quenta Printer"),
+                     frame(form, client, "Frame2", QStringLiteral("Quenta Printer"),
                            twipsRect(9120, 960, 5715, 7995)),
                      d->printerList);
 

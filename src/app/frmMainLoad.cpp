@@ -41,8 +41,9 @@ void prepareGrid(FlexGridModel& grid, const QWidget& view, std::initializer_list
 void frmMain::Form_Load()
 {
     TrapFailures(d->dialogs, kErrorMessageTitle, [this] {
-        // The window manager adds its frame around this client area.
-        setFixedSize(twipsToPixels(14985), twipsToPixels(9510));
+        // The window manager adds its frame around the window; the menu and status bars sit
+        // around this client area.
+        control<QWidget>("clientArea").setFixedSize(twipsToPixels(14985), twipsToPixels(9510));
         d->Timer1.setInterval(kRefreshIntervalMs);
         d->Timer1.start();
         control<QTabWidget>("SSTab1").setCurrentIndex(0);
