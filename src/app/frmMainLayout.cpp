@@ -11,9 +11,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QVBoxLayout>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <array>
 
 namespace {

@@ -14,8 +14,7 @@ namespace opos {
 
 // What looking up a logical device name gives: a new backend, or the OPOS code and the reason
 // why there is none (E_NOEXIST for an unknown name, E_NOSERVICE for a broken entry).
-template <typename Backend>
-struct Lookup
+template <typename Backend> struct Lookup
 {
     std::unique_ptr<Backend> backend;
     int32_t code = 0;

@@ -30,6 +30,10 @@ inline constexpr int32_t OPOS_OR_CREATE = 304;
 inline constexpr int32_t OPOS_OR_BADIF = 305;
 inline constexpr int32_t OPOS_OR_FAILEDOPEN = 306;
 inline constexpr int32_t OPOS_OR_BADVERSION = 307;
+inline constexpr int32_t OPOS_ORS_NOPORT = 401;
+inline constexpr int32_t OPOS_ORS_NOTSUPPORTED = 402;
+inline constexpr int32_t OPOS_ORS_CONFIG = 403;
+inline constexpr int32_t OPOS_ORS_SPECIFIC = 450;
 
 // Extended result codes of the POS Printer.
 inline constexpr int32_t OPOS_EPTR_COVER_OPEN = 201;
@@ -89,6 +93,24 @@ inline constexpr int32_t PTR_SUE_REC_PAPEROK = 26;
 inline constexpr int32_t PTR_SUE_SLP_EMPTY = 27;
 inline constexpr int32_t PTR_SUE_SLP_NEAREMPTY = 28;
 inline constexpr int32_t PTR_SUE_SLP_PAPEROK = 29;
+inline constexpr int32_t PTR_SUE_JRN_CARTRIDGE_EMPTY = 41;
+inline constexpr int32_t PTR_SUE_JRN_CARTRIDGE_NEAREMPTY = 42;
+inline constexpr int32_t PTR_SUE_JRN_HEAD_CLEANING = 43;
+inline constexpr int32_t PTR_SUE_JRN_CARTRIDGE_OK = 44;
+inline constexpr int32_t PTR_SUE_REC_CARTRIDGE_EMPTY = 45;
+inline constexpr int32_t PTR_SUE_REC_CARTRIDGE_NEAREMPTY = 46;
+inline constexpr int32_t PTR_SUE_REC_HEAD_CLEANING = 47;
+inline constexpr int32_t PTR_SUE_REC_CARTRIDGE_OK = 48;
+inline constexpr int32_t PTR_SUE_SLP_CARTRIDGE_EMPTY = 49;
+inline constexpr int32_t PTR_SUE_SLP_CARTRIDGE_NEAREMPTY = 50;
+inline constexpr int32_t PTR_SUE_SLP_HEAD_CLEANING = 51;
+inline constexpr int32_t PTR_SUE_SLP_CARTRIDGE_OK = 52;
+inline constexpr int32_t PTR_SUE_JRN_COVER_OPEN = 60;
+inline constexpr int32_t PTR_SUE_JRN_COVER_OK = 61;
+inline constexpr int32_t PTR_SUE_REC_COVER_OPEN = 62;
+inline constexpr int32_t PTR_SUE_REC_COVER_OK = 63;
+inline constexpr int32_t PTR_SUE_SLP_COVER_OPEN = 64;
+inline constexpr int32_t PTR_SUE_SLP_COVER_OK = 65;
 inline constexpr int32_t PTR_SUE_IDLE = 1001;
 
 // Power.

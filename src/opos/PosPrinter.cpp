@@ -3,6 +3,7 @@
 #include "opos/DeviceRegistry.h"
 #include "opos/LifeCycle.h"
 #include "opos/PosPrinterImpl.h"
+#include "opos/PrinterPropertyIndex.h"
 #include "opos/PrinterStatusEvents.h"
 
 #include <stdexcept>
@@ -257,7 +258,7 @@ int32_t PosPrinter::OpenResult() const
 
 int32_t PosPrinter::OutputID() const
 {
-    return d->number(5);
+    return d->number(pidx::OutputID);
 }
 
 int32_t PosPrinter::State() const
@@ -282,7 +283,7 @@ void PosPrinter::SetDeviceEnabled(bool enabled)
 
 bool PosPrinter::AsyncMode() const
 {
-    return d->flag(8001);
+    return d->flag(pidx::AsyncMode);
 }
 
 void PosPrinter::SetAsyncMode(bool async)
@@ -292,7 +293,7 @@ void PosPrinter::SetAsyncMode(bool async)
 
 bool PosPrinter::FlagWhenIdle() const
 {
-    return d->flag(8005);
+    return d->flag(pidx::FlagWhenIdle);
 }
 
 void PosPrinter::SetFlagWhenIdle(bool flag)
@@ -302,7 +303,7 @@ void PosPrinter::SetFlagWhenIdle(bool flag)
 
 bool PosPrinter::FreezeEvents() const
 {
-    return d->flag(4);
+    return d->flag(pidx::FreezeEvents);
 }
 
 void PosPrinter::SetFreezeEvents(bool freeze)

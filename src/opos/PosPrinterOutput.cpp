@@ -1,5 +1,6 @@
 #include "opos/BinaryConversion.h"
 #include "opos/PosPrinterImpl.h"
+#include "opos/PrinterPropertyIndex.h"
 #include "opos/PrinterStatusEvents.h"
 
 #include <QPointer>
@@ -29,11 +30,11 @@ bool PosPrinter::Impl::stationPresent(int32_t station) const
 {
     switch (station) {
     case PTR_S_JOURNAL:
-        return flag(8513);
+        return flag(pidx::CapJrnPresent);
     case PTR_S_RECEIPT:
-        return flag(8527);
+        return flag(pidx::CapRecPresent);
     case PTR_S_SLIP:
-        return flag(8544);
+        return flag(pidx::CapSlpPresent);
     default:
         return false;
     }
@@ -65,7 +66,7 @@ int32_t PosPrinter::Impl::cutPaper(int32_t percentage)
 {
     if (const int32_t code = life.needEnabled())
         return life.finish(code);
-    if (!flag(8526) || percentage < 1 || percentage > 100)
+    if (!flag(pidx::CapRecPapercut) || percentage < 1 || percentage > 100)
         return life.finish(OPOS_E_ILLEGAL);
     return output({{OutputStep::Kind::Cut, PTR_S_RECEIPT, {}, percentage}});
 }
@@ -102,7 +103,7 @@ int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)
 {
     if (const int32_t code = life.needEnabled())
         return life.finish(code);
-    if (!flag(8549) || !stationPresent(station))
+    if (!flag(pidx::CapTransaction) || !stationPresent(station))
         return life.finish(OPOS_E_ILLEGAL);
     if (control == PTR_TP_TRANSACTION) {
         if (m_inTransaction)
@@ -313,7 +314,7 @@ void PosPrinter::Impl::postStatusUpdate(int32_t data)
 
 int32_t PosPrinter::Impl::powerReporting() const
 {
-    return m_powerNotify == OPOS_PN_ENABLED ? number(501) : OPOS_PR_NONE;
+    return m_powerNotify == OPOS_PN_ENABLED ? number(pidx::CapPowerReporting) : OPOS_PR_NONE;
 }
 
 void PosPrinter::Impl::statusChanged(const PrinterStatus& status)

@@ -1,4 +1,5 @@
 #include "opos/PosPrinterImpl.h"
+#include "opos/PrinterPropertyIndex.h"
 #include "opos/PrinterStatusEvents.h"
 
 #include <QRegularExpression>
@@ -8,40 +9,6 @@
 namespace opos {
 
 namespace {
-
-// Printer property indices the control answers itself.
-enum : int32_t
-{
-    kClaimed = 1,
-    kDeviceEnabled = 3,
-    kFreezeEvents = 4,
-    kOutputID = 5,
-    kResultCode = 6,
-    kResultCodeExtended = 7,
-    kState = 9,
-    kBinaryConversion = 11,
-    kPowerNotify = 13,
-    kPowerState = 14,
-    kCapPowerReporting = 501,
-    kAsyncMode = 8001,
-    kCharacterSet = 8002,
-    kCoverOpen = 8003,
-    kErrorStation = 8004,
-    kFlagWhenIdle = 8005,
-    kMapMode = 8013,
-    kRecEmpty = 8014,
-    kRecLineChars = 8016,
-    kRecNearEnd = 8021,
-    kErrorLevel = 8035,
-    kRotateSpecial = 8036,
-    kCartridgeNotify = 8037,
-    kMapCharacterSet = 8045,
-    kCapMapCharacterSet = 8558,
-    kCheckHealthText = 1000001,
-    kCharacterSetList = 1008001,
-    kRecLineCharsList = 1008003,
-    kErrorString = 1008005,
-};
 
 QVariant emptyValue(PropertyKind kind)
 {
@@ -77,9 +44,33 @@ QString propertyName(const PrinterPropertyInfo& info)
 // Line measurements, kept in dots and shown in the units of MapMode.
 bool isMeasurement(const PrinterPropertyInfo& info)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(Jrn|Rec|Slp)Line(Height|Spacing|Width)$"));
-    return pattern.match(propertyName(info)).hasMatch();
+    switch (info.index) {
+    case pidx::JrnLineHeight:
+    case pidx::JrnLineSpacing:
+    case pidx::JrnLineWidth:
+    case pidx::RecLineHeight:
+    case pidx::RecLineSpacing:
+    case pidx::RecLineWidth:
+    case pidx::SlpLineHeight:
+    case pidx::SlpLineSpacing:
+    case pidx::SlpLineWidth:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The capability that lists the colours a station's cartridge may be (a bit set).
+int32_t colourCapabilityOf(int32_t currentCartridge)
+{
+    switch (currentCartridge) {
+    case pidx::JrnCurrentCartridge:
+        return pidx::CapJrnColor;
+    case pidx::RecCurrentCartridge:
+        return pidx::CapRecColor;
+    default:
+        return pidx::CapSlpColor;
+    }
 }
 
 // The station line properties, set from the device on the first enable.
@@ -151,8 +142,8 @@ void PosPrinter::Impl::loadDeviceProperties(bool stations)
             continue;
         m_values.insert(info->index, it.value());
     }
-    if (!m_values.contains(kRotateSpecial))
-        m_values.insert(kRotateSpecial, 1); // PTR_RP_NORMAL
+    if (!m_values.contains(pidx::RotateSpecial))
+        m_values.insert(pidx::RotateSpecial, 1); // PTR_RP_NORMAL
 }
 
 int32_t PosPrinter::Impl::number(int32_t index) const
@@ -180,13 +171,13 @@ int32_t PosPrinter::Impl::fromDots(int32_t dots) const
 QVariant PosPrinter::Impl::read(const PrinterPropertyInfo& info) const
 {
     switch (info.index) {
-    case kResultCode:
+    case pidx::ResultCode:
         return life.resultCode;
-    case kResultCodeExtended:
+    case pidx::ResultCodeExtended:
         return life.resultCodeExtended;
-    case kState:
+    case pidx::State:
         return state();
-    case kErrorString: // also says why the last Open failed
+    case pidx::ErrorString: // also says why the last Open failed
         return m_errorString;
     default:
         break;
@@ -194,37 +185,37 @@ QVariant PosPrinter::Impl::read(const PrinterPropertyInfo& info) const
     if (!life.opened)
         return emptyValue(info.kind);
     switch (info.index) {
-    case kClaimed:
+    case pidx::Claimed:
         return life.claimed;
-    case kDeviceEnabled:
+    case pidx::DeviceEnabled:
         return life.enabled;
-    case kFreezeEvents:
+    case pidx::FreezeEvents:
         return m_events.frozen();
-    case kOutputID:
+    case pidx::OutputID:
         return m_outputId;
-    case kBinaryConversion:
+    case pidx::BinaryConversion:
         return m_binaryConversion;
-    case kPowerNotify:
+    case pidx::PowerNotify:
         return m_powerNotify;
-    case kPowerState:
+    case pidx::PowerState:
         return life.enabled ? powerStateValue(m_status.power, powerReporting()) : OPOS_PS_UNKNOWN;
-    case kAsyncMode:
+    case pidx::AsyncMode:
         return m_asyncMode;
-    case kCoverOpen:
+    case pidx::CoverOpen:
         return life.enabled && m_status.coverOpen;
-    case kErrorStation:
+    case pidx::ErrorStation:
         return m_errorStation;
-    case kFlagWhenIdle:
+    case pidx::FlagWhenIdle:
         return m_flagWhenIdle;
-    case kMapMode:
+    case pidx::MapMode:
         return m_mapMode;
-    case kRecEmpty:
+    case pidx::RecEmpty:
         return life.enabled && m_status.receiptPaper == PaperState::Empty;
-    case kRecNearEnd:
+    case pidx::RecNearEnd:
         return life.enabled && m_status.receiptPaper == PaperState::NearEnd;
-    case kErrorLevel:
+    case pidx::ErrorLevel:
         return m_errorLevel;
-    case kCheckHealthText:
+    case pidx::CheckHealthText:
         return m_checkHealthText;
     default:
         break;
@@ -269,80 +260,92 @@ int32_t PosPrinter::Impl::write(const PrinterPropertyInfo& info, const QVariant&
         m_values.insert(info.index, stored);
         return life.finish(OPOS_SUCCESS);
     };
-    const QString name = propertyName(info);
     switch (info.index) {
-    case kDeviceEnabled:
+    case pidx::DeviceEnabled:
         return setEnabled(on);
-    case kFreezeEvents:
+    case pidx::FreezeEvents:
         return setFreezeEvents(on);
-    case kAsyncMode:
+    case pidx::AsyncMode:
         return setAsyncMode(on);
-    case kFlagWhenIdle:
+    case pidx::FlagWhenIdle:
         return setFlagWhenIdle(on);
-    case kBinaryConversion:
+    case pidx::BinaryConversion:
         if (value < 0 || value > 2)
             return life.finish(OPOS_E_ILLEGAL);
         m_binaryConversion = value;
         return life.finish(OPOS_SUCCESS);
-    case kPowerNotify:
+    case pidx::PowerNotify:
         if ((value != OPOS_PN_DISABLED && value != OPOS_PN_ENABLED) ||
-            (value == OPOS_PN_ENABLED && number(kCapPowerReporting) == OPOS_PR_NONE))
+            (value == OPOS_PN_ENABLED && number(pidx::CapPowerReporting) == OPOS_PR_NONE))
             return life.finish(OPOS_E_ILLEGAL);
         m_powerNotify = value;
         return life.finish(OPOS_SUCCESS);
-    case kRotateSpecial: {
+    case pidx::RotateSpecial: {
         // NORMAL, RIGHT90, LEFT90, ROTATE180, optionally for bar codes or bitmaps only.
         const int32_t rotation = value & ~0x3000;
-        const int32_t needed = rotation == 0x0101   ? 8528
-                               : rotation == 0x0102 ? 8524
-                               : rotation == 0x0103 ? 8529
+        const int32_t needed = rotation == 0x0101   ? pidx::CapRecRight90
+                               : rotation == 0x0102 ? pidx::CapRecLeft90
+                               : rotation == 0x0103 ? pidx::CapRecRotate180
                                                     : 0;
         if ((rotation != 0x0001 && needed == 0) || (needed != 0 && !flag(needed)) ||
             (value & 0x3000) == 0x3000)
             return life.finish(OPOS_E_ILLEGAL);
         return accept(value);
     }
-    case kCartridgeNotify:
-        if (value != 0 && (value != 1 || (number(8550) | number(8552) | number(8556)) == 0))
+    case pidx::CartridgeNotify:
+        if (value != 0 && (value != 1 || (number(pidx::CapJrnCartridgeSensor) |
+                                          number(pidx::CapRecCartridgeSensor) |
+                                          number(pidx::CapSlpCartridgeSensor)) == 0))
             return life.finish(OPOS_E_ILLEGAL);
         return accept(value);
-    case kMapMode:
+    case pidx::MapMode:
         if (value < 1 || value > 4)
             return life.finish(OPOS_E_ILLEGAL);
         m_mapMode = value;
         return life.finish(OPOS_SUCCESS);
-    case kMapCharacterSet:
-        if (on && !flag(kCapMapCharacterSet))
+    case pidx::MapCharacterSet:
+        if (on && !flag(pidx::CapMapCharacterSet))
             return life.finish(OPOS_E_ILLEGAL);
         return accept(on);
-    case kCharacterSet:
-        if (!listContains(read(*findPrinterProperty(kCharacterSetList)).toString(), value))
+    case pidx::CharacterSet:
+        if (!listContains(read(*findPrinterProperty(pidx::CharacterSetList)).toString(), value))
             return life.finish(OPOS_E_ILLEGAL);
         return writeDevice(info, value);
-    case kRecLineChars:
+    case pidx::RecLineChars:
         if (value < 1 ||
-            value > largestOfList(read(*findPrinterProperty(kRecLineCharsList)).toString()))
+            value > largestOfList(read(*findPrinterProperty(pidx::RecLineCharsList)).toString()))
             return life.finish(OPOS_E_ILLEGAL);
         return writeDevice(info, value);
-    default:
-        break;
-    }
-    if (name.endsWith(QLatin1String("LineChars")) || isMeasurement(info)) {
+    case pidx::JrnLineChars:
+    case pidx::SlpLineChars:
         if (value < 1)
             return life.finish(OPOS_E_ILLEGAL);
-        return writeDevice(info, isMeasurement(info) ? toDots(value) : value);
-    }
-    if (name.endsWith(QLatin1String("CurrentCartridge"))) {
-        // One colour that the station has (Cap*Color is a bit set).
-        const QString capability = QStringLiteral("Cap") + name.left(3) + QStringLiteral("Color");
-        const int32_t colours = number(findPrinterProperty(capability)->index);
+        return writeDevice(info, value);
+    case pidx::JrnLineHeight:
+    case pidx::JrnLineSpacing:
+    case pidx::RecLineHeight:
+    case pidx::RecLineSpacing:
+    case pidx::SlpLineHeight:
+    case pidx::SlpLineSpacing:
+        if (value < 1)
+            return life.finish(OPOS_E_ILLEGAL);
+        return writeDevice(info, toDots(value));
+    case pidx::JrnCurrentCartridge:
+    case pidx::RecCurrentCartridge:
+    case pidx::SlpCurrentCartridge: {
+        // One colour that the station has.
+        const int32_t colours = number(colourCapabilityOf(info.index));
         if (value <= 0 || (value & (value - 1)) != 0 || (colours & value) == 0)
             return life.finish(OPOS_E_ILLEGAL);
         return accept(value);
     }
-    if (name.endsWith(QLatin1String("LetterQuality")))
+    case pidx::JrnLetterQuality:
+    case pidx::RecLetterQuality:
+    case pidx::SlpLetterQuality:
         return accept(on);
-    return life.finish(OPOS_E_ILLEGAL);
+    default:
+        return life.finish(OPOS_E_ILLEGAL);
+    }
 }
 
 QVariant PosPrinter::Impl::readByName(const QString& name, PropertyKind kind) const

@@ -55,7 +55,9 @@ public:
     void wake() override
     {
         // Taking the lock orders this wake after a waiter's check of ready(), so none is lost.
-        { const std::lock_guard lock(m_mutex); }
+        {
+            const std::lock_guard lock(m_mutex);
+        }
         m_woken.notify_all();
     }
 

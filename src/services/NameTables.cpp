@@ -1,93 +1,96 @@
 #include "services/NameTables.h"
 
-// The names are QStringLiterals, so every log row that shows one shares its static text.
+#include "opos/OposConstants.h"
+
+// The names are QStringLiterals, so every log row that shows one shares its static text. Each
+// case is keyed to the constant of the same name.
 
 QString DecodeResultCode(int32_t code)
 {
     switch (code) {
-    case 0:
+    case opos::OPOS_SUCCESS:
         return QStringLiteral("OPOS_SUCCESS");
-    case 101:
+    case opos::OPOS_E_CLOSED:
         return QStringLiteral("OPOS_E_CLOSED");
-    case 102:
+    case opos::OPOS_E_CLAIMED:
         return QStringLiteral("OPOS_E_CLAIMED");
-    case 103:
+    case opos::OPOS_E_NOTCLAIMED:
         return QStringLiteral("OPOS_E_NOTCLAIMED");
-    case 104:
+    case opos::OPOS_E_NOSERVICE:
         return QStringLiteral("OPOS_E_NOSERVICE");
-    case 105:
+    case opos::OPOS_E_DISABLED:
         return QStringLiteral("OPOS_E_DISABLED");
-    case 106:
+    case opos::OPOS_E_ILLEGAL:
         return QStringLiteral("OPOS_E_ILLEGAL");
-    case 107:
+    case opos::OPOS_E_NOHARDWARE:
         return QStringLiteral("OPOS_E_NOHARDWARE");
-    case 108:
+    case opos::OPOS_E_OFFLINE:
         return QStringLiteral("OPOS_E_OFFLINE");
-    case 109:
+    case opos::OPOS_E_NOEXIST:
         return QStringLiteral("OPOS_E_NOEXIST");
-    case 110:
+    case opos::OPOS_E_EXISTS:
         return QStringLiteral("OPOS_E_EXISTS");
-    case 111:
+    case opos::OPOS_E_FAILURE:
         return QStringLiteral("OPOS_E_FAILURE");
-    case 112:
+    case opos::OPOS_E_TIMEOUT:
         return QStringLiteral("OPOS_E_TIMEOUT");
-    case 113:
+    case opos::OPOS_E_BUSY:
         return QStringLiteral("OPOS_E_BUSY");
-    case 114:
+    case opos::OPOS_E_EXTENDED:
         return QStringLiteral("OPOS_E_EXTENDED");
-    case 201:
+    case opos::OPOS_EPTR_COVER_OPEN:
         return QStringLiteral("OPOS_EPTR_COVER_OPEN");
-    case 202:
+    case opos::OPOS_EPTR_JRN_EMPTY:
         return QStringLiteral("OPOS_EPTR_JRN_EMPTY");
-    case 203:
+    case opos::OPOS_EPTR_REC_EMPTY:
         return QStringLiteral("OPOS_EPTR_REC_EMPTY");
-    case 204:
+    case opos::OPOS_EPTR_SLP_EMPTY:
         return QStringLiteral("OPOS_EPTR_SLP_EMPTY");
-    case 205:
+    case opos::OPOS_EPTR_SLP_FORM:
         return QStringLiteral("OPOS_EPTR_SLP_FORM");
-    case 206:
+    case opos::OPOS_EPTR_TOOBIG:
         return QStringLiteral("OPOS_EPTR_TOOBIG");
-    case 207:
+    case opos::OPOS_EPTR_BADFORMAT:
         return QStringLiteral("OPOS_EPTR_BADFORMAT");
-    case 208:
+    case opos::OPOS_EPTR_JRN_CARTRIDGE_REMOVED:
         return QStringLiteral("OPOS_EPTR_JRN_CARTRIDGE_REMOVED");
-    case 209:
+    case opos::OPOS_EPTR_JRN_CARTRIDGE_EMPTY:
         return QStringLiteral("OPOS_EPTR_JRN_CARTRIDGE_EMPTY");
-    case 210:
+    case opos::OPOS_EPTR_JRN_HEAD_CLEANING:
         return QStringLiteral("OPOS_EPTR_JRN_HEAD_CLEANING");
-    case 211:
+    case opos::OPOS_EPTR_REC_CARTRIDGE_REMOVED:
         return QStringLiteral("OPOS_EPTR_REC_CARTRIDGE_REMOVED");
-    case 212:
+    case opos::OPOS_EPTR_REC_CARTRIDGE_EMPTY:
         return QStringLiteral("OPOS_EPTR_REC_CARTRIDGE_EMPTY");
-    case 213:
+    case opos::OPOS_EPTR_REC_HEAD_CLEANING:
         return QStringLiteral("OPOS_EPTR_REC_HEAD_CLEANING");
-    case 214:
+    case opos::OPOS_EPTR_SLP_CARTRIDGE_REMOVED:
         return QStringLiteral("OPOS_EPTR_SLP_CARTRIDGE_REMOVED");
-    case 215:
+    case opos::OPOS_EPTR_SLP_CARTRIDGE_EMPTY:
         return QStringLiteral("OPOS_EPTR_SLP_CARTRIDGE_EMPTY");
-    case 216:
+    case opos::OPOS_EPTR_SLP_HEAD_CLEANING:
         return QStringLiteral("OPOS_EPTR_SLP_HEAD_CLEANING");
-    case 301:
+    case opos::OPOS_OR_ALREADYOPEN:
         return QStringLiteral("OPOS_OR_ALREADYOPEN");
-    case 302:
+    case opos::OPOS_OR_REGBADNAME:
         return QStringLiteral("OPOS_OR_REGBADNAME");
-    case 303:
+    case opos::OPOS_OR_REGPROGID:
         return QStringLiteral("OPOS_OR_REGPROGID");
-    case 304:
+    case opos::OPOS_OR_CREATE:
         return QStringLiteral("OPOS_OR_CREATE");
-    case 305:
+    case opos::OPOS_OR_BADIF:
         return QStringLiteral("OPOS_OR_BADIF");
-    case 306:
+    case opos::OPOS_OR_FAILEDOPEN:
         return QStringLiteral("OPOS_OR_FAILEDOPEN");
-    case 307:
+    case opos::OPOS_OR_BADVERSION:
         return QStringLiteral("OPOS_OR_BADVERSION");
-    case 401:
+    case opos::OPOS_ORS_NOPORT:
         return QStringLiteral("OPOS_ORS_NOPORT");
-    case 402:
+    case opos::OPOS_ORS_NOTSUPPORTED:
         return QStringLiteral("OPOS_ORS_NOTSUPPORTED");
-    case 403:
+    case opos::OPOS_ORS_CONFIG:
         return QStringLiteral("OPOS_ORS_CONFIG");
-    case 450:
+    case opos::OPOS_ORS_SPECIFIC:
         return QStringLiteral("OPOS_ORS_SPECIFIC");
     default:
         return QString::number(code);
@@ -97,65 +100,65 @@ QString DecodeResultCode(int32_t code)
 QString DecodeStatusUpdate(int32_t data)
 {
     switch (data) {
-    case 11:
+    case opos::PTR_SUE_COVER_OPEN:
         return QStringLiteral("PTR_SUE_COVER_OPEN");
-    case 12:
+    case opos::PTR_SUE_COVER_OK:
         return QStringLiteral("PTR_SUE_COVER_OK");
-    case 21:
+    case opos::PTR_SUE_JRN_EMPTY:
         return QStringLiteral("PTR_SUE_JRN_EMPTY");
-    case 22:
+    case opos::PTR_SUE_JRN_NEAREMPTY:
         return QStringLiteral("PTR_SUE_JRN_NEAREMPTY");
-    case 23:
+    case opos::PTR_SUE_JRN_PAPEROK:
         return QStringLiteral("PTR_SUE_JRN_PAPEROK");
-    case 24:
+    case opos::PTR_SUE_REC_EMPTY:
         return QStringLiteral("PTR_SUE_REC_EMPTY");
-    case 25:
+    case opos::PTR_SUE_REC_NEAREMPTY:
         return QStringLiteral("PTR_SUE_REC_NEAREMPTY");
-    case 26:
+    case opos::PTR_SUE_REC_PAPEROK:
         return QStringLiteral("PTR_SUE_REC_PAPEROK");
-    case 27:
+    case opos::PTR_SUE_SLP_EMPTY:
         return QStringLiteral("PTR_SUE_SLP_EMPTY");
-    case 28:
+    case opos::PTR_SUE_SLP_NEAREMPTY:
         return QStringLiteral("PTR_SUE_SLP_NEAREMPTY");
-    case 29:
+    case opos::PTR_SUE_SLP_PAPEROK:
         return QStringLiteral("PTR_SUE_SLP_PAPEROK");
-    case 41:
+    case opos::PTR_SUE_JRN_CARTRIDGE_EMPTY:
         return QStringLiteral("PTR_SUE_JRN_CARTRIDGE_EMPTY");
-    case 42:
+    case opos::PTR_SUE_JRN_CARTRIDGE_NEAREMPTY:
         return QStringLiteral("PTR_SUE_JRN_CARTRIDGE_NEAREMPTY");
-    case 43:
+    case opos::PTR_SUE_JRN_HEAD_CLEANING:
         return QStringLiteral("PTR_SUE_JRN_HEAD_CLEANING");
-    case 44:
+    case opos::PTR_SUE_JRN_CARTRIDGE_OK:
         return QStringLiteral("PTR_SUE_JRN_CARTRIDGE_OK");
-    case 45:
+    case opos::PTR_SUE_REC_CARTRIDGE_EMPTY:
         return QStringLiteral("PTR_SUE_REC_CARTRIDGE_EMPTY");
-    case 46:
+    case opos::PTR_SUE_REC_CARTRIDGE_NEAREMPTY:
         return QStringLiteral("PTR_SUE_REC_CARTRIDGE_NEAREMPTY");
-    case 47:
+    case opos::PTR_SUE_REC_HEAD_CLEANING:
         return QStringLiteral("PTR_SUE_REC_HEAD_CLEANING");
-    case 48:
+    case opos::PTR_SUE_REC_CARTRIDGE_OK:
         return QStringLiteral("PTR_SUE_REC_CARTRIDGE_OK");
-    case 49:
+    case opos::PTR_SUE_SLP_CARTRIDGE_EMPTY:
         return QStringLiteral("PTR_SUE_SLP_CARTRIDGE_EMPTY");
-    case 50:
+    case opos::PTR_SUE_SLP_CARTRIDGE_NEAREMPTY:
         return QStringLiteral("PTR_SUE_SLP_CARTRIDGE_NEAREMPTY");
-    case 51:
+    case opos::PTR_SUE_SLP_HEAD_CLEANING:
         return QStringLiteral("PTR_SUE_SLP_HEAD_CLEANING");
-    case 52:
+    case opos::PTR_SUE_SLP_CARTRIDGE_OK:
         return QStringLiteral("PTR_SUE_SLP_CARTRIDGE_OK");
-    case 60:
+    case opos::PTR_SUE_JRN_COVER_OPEN:
         return QStringLiteral("PTR_SUE_JRN_COVER_OPEN");
-    case 61:
+    case opos::PTR_SUE_JRN_COVER_OK:
         return QStringLiteral("PTR_SUE_JRN_COVER_OK");
-    case 62:
+    case opos::PTR_SUE_REC_COVER_OPEN:
         return QStringLiteral("PTR_SUE_REC_COVER_OPEN");
-    case 63:
+    case opos::PTR_SUE_REC_COVER_OK:
         return QStringLiteral("PTR_SUE_REC_COVER_OK");
-    case 64:
+    case opos::PTR_SUE_SLP_COVER_OPEN:
         return QStringLiteral("PTR_SUE_SLP_COVER_OPEN");
-    case 65:
+    case opos::PTR_SUE_SLP_COVER_OK:
         return QStringLiteral("PTR_SUE_SLP_COVER_OK");
-    case 1001:
+    case opos::PTR_SUE_IDLE:
         return QStringLiteral("PTR_SUE_IDLE");
     default:
         return QStringLiteral("UNKNOWN!");
@@ -165,13 +168,13 @@ QString DecodeStatusUpdate(int32_t data)
 QString DecodeStateValue(int32_t state)
 {
     switch (state) {
-    case 1:
+    case opos::OPOS_S_CLOSED:
         return QStringLiteral("OPOS_S_CLOSED");
-    case 2:
+    case opos::OPOS_S_IDLE:
         return QStringLiteral("OPOS_S_IDLE");
-    case 3:
+    case opos::OPOS_S_BUSY:
         return QStringLiteral("OPOS_S_BUSY");
-    case 4:
+    case opos::OPOS_S_ERROR:
         return QStringLiteral("OPOS_S_ERROR");
     default:
         return QStringLiteral("UNKNOWN!");
