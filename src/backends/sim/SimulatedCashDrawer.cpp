@@ -1,4 +1,4 @@
-#include "backends/sim/CompanionCore.h"
+#include "backends/sim/SharedDeviceState.h"
 #include "backends/sim/SimulatedCompanions.h"
 #include "opos/OposConstants.h"
 
@@ -11,7 +11,7 @@ namespace sim {
 namespace {
 
 // The drawer's state, shared with the backends of its control objects.
-struct DrawerCore : CompanionCore<SimulatedCashDrawer>
+struct DrawerCore : SharedDeviceState<SimulatedCashDrawer>
 {
     bool open = false;
     std::vector<opos::CashDrawerBackendListener*> listeners;

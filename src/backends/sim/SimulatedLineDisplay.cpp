@@ -1,4 +1,4 @@
-#include "backends/sim/CompanionCore.h"
+#include "backends/sim/SharedDeviceState.h"
 #include "backends/sim/SimulatedCompanions.h"
 #include "opos/OposConstants.h"
 
@@ -12,7 +12,7 @@ constexpr int kRows = 2;
 constexpr int kColumns = 20;
 
 // The display's state, shared with the backends of its control objects.
-struct DisplayCore : CompanionCore<SimulatedLineDisplay>
+struct DisplayCore : SharedDeviceState<SimulatedLineDisplay>
 {
     QStringList rows{QString(kColumns, u' '), QString(kColumns, u' ')};
     int32_t attribute = opos::DISP_DT_NORMAL;

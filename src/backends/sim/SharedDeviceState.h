@@ -9,7 +9,7 @@ namespace sim {
 
 // What a simulated drawer or display shares with the backends of its control objects: the
 // claim, and the link to the object that people and tests drive (gone first, at times).
-template <typename Owner> struct CompanionCore
+template <typename Owner> struct SharedDeviceState
 {
     std::mutex mutex; // guards holder and the device's own state
     const void* holder = nullptr;
