@@ -1,6 +1,6 @@
+#include "opos/FilePrintLines.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
-#include "printer/FilePrintLines.h"
 #include "services/Lamp.h"
 #include "services/ModuleFlags.h"
 #include "services/PrinterListModel.h"

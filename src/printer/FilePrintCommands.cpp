@@ -1,9 +1,9 @@
 #include "printer/FilePrintCommands.h"
 
+#include "opos/FilePrintLines.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
 #include "printer/FilePrintGuard.h"
-#include "printer/FilePrintLines.h"
 #include "printer/LineCommands.h"
 #include "printer/ResultReporting.h"
 #include "services/FailureTrap.h"

@@ -20,9 +20,7 @@ void PrinterEventHandlers::OnDirectIOEvent(int32_t eventNumber, int32_t* pData, 
         const int32_t data = pData ? *pData : 0;
         const QString text = pString ? *pString : QString();
         m_log.AppendEventLogRow(QStringLiteral("DirectIOEvent()"), colours::Green,
-                                QStringLiteral("EN=") + QString::number(eventNumber) +
-                                    QStringLiteral(" | pD=") + QString::number(data) +
-                                    QStringLiteral(" | pStr=") + text);
+                                DirectIOEventDetail(eventNumber, data, text));
     });
 }
 
@@ -31,12 +29,8 @@ void PrinterEventHandlers::OnErrorEvent(int32_t resultCode, int32_t resultCodeEx
 {
     const QString title = QStringLiteral("ERROR EVENT Handler");
     TrapFailures(m_dialogs, title, [=, this] {
-        const QString resultName = DecodeResultCode(resultCode);
-        const QString extendedName = DecodeResultCode(resultCodeExtended);
         m_log.AppendEventLogRow(QStringLiteral("ErrorEvent()"), colours::Red,
-                                QStringLiteral("RC=") + resultName + QStringLiteral(" | RCE=") +
-                                    extendedName + QStringLiteral(" | EL=") +
-                                    QString::number(errorLocus));
+                                ErrorEventDetail(resultCode, resultCodeExtended, errorLocus));
 
         QString prompt;
         if (resultCode != opos::OPOS_E_EXTENDED)
@@ -60,7 +54,7 @@ void PrinterEventHandlers::OnOutputCompleteEvent(int32_t outputId)
 {
     TrapFailures(m_dialogs, QStringLiteral("OutputComplete EVENT Handler"), [=, this] {
         m_log.AppendEventLogRow(QStringLiteral("OutputCompleteEvent()"), colours::Green,
-                                QStringLiteral("OID=") + QString::number(outputId));
+                                OutputCompleteEventDetail(outputId));
     });
 }
 
@@ -90,6 +84,6 @@ void PrinterEventHandlers::OnStatusUpdateEvent(int32_t data)
             break;
         }
         m_log.AppendEventLogRow(QStringLiteral("StatusUpdateEvent()"), colours::Blue,
-                                QStringLiteral("DATA=") + DecodeStatusUpdate(data));
+                                StatusUpdateEventDetail(data));
     });
 }

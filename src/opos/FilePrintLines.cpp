@@ -1,4 +1,4 @@
-#include "printer/FilePrintLines.h"
+#include "opos/FilePrintLines.h"
 
 #include <QIODevice>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "services/NameTables.h"
+#include "opos/OposNames.h"
 
 #include "opos/OposConstants.h"
 
@@ -179,4 +179,27 @@ QString DecodeStateValue(int32_t state)
     default:
         return QStringLiteral("UNKNOWN!");
     }
+}
+
+QString DirectIOEventDetail(int32_t eventNumber, int32_t data, const QString& text)
+{
+    return QStringLiteral("EN=") + QString::number(eventNumber) + QStringLiteral(" | pD=") +
+           QString::number(data) + QStringLiteral(" | pStr=") + text;
+}
+
+QString ErrorEventDetail(int32_t resultCode, int32_t resultCodeExtended, int32_t errorLocus)
+{
+    return QStringLiteral("RC=") + DecodeResultCode(resultCode) + QStringLiteral(" | RCE=") +
+           DecodeResultCode(resultCodeExtended) + QStringLiteral(" | EL=") +
+           QString::number(errorLocus);
+}
+
+QString OutputCompleteEventDetail(int32_t outputId)
+{
+    return QStringLiteral("OID=") + QString::number(outputId);
+}
+
+QString StatusUpdateEventDetail(int32_t data)
+{
+    return QStringLiteral("DATA=") + DecodeStatusUpdate(data);
 }
