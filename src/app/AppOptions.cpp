@@ -36,7 +36,15 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
     const QCommandLineOption quitAfter(QStringLiteral("quit-after-ms"),
                                        QStringLiteral("Close the program after this many ms."),
                                        QStringLiteral("ms"));
-    parser.addOptions({version, noVirtualDevices, quitAfter});
+    const QCommandLineOption run(
+        QStringLiteral("run"),
+        QStringLiteral("Run the script without a window (- reads standard input); exit code 0 "
+                       "when every expectation held, 1 when one failed, 2 when it cannot run."),
+        QStringLiteral("script"));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("With --run: write a JUnit report here."),
+                                    QStringLiteral("file"));
+    parser.addOptions({version, noVirtualDevices, quitAfter, run, report});
     if (!parser.parse(arguments))
         throw std::invalid_argument(parser.errorText().toStdString());
     if (!parser.positionalArguments().isEmpty())
@@ -57,6 +65,10 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
         options.control.controlObjectVersion =
             controlVersion(environmentVersion, QStringLiteral("OPOS_CONTROL_VERSION"));
     options.virtualDevices = !parser.isSet(noVirtualDevices);
+    options.runScript = parser.value(run);
+    options.reportFile = parser.value(report);
+    if (parser.isSet(report) && !parser.isSet(run))
+        throw std::invalid_argument("--report needs --run");
     if (parser.isSet(quitAfter)) {
         bool ok = false;
         options.quitAfterMs = parser.value(quitAfter).toInt(&ok);
@@ -64,4 +76,16 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
             throw std::invalid_argument("--quit-after-ms needs a number of milliseconds");
     }
     return options;
+}
+
+bool runsWithoutWindow(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == "--run" || argument.startsWith("--run="))
+            return true;
+    }
+    return false;
 }

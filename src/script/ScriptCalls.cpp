@@ -1,0 +1,321 @@
+// The statements that act: control-object calls, property reads and writes, file printing and
+// the simulated devices' controls.
+#include "backends/sim/SimulatedDevices.h"
+#include "opos/CashDrawer.h"
+#include "opos/FilePrintLines.h"
+#include "opos/LineDisplay.h"
+#include "opos/OposConstants.h"
+#include "opos/OposNames.h"
+#include "opos/PosPrinter.h"
+#include "script/ScriptProperties.h"
+#include "script/ScriptRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <stdexcept>
+
+namespace script {
+
+namespace {
+
+QString callName(const Step& step)
+{
+    switch (step.kind) {
+    case Step::Kind::SetProperty:
+        return step.name + QStringLiteral(" = ") +
+               (step.value.typeId() == QMetaType::Bool ? QString::number(step.value.toBool())
+                                                       : step.value.toString());
+    case Step::Kind::GetProperty:
+        return step.name;
+    case Step::Kind::Sim:
+        return step.text.section(u' ', 1, -1, QString::SectionSkipEmpty);
+    default:
+        break;
+    }
+    if (step.name == u"TransactionPrint" && step.arguments.size() > 1) {
+        const int32_t control = step.arguments.at(1).toInt();
+        if (control == opos::PTR_TP_TRANSACTION)
+            return QStringLiteral("TransactionPrint(TRANSACTION)");
+        if (control == opos::PTR_TP_NORMAL)
+            return QStringLiteral("TransactionPrint(NORMAL)");
+    }
+    return step.name + QStringLiteral("()");
+}
+
+int32_t argument(const Step& step, int position, int32_t otherwise)
+{
+    return position < step.arguments.size() ? step.arguments.at(position).toInt() : otherwise;
+}
+
+QString textArgument(const Step& step, int position)
+{
+    return position < step.arguments.size() ? step.arguments.at(position).toString() : QString();
+}
+
+} // namespace
+
+void ScriptRunner::call(const Step& step)
+{
+    const QString device =
+        step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device);
+    const QString name = callName(step);
+    try {
+        switch (step.kind) {
+        case Step::Kind::Call: {
+            const int32_t result = step.device == DeviceClass::Printer
+                                       ? callPrinter(step)
+                                       : callCompanion(step, companion(step.device));
+            const int32_t extended = step.device == DeviceClass::Printer
+                                         ? m_printer->ResultCodeExtended()
+                                         : companion(step.device).ResultCodeExtended();
+            recordCall(step, name, result, extended);
+            break;
+        }
+        case Step::Kind::PrintFile:
+            printFile(step);
+            break;
+        case Step::Kind::SetProperty:
+            setProperty(step);
+            break;
+        case Step::Kind::GetProperty: {
+            const QVariant value = readProperty(step.device, step.name);
+            writeLine(device, name,
+                      value.typeId() == QMetaType::Bool ? QString::number(value.toBool())
+                                                        : value.toString());
+            break;
+        }
+        case Step::Kind::Sim:
+            simulate(step);
+            writeLine(device, name, {});
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& failure) {
+        recordFailure(step, name, QString::fromUtf8(failure.what()));
+    }
+}
+
+int32_t ScriptRunner::callPrinter(const Step& step)
+{
+    opos::PosPrinter& p = *m_printer;
+    const QString& member = step.name;
+    if (member == u"Open")
+        return p.Open(step.arguments.isEmpty() ? m_names[0] : textArgument(step, 0));
+    if (member == u"ClaimDevice")
+        return p.ClaimDevice(argument(step, 0, 0));
+    if (member == u"ReleaseDevice")
+        return p.ReleaseDevice();
+    if (member == u"Close")
+        return p.Close();
+    if (member == u"Claim" || member == u"Release")
+        return p.CallByName(member, step.arguments);
+    if (member == u"PrintNormal")
+        return p.PrintNormal(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
+    if (member == u"PrintImmediate")
+        return p.PrintImmediate(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
+    if (member == u"CutPaper")
+        return p.CutPaper(argument(step, 0, 100));
+    if (member == u"TransactionPrint")
+        return p.TransactionPrint(argument(step, 0, opos::PTR_S_RECEIPT), argument(step, 1, 0));
+    if (member == u"ClearOutput")
+        return p.ClearOutput();
+    if (member == u"DirectIO") {
+        int32_t data = argument(step, 1, 0);
+        QString text = textArgument(step, 2);
+        return p.DirectIO(argument(step, 0, 0), &data, &text);
+    }
+    if (member == u"CheckHealth")
+        return p.CheckHealth(argument(step, 0, 1));
+    throw std::logic_error("the printer has no member " + member.toStdString());
+}
+
+int32_t ScriptRunner::callCompanion(const Step& step, opos::CompanionDevice& device)
+{
+    const QString& member = step.name;
+    if (member == u"Open")
+        return device.Open(step.arguments.isEmpty() ? m_names[static_cast<int>(step.device)]
+                                                    : textArgument(step, 0));
+    if (member == u"ClaimDevice")
+        return device.ClaimDevice(argument(step, 0, 0));
+    if (member == u"ReleaseDevice")
+        return device.ReleaseDevice();
+    if (member == u"Close")
+        return device.Close();
+    if (member == u"OpenDrawer")
+        return m_drawer->OpenDrawer();
+    if (member == u"ClearText")
+        return m_display->ClearText();
+    if (member == u"DisplayText")
+        return m_display->DisplayText(textArgument(step, 0), argument(step, 1, 0));
+    throw std::logic_error("no member " + member.toStdString());
+}
+
+void ScriptRunner::printFile(const Step& step)
+{
+    QFile file(QDir(m_folder).filePath(step.value.toString()));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("cannot read %1: %2")
+                                     .arg(file.fileName(), file.errorString())
+                                     .toStdString());
+    TextFileLines lines(file);
+    const int32_t station = argument(step, 0, opos::PTR_S_RECEIPT);
+    const QString name = step.name + QStringLiteral("()");
+    while (const auto line = lines.next()) {
+        const QString data = *line + QLatin1Char('\n');
+        const int32_t result = step.name == u"PrintImmediate"
+                                   ? m_printer->PrintImmediate(station, data)
+                                   : m_printer->PrintNormal(station, data);
+        recordCall(step, name, result, m_printer->ResultCodeExtended());
+        if (result != opos::OPOS_SUCCESS)
+            return; // the rest of the file would fail the same way
+    }
+}
+
+void ScriptRunner::setProperty(const Step& step)
+{
+    int32_t result = 0;
+    int32_t extended = 0;
+    if (step.device == DeviceClass::Printer) {
+        const auto property = findProperty(step.device, step.name);
+        switch (property ? property->kind : opos::PropertyKind::Number) {
+        case opos::PropertyKind::Flag:
+            m_printer->SetPropertyFlag(step.name, step.value.toBool());
+            break;
+        case opos::PropertyKind::Number:
+            m_printer->SetPropertyNumber(step.name, step.value.toInt());
+            break;
+        case opos::PropertyKind::Text:
+            m_printer->SetPropertyString(step.name, step.value.toString());
+            break;
+        }
+        result = m_printer->ResultCode();
+        extended = m_printer->ResultCodeExtended();
+    } else {
+        opos::CompanionDevice& device = companion(step.device);
+        device.SetDeviceEnabled(step.value.toBool());
+        result = device.ResultCode();
+        extended = device.ResultCodeExtended();
+    }
+    recordCall(step, callName(step), result, extended);
+}
+
+QVariant ScriptRunner::readProperty(DeviceClass device, const QString& name) const
+{
+    if (device == DeviceClass::Printer) {
+        const auto property = findProperty(device, name);
+        switch (property ? property->kind : opos::PropertyKind::Number) {
+        case opos::PropertyKind::Flag:
+            return m_printer->GetPropertyFlag(name);
+        case opos::PropertyKind::Number:
+            return m_printer->GetPropertyNumber(name);
+        case opos::PropertyKind::Text:
+            return m_printer->GetPropertyString(name);
+        }
+    }
+    const opos::CompanionDevice& common = companion(device);
+    if (name == u"DeviceEnabled")
+        return common.DeviceEnabled();
+    if (name == u"Claimed")
+        return common.Claimed();
+    if (name == u"State")
+        return common.State();
+    if (name == u"ResultCode")
+        return common.ResultCode();
+    if (name == u"ResultCodeExtended")
+        return common.ResultCodeExtended();
+    if (name == u"ControlObjectVersion")
+        return common.ControlObjectVersion();
+    if (name == u"DrawerOpened")
+        return m_drawer->DrawerOpened();
+    if (name == u"DeviceRows")
+        return m_display->DeviceRows();
+    if (name == u"DeviceColumns")
+        return m_display->DeviceColumns();
+    throw std::logic_error("no property " + name.toStdString());
+}
+
+void ScriptRunner::simulate(const Step& step)
+{
+    sim::SimulatedDevices& devices = simulated();
+    if (step.device == DeviceClass::Drawer) {
+        devices.cashDrawer().closeByHand();
+        return;
+    }
+    sim::SimulatedPrinter& printer = devices.printer();
+    const QString setting = step.value.toString();
+    if (step.name == u"cover") {
+        printer.setCoverOpen(setting == u"open");
+    } else if (step.name == u"paper") {
+        printer.setPaper(setting == u"ok"         ? opos::PaperState::Ok
+                         : setting == u"near-end" ? opos::PaperState::NearEnd
+                                                  : opos::PaperState::Empty);
+    } else if (step.name == u"power") {
+        printer.setPower(setting == u"online"    ? opos::PowerState::Online
+                         : setting == u"off"     ? opos::PowerState::Off
+                         : setting == u"offline" ? opos::PowerState::Offline
+                                                 : opos::PowerState::OffOffline);
+    } else if (step.name == u"held-elsewhere") {
+        printer.setHeldElsewhere(step.value.toBool());
+    } else if (step.name == u"speed") {
+        printer.setOutputSpeed(setting == u"instant" ? sim::OutputSpeed::Instant
+                                                     : sim::OutputSpeed::Realistic);
+    } else if (step.name == u"fail-next-call") {
+        sim::InjectedFailure failure;
+        failure.runTimeFailure = step.arguments.isEmpty();
+        failure.resultCode = argument(step, 0, 0);
+        failure.extended = argument(step, 1, 0);
+        printer.failNextCall(failure);
+    }
+}
+
+bool ScriptRunner::simulatedStateHolds(const Step& step) const
+{
+    sim::SimulatedDevices& devices = simulated();
+    if (step.name == u"drawer")
+        return devices.cashDrawer().isOpen() == step.value.toBool();
+    const QString text = step.value.toString();
+    if (step.name == u"display") {
+        const QStringList rows = devices.lineDisplay().rows();
+        return std::any_of(rows.cbegin(), rows.cend(),
+                           [&text](const QString& row) { return row.contains(text); });
+    }
+    const auto receipt = devices.printer().receipt();
+    return std::any_of(receipt.cbegin(), receipt.cend(), [&text](const sim::ReceiptItem& item) {
+        return item.kind == sim::ReceiptItem::Kind::Line && item.text.contains(text);
+    });
+}
+
+void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t result,
+                              int32_t extended)
+{
+    m_last = {true, false, result, extended, {}, step.line, step.text};
+    m_failurePending = false;
+    // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
+    writeLine(deviceWord(step.device), name,
+              DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result));
+}
+
+void ScriptRunner::recordFailure(const Step& step, const QString& name, const QString& what)
+{
+    m_last = {true, true, 0, 0, what, step.line, step.text};
+    m_failurePending = true;
+    writeLine(step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device), name,
+              QStringLiteral("run-time failure: ") + what);
+}
+
+opos::CompanionDevice& ScriptRunner::companion(DeviceClass device) const
+{
+    if (device == DeviceClass::Drawer)
+        return *m_drawer;
+    return *m_display;
+}
+
+sim::SimulatedDevices& ScriptRunner::simulated() const
+{
+    if (!m_simulated)
+        throw std::runtime_error("this run has no simulated devices");
+    return *m_simulated;
+}
+
+} // namespace script

@@ -1,0 +1,113 @@
+#include "script/ScriptLexer.h"
+
+#include <stdexcept>
+
+namespace script {
+
+namespace {
+
+[[noreturn]] void fail(const QString& message)
+{
+    throw std::invalid_argument(message.toStdString());
+}
+
+int hexValue(QChar c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c.unicode() - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c.unicode() - u'A' + 10;
+    return -1;
+}
+
+// Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
+QString readString(QStringView line, qsizetype& pos)
+{
+    QString text;
+    ++pos;
+    while (pos < line.size()) {
+        const QChar c = line[pos++];
+        if (c == u'"')
+            return text;
+        if (c != u'\\') {
+            text += c;
+            continue;
+        }
+        if (pos >= line.size())
+            break;
+        const QChar escaped = line[pos++];
+        switch (escaped.unicode()) {
+        case u'e':
+            text += QChar(0x1B);
+            break;
+        case u'n':
+            text += QChar(u'\n');
+            break;
+        case u'r':
+            text += QChar(u'\r');
+            break;
+        case u't':
+            text += QChar(u'\t');
+            break;
+        case u'0':
+            text += QChar(0);
+            break;
+        case u'\\':
+        case u'"':
+            text += escaped;
+            break;
+        case u'x': {
+            const int high = pos < line.size() ? hexValue(line[pos]) : -1;
+            const int low = pos + 1 < line.size() ? hexValue(line[pos + 1]) : -1;
+            if (high < 0 || low < 0)
+                fail(QStringLiteral("\\x needs two hexadecimal digits"));
+            text += QChar(high * 16 + low);
+            pos += 2;
+            break;
+        }
+        default:
+            fail(QStringLiteral("unknown escape \\%1 in a string (known: \\e \\n \\r \\t \\0 "
+                                "\\xHH \\\\ \\\")")
+                     .arg(escaped));
+        }
+    }
+    fail(QStringLiteral("the string has no closing quote"));
+}
+
+} // namespace
+
+std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
+{
+    std::vector<Token> tokens;
+    qsizetype pos = 0;
+    while (pos < line.size()) {
+        const QChar c = line[pos];
+        if (c.isSpace()) {
+            ++pos;
+        } else if (c == u'#') {
+            break;
+        } else if (c == u'"') {
+            tokens.push_back({Token::Kind::String, readString(line, pos)});
+        } else if (c == u'=') {
+            tokens.push_back({Token::Kind::Word, QStringLiteral("=")});
+            ++pos;
+        } else if (c == u'!' && pos + 1 < line.size() && line[pos + 1] == u'=') {
+            tokens.push_back({Token::Kind::Word, QStringLiteral("!=")});
+            pos += 2;
+        } else {
+            const qsizetype start = pos;
+            while (pos < line.size() && !line[pos].isSpace() && line[pos] != u'"' &&
+                   line[pos] != u'=' &&
+                   !(line[pos] == u'!' && pos + 1 < line.size() && line[pos + 1] == u'='))
+                ++pos;
+            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start).toString()});
+        }
+    }
+    if (statementEnd)
+        *statementEnd = pos;
+    return tokens;
+}
+
+} // namespace script

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QAnyStringView>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+namespace script {
+
+struct Token
+{
+    enum class Kind
+    {
+        Word,   // anything unquoted: names, numbers, "=" and "!="
+        String, // a quoted text, escapes already resolved
+    };
+    Kind kind = Kind::Word;
+    QString text;
+
+    bool isWord(QAnyStringView word) const
+    {
+        return kind == Kind::Word && QAnyStringView::compare(text, word, Qt::CaseInsensitive) == 0;
+    }
+};
+
+// Splits one line into tokens. Words are separated by blanks; "=" and "!=" stand alone; a "#"
+// outside a string starts a comment. In a quoted string \e is ESC, \n LF, \r CR, \t TAB, \0 NUL,
+// \xHH any byte value, \\ and \" themselves. A fault throws std::invalid_argument with its text.
+// `statementEnd`, when given, receives where the statement ends (its comment starts).
+std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd = nullptr);
+
+} // namespace script

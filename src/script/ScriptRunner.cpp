@@ -1,0 +1,304 @@
+#include "script/ScriptRunner.h"
+
+#include "backends/sim/SimulatedDevices.h"
+#include "opos/CashDrawer.h"
+#include "opos/LineDisplay.h"
+#include "opos/OposConstants.h"
+#include "opos/OposNames.h"
+#include "opos/PosPrinter.h"
+#include "script/ScriptClock.h"
+#include "script/ScriptNames.h"
+
+#include <QCoreApplication>
+#include <exception>
+
+namespace script {
+
+namespace {
+
+// Events no expectation took are kept this far back, so a long run keeps a bounded memory.
+constexpr size_t kKeptEvents = 1000;
+
+QString timeText(const QDateTime& time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QString valueText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    return value.toString();
+}
+
+} // namespace
+
+ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOptions options,
+                           sim::SimulatedDevices* simulated, ScriptClock& clock, QObject* parent)
+    : QObject(parent), m_clock(clock), m_simulated(simulated),
+      m_printer(std::make_unique<opos::PosPrinter>(registry, options)),
+      m_drawer(std::make_unique<opos::CashDrawer>(registry, options)),
+      m_display(std::make_unique<opos::LineDisplay>(registry, options)), m_names{
+                                                                             sim::kPrinterName,
+                                                                             sim::kCashDrawerName,
+                                                                             sim::kLineDisplayName}
+{
+    const auto printer = DeviceClass::Printer;
+    connect(m_printer.get(), &opos::PosPrinter::StatusUpdateEvent, this, [this](int32_t data) {
+        recordEvent({DeviceClass::Printer, QStringLiteral("StatusUpdateEvent"), data, 0},
+                    StatusUpdateEventDetail(data));
+    });
+    connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
+            [this, printer](int32_t id) {
+                recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
+                            OutputCompleteEventDetail(id));
+            });
+    connect(m_printer.get(), &opos::PosPrinter::DirectIOEvent, this,
+            [this, printer](int32_t number, int32_t* pData, QString* pString) {
+                recordEvent({printer, QStringLiteral("DirectIOEvent"), number, 0},
+                            DirectIOEventDetail(number, pData ? *pData : 0,
+                                                pString ? *pString : QString()));
+            });
+    connect(m_printer.get(), &opos::PosPrinter::ErrorEvent, this,
+            [this, printer](int32_t code, int32_t extended, int32_t locus, int32_t* response) {
+                const int32_t answer = nextErrorAnswer();
+                if (response)
+                    *response = answer;
+                recordEvent({printer, QStringLiteral("ErrorEvent"), code, extended},
+                            ErrorEventDetail(code, extended, locus) +
+                                (answer == opos::OPOS_ER_RETRY
+                                     ? QStringLiteral(" -> OPOS_ER_RETRY")
+                                     : QStringLiteral(" -> OPOS_ER_CLEAR")));
+            });
+    connect(m_drawer.get(), &opos::CashDrawer::StatusUpdateEvent, this, [this](int32_t data) {
+        recordEvent({DeviceClass::Drawer, QStringLiteral("StatusUpdateEvent"), data, 0},
+                    QStringLiteral("DATA=") + drawerStatusName(data));
+    });
+}
+
+ScriptRunner::~ScriptRunner() = default;
+
+void ScriptRunner::addListener(RunListener* listener)
+{
+    m_listeners.push_back(listener);
+}
+
+RunSummary ScriptRunner::run(const Script& script)
+{
+    m_summary = {};
+    m_folder = script.folder;
+    m_lastOutcomeAt = m_clock.now();
+    writeLine(QStringLiteral("run"),
+              QCoreApplication::applicationName() + QLatin1Char(' ') +
+                  QCoreApplication::applicationVersion(),
+              QStringLiteral("script ") + script.fileName);
+    for (const Step& step : script.steps) {
+        const bool checksLastCall =
+            step.kind == Step::Kind::ExpectResult || step.kind == Step::Kind::ExpectFailure;
+        if (m_failurePending && !checksLastCall)
+            reportUnexpectedFailure();
+        runStep(step);
+        QCoreApplication::processEvents();
+    }
+    if (m_failurePending)
+        reportUnexpectedFailure();
+    writeLine(QStringLiteral("run"),
+              m_summary.failures ? QStringLiteral("FAILED") : QStringLiteral("PASSED"),
+              QStringLiteral("%1 expectations, %2 failed")
+                  .arg(m_summary.expectations)
+                  .arg(m_summary.failures));
+    return m_summary;
+}
+
+void ScriptRunner::runStep(const Step& step)
+{
+    switch (step.kind) {
+    case Step::Kind::Use:
+        m_names[static_cast<int>(step.device)] = step.value.toString();
+        break;
+    case Step::Kind::Call:
+    case Step::Kind::PrintFile:
+    case Step::Kind::SetProperty:
+    case Step::Kind::GetProperty:
+    case Step::Kind::Sim:
+        call(step);
+        break;
+    case Step::Kind::ExpectResult:
+    case Step::Kind::ExpectFailure:
+        expectResult(step);
+        break;
+    case Step::Kind::ExpectProperty:
+        expectProperty(step);
+        break;
+    case Step::Kind::ExpectEvent:
+        expectEvent(step);
+        break;
+    case Step::Kind::ExpectSim:
+        expectSimulated(step);
+        break;
+    case Step::Kind::AnswerErrors:
+        m_errorAnswers.emplace_back(step.value.toInt(), step.count);
+        break;
+    case Step::Kind::Wait:
+        writeLine(QStringLiteral("wait"), QString::number(step.timeoutMs) + QStringLiteral(" ms"),
+                  {});
+        m_clock.waitUntil(step.timeoutMs, [] { return false; });
+        break;
+    }
+}
+
+void ScriptRunner::expectResult(const Step& step)
+{
+    m_failurePending = false;
+    if (!m_last.made) {
+        reportOutcome(step, false, QStringLiteral("no call was made before"));
+        return;
+    }
+    if (step.kind == Step::Kind::ExpectFailure) {
+        reportOutcome(
+            step, m_last.failed,
+            QStringLiteral("the call gave %1, not a run-time failure")
+                .arg(DecodeResultCode(m_last.result == opos::OPOS_E_EXTENDED ? m_last.extended
+                                                                             : m_last.result)));
+        return;
+    }
+    if (m_last.failed) {
+        reportOutcome(step, false, QStringLiteral("run-time failure: ") + m_last.failure);
+        return;
+    }
+    const int32_t expected = step.value.toInt();
+    const bool held = m_last.result == expected ||
+                      (m_last.result == opos::OPOS_E_EXTENDED && m_last.extended == expected);
+    QString got = DecodeResultCode(m_last.result);
+    if (m_last.result == opos::OPOS_E_EXTENDED)
+        got += QStringLiteral(" / ") + DecodeResultCode(m_last.extended);
+    reportOutcome(step, held, QStringLiteral("got ") + got);
+}
+
+void ScriptRunner::expectProperty(const Step& step)
+{
+    QString seen;
+    QString failure;
+    const auto holds = [&] {
+        try {
+            const QVariant value = readProperty(step.device, step.name);
+            seen = valueText(value);
+            const bool equal = value.typeId() == QMetaType::Bool
+                                   ? value.toBool() == step.value.toBool()
+                                   : valueText(value) == valueText(step.value);
+            return equal != step.negated;
+        } catch (const std::exception& what) {
+            failure = QString::fromUtf8(what.what());
+            return false;
+        }
+    };
+    const bool held = m_clock.waitUntil(step.timeoutMs, holds);
+    reportOutcome(step, held,
+                  failure.isEmpty() ? QStringLiteral("%1 is %2").arg(step.name, seen)
+                                    : QStringLiteral("run-time failure: ") + failure);
+}
+
+void ScriptRunner::expectEvent(const Step& step)
+{
+    const auto found = [this, &step] { return findEvent(step) != m_events.end(); };
+    const bool arrived = m_clock.waitUntil(step.timeoutMs, found);
+    if (arrived && !step.negated)
+        m_events.erase(findEvent(step));
+    const QString what =
+        step.value.isValid() ? step.name + QLatin1Char(' ') + step.value.toString() : step.name;
+    reportOutcome(step, arrived != step.negated,
+                  arrived ? QStringLiteral("%1 arrived").arg(what)
+                          : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs));
+}
+
+void ScriptRunner::expectSimulated(const Step& step)
+{
+    QString failure;
+    const bool held = m_clock.waitUntil(step.timeoutMs, [&] {
+        try {
+            return simulatedStateHolds(step);
+        } catch (const std::exception& what) {
+            failure = QString::fromUtf8(what.what());
+            return false;
+        }
+    });
+    reportOutcome(step, held,
+                  failure.isEmpty()
+                      ? QStringLiteral("the simulated %1 shows otherwise").arg(step.name)
+                      : failure);
+}
+
+void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message)
+{
+    const QDateTime now = m_clock.now();
+    ExpectationOutcome outcome;
+    outcome.line = step.line;
+    outcome.statement = step.text;
+    outcome.held = held;
+    outcome.message = held ? QString() : message;
+    outcome.seconds = static_cast<double>(m_lastOutcomeAt.msecsTo(now)) / 1000.0;
+    m_lastOutcomeAt = now;
+    ++m_summary.expectations;
+    if (!held)
+        ++m_summary.failures;
+    for (RunListener* listener : m_listeners)
+        listener->expectationChecked(outcome);
+    writeLine(held ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
+              QStringLiteral("line %1: %2").arg(step.line).arg(step.text),
+              held ? QString() : message);
+}
+
+void ScriptRunner::reportUnexpectedFailure()
+{
+    m_failurePending = false;
+    Step step;
+    step.line = m_last.line;
+    step.text = m_last.statement;
+    reportOutcome(step, false, QStringLiteral("unexpected run-time failure: ") + m_last.failure);
+}
+
+void ScriptRunner::recordEvent(SeenEvent event, const QString& text)
+{
+    writeLine(deviceWord(event.device), event.name + QStringLiteral("()"), text);
+    m_events.push_back(std::move(event));
+    if (m_events.size() > kKeptEvents)
+        m_events.pop_front();
+}
+
+std::deque<ScriptRunner::SeenEvent>::iterator ScriptRunner::findEvent(const Step& step)
+{
+    return std::find_if(m_events.begin(), m_events.end(), [&step](const SeenEvent& event) {
+        if (event.device != step.device || event.name != step.name)
+            return false;
+        if (!step.value.isValid())
+            return true;
+        const int32_t expected = step.value.toInt();
+        return event.value == expected ||
+               (event.name == u"ErrorEvent" && event.value == opos::OPOS_E_EXTENDED &&
+                event.extended == expected);
+    });
+}
+
+int32_t ScriptRunner::nextErrorAnswer()
+{
+    // Unanswered errors are cleared: a retry nobody asked for could repeat without end.
+    if (m_errorAnswers.empty())
+        return opos::OPOS_ER_CLEAR;
+    auto& [answer, times] = m_errorAnswers.front();
+    const int32_t given = answer;
+    if (--times == 0)
+        m_errorAnswers.pop_front();
+    return given;
+}
+
+void ScriptRunner::writeLine(const QString& device, const QString& name, const QString& detail)
+{
+    QString line =
+        timeText(m_clock.now()) + QStringLiteral("  ") + device + QStringLiteral("  ") + name;
+    if (!detail.isEmpty())
+        line += QStringLiteral("  ") + detail;
+    for (RunListener* listener : m_listeners)
+        listener->transcriptLine(line);
+}
+
+} // namespace script

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "opos/ControlOptions.h"
+#include "script/RunListener.h"
+#include "script/ScriptStep.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QVariant>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace opos {
+class DeviceRegistry;
+class PosPrinter;
+class CashDrawer;
+class LineDisplay;
+class CompanionDevice;
+} // namespace opos
+namespace sim {
+class SimulatedDevices;
+}
+
+namespace script {
+
+class ScriptClock;
+
+struct RunSummary
+{
+    int expectations = 0;
+    int failures = 0;
+};
+
+// Runs a script on one printer, cash drawer and line display control object, found through the
+// registry as the window finds them. Every call, event and expectation outcome becomes one
+// transcript line for the listeners. Without simulated devices the "sim" statements fail.
+class ScriptRunner : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ScriptRunner)
+
+public:
+    ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOptions options,
+                 sim::SimulatedDevices* simulated, ScriptClock& clock, QObject* parent = nullptr);
+    ~ScriptRunner() override;
+
+    void addListener(RunListener* listener);
+    RunSummary run(const Script& script);
+
+    opos::PosPrinter& printer() { return *m_printer; }
+
+private:
+    // One event a control object raised, kept until an expectation takes it.
+    struct SeenEvent
+    {
+        DeviceClass device;
+        QString name;
+        int32_t value;    // Data, OutputID, EventNumber, ResultCode
+        int32_t extended; // ErrorEvent: ResultCodeExtended
+    };
+    // What the last call gave.
+    struct LastCall
+    {
+        bool made = false;
+        bool failed = false; // a run-time failure
+        int32_t result = 0;
+        int32_t extended = 0;
+        QString failure;
+        int line = 0;
+        QString statement;
+    };
+
+    void runStep(const Step& step);
+    void call(const Step& step);
+    int32_t callPrinter(const Step& step);
+    int32_t callCompanion(const Step& step, opos::CompanionDevice& device);
+    void printFile(const Step& step);
+    void setProperty(const Step& step);
+    QVariant readProperty(DeviceClass device, const QString& name) const;
+    void simulate(const Step& step);
+    bool simulatedStateHolds(const Step& step) const;
+
+    void expectResult(const Step& step);
+    void expectProperty(const Step& step);
+    void expectEvent(const Step& step);
+    void expectSimulated(const Step& step);
+    void reportOutcome(const Step& step, bool held, const QString& message);
+    void reportUnexpectedFailure();
+
+    void recordEvent(SeenEvent event, const QString& text);
+    std::deque<SeenEvent>::iterator findEvent(const Step& step);
+    int32_t nextErrorAnswer();
+
+    void recordCall(const Step& step, const QString& name, int32_t result, int32_t extended);
+    void recordFailure(const Step& step, const QString& name, const QString& what);
+    void writeLine(const QString& device, const QString& name, const QString& detail);
+    opos::CompanionDevice& companion(DeviceClass device) const;
+    sim::SimulatedDevices& simulated() const;
+
+    ScriptClock& m_clock;
+    sim::SimulatedDevices* m_simulated;
+    std::unique_ptr<opos::PosPrinter> m_printer;
+    std::unique_ptr<opos::CashDrawer> m_drawer;
+    std::unique_ptr<opos::LineDisplay> m_display;
+    std::vector<RunListener*> m_listeners;
+    QString m_names[3];
+    QString m_folder;
+    LastCall m_last;
+    bool m_failurePending = false;
+    std::deque<SeenEvent> m_events;
+    std::deque<std::pair<int32_t, int32_t>> m_errorAnswers; // answer, how many times
+    RunSummary m_summary;
+    QDateTime m_lastOutcomeAt;
+};
+
+} // namespace script
