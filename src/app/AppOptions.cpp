@@ -84,8 +84,9 @@ bool runsWithoutWindow(int argc, const char* const* argv)
         const QByteArrayView argument(argv[i]);
         if (argument == "--")
             break;
-        if (argument == "--run" || argument.startsWith("--run="))
-            return true;
+        for (const char* option : {"--run", "--report"})
+            if (argument == option || argument.startsWith(QByteArray(option) + '='))
+                return true;
     }
     return false;
 }

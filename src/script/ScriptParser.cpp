@@ -572,7 +572,7 @@ Script loadScript(const QString& path)
             break;
         text += chunk;
     }
-    return parseScript(text, path, folder);
+    return parseScript(text, path == u"-" ? QStringLiteral("stdin") : path, folder);
 }
 
 } // namespace script

@@ -89,8 +89,9 @@ RunSummary ScriptRunner::run(const Script& script)
     m_folder = script.folder;
     m_lastOutcomeAt = m_clock.now();
     writeLine(QStringLiteral("run"),
-              QCoreApplication::applicationName() + QLatin1Char(' ') +
-                  QCoreApplication::applicationVersion(),
+              (QCoreApplication::applicationName() + QLatin1Char(' ') +
+               QCoreApplication::applicationVersion())
+                  .trimmed(),
               QStringLiteral("script ") + script.fileName);
     for (const Step& step : script.steps) {
         const bool checksLastCall =
