@@ -5,6 +5,27 @@
 
 namespace script {
 
+namespace {
+
+// XML 1.0 cannot carry most control characters, even escaped; print data (ESC above all) often
+// holds them. They are written as \xHH, as the script would write them.
+QString xmlText(const QString& text)
+{
+    QString safe;
+    safe.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 && c != u'\n' && c != u'\t' && c != u'\r')
+            safe += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+            safe += QStringLiteral("\\x%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            safe += c;
+    }
+    return safe;
+}
+
+} // namespace
+
 JUnitReport::JUnitReport(QString suiteName, QDateTime started)
     : m_suite(std::move(suiteName)), m_started(std::move(started))
 {}
@@ -51,7 +72,7 @@ bool JUnitReport::write(QIODevice& device, const QString& hostName) const
     xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
     xml.writeAttribute(QStringLiteral("time"), time);
     xml.writeStartElement(QStringLiteral("testsuite"));
-    xml.writeAttribute(QStringLiteral("name"), m_suite);
+    xml.writeAttribute(QStringLiteral("name"), xmlText(m_suite));
     xml.writeAttribute(QStringLiteral("tests"), tests);
     xml.writeAttribute(QStringLiteral("failures"), failed);
     xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
@@ -61,16 +82,16 @@ bool JUnitReport::write(QIODevice& device, const QString& hostName) const
     xml.writeAttribute(QStringLiteral("hostname"), hostName);
     for (const Case& entry : m_cases) {
         xml.writeStartElement(QStringLiteral("testcase"));
-        xml.writeAttribute(QStringLiteral("classname"), m_suite);
+        xml.writeAttribute(QStringLiteral("classname"), xmlText(m_suite));
         xml.writeAttribute(
             QStringLiteral("name"),
             QStringLiteral("line %1: %2").arg(entry.outcome.line).arg(entry.outcome.statement));
         xml.writeAttribute(QStringLiteral("time"), QString::number(entry.outcome.seconds, 'f', 3));
         if (!entry.outcome.held) {
             xml.writeStartElement(QStringLiteral("failure"));
-            xml.writeAttribute(QStringLiteral("message"), entry.outcome.message);
+            xml.writeAttribute(QStringLiteral("message"), xmlText(entry.outcome.message));
             xml.writeAttribute(QStringLiteral("type"), QStringLiteral("expectation"));
-            xml.writeCharacters(entry.context.join(QLatin1Char('\n')));
+            xml.writeCharacters(xmlText(entry.context.join(QLatin1Char('\n'))));
             xml.writeEndElement();
         }
         xml.writeEndElement();

@@ -1,5 +1,6 @@
 #include "script/ScriptLexer.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace script {
@@ -20,6 +21,12 @@ int hexValue(QChar c)
     if (c >= u'A' && c <= u'F')
         return c.unicode() - u'A' + 10;
     return -1;
+}
+
+bool isName(QStringView word)
+{
+    return std::all_of(word.begin(), word.end(),
+                       [](QChar c) { return c.isLetterOrNumber() || c == u'_'; });
 }
 
 // Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
@@ -98,10 +105,15 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
             pos += 2;
         } else {
             const qsizetype start = pos;
-            while (pos < line.size() && !line[pos].isSpace() && line[pos] != u'"' &&
-                   line[pos] != u'=' &&
-                   !(line[pos] == u'!' && pos + 1 < line.size() && line[pos + 1] == u'='))
+            while (pos < line.size() && !line[pos].isSpace() && line[pos] != u'"') {
+                // "AsyncMode=true" is three tokens; "serial://x?baud=9600" is one.
+                const bool comparison =
+                    line[pos] == u'=' ||
+                    (line[pos] == u'!' && pos + 1 < line.size() && line[pos + 1] == u'=');
+                if (comparison && isName(line.mid(start, pos - start)))
+                    break;
                 ++pos;
+            }
             tokens.push_back({Token::Kind::Word, line.mid(start, pos - start).toString()});
         }
     }

@@ -1,0 +1,237 @@
+#include "script/ScriptError.h"
+#include "script/ScriptParser.h"
+
+#include <QtTest>
+
+using script::DeviceClass;
+using script::Step;
+
+Q_DECLARE_METATYPE(Step::Kind)
+Q_DECLARE_METATYPE(DeviceClass)
+
+namespace {
+
+Step parseOne(const QByteArray& line)
+{
+    const script::Script parsed = script::parseScript(line, QStringLiteral("t.txt"), QString());
+    if (parsed.steps.size() != 1)
+        throw std::runtime_error("expected one step");
+    return parsed.steps.front();
+}
+
+} // namespace
+
+class TestScriptParser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statements_data();
+    void statements();
+    void stringEscapes_data();
+    void stringEscapes();
+    void faultsNameFileAndLine_data();
+    void faultsNameFileAndLine();
+    void commentsAndBlankLinesMakeNoSteps();
+    void aMegabyteLineIsReadWhole();
+    void numbersOutOfRangeAreRefused();
+};
+
+void TestScriptParser::statements_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<Step::Kind>("kind");
+    QTest::addColumn<DeviceClass>("device");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QVariantList>("arguments");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("timeoutMs");
+
+    const auto P = DeviceClass::Printer;
+    const auto D = DeviceClass::Drawer;
+    const auto L = DeviceClass::Display;
+    using K = Step::Kind;
+    // clang-format off
+    QTest::newRow("use by name") << QByteArray("use printer \"Counter Printer\"") << K::Use << P << QString() << QVariantList{} << QVariant(QStringLiteral("Counter Printer")) << 0;
+    QTest::newRow("use by address") << QByteArray("use display serial:///dev/ttyS0?baud=9600&flow=none") << K::Use << L << QString() << QVariantList{} << QVariant(QStringLiteral("serial:///dev/ttyS0?baud=9600&flow=none")) << 0;
+    QTest::newRow("open default") << QByteArray("printer open") << K::Call << P << "Open" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("open name") << QByteArray("drawer Open \"X\"") << K::Call << D << "Open" << QVariantList{QStringLiteral("X")} << QVariant() << 0;
+    QTest::newRow("claim device") << QByteArray("printer ClaimDevice -1") << K::Call << P << "ClaimDevice" << QVariantList{-1} << QVariant() << 0;
+    QTest::newRow("old claim") << QByteArray("printer Claim 1000") << K::Call << P << "Claim" << QVariantList{1000} << QVariant() << 0;
+    QTest::newRow("old release") << QByteArray("printer Release") << K::Call << P << "Release" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("release") << QByteArray("display ReleaseDevice") << K::Call << L << "ReleaseDevice" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("close") << QByteArray("drawer close") << K::Call << D << "Close" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("print normal") << QByteArray("printer PrintNormal receipt \"a\\n\"") << K::Call << P << "PrintNormal" << QVariantList{2, QStringLiteral("a\n")} << QVariant() << 0;
+    QTest::newRow("print immediate") << QByteArray("printer PrintImmediate PTR_S_SLIP \"b\"") << K::Call << P << "PrintImmediate" << QVariantList{4, QStringLiteral("b")} << QVariant() << 0;
+    QTest::newRow("print file") << QByteArray("printer PrintNormal journal file \"r.txt\"") << K::PrintFile << P << "PrintNormal" << QVariantList{1} << QVariant(QStringLiteral("r.txt")) << 0;
+    QTest::newRow("cut default") << QByteArray("printer CutPaper") << K::Call << P << "CutPaper" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("cut") << QByteArray("printer CutPaper 90") << K::Call << P << "CutPaper" << QVariantList{90} << QVariant() << 0;
+    QTest::newRow("transaction") << QByteArray("printer TransactionPrint receipt transaction") << K::Call << P << "TransactionPrint" << QVariantList{2, 11} << QVariant() << 0;
+    QTest::newRow("transaction end") << QByteArray("printer TransactionPrint 2 PTR_TP_NORMAL") << K::Call << P << "TransactionPrint" << QVariantList{2, 12} << QVariant() << 0;
+    QTest::newRow("clear output") << QByteArray("printer ClearOutput") << K::Call << P << "ClearOutput" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("directio") << QByteArray("printer DirectIO 7 3 \"s\"") << K::Call << P << "DirectIO" << QVariantList{7, 3, QStringLiteral("s")} << QVariant() << 0;
+    QTest::newRow("check health") << QByteArray("printer CheckHealth 1") << K::Call << P << "CheckHealth" << QVariantList{1} << QVariant() << 0;
+    QTest::newRow("open drawer") << QByteArray("drawer OpenDrawer") << K::Call << D << "OpenDrawer" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("clear text") << QByteArray("display ClearText") << K::Call << L << "ClearText" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("display text") << QByteArray("display DisplayText \"Hi\" DISP_DT_BLINK") << K::Call << L << "DisplayText" << QVariantList{QStringLiteral("Hi"), 1} << QVariant() << 0;
+    QTest::newRow("write flag") << QByteArray("printer asyncmode=yes") << K::SetProperty << P << "AsyncMode" << QVariantList{} << QVariant(true) << 0;
+    QTest::newRow("write flag off") << QByteArray("printer FreezeEvents = off") << K::SetProperty << P << "FreezeEvents" << QVariantList{} << QVariant(false) << 0;
+    QTest::newRow("write number by name") << QByteArray("printer PowerNotify = OPOS_PN_ENABLED") << K::SetProperty << P << "PowerNotify" << QVariantList{} << QVariant(1) << 0;
+    QTest::newRow("write enable drawer") << QByteArray("drawer DeviceEnabled = true") << K::SetProperty << D << "DeviceEnabled" << QVariantList{} << QVariant(true) << 0;
+    QTest::newRow("read") << QByteArray("printer RecLineChars") << K::GetProperty << P << "RecLineChars" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("read text") << QByteArray("printer DeviceDescription") << K::GetProperty << P << "DeviceDescription" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("read display rows") << QByteArray("display DeviceRows") << K::GetProperty << L << "DeviceRows" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("expect result") << QByteArray("expect OPOS_E_ILLEGAL") << K::ExpectResult << P << QString() << QVariantList{} << QVariant(106) << 0;
+    QTest::newRow("expect extended") << QByteArray("expect opos_eptr_cover_open") << K::ExpectResult << P << QString() << QVariantList{} << QVariant(201) << 0;
+    QTest::newRow("expect failure") << QByteArray("expect failure") << K::ExpectFailure << P << QString() << QVariantList{} << QVariant() << 0;
+    QTest::newRow("expect property") << QByteArray("expect printer State = OPOS_S_IDLE within 2 s") << K::ExpectProperty << P << "State" << QVariantList{} << QVariant(2) << 2000;
+    QTest::newRow("expect status") << QByteArray("expect StatusUpdateEvent PTR_SUE_COVER_OK within 5 s") << K::ExpectEvent << P << "StatusUpdateEvent" << QVariantList{} << QVariant(12) << 5000;
+    QTest::newRow("expect any output") << QByteArray("expect OutputCompleteEvent") << K::ExpectEvent << P << "OutputCompleteEvent" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("expect error") << QByteArray("expect ErrorEvent OPOS_EPTR_REC_EMPTY within 1.5s") << K::ExpectEvent << P << "ErrorEvent" << QVariantList{} << QVariant(203) << 1500;
+    QTest::newRow("expect directio") << QByteArray("expect DirectIOEvent 7 within 250ms") << K::ExpectEvent << P << "DirectIOEvent" << QVariantList{} << QVariant(7) << 250;
+    QTest::newRow("expect drawer event") << QByteArray("expect drawer StatusUpdateEvent CASH_SUE_DRAWEROPEN") << K::ExpectEvent << D << "StatusUpdateEvent" << QVariantList{} << QVariant(1) << 0;
+    QTest::newRow("expect no event") << QByteArray("expect no ErrorEvent within 2 s") << K::ExpectEvent << P << "ErrorEvent" << QVariantList{} << QVariant() << 2000;
+    QTest::newRow("expect sim drawer") << QByteArray("expect sim drawer open within 1 s") << K::ExpectSim << P << "drawer" << QVariantList{} << QVariant(true) << 1000;
+    QTest::newRow("expect sim display") << QByteArray("expect sim display \"OK\"") << K::ExpectSim << P << "display" << QVariantList{} << QVariant(QStringLiteral("OK")) << 0;
+    QTest::newRow("answer retry") << QByteArray("on ErrorEvent retry") << K::AnswerErrors << P << QString() << QVariantList{} << QVariant(11) << 0;
+    QTest::newRow("answer clear") << QByteArray("on ErrorEvent clear 3 times") << K::AnswerErrors << P << QString() << QVariantList{} << QVariant(12) << 0;
+    QTest::newRow("wait s") << QByteArray("wait 2 s") << K::Wait << P << QString() << QVariantList{} << QVariant() << 2000;
+    QTest::newRow("wait ms") << QByteArray("wait 20ms") << K::Wait << P << QString() << QVariantList{} << QVariant() << 20;
+    QTest::newRow("sim cover") << QByteArray("sim printer cover open") << K::Sim << P << "cover" << QVariantList{} << QVariant(QStringLiteral("open")) << 0;
+    QTest::newRow("sim paper") << QByteArray("sim printer paper near-end") << K::Sim << P << "paper" << QVariantList{} << QVariant(QStringLiteral("near-end")) << 0;
+    QTest::newRow("sim power") << QByteArray("sim printer power off-offline") << K::Sim << P << "power" << QVariantList{} << QVariant(QStringLiteral("off-offline")) << 0;
+    QTest::newRow("sim held") << QByteArray("sim printer held-elsewhere yes") << K::Sim << P << "held-elsewhere" << QVariantList{} << QVariant(true) << 0;
+    QTest::newRow("sim fail code") << QByteArray("sim printer fail-next-call OPOS_E_EXTENDED OPOS_EPTR_REC_EMPTY") << K::Sim << P << "fail-next-call" << QVariantList{114, 203} << QVariant() << 0;
+    QTest::newRow("sim fail run-time") << QByteArray("sim printer fail-next-call run-time-failure") << K::Sim << P << "fail-next-call" << QVariantList{} << QVariant(QStringLiteral("run-time-failure")) << 0;
+    QTest::newRow("sim drawer close") << QByteArray("sim drawer close") << K::Sim << D << "close" << QVariantList{} << QVariant() << 0;
+    // clang-format on
+}
+
+void TestScriptParser::statements()
+{
+    QFETCH(QByteArray, line);
+    const Step step = parseOne(line + "   # a comment");
+    QTEST(step.kind, "kind");
+    QTEST(step.device, "device");
+    QTEST(step.name, "name");
+    QTEST(step.arguments, "arguments");
+    QFETCH(QVariant, value);
+    QCOMPARE(step.value.isValid(), value.isValid());
+    if (value.isValid())
+        QCOMPARE(step.value.toString(), value.toString());
+    QTEST(step.timeoutMs, "timeoutMs");
+    QCOMPARE(step.line, 1);
+    QCOMPARE(step.text, QString::fromUtf8(line));
+}
+
+void TestScriptParser::stringEscapes_data()
+{
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QString>("data");
+    QTest::newRow("escape sequence")
+        << QByteArray(R"("\e|bCBold\e|N")") << QStringLiteral("\x1B|bCBold\x1B|N");
+    QTest::newRow("line ends") << QByteArray(R"("a\r\n\tb")") << QStringLiteral("a\r\n\tb");
+    QTest::newRow("quote backslash")
+        << QByteArray(R"("say \"hi\" \\")") << QStringLiteral("say \"hi\" \\");
+    QTest::newRow("hex and nul") << QByteArray(R"("\x41\x1b\0")")
+                                 << QString(QStringLiteral("A\x1B") + QChar(0));
+    QTest::newRow("hash inside") << QByteArray(R"("#1 item")") << QStringLiteral("#1 item");
+    QTest::newRow("utf-8") << QByteArray("\"caf\xC3\xA9 \xE2\x82\xAC\"")
+                           << QStringLiteral("caf\u00E9 \u20AC");
+}
+
+void TestScriptParser::stringEscapes()
+{
+    QFETCH(QByteArray, written);
+    const Step step = parseOne("printer PrintNormal receipt " + written);
+    QTEST(step.arguments.at(1).toString(), "data");
+}
+
+void TestScriptParser::faultsNameFileAndLine_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::addColumn<QString>("message");
+    // clang-format off
+    QTest::newRow("unknown statement") << QByteArray("pirnter Open") << "unknown statement";
+    QTest::newRow("unknown member") << QByteArray("printer Foo") << "no member or property";
+    QTest::newRow("member of another device") << QByteArray("drawer PrintNormal 2 \"x\"") << "no member PrintNormal";
+    QTest::newRow("missing argument") << QByteArray("printer PrintNormal receipt") << "needs 2 argument";
+    QTest::newRow("bad station") << QByteArray("printer PrintNormal roll \"x\"") << "the station";
+    QTest::newRow("unterminated string") << QByteArray("printer PrintNormal 2 \"open") << "no closing quote";
+    QTest::newRow("backslash at end") << QByteArray("printer PrintNormal 2 \"open\\") << "no closing quote";
+    QTest::newRow("unknown escape") << QByteArray("printer PrintNormal 2 \"\\q\"") << "unknown escape";
+    QTest::newRow("short hex") << QByteArray("printer PrintNormal 2 \"\\x4\"") << "two hexadecimal";
+    QTest::newRow("extra words") << QByteArray("printer Close now") << "unexpected \"now\"";
+    QTest::newRow("bad flag") << QByteArray("printer AsyncMode = maybe") << "not true or false";
+    QTest::newRow("unknown result") << QByteArray("expect OPOS_E_ILEGAL") << "not a result code";
+    QTest::newRow("bad status name") << QByteArray("expect StatusUpdateEvent COVER") << "not a value of StatusUpdateEvent";
+    QTest::newRow("display events") << QByteArray("expect display StatusUpdateEvent 1") << "raises no";
+    QTest::newRow("expect no property") << QByteArray("expect no printer State") << "takes an event";
+    QTest::newRow("time without unit") << QByteArray("wait 5") << "unit";
+    QTest::newRow("negative time") << QByteArray("wait -1 s") << "not a time";
+    QTest::newRow("huge time") << QByteArray("wait 1e300 s") << "not a time";
+    QTest::newRow("answer what") << QByteArray("on ErrorEvent ignore") << "retry or clear";
+    QTest::newRow("answer count") << QByteArray("on ErrorEvent retry 0") << "from 1";
+    QTest::newRow("sim unknown") << QByteArray("sim printer smoke on") << "unknown printer control";
+    QTest::newRow("sim setting") << QByteArray("sim printer paper wet") << "one of ok";
+    QTest::newRow("sim display") << QByteArray("sim display text") << "no controls";
+    QTest::newRow("read-only companion") << QByteArray("drawer DrawerOpened = true") << "cannot be written";
+    QTest::newRow("nul byte") << QByteArray("printer Open\0x", 14) << "NUL byte";
+    QTest::newRow("not utf-8") << QByteArray("printer Open \"\xFF\"") << "not UTF-8";
+    // clang-format on
+}
+
+void TestScriptParser::faultsNameFileAndLine()
+{
+    QFETCH(QByteArray, bad);
+    QFETCH(QString, message);
+    const QByteArray text = "# first\nprinter Open\r\n\n" + bad + "\nprinter Close\n";
+    try {
+        script::parseScript(text, QStringLiteral("acceptance.txt"), QString());
+        QFAIL("the script was accepted");
+    } catch (const script::ScriptError& error) {
+        const QString what = QString::fromUtf8(error.what());
+        QVERIFY2(what.startsWith(u"acceptance.txt:4: "), qPrintable(what));
+        QVERIFY2(what.contains(message), qPrintable(what));
+        QCOMPARE(error.line(), 4);
+    }
+}
+
+void TestScriptParser::commentsAndBlankLinesMakeNoSteps()
+{
+    const script::Script parsed =
+        script::parseScript("\xEF\xBB\xBF# only comments\n\n   \t\n# printer Open\n  # x\n",
+                            QStringLiteral("c.txt"), QString());
+    QVERIFY(parsed.steps.empty());
+}
+
+void TestScriptParser::aMegabyteLineIsReadWhole()
+{
+    const QByteArray data(1024 * 1024, 'x');
+    const script::Script parsed = script::parseScript(
+        "printer Open\nprinter PrintNormal receipt \"" + data + "\"\nprinter Close",
+        QStringLiteral("big.txt"), QString());
+    QCOMPARE(parsed.steps.size(), size_t(3));
+    QCOMPARE(parsed.steps[1].arguments.at(1).toString().size(), data.size());
+    QCOMPARE(parsed.steps[2].line, 3);
+
+    // The same line without its closing quote is refused, naming its line.
+    QVERIFY_THROWS_EXCEPTION(script::ScriptError,
+                             script::parseScript("printer PrintNormal 2 \"" + data,
+                                                 QStringLiteral("big.txt"), QString()));
+}
+
+void TestScriptParser::numbersOutOfRangeAreRefused()
+{
+    for (const QByteArray& number : {QByteArray("2147483648"), QByteArray("-2147483649"),
+                                     QByteArray(400, '9'), QByteArray("12abc")}) {
+        QVERIFY_THROWS_EXCEPTION(script::ScriptError,
+                                 script::parseScript("printer ClaimDevice " + number,
+                                                     QStringLiteral("n.txt"), QString()));
+    }
+    QCOMPARE(parseOne("printer ClaimDevice 2147483647").arguments.at(0).toInt(), 2147483647);
+    QCOMPARE(parseOne("printer ClaimDevice -2147483648").arguments.at(0).toInt(), INT32_MIN);
+}
+
+QTEST_GUILESS_MAIN(TestScriptParser)
+#include "test_script_parser.moc"
