@@ -1,3 +1,4 @@
+#include "app/AppOptions.h"
 #include "backends/escpos/Resolvers.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
@@ -125,6 +126,8 @@ private slots:
     void exitCodes_data();
     void exitCodes();
     void escPosPrinterReceivesTheBytes();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QTemporaryDir m_dir;
@@ -487,6 +490,49 @@ void TestScriptRunner::escPosPrinterReceivesTheBytes()
             cuts.append(event);
     QCOMPARE(cuts.size(), 1);
     QCOMPARE(cuts[0].a, 1);
+}
+
+void TestScriptRunner::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("withoutWindow");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("report");
+
+    QTest::newRow("window") << QStringList{} << false << false << QString() << QString();
+    QTest::newRow("run") << QStringList{QStringLiteral("--run"), QStringLiteral("a.txt")} << true
+                         << false << QStringLiteral("a.txt") << QString();
+    QTest::newRow("run standard input, report")
+        << QStringList{QStringLiteral("--run=-"), QStringLiteral("--report"),
+                       QStringLiteral("r.xml")}
+        << true << false << QStringLiteral("-") << QStringLiteral("r.xml");
+    QTest::newRow("report alone") << QStringList{QStringLiteral("--report=r.xml")} << true << true
+                                  << QString() << QString();
+    QTest::newRow("after the end of options")
+        << QStringList{QStringLiteral("--"), QStringLiteral("--run")} << false << true << QString()
+        << QString();
+}
+
+void TestScriptRunner::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, refused);
+    arguments.prepend(QStringLiteral("opos-printer-test"));
+    std::vector<QByteArray> bytes;
+    std::vector<const char*> argv;
+    for (const QString& argument : arguments)
+        bytes.push_back(argument.toUtf8());
+    for (const QByteArray& argument : bytes)
+        argv.push_back(argument.constData());
+    QTEST(runsWithoutWindow(static_cast<int>(argv.size()), argv.data()), "withoutWindow");
+    if (refused) {
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, parseAppOptions(arguments, QString()));
+        return;
+    }
+    const AppOptions options = parseAppOptions(arguments, QString());
+    QTEST(options.runScript, "script");
+    QTEST(options.reportFile, "report");
 }
 
 QTEST_GUILESS_MAIN(TestScriptRunner)
