@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace escpos;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(escpos::DeviceStatus)
 
@@ -36,13 +37,13 @@ private slots:
         QTest::newRow("bold on and off")
             << esc("bCX") + esc("!bCY") << 437 << hex("1b4501 58 1b4500 59");
         QTest::newRow("only changes are sent")
-            << esc("bCX") + esc("bCY") << 437 << hex("1b4501 58 59");
+            << esc("bCX") + esc("bCY") << 437 << hex("1b4501 58 59 1b4500");
         QTest::newRow("mode without text waits") << esc("bC") << 437 << hex("");
-        QTest::newRow("underline thick") << esc("2uCX") << 437 << hex("1b2d02 58");
-        QTest::newRow("reverse video") << esc("rvCX") << 437 << hex("1d4201 58");
-        QTest::newRow("double both") << esc("4CX") << 437 << hex("1d2111 58");
-        QTest::newRow("double high") << esc("3CX") << 437 << hex("1d2101 58");
-        QTest::newRow("centred line") << esc("cAX\n") << 437 << hex("1b6101 58 0a");
+        QTest::newRow("underline thick") << esc("2uCX") << 437 << hex("1b2d02 58 1b2d00");
+        QTest::newRow("reverse video") << esc("rvCX") << 437 << hex("1d4201 58 1d4200");
+        QTest::newRow("double both") << esc("4CX") << 437 << hex("1d2111 58 1d2100");
+        QTest::newRow("double high") << esc("3CX") << 437 << hex("1d2101 58 1d2100");
+        QTest::newRow("centred line") << esc("cAX\n") << 437 << hex("1b6101 58 0a 1b6100");
         QTest::newRow("normal resets all")
             << esc("bC") + esc("uC") + esc("2C") + esc("rAX") + esc("NY") << 437
             << hex("1b4501 1b2d01 1d2110 1b6102 58 1b4500 1b2d00 1d2100 1b6100 59");
@@ -82,6 +83,38 @@ private slots:
         TextEncoder encoder(characterSet);
         EscPosTranslator translator(0);
         QCOMPARE(translator.translate(data, encoder).toHex(' '), expected.toHex(' '));
+    }
+
+    // The second call's bytes: it starts with the printer normal again, and nothing already in
+    // force is sent twice.
+    void nextCallStartsNormal_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QByteArray>("expected");
+        const auto esc = [](const char* text) {
+            return QString::fromLatin1(text).replace(u'~', QChar(0x1B));
+        };
+        const auto hex = [](const char* text) { return QByteArray::fromHex(text); };
+        QTest::newRow("plain after styled") << esc("~|bC~|cA~|4Cx\n") << u"y\n"_s << hex("79 0a");
+        QTest::newRow("same style again is sent again")
+            << esc("~|bCx") << esc("~|bCy") << hex("1b4501 79 1b4500");
+        QTest::newRow("mode without text leaves nothing to undo")
+            << esc("~|bC~|2C") << u"y"_s << hex("79");
+        QTest::newRow("switched off within the call")
+            << esc("~|uCx~|!uC") << esc("~|3Cy") << hex("1d2101 79 1d2100");
+    }
+
+    void nextCallStartsNormal()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QByteArray, expected);
+        TextEncoder encoder(437);
+        EscPosTranslator translator(0);
+        const QByteArray firstBytes = translator.translate(first, encoder);
+        QVERIFY(!firstBytes.contains(cmd::initialise()));
+        QCOMPARE(translator.translate(second, encoder).toHex(' '), expected.toHex(' '));
     }
 
     void decodesRealTimeStatus_data()

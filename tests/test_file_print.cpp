@@ -211,6 +211,23 @@ private slots:
         QVERIFY(!flags.FileLinePending && !flags.FileCutPending);
     }
 
+    // Each line of a file is its own print call: what one line switches on ends with it.
+    void eachLineStartsNormal()
+    {
+        FileJob job;
+        QVERIFY(job.ok);
+        job.select("\x1b|cA\x1b|bC\x1b|2CTitle\nplain\n");
+        job.fixture.click("cmdFilePrintNormal");
+        const auto receipt = job.fixture.simPrinter().receipt();
+        QCOMPARE(receipt.size(), 2);
+        QCOMPARE(receipt[0].text, QStringLiteral("Title"));
+        QVERIFY(receipt[0].bold && receipt[0].doubleWidth);
+        QCOMPARE(receipt[0].align, sim::ReceiptItem::Align::Centre);
+        QCOMPARE(receipt[1].text, QStringLiteral("plain"));
+        QVERIFY(!receipt[1].bold && !receipt[1].doubleWidth);
+        QCOMPARE(receipt[1].align, sim::ReceiptItem::Align::Left);
+    }
+
     void emptyFileAfterCancelledPrint()
     {
         FileJob job;

@@ -36,7 +36,8 @@ class TestOposPrintData : public QObject
                     {t.doubleWidth, u"W"_s},
                     {t.doubleHeight, u"H"_s},
                     {t.align == Alignment::Centre, u"C"_s},
-                    {t.align == Alignment::Right, u"R"_s}};
+                    {t.align == Alignment::Right, u"R"_s},
+                    {t.typeface != 0, u"f"_s + QString::number(t.typeface)}};
                 for (const auto& [on, flag] : flags)
                     part += on ? flag : QString();
             }
@@ -85,11 +86,47 @@ private slots:
         QCOMPARE(describe(parser.parse(data)).replace(QChar(0x1B), u'~'), segments);
     }
 
-    void modesLastAcrossCallsUntilReset()
+    // Each parse() is one print call: its print-line characteristics end with it, the
+    // typeface carries over until changed or reset.
+    void lineCharacteristicsEndWithEachCall_data()
+    {
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("last"); // segments of the last call
+        const auto esc = [](const char* text) {
+            return QString::fromLatin1(text).replace(u'~', QChar(0x1B));
+        };
+        QTest::newRow("everything on, next call plain")
+            << QStringList{esc("~|bC~|2uC~|iC~|rvC~|4C~|rA"), u"x"_s} << u"T(x)"_s;
+        QTest::newRow("text of the first call styled")
+            << QStringList{esc("~|bC~|cAx")} << u"T(x)bC"_s;
+        QTest::newRow("typeface kept across calls")
+            << QStringList{esc("~|2fT~|bCx"), u"y"_s} << u"T(y)f2"_s;
+        QTest::newRow("normal keeps the typeface")
+            << QStringList{esc("~|3fT"), esc("~|bCx~|Ny")} << u"T(x)bf3 | T(y)f3"_s;
+        QTest::newRow("typeface changed again")
+            << QStringList{esc("~|2fT"), esc("~|0fTz")} << u"T(z)"_s;
+        QTest::newRow("typeface without number ignored")
+            << QStringList{esc("~|2fT"), esc("~|fTz")} << u"T(z)f2"_s;
+    }
+
+    void lineCharacteristicsEndWithEachCall()
+    {
+        QFETCH(QStringList, calls);
+        QFETCH(QString, last);
+        PrintDataParser parser;
+        QString segments;
+        for (const QString& call : calls)
+            segments = describe(parser.parse(call));
+        QCOMPARE(segments, last);
+        TextStyle between;
+        between.typeface = parser.style().typeface;
+        QCOMPARE(parser.style(), between);
+    }
+
+    void resetForgetsTheTypeface()
     {
         PrintDataParser parser;
-        parser.parse(u"\x1b|bC\x1b|cA"_s);
-        QCOMPARE(describe(parser.parse(u"x"_s)), u"T(x)bC"_s);
+        parser.parse(u"\x1b|2fT"_s);
         parser.reset();
         QCOMPARE(describe(parser.parse(u"x"_s)), u"T(x)"_s);
     }

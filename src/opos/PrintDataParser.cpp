@@ -28,10 +28,19 @@ void appendText(std::vector<PrintSegment>& out, QChar c, const TextStyle& style)
     out.back().text.append(c);
 }
 
+// Normal print-line characteristics, keeping the print-mode ones.
+TextStyle normalLine(const TextStyle& style)
+{
+    TextStyle normal;
+    normal.typeface = style.typeface;
+    return normal;
+}
+
 } // namespace
 
 std::vector<PrintSegment> PrintDataParser::parse(QStringView data)
 {
+    m_style = normalLine(m_style);
     std::vector<PrintSegment> out;
     const qsizetype size = data.size();
     qsizetype i = 0;
@@ -79,6 +88,7 @@ std::vector<PrintSegment> PrintDataParser::parse(QStringView data)
         }
         apply(off, number, hasNumber, letters, command, out);
     }
+    m_style = normalLine(m_style);
     return out;
 }
 
@@ -130,7 +140,7 @@ void PrintDataParser::apply(bool off, int number, bool hasNumber, QStringView le
         return;
     case u'N':
         if (letters.isEmpty() && !hasNumber)
-            m_style = {};
+            m_style = normalLine(m_style);
         return;
     case u'A':
         if (letters == u"c")
@@ -139,6 +149,10 @@ void PrintDataParser::apply(bool off, int number, bool hasNumber, QStringView le
             m_style.align = Alignment::Right;
         else if (letters == u"l")
             m_style.align = Alignment::Left;
+        return;
+    case u'T':
+        if (letters == u"f" && hasNumber)
+            m_style.typeface = number;
         return;
     case u'C':
         if (letters == u"b") {

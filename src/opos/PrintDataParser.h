@@ -14,7 +14,9 @@ enum class Alignment
     Right
 };
 
-// The character modes that the print-data escape sequences switch; they stay until changed.
+// The character modes that the print-data escape sequences switch. The print-line
+// characteristics (everything but the typeface) last to the end of one print call or to ESC|N;
+// the typeface is a print-mode characteristic and stays until changed.
 struct TextStyle
 {
     bool bold = false;
@@ -24,6 +26,7 @@ struct TextStyle
     bool doubleWidth = false;
     bool doubleHeight = false;
     Alignment align = Alignment::Left;
+    int typeface = 0; // ESC|#fT: index into FontTypefaceList; 0 = the device's default
     friend bool operator==(const TextStyle&, const TextStyle&) = default;
 };
 
@@ -53,11 +56,14 @@ struct PrintSegment
 // Splits OPOS print data into segments. Sequences are ESC '|', an optional '!', an optional
 // decimal number, optional lower-case letters and one upper-case letter. Unknown or unsupported
 // sequences are dropped, as are control characters other than LF and TAB; CR before LF is
-// dropped. The modes persist from one parse() to the next until reset().
+// dropped. One parse() is one print call (PrintNormal, PrintImmediate, a buffered call of a
+// transaction, a line of a file): it starts with normal print-line characteristics and leaves
+// them normal at its end, while the typeface carries over to the next parse() until reset().
 class PrintDataParser
 {
 public:
     std::vector<PrintSegment> parse(QStringView data);
+    // The modes in force between calls: normal, in the current typeface.
     const TextStyle& style() const { return m_style; }
     void reset() { m_style = {}; }
 

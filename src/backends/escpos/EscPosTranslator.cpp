@@ -84,7 +84,6 @@ bool isPlain(QStringView data)
 
 QByteArray EscPosTranslator::translate(QStringView data, TextEncoder& encoder)
 {
-    using Kind = opos::PrintSegment::Kind;
     QByteArray out;
     out.reserve(data.size() + 8);
     if (isPlain(data)) {
@@ -94,7 +93,16 @@ QByteArray EscPosTranslator::translate(QStringView data, TextEncoder& encoder)
         encoder.encodeTo(out, data);
         return out;
     }
-    for (const opos::PrintSegment& segment : m_parser.parse(data)) {
+    translateSegments(m_parser.parse(data), encoder, out);
+    applyStyle(m_parser.style(), out); // the call's print-line characteristics end here
+    return out;
+}
+
+void EscPosTranslator::translateSegments(const std::vector<opos::PrintSegment>& segments,
+                                         TextEncoder& encoder, QByteArray& out)
+{
+    using Kind = opos::PrintSegment::Kind;
+    for (const opos::PrintSegment& segment : segments) {
         switch (segment.kind) {
         case Kind::Text:
             applyStyle(segment.style, out);
@@ -125,7 +133,6 @@ QByteArray EscPosTranslator::translate(QStringView data, TextEncoder& encoder)
             break;
         }
     }
-    return out;
 }
 
 void EscPosTranslator::applyStyle(const opos::TextStyle& style, QByteArray& out)

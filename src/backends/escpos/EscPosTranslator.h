@@ -19,9 +19,10 @@ QByteArray font(bool small);
 } // namespace cmd
 
 // Turns print data (text with ESC|... sequences) into ESC/POS bytes, text encoded for the
-// current character set. Modes carry over from one call to the next, as on the printer; only
-// the changes are sent. What the printer cannot do (italic, bitmaps, logos, bar codes, reverse
-// feed) is left out.
+// current character set. Only changes of the printer's modes are sent; a call that switched
+// bold, underline, reverse, size or alignment on ends by switching them off again, so that the
+// next call starts normal without an initialise that would also reset the code table. What the
+// printer cannot do (italic, bitmaps, logos, bar codes, reverse feed) is left out.
 class EscPosTranslator
 {
 public:
@@ -31,6 +32,8 @@ public:
     void reset();
 
 private:
+    void translateSegments(const std::vector<opos::PrintSegment>& segments, TextEncoder& encoder,
+                           QByteArray& out);
     void applyStyle(const opos::TextStyle& style, QByteArray& out);
 
     int m_cutFeed;
