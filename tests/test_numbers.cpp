@@ -31,6 +31,9 @@ private slots:
         QTest::newRow("letters") << "abc" << false;
         QTest::newRow("arabic-indic digits") << QStringLiteral("\u0661\u0662") << false;
         QTest::newRow("infinity word") << "inf" << false;
+        QTest::newRow("trailing line feed") << "12\n" << false;
+        QTest::newRow("leading line feed") << "\n12" << false;
+        QTest::newRow("carriage return") << "12\r" << false;
     }
     void isNumeric()
     {

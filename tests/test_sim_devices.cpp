@@ -313,9 +313,13 @@ private slots:
         printer->PrintNormal(PTR_S_RECEIPT, u"a\nb\n\x1b|3lF"_s);
         printer->CutPaper(100);
         using std::chrono::milliseconds;
+        // A feed longer than a printer takes is cut to 255 lines, its time counted in 64 bits.
+        printer->PrintNormal(PTR_S_RECEIPT, u"\x1b|999999999lF"_s);
         const std::vector<milliseconds> expected{milliseconds(16), milliseconds(16),
-                                                 milliseconds(50), milliseconds(500)};
+                                                 milliseconds(50), milliseconds(500),
+                                                 milliseconds(4250)};
         QVERIFY(pacer->waits == expected);
+        QCOMPARE(roll().last(), u"F 255"_s);
     }
 
     void asynchronousRetryAfterTheCoverIsClosed()

@@ -10,9 +10,10 @@ namespace numbers {
 
 bool IsNumeric(const QString& text)
 {
-    // ASCII digits only: the decimal point is "." whatever the user's locale says.
+    // ASCII digits only: the decimal point is "." whatever the user's locale says. \A and \z
+    // anchor at the very ends; "$" would also match before a final line feed.
     static const QRegularExpression number(QStringLiteral(
-        "^[ \\t]*[+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?[ \\t]*$"));
+        "\\A[ \\t]*[+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?[ \\t]*\\z"));
     return number.match(text).hasMatch();
 }
 

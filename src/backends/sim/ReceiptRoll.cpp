@@ -57,9 +57,9 @@ ReceiptRoll::Motion ReceiptRoll::add(const opos::PrintSegment& segment, int line
         if (segment.number > 0) {
             ReceiptItem feed;
             feed.kind = ReceiptItem::Kind::Feed;
-            feed.lines = segment.number;
+            feed.lines = std::min(segment.number, kMaxFeedLines);
             push(feed);
-            motion.lines += segment.number;
+            motion.lines += feed.lines;
         }
         break;
     case Kind::FeedAndCut:

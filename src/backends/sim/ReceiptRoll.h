@@ -20,6 +20,9 @@ public:
         int cuts = 0;
     };
 
+    // The longest feed of one sequence, as on a real printer (ESC d takes one byte).
+    static constexpr int kMaxFeedLines = 255;
+
     explicit ReceiptRoll(qsizetype capacity = 5000) : m_capacity(capacity) {}
 
     // Prints one segment. Text wider than lineChars (half that in double width) wraps; a line

@@ -4,6 +4,7 @@
 #include "opos/OposConstants.h"
 
 #include <chrono>
+#include <cstdint>
 
 namespace sim {
 
@@ -169,9 +170,10 @@ DeviceResult SimulatedPrinterBackend::output(const std::vector<opos::PrintSegmen
         }
         if (realistic && (motion.lines > 0 || motion.cuts > 0)) {
             m_core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
-            pacer->pause(std::chrono::milliseconds(motion.lines * 1000 / kLinesPerSecond) +
-                             motion.cuts * kCutTime,
-                         stop);
+            pacer->pause(
+                std::chrono::milliseconds(std::int64_t{motion.lines} * 1000 / kLinesPerSecond) +
+                    std::int64_t{motion.cuts} * kCutTime,
+                stop);
         }
         total.lines += motion.lines;
         total.cuts += motion.cuts;
