@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     qt6-serialport-dev libqt6serialport6
     libbenchmark-dev
+    libinih-dev
     libgl-dev
     fonts-dejavu-core
     xdg-utils

@@ -1,3 +1,4 @@
+#include "backends/escpos/ConfiguredDevices.h"
 #include "backends/escpos/DeviceStatus.h"
 #include "backends/escpos/DisplayCommands.h"
 #include "backends/escpos/EscPosTranslator.h"
@@ -5,9 +6,12 @@
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace escpos;
 using namespace Qt::StringLiterals;
@@ -225,7 +229,35 @@ private slots:
                                 << "port";
         QTest::newRow("port too big") << "tcp://h:70000"
                                       << ""
-                                      << "";
+                                      << "port must be a number from 1 to 65535, not \"70000\"";
+        QTest::newRow("port not a number") << "tcp://h:lp"
+                                           << ""
+                                           << "not \"lp\"";
+        QTest::newRow("space in a path") << "file:///dev/usb lp0"
+                                         << ""
+                                         << "the character ' ' must be written %20";
+        QTest::newRow("NUL in a file path") << "file:///dev/usb/lp0%00.txt"
+                                            << ""
+                                            << "its device path holds a NUL character";
+        QTest::newRow("NUL in a serial path") << "serial:///dev/tty%00S0"
+                                              << ""
+                                              << "its device path holds a NUL character";
+        QTest::newRow("NUL in a setting") << "serial:///dev/ttyS0?baud=9600%00"
+                                          << ""
+                                          << "Setting \"baud\" holds a NUL character";
+        QTest::newRow("escape in a setting") << "tcp://h?status=poll%1b"
+                                             << ""
+                                             << "holds the control character 0x1B";
+        QTest::newRow("raw control character")
+            << "tcp://h\x7f"
+            << ""
+            << "\"tcp://h%7F\" is not a usable device address: it holds the control character 0x7F";
+        QTest::newRow("setting twice") << "tcp://h?jobTimeout=1&jobTimeout=2"
+                                       << ""
+                                       << "setting \"jobTimeout\" is given twice";
+        QTest::newRow("user name") << "tcp://me@h"
+                                   << ""
+                                   << "no user name";
         QTest::newRow("tcp path") << "tcp://h/x"
                                   << ""
                                   << "no path";
@@ -271,6 +303,7 @@ private slots:
         } catch (const SettingsError& e) {
             QVERIFY2(key.isEmpty(), e.what());
             QVERIFY2(QString::fromUtf8(e.what()).contains(error), e.what());
+            QVERIFY2(!QString::fromUtf8(e.what()).contains(QLatin1String("source was")), e.what());
         }
     }
 
@@ -289,60 +322,89 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("extra"); // an entry added to a good file
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("printer") << "printer"
-                                 << "Front Printer" << 0 << "";
-        QTest::newRow("name ignoring case") << "printer"
-                                            << "front printer" << 0 << "";
-        QTest::newRow("display") << "display"
-                                 << "Pole" << 0 << "";
-        QTest::newRow("drawer entry") << "drawer"
-                                      << "Till" << 0 << "";
-        QTest::newRow("drawer on a printer entry") << "drawer"
-                                                   << "Front Printer" << 0 << "";
-        QTest::newRow("printer name used for a display")
-            << "display"
-            << "Front Printer" << opos::OPOS_E_NOEXIST << "not a line display";
-        QTest::newRow("unknown name") << "printer"
-                                      << "Back Printer" << opos::OPOS_E_NOEXIST << "";
-        QTest::newRow("no address") << "printer"
-                                    << "NoAddress" << opos::OPOS_E_NOSERVICE << "no address";
-        QTest::newRow("bad class") << "printer"
-                                   << "BadClass" << opos::OPOS_E_NOSERVICE << "\"class\"";
-        QTest::newRow("bad time-out")
-            << "printer"
-            << "BadTimeout" << opos::OPOS_E_NOSERVICE << "\"statusTimeout\"";
-        QTest::newRow("bad address") << "printer"
-                                     << "BadAddress" << opos::OPOS_E_NOSERVICE << "not a tcp://";
-        QTest::newRow("unknown key") << "printer"
-                                     << "Typo" << opos::OPOS_E_NOSERVICE << "\"pollIntervall\"";
-        QTest::newRow("address typed") << "printer"
-                                       << "tcp://127.0.0.1:1" << 0 << "";
-        QTest::newRow("broken address typed")
-            << "printer"
-            << "tcp://127.0.0.1:0" << opos::OPOS_E_NOSERVICE << "port";
+        const auto row = [](const char* tag, const char* kind, const char* name, const char* extra,
+                            int code, const char* reason) {
+            QTest::newRow(tag) << QString::fromLatin1(kind) << QString::fromLatin1(name)
+                               << QByteArray(extra) << code << QString::fromLatin1(reason);
+        };
+        const int noService = opos::OPOS_E_NOSERVICE;
+        row("printer", "printer", "Front Printer", "", 0, "");
+        row("name ignoring case", "printer", "front printer", "", 0, "");
+        row("display", "display", "Pole", "", 0, "");
+        row("drawer entry", "drawer", "Till", "", 0, "");
+        row("drawer on a printer entry", "drawer", "Front Printer", "", 0, "");
+        row("printer name used for a display", "display", "Front Printer", "", opos::OPOS_E_NOEXIST,
+            "not a line display");
+        row("unknown name", "printer", "Back Printer", "", opos::OPOS_E_NOEXIST, "");
+        row("address typed", "printer", "tcp://127.0.0.1:1", "", 0, "");
+        row("broken address typed", "printer", "tcp://127.0.0.1:0", "", noService, "port");
+        // A broken entry makes the whole file unusable, whichever name is asked for.
+        row("no address", "printer", "Front Printer", "[X]\nclass=PosPrinter\n", noService,
+            "device \"X\" (line 11): no address");
+        row("bad class", "printer", "X", "[X]\nclass=Scale\naddress=tcp://h\n", noService,
+            "\"class\"");
+        row("bad time-out", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\nstatusTimeout=soon\n", noService,
+            "\"statusTimeout\"");
+        row("not an address", "printer", "X", "[X]\nclass=PosPrinter\naddress=lpt1\n", noService,
+            "not a tcp://");
+        row("unknown key", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\npollIntervall=100\n", noService,
+            "Unknown setting \"pollIntervall\"");
+        row("value not whole", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\nlineChars=48;64\n", noService, "\"48;64\"");
+        row("trailing comma", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\nlineChars=48,\n", noService, "\"lineChars\"");
+        row("group path as a key", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\nsub\\key=1\n", noService,
+            "Unknown setting \"sub\\key\"");
+        row("serialised value", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\nlineWidth=@Variant(\\0\\0\\0\\x7f)\n",
+            noService, "\"lineWidth\"");
+        row("section named General is a device", "printer", "General",
+            "[General]\nclass=PosPrinter\naddress=tcp://h\n", 0, "");
+        row("address with a NUL", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=file:///dev/usb/lp0%00.txt\n", noService,
+            "device path holds a NUL character");
+        row("percent text in a value", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\nstatusTimeout=9600%00\n", noService,
+            "\"statusTimeout\"");
+        row("control character in a value", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\nstatusTimeout=1\x1b\n", noService,
+            "line 14: the line holds the control character 0x1B");
+        row("duplicated key", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\naddress=tcp://g\n", noService,
+            "line 14: \"address\" is given twice for device \"X\" (first on line 13)");
+        row("duplicated section ignoring case", "printer", "Pole", "[POLE]\n", noService,
+            "line 11: device \"POLE\" is already defined on line 5");
+        row("syntax error", "printer", "Front Printer", "[X]\nnot a setting\n", noService,
+            "line 12: syntax error");
+        row("unclosed section", "printer", "Front Printer", "[Broken\n", noService,
+            "line 11: syntax error");
+        row("text after a section", "printer", "Front Printer", "[X] y\n", noService,
+            "line 11: syntax error");
+        row("indented lines are no continuation", "printer", "X",
+            "[X]\n  class=PosPrinter\n  address=tcp://h\n", 0, "");
+        row("not UTF-8", "printer", "X", "[X\xe9]\n", noService, "line 11: the text is not UTF-8");
     }
 
     void readsTheDeviceFile()
     {
         QFETCH(QString, kind);
         QFETCH(QString, name);
+        QFETCH(QByteArray, extra);
         QFETCH(int, code);
         QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("devices.ini"));
-        writeFile(
-            path,
-            "[Front Printer]\nclass=PosPrinter\naddress=tcp://127.0.0.1:9\n"
-            "lineChars=42,56\ncodeTables=437:0,1252:16\nstatusTimeout=300\n"
-            "[Pole]\nclass=LineDisplay\naddress=serial:///dev/ttyS0?baud=9600\ncommandSet=CD5220\n"
-            "[Till]\nclass=CashDrawer\naddress=tcp://127.0.0.1:9\ndrawerPin=5\n"
-            "[NoAddress]\nclass=PosPrinter\n"
-            "[BadClass]\nclass=Scale\naddress=tcp://h\n"
-            "[BadTimeout]\nclass=PosPrinter\naddress=tcp://h\nstatusTimeout=soon\n"
-            "[BadAddress]\nclass=PosPrinter\naddress=lpt1\n"
-            "[Typo]\nclass=PosPrinter\naddress=tcp://h\npollIntervall=100\n");
+        writeFile(path,
+                  "; real devices\n[Front Printer]\nclass=PosPrinter\naddress=tcp://127.0.0.1:9\n"
+                  "[Pole]\nclass=LineDisplay\naddress=serial:///dev/ttyS0?baud=9600\n"
+                  "[Till]\nclass=CashDrawer\naddress=tcp://127.0.0.1:9\n" +
+                      extra);
         opos::DeviceRegistry registry;
         addResolvers(registry, path);
         int found = 0;
@@ -363,20 +425,23 @@ private slots:
             why = lookup.reason;
             QCOMPARE(bool(lookup.backend), code == 0);
         }
-        QCOMPARE(found, code);
+        QVERIFY2(found == code, qPrintable(why));
         QVERIFY2(why.contains(reason), qPrintable(why));
+        if (code == opos::OPOS_E_NOSERVICE && !name.startsWith(QLatin1String("tcp:")))
+            QVERIFY2(why.startsWith(path), qPrintable(why));
     }
 
     void entryValuesReachTheBackend()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("devices.ini"));
-        writeFile(path, "[P]\nclass=PosPrinter\naddress=tcp://127.0.0.1:9\nlineChars=42,56\n"
-                        "codeTables=437:0,1252:16\ncharacterSet=1252\n");
+        writeFile(path, "[P]\nclass=PosPrinter\naddress=tcp://127.0.0.1:9 ; the counter\n"
+                        "lineChars=42,56\n# code tables\ncodeTables=437:0,1252:16\n"
+                        "characterSet=1252\n");
         opos::DeviceRegistry registry;
         addResolvers(registry, path);
         const auto lookup = registry.findPrinter(QStringLiteral("P"));
-        QVERIFY(lookup.backend);
+        QVERIFY2(lookup.backend, qPrintable(lookup.reason));
         const QVariantMap properties = lookup.backend->deviceProperties();
         QCOMPARE(properties.value(QStringLiteral("RecLineCharsList")).toString(),
                  QStringLiteral("42,56"));
@@ -386,28 +451,100 @@ private slots:
                  QStringLiteral("437,850,858,866,998,1252"));
     }
 
-    void missingOrBrokenFile()
+    // The file is read afresh on every look-up: the same file gives the same answer each time,
+    // and an edit counts at the next look-up.
+    void sameFileSameAnswer()
     {
         QTemporaryDir dir;
-        opos::DeviceRegistry registry;
-        addResolvers(registry, dir.filePath(QStringLiteral("absent.ini")));
-        QCOMPARE(registry.findPrinter(QStringLiteral("Front")).code, opos::OPOS_E_NOEXIST);
-
         const QString path = dir.filePath(QStringLiteral("devices.ini"));
         writeFile(path, "[Front]\nclass=PosPrinter\naddress=tcp://h\n[Broken\n");
-        opos::DeviceRegistry broken;
-        addResolvers(broken, path);
-        const auto lookup = broken.findPrinter(QStringLiteral("Front"));
-        QCOMPARE(lookup.code, opos::OPOS_E_NOSERVICE);
-        QVERIFY(lookup.reason.contains(QLatin1String("syntax")));
+        opos::DeviceRegistry registry;
+        addResolvers(registry, path);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const auto lookup = registry.findPrinter(QStringLiteral("Front"));
+            QCOMPARE(lookup.code, opos::OPOS_E_NOSERVICE);
+            QCOMPARE(lookup.reason, path + QStringLiteral(", line 4: syntax error: a section "
+                                                          "header is [device name] alone on its "
+                                                          "line"));
+        }
+        writeFile(path, "[Front]\nclass=PosPrinter\naddress=tcp://h\n");
+        QVERIFY(registry.findPrinter(QStringLiteral("Front")).backend);
+    }
+
+    void unusableFiles_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder") << "folder"
+                                << "is a folder, not a file";
+        QTest::newRow("FIFO") << "fifo"
+                              << "is not a regular file";
+        QTest::newRow("unreadable") << "unreadable"
+                                    << "cannot be read: ";
+        QTest::newRow("absent") << "absent"
+                                << "";
+    }
+
+    void unusableFiles()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("devices.ini"));
+        if (what == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (what == QLatin1String("fifo")) {
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (what == QLatin1String("unreadable")) {
+            if (geteuid() == 0)
+                QSKIP("root reads every file");
+            writeFile(path, "[P]\nclass=PosPrinter\naddress=tcp://h\n");
+            QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        }
+        opos::DeviceRegistry registry;
+        addResolvers(registry, path);
+        const auto lookup = registry.findPrinter(QStringLiteral("P"));
+        QCOMPARE(lookup.code, reason.isEmpty() ? opos::OPOS_E_NOEXIST : opos::OPOS_E_NOSERVICE);
+        QVERIFY2(lookup.reason.contains(reason), qPrintable(lookup.reason));
+        const ConfiguredDeviceList listed = listConfiguredDevices(path);
+        QVERIFY(listed.devices.isEmpty());
+        QCOMPARE(listed.error, reason.isEmpty() ? QString() : lookup.reason);
+    }
+
+    void listsConfiguredDevices()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("devices.ini"));
+        writeFile(path,
+                  "[Counter]\nclass=posprinter\naddress=tcp://h\n[Till]\nclass=CashDrawer\n"
+                  "address=tcp://h\n[Pole]\nclass=LineDisplay\naddress=serial:///dev/ttyS0\n");
+        ConfiguredDeviceList listed = listConfiguredDevices(path);
+        QCOMPARE(listed.error, QString());
+        QStringList seen;
+        for (const ConfiguredDevice& device : listed.devices)
+            seen << device.logicalName + u'=' + deviceClassName(device.deviceClass);
+        QCOMPARE(seen, (QStringList{QStringLiteral("Counter=PosPrinter"),
+                                    QStringLiteral("Till=CashDrawer"),
+                                    QStringLiteral("Pole=LineDisplay")}));
+
+        writeFile(path, "[Counter]\nclass=PosPrinter\naddress=tcp://h\nlineChars=x\n");
+        listed = listConfiguredDevices(path);
+        QVERIFY(listed.devices.isEmpty());
+        QVERIFY2(listed.error.startsWith(path + QStringLiteral(", device \"Counter\" (line 1): ")),
+                 qPrintable(listed.error));
+
+        writeFile(path, "address=tcp://h\n[Counter]\nclass=PosPrinter\n");
+        QCOMPARE(listConfiguredDevices(path).error,
+                 path + QStringLiteral(", line 1: \"address\" comes before the first [device "
+                                       "name] section"));
     }
 
 private:
-    static void writeFile(const QString& path, const char* text)
+    static void writeFile(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
     }
 };
 

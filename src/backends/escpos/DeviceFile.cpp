@@ -1,12 +1,20 @@
 #include "backends/escpos/DeviceFile.h"
 
+#include "backends/escpos/ConfiguredDevices.h"
+
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QList>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <ini.h>
 
 namespace escpos {
 
 namespace {
+
+// A devices.ini is a few hundred bytes; anything far larger is the wrong file.
+constexpr qint64 kMaxFileSize = 1024 * 1024;
 
 [[noreturn]] void fail(const QString& message)
 {
@@ -15,24 +23,187 @@ namespace {
 
 DeviceClass parseClass(const QString& text)
 {
-    const QString lower = text.trimmed().toLower();
-    if (lower == QLatin1String("posprinter"))
-        return DeviceClass::PosPrinter;
-    if (lower == QLatin1String("cashdrawer"))
-        return DeviceClass::CashDrawer;
-    if (lower == QLatin1String("linedisplay"))
-        return DeviceClass::LineDisplay;
+    for (const DeviceClass candidate :
+         {DeviceClass::PosPrinter, DeviceClass::CashDrawer, DeviceClass::LineDisplay}) {
+        if (text.trimmed().compare(deviceClassName(candidate), Qt::CaseInsensitive) == 0)
+            return candidate;
+    }
     fail(QStringLiteral(
              "Setting \"class\" must be PosPrinter, CashDrawer or LineDisplay, not \"%1\"")
              .arg(text));
 }
 
-// QSettings reads "48,64" as a list; the settings parser wants the text back.
-QString valueText(const QVariant& value)
+struct Setting
 {
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    QString key;
+    QString value;
+    int line = 0;
+};
+
+struct Section
+{
+    QString name;
+    int line = 0;
+    QList<Setting> settings;
+};
+
+// The file's bytes, refused with the reason when it is no readable text file of sane size.
+QByteArray readWhole(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        fail(QStringLiteral("The device file %1 is a folder, not a file").arg(path));
+    if (!info.isFile())
+        fail(QStringLiteral("The device file %1 is not a regular file").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("The device file %1 cannot be read: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        fail(QStringLiteral("The device file %1 cannot be read: %2").arg(path, file.errorString()));
+    if (bytes.size() > kMaxFileSize)
+        fail(QStringLiteral("The device file %1 is larger than 1 MB; it cannot be a device list")
+                 .arg(path));
+    return bytes;
+}
+
+// Reads an INI text strictly with inih: sections, name=value lines and comments only; each
+// line is checked before inih sees it, so every fault is reported with its line. Lines reach
+// inih without their indentation, which turns its continuation lines off.
+class StrictIni
+{
+public:
+    StrictIni(QString path, const QByteArray& bytes) : m_path(std::move(path))
+    {
+        QByteArray text = bytes;
+        if (text.startsWith("\xEF\xBB\xBF"))
+            text.remove(0, 3);
+        m_lines = text.split('\n');
+    }
+
+    std::vector<Section> parse()
+    {
+        const int result = ini_parse_stream(&StrictIni::readLine, this, &StrictIni::handle, this);
+        if (!m_error.isEmpty())
+            fail(m_error);
+        if (result > 0)
+            fail(at(result,
+                    QStringLiteral("syntax error: expected [device name], name=value or a comment "
+                                   "starting with ; or #")));
+        if (result < 0)
+            fail(QStringLiteral("The device file %1 cannot be read").arg(m_path));
+        return std::move(m_sections);
+    }
+
+private:
+    QString at(int line, const QString& why) const
+    {
+        return QStringLiteral("%1, line %2: %3").arg(m_path).arg(line).arg(why);
+    }
+
+    bool refuse(const QString& why)
+    {
+        if (m_error.isEmpty())
+            m_error = at(m_line, why);
+        return false;
+    }
+
+    // Checks one line and notes a section header; false when the line is refused.
+    bool accept(const QByteArray& line)
+    {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder(line);
+        if (decoder.hasError())
+            return refuse(QStringLiteral("the text is not UTF-8"));
+        if (const QString control = describeControlCharacter(text, true); !control.isEmpty())
+            return refuse(QStringLiteral("the line holds %1").arg(control));
+        if (!text.startsWith(u'['))
+            return true;
+        const qsizetype close = text.indexOf(u']');
+        const QString rest = close < 0 ? QString() : text.sliced(close + 1).trimmed();
+        if (close < 0 || !(rest.isEmpty() || rest.startsWith(u';') || rest.startsWith(u'#')))
+            return refuse(QStringLiteral(
+                "syntax error: a section header is [device name] alone on its line"));
+        const QString name = text.sliced(1, close - 1).trimmed();
+        if (name.isEmpty())
+            return refuse(QStringLiteral("the section has no device name"));
+        for (const Section& earlier : m_sections) {
+            if (earlier.name.compare(name, Qt::CaseInsensitive) == 0)
+                return refuse(QStringLiteral("device \"%1\" is already defined on line %2")
+                                  .arg(name)
+                                  .arg(earlier.line));
+        }
+        m_sections.push_back({name, m_line, {}});
+        return true;
+    }
+
+    static char* readLine(char* buffer, int size, void* user)
+    {
+        auto& self = *static_cast<StrictIni*>(user);
+        if (!self.m_error.isEmpty() || self.m_line >= self.m_lines.size())
+            return nullptr;
+        const QByteArray line = self.m_lines[self.m_line++].trimmed();
+        if (!self.accept(line))
+            return nullptr;
+        if (line.size() + 2 > size) {
+            self.refuse(QStringLiteral("the line is longer than %1 characters").arg(size - 2));
+            return nullptr;
+        }
+        std::copy(line.begin(), line.end(), buffer);
+        buffer[line.size()] = '\n';
+        buffer[line.size() + 1] = '\0';
+        return buffer;
+    }
+
+    static int handle(void* user, const char*, const char* name, const char* value)
+    {
+        auto& self = *static_cast<StrictIni*>(user);
+        const QString key = QString::fromUtf8(name);
+        if (self.m_sections.empty())
+            return self.refuse(
+                QStringLiteral("\"%1\" comes before the first [device name] section").arg(key));
+        Section& section = self.m_sections.back();
+        if (key.isEmpty())
+            return self.refuse(QStringLiteral("a setting without a name"));
+        for (const Setting& earlier : section.settings) {
+            if (earlier.key == key)
+                return self.refuse(QStringLiteral("\"%1\" is given twice for device \"%2\" "
+                                                  "(first on line %3)")
+                                       .arg(key, section.name)
+                                       .arg(earlier.line));
+        }
+        section.settings.append({key, QString::fromUtf8(value), self.m_line});
+        return 1;
+    }
+
+    QString m_path;
+    QList<QByteArray> m_lines;
+    int m_line = 0; // the line inih is working on, from 1
+    QString m_error;
+    std::vector<Section> m_sections;
+};
+
+DeviceSettings toSettings(const Section& section)
+{
+    QString address;
+    QString className;
+    QMap<QString, QString> values;
+    for (const Setting& setting : section.settings) {
+        if (setting.key == QLatin1String("address"))
+            address = setting.value;
+        else if (setting.key == QLatin1String("class"))
+            className = setting.value;
+        else
+            values.insert(setting.key, setting.value);
+    }
+    if (address.isEmpty())
+        fail(QStringLiteral("no address"));
+    if (!isAddress(address))
+        fail(QStringLiteral("\"%1\" is not a tcp://, file:// or serial:// address").arg(address));
+    DeviceSettings settings = parseAddress(address);
+    settings.deviceClass = parseClass(className);
+    applySettings(settings, values);
+    return settings;
 }
 
 } // namespace
@@ -45,49 +216,35 @@ QString DeviceFile::defaultPath()
            QStringLiteral("/opos-printer-test/devices.ini");
 }
 
-std::optional<DeviceSettings> DeviceFile::find(const QString& name) const
+std::vector<DeviceFile::Entry> DeviceFile::entries() const
 {
     if (m_path.isEmpty() || !QFileInfo::exists(m_path))
-        return std::nullopt;
-    QSettings file(m_path, QSettings::IniFormat);
-    if (file.status() != QSettings::NoError)
-        fail(QStringLiteral("The device file %1 cannot be read (syntax error)").arg(m_path));
-    const QStringList groups = file.childGroups();
-    QString group;
-    if (groups.contains(name)) {
-        group = name;
-    } else {
-        for (const QString& candidate : groups) {
-            if (candidate.compare(name, Qt::CaseInsensitive) == 0)
-                group = candidate;
+        return {};
+    std::vector<Entry> entries;
+    for (const Section& section : StrictIni(m_path, readWhole(m_path)).parse()) {
+        try {
+            entries.push_back({section.name, toSettings(section)});
+        } catch (const SettingsError& error) {
+            fail(QStringLiteral("%1, device \"%2\" (line %3): %4")
+                     .arg(m_path, section.name)
+                     .arg(section.line)
+                     .arg(QString::fromUtf8(error.what())));
         }
     }
-    if (group.isEmpty() || name.trimmed().isEmpty())
-        return std::nullopt;
+    return entries;
+}
 
-    file.beginGroup(group);
-    const auto where = [&](const QString& why) {
-        return QStringLiteral("Device \"%1\" in %2: %3").arg(group, m_path, why);
-    };
-    try {
-        const QString address = valueText(file.value(QStringLiteral("address")));
-        if (address.isEmpty())
-            fail(QStringLiteral("no address"));
-        if (!isAddress(address))
-            fail(QStringLiteral("\"%1\" is not a tcp://, file:// or serial:// address")
-                     .arg(address));
-        DeviceSettings settings = parseAddress(address);
-        settings.deviceClass = parseClass(valueText(file.value(QStringLiteral("class"))));
-        QMap<QString, QString> values;
-        for (const QString& key : file.childKeys()) {
-            if (key != QLatin1String("class") && key != QLatin1String("address"))
-                values.insert(key, valueText(file.value(key)));
-        }
-        applySettings(settings, values);
-        return settings;
-    } catch (const SettingsError& error) {
-        fail(where(QString::fromStdString(error.what())));
+std::optional<DeviceSettings> DeviceFile::find(const QString& name) const
+{
+    std::vector<Entry> all = entries();
+    if (name.trimmed().isEmpty())
+        return std::nullopt;
+    // Names are unique ignoring case, so an exact match and a match ignoring case agree.
+    for (Entry& entry : all) {
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return std::move(entry.settings);
     }
+    return std::nullopt;
 }
 
 } // namespace escpos

@@ -2,6 +2,7 @@
 
 #include "backends/escpos/TextEncoder.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 #include <functional>
@@ -40,11 +41,11 @@ T choose(const QString& key, const QString& text, const QMap<QString, T>& choice
 
 QList<int> toIntList(const QString& key, const QString& text, int low, int high)
 {
-    QList<int> values;
-    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        values.append(toInt(key, part, low, high));
-    if (values.isEmpty())
+    if (text.trimmed().isEmpty())
         fail(QStringLiteral("Setting \"%1\" needs at least one number").arg(key));
+    QList<int> values;
+    for (const QString& part : text.split(QLatin1Char(',')))
+        values.append(toInt(key, part, low, high));
     return values;
 }
 
@@ -222,12 +223,93 @@ bool isAddress(const QString& name)
     return false;
 }
 
+namespace {
+
+// "1B" for ESC: the character's code in hexadecimal, as %-encoding writes it.
+QString hexCode(QChar c)
+{
+    return QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0');
+}
+
+} // namespace
+
+QString describeControlCharacter(QStringView text, bool tabAllowed)
+{
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control || (tabAllowed && c == u'\t'))
+            continue;
+        if (c.isNull())
+            return QStringLiteral("a NUL character");
+        return QStringLiteral("the control character 0x%1").arg(hexCode(c));
+    }
+    return {};
+}
+
+namespace {
+
+// The address as a message quotes it: control characters written %XX.
+QString quoted(const QString& name)
+{
+    QString out;
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            out += u'%' + hexCode(c);
+        else
+            out += c;
+    }
+    return u'"' + out + u'"';
+}
+
+[[noreturn]] void refuseAddress(const QString& name, const QString& why)
+{
+    fail(QStringLiteral("%1 is not a usable device address: %2").arg(quoted(name), why));
+}
+
+// Says in plain words why an address is not a well-formed URL.
+QString malformedReason(const QString& text)
+{
+    static const QString mustBeEncoded = QStringLiteral(" \"<>\\^`{|}");
+    for (const QChar c : text) {
+        if (mustBeEncoded.contains(c))
+            return QStringLiteral("the character '%1' must be written %%2").arg(c, hexCode(c));
+    }
+    const qsizetype start = text.indexOf(QStringLiteral("://"));
+    if (start >= 0) {
+        const QString rest = text.sliced(start + 3);
+        const QString authority =
+            rest.left(rest.indexOf(QRegularExpression(QStringLiteral("[/?#]"))));
+        const qsizetype colon = authority.lastIndexOf(u':');
+        if (colon >= 0 && colon > authority.lastIndexOf(u']')) {
+            const QString port = authority.sliced(colon + 1);
+            bool number = false;
+            const int value = port.toInt(&number);
+            if (!number || value < 1 || value > 65535 || port.startsWith(u'+'))
+                return QStringLiteral("the port must be a number from 1 to 65535, not \"%1\"")
+                    .arg(port);
+        }
+        if (!authority.isEmpty())
+            return QStringLiteral("\"%1\" is not a valid host name or IP address").arg(authority);
+    }
+    return QStringLiteral("write it as tcp://HOST[:PORT], file:///dev/DEVICE or "
+                          "serial:///dev/DEVICE");
+}
+
+} // namespace
+
 DeviceSettings parseAddress(const QString& name)
 {
+    if (const QString control = describeControlCharacter(name); !control.isEmpty())
+        refuseAddress(name, QStringLiteral("it holds %1").arg(control));
     const QUrl url(name.trimmed(), QUrl::StrictMode);
     if (!url.isValid())
-        fail(QStringLiteral("\"%1\" is not a valid device address: %2")
-                 .arg(name, url.errorString()));
+        refuseAddress(name, malformedReason(name.trimmed()));
+    for (const auto& [part, text] : {std::pair{QStringLiteral("host name"), url.host()},
+                                     std::pair{QStringLiteral("device path"), url.path()}}) {
+        if (const QString control = describeControlCharacter(text); !control.isEmpty())
+            refuseAddress(name, QStringLiteral("its %1 holds %2").arg(part, control));
+    }
+    if (url.hasFragment() || !url.userInfo().isEmpty())
+        refuseAddress(name, QStringLiteral("a device address has no user name and no #part"));
     DeviceSettings settings;
     Address& address = settings.address;
     const QString scheme = url.scheme().toLower();
@@ -235,26 +317,30 @@ DeviceSettings parseAddress(const QString& name)
         address.transport = Transport::Tcp;
         address.host = url.host();
         if (address.host.isEmpty())
-            fail(QStringLiteral("\"%1\" names no host").arg(name));
+            refuseAddress(name, QStringLiteral("it names no host"));
         const int port = url.port(9100);
         if (port < 1 || port > 65535)
-            fail(QStringLiteral("\"%1\" has no valid port").arg(name));
+            refuseAddress(name, QStringLiteral("the port must be a number from 1 to 65535"));
         address.port = static_cast<quint16>(port);
         if (!url.path().isEmpty() && url.path() != QLatin1String("/"))
-            fail(QStringLiteral("\"%1\": a network address has no path").arg(name));
+            refuseAddress(name, QStringLiteral("a network address has no path"));
     } else {
         address.transport = scheme == QLatin1String("file") ? Transport::File : Transport::Serial;
         if (!url.host().isEmpty() || url.port() != -1)
-            fail(QStringLiteral("\"%1\" must name a local device, as in %2:///dev/...")
-                     .arg(name, scheme));
+            refuseAddress(
+                name,
+                QStringLiteral("it must name a local device, as in %1:///dev/...").arg(scheme));
         address.path = url.path();
         if (!address.path.startsWith(QLatin1Char('/')) || address.path.size() < 2)
-            fail(QStringLiteral("\"%1\" names no device path").arg(name));
+            refuseAddress(name, QStringLiteral("it names no device path"));
     }
     QMap<QString, QString> values;
     const auto items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
-    for (const auto& [key, value] : items)
+    for (const auto& [key, value] : items) {
+        if (values.contains(key))
+            refuseAddress(name, QStringLiteral("setting \"%1\" is given twice").arg(key));
         values.insert(key, value);
+    }
     applySettings(settings, values);
     return settings;
 }
@@ -265,6 +351,10 @@ void applySettings(DeviceSettings& settings, const QMap<QString, QString>& value
                                         QStringLiteral("data"), QStringLiteral("stop"),
                                         QStringLiteral("flow")};
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
+        for (const QString& text : {it.key(), it.value()}) {
+            if (const QString control = describeControlCharacter(text); !control.isEmpty())
+                fail(QStringLiteral("Setting %1 holds %2").arg(quoted(it.key()), control));
+        }
         const auto setter = setters().constFind(it.key());
         if (setter == setters().constEnd())
             fail(QStringLiteral("Unknown setting \"%1\"").arg(it.key()));

@@ -114,6 +114,11 @@ struct DeviceSettings
     DisplaySettings display;
 };
 
+// The first control character of text for a message ("a NUL character", "the control character
+// 0x1B"), or an empty string when there is none. Device names, addresses and settings never hold
+// one; a tab is let through when tabAllowed.
+QString describeControlCharacter(QStringView text, bool tabAllowed = false);
+
 // True for names that are device addresses (tcp://, file://, serial://).
 bool isAddress(const QString& name);
 
