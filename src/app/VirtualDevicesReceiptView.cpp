@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
-#include <QVarLengthArray>
 #include <QtMath>
 #include <algorithm>
 #include <span>
@@ -41,6 +40,16 @@ bool isTall(const ReceiptItem& item)
                        [](const auto& run) { return run.doubleHeight; });
 }
 
+// Whether the family has a bold face of its own; without one, bold is drawn by overstriking,
+// which looks bold whatever the font engine would make of it.
+bool hasBoldFace(const QString& family)
+{
+    const QStringList styles = QFontDatabase::styles(family);
+    return std::any_of(styles.begin(), styles.end(), [&](const QString& style) {
+        return QFontDatabase::weight(family, style) >= QFont::Bold;
+    });
+}
+
 } // namespace
 
 VirtualDevicesReceiptView::VirtualDevicesReceiptView(QWidget* parent)
@@ -49,12 +58,23 @@ VirtualDevicesReceiptView::VirtualDevicesReceiptView(QWidget* parent)
     m_font.setStyleHint(QFont::Monospace);
     m_font.setPixelSize(12);
     const QFontMetrics metrics(m_font);
+    // A whole number of pixels per column, at least the font's own advance.
     m_charWidth = qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('M')));
     m_lineHeight = metrics.height() + 3;
+    // Letter spacing makes every character advance one whole column, so that text keeps to the
+    // printer's grid whatever the font's own advance is; the spare pixels are shared out on
+    // both sides of each character.
+    const qreal advance = QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('M'));
+    m_cellInset = static_cast<int>((m_charWidth - advance) / 2);
+    m_overstrikeBold = !hasBoldFace(QFontInfo(m_font).family());
     for (std::size_t i = 0; i < m_runFonts.size(); ++i) {
-        m_runFonts[i] = m_font;
-        m_runFonts[i].setBold((i & 1) != 0);
-        m_runFonts[i].setUnderline((i & 2) != 0);
+        QFont& font = m_runFonts[i];
+        font = m_font;
+        font.setBold((i & 1) != 0 && !m_overstrikeBold);
+        font.setUnderline((i & 2) != 0);
+        font.setLetterSpacing(QFont::AbsoluteSpacing,
+                              m_charWidth -
+                                  QFontMetricsF(font).horizontalAdvance(QLatin1Char('M')));
     }
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -196,39 +216,42 @@ void VirtualDevicesReceiptView::paintEvent(QPaintEvent*)
     }
 }
 
-// Each run is drawn in its own style, side by side on one baseline at the foot of the line.
-// A line wider than the paper (a narrower font on the printer) is squeezed to fit as a whole.
+// The printer prints on a grid of columns, one per character (two in double width), and so
+// does the view: each character sits in its own cell of m_charWidth pixels, whatever the
+// font's own advance, which need not be a whole number of pixels. Lines and cells start on
+// whole pixels, so the same text looks the same wherever its line is aligned. Runs share one
+// baseline at the foot of the line. A line wider than the paper (a narrower font on the
+// printer) is squeezed to fit as a whole.
 void VirtualDevicesReceiptView::paintLine(QPainter& painter, const Entry& entry, int y) const
 {
     const ReceiptItem& item = entry.item;
     ReceiptItem::Run single;
     const auto runs = runsOf(item, single);
-    QVarLengthArray<qreal, 8> advances; // unscaled, per run
-    qreal natural = 0;                  // double-width runs counted twice
-    for (const auto& run : runs) {
-        advances.append(QFontMetricsF(runFont(run)).horizontalAdvance(run.text));
-        natural += advances.back() * (run.doubleWidth ? 2 : 1);
-    }
+    qsizetype columns = 0;
+    for (const auto& run : runs)
+        columns += run.text.size() * (run.doubleWidth ? 2 : 1);
     const int width = kPaperColumns * m_charWidth;
-    const qreal squeeze = natural > width ? width / natural : 1;
+    const qsizetype natural = columns * m_charWidth;
+    const qreal squeeze = natural > width ? qreal(width) / qreal(natural) : 1;
     qreal x = paperLeft() + kPaperPadding;
-    if (item.align == ReceiptItem::Align::Centre)
-        x += (width - natural * squeeze) / 2;
-    else if (item.align == ReceiptItem::Align::Right)
-        x += width - natural * squeeze;
+    if (natural < width && item.align == ReceiptItem::Align::Centre)
+        x += static_cast<int>((width - natural) / 2);
+    else if (natural < width && item.align == ReceiptItem::Align::Right)
+        x += static_cast<int>(width - natural);
     const bool tall = entry.height > m_lineHeight; // holds a double-height run
     const int baseline = y + 1 + QFontMetrics(m_font).ascent() * (tall ? 2 : 1);
     painter.setPen(kInk);
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const ReceiptItem::Run& run = runs[i];
-        const qreal scaleX = squeeze * (run.doubleWidth ? 2 : 1);
+    for (const auto& run : runs) {
+        const int widthFactor = run.doubleWidth ? 2 : 1;
         painter.save();
         painter.setFont(runFont(run));
         painter.translate(x, baseline);
-        painter.scale(scaleX, run.doubleHeight ? 2 : 1);
-        painter.drawText(QPointF(0, 0), run.text);
+        painter.scale(squeeze * widthFactor, run.doubleHeight ? 2 : 1);
+        painter.drawText(QPointF(m_cellInset, 0), run.text);
+        if (run.bold && m_overstrikeBold) // one pixel to the right, as a printer double-strikes
+            painter.drawText(QPointF(m_cellInset + 1 / (squeeze * widthFactor), 0), run.text);
         painter.restore();
-        x += advances[static_cast<qsizetype>(i)] * scaleX;
+        x += qreal(run.text.size() * m_charWidth) * squeeze * widthFactor;
     }
 }
 

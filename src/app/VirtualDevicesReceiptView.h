@@ -61,7 +61,9 @@ private:
 
     QFont m_font;
     std::array<QFont, 4> m_runFonts; // plain, bold, underlined, bold underlined
-    int m_charWidth = 0;
+    int m_charWidth = 0;             // one column of the paper, in whole pixels
+    int m_cellInset = 0;             // from a column's left to its character
+    bool m_overstrikeBold = false;   // the font has no bold face of its own
     int m_lineHeight = 0;
     std::vector<Entry> m_entries;
     qint64 m_dropped = 0;
