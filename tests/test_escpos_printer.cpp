@@ -141,10 +141,11 @@ private slots:
         QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("Hello\x1b|bC bold\n")).ok());
         QCOMPARE(fake->lines(), QStringList{QStringLiteral("Hello bold")});
         QCOMPARE(eventsOf(*fake, Kind::Style).value(0).data, QByteArray("\x1b\x45\x01"));
-        // Status before, the text, then the transmit-status request that confirms it.
+        // Status before, the text, bold off again at the end of the call, then the
+        // transmit-status request that confirms it.
         const QByteArray received = fake->received();
         QVERIFY(received.startsWith(QByteArray("\x10\x04\x01", 3)));
-        QVERIFY(received.endsWith(QByteArray("\n\x1dr\x01", 4)));
+        QVERIFY(received.endsWith(QByteArray("\n\x1b\x45\x00\x1dr\x01", 7)));
         QCOMPARE(printer->print(opos::PTR_S_JOURNAL, QStringLiteral("x")).code,
                  opos::OPOS_E_ILLEGAL);
     }
