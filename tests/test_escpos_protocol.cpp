@@ -533,6 +533,11 @@ private slots:
         QVERIFY2(listed.error.startsWith(path + QStringLiteral(", device \"Counter\" (line 1): ")),
                  qPrintable(listed.error));
 
+        writeFile(path,
+                  "[Counter]\nclass=PosPrinter\naddress=tcp://" + QByteArray(300, 'h') + '\n');
+        QVERIFY(listConfiguredDevices(path).error.startsWith(
+            path + QStringLiteral(", line 3: the line is longer than")));
+
         writeFile(path, "address=tcp://h\n[Counter]\nclass=PosPrinter\n");
         QCOMPARE(listConfiguredDevices(path).error,
                  path + QStringLiteral(", line 1: \"address\" comes before the first [device "

@@ -17,6 +17,11 @@ ConfiguredDeviceList listConfiguredDevices(const QString& path)
     return list;
 }
 
+ConfiguredDeviceList listConfiguredDevices()
+{
+    return listConfiguredDevices(DeviceFile::defaultPath());
+}
+
 QString deviceClassName(DeviceClass deviceClass)
 {
     switch (deviceClass) {

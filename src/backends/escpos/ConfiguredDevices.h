@@ -23,6 +23,8 @@ struct ConfiguredDeviceList
 // The devices of the device file at path, read afresh; an absent file lists nothing. A broken
 // file gives the reason that Open would give, naming the file and the line.
 ConfiguredDeviceList listConfiguredDevices(const QString& path);
+// The same for the device file that Open reads.
+ConfiguredDeviceList listConfiguredDevices();
 
 // The name of a device class as the device file writes it: PosPrinter, CashDrawer, LineDisplay.
 QString deviceClassName(DeviceClass deviceClass);
