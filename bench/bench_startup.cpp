@@ -68,7 +68,7 @@ BENCHMARK(BM_StatusRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 void BM_ProcessStartToWindowShownAndExit(benchmark::State& state)
 {
     const QString program = QFileInfo(QCoreApplication::applicationDirPath() +
-                                      QStringLiteral("/../src/opos-printer-test"))
+                                      QStringLiteral("/../opos-printer-test"))
                                 .absoluteFilePath();
     if (!QFileInfo::exists(program)) {
         state.SkipWithError("build opos-printer-test first");
