@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QStaticText>
+#include <QTextDocument>
 
 template <typename Control>
 Control* FormBuilder::place(Control* control, const char* name, const QRect& rect) const
@@ -27,7 +29,9 @@ QLabel* FormBuilder::label(QWidget* parent, const char* name, const QString& cap
 namespace {
 
 // A value display with a single-line border that keeps the standard colour while the text is
-// painted red, green or blue (a plain QFrame border would take the text colour).
+// painted red, green or blue (a plain QFrame border would take the text colour). Its text is
+// laid out once per change and kept, so that a label rewritten for every printed line does not
+// lay its text out again at every repaint.
 class BorderedLabel : public QLabel
 {
 public:
@@ -36,11 +40,32 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override
     {
-        QLabel::paintEvent(event);
+        if (Qt::mightBeRichText(text())) {
+            QLabel::paintEvent(event);
+        } else {
+            if (m_laidOut.text() != text() || m_laidOutFont != font()) {
+                m_laidOut.setText(text());
+                m_laidOut.setTextFormat(Qt::PlainText);
+                m_laidOut.prepare(QTransform(), font());
+                m_laidOutFont = font();
+            }
+            QPainter painter(this);
+            const QRect area = contentsRect().adjusted(indent(), 0, 0, 0);
+            painter.setClipRect(area);
+            painter.setFont(font());
+            painter.setPen(palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled,
+                                           foregroundRole()));
+            const qreal top = area.top() + (area.height() - m_laidOut.size().height()) / 2;
+            painter.drawStaticText(QPointF(area.left(), top), m_laidOut);
+        }
         QPainter painter(this);
         painter.setPen(QApplication::palette(this).color(QPalette::WindowText));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+
+private:
+    QStaticText m_laidOut;
+    QFont m_laidOutFont;
 };
 
 } // namespace
@@ -48,6 +73,8 @@ protected:
 QLabel* FormBuilder::borderedLabel(QWidget* parent, const char* name, const QRect& rect) const
 {
     auto* label = place(new BorderedLabel(parent), name, rect);
+    // A fixed size spares every change of text a layout request to the page.
+    label->setFixedSize(rect.size());
     label->setContentsMargins(1, 1, 1, 1);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setIndent(4);

@@ -6,6 +6,7 @@
 #include "printer/ResultReporting.h"
 #include "services/ErrorLamps.h"
 #include "services/FailureTrap.h"
+#include "services/FrameRateLabel.h"
 #include "services/ModuleFlags.h"
 #include "services/Numbers.h"
 #include "services/PrinterListModel.h"
@@ -145,7 +146,7 @@ LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString&
         list.SetListIndex(list.ListCount() - 1);
         // Inside a transaction only the closing TransactionPrint has an OutputID worth showing.
         if (outputIdLabel && !m_context.flags.TransactionActive)
-            outputIdLabel->setText(QString::number(m_context.printer.OutputID()));
+            ShowAtFrameRate(*outputIdLabel, QString::number(m_context.printer.OutputID()));
     }
     LogResult(m_context.log, logText, code);
 
