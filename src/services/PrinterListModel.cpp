@@ -9,6 +9,20 @@
 namespace {
 // New items and the selection reach the views at most once per frame.
 constexpr int kPublishDelayMs = 16;
+
+// An item keeps at most this many characters of its text and ends in an ellipsis when cut, so
+// that painting the list never shapes a text of megabytes.
+constexpr qsizetype kLongestItem = 1000;
+
+QString shown(const QString& text)
+{
+    if (text.size() <= kLongestItem)
+        return text;
+    qsizetype kept = kLongestItem;
+    if (text.at(kept - 1).isHighSurrogate())
+        --kept; // never split a character in two
+    return text.first(kept) + QChar(0x2026);
+}
 } // namespace
 
 class PrinterListModel::Impl
@@ -46,7 +60,7 @@ PrinterListModel::~PrinterListModel() = default;
 
 void PrinterListModel::AddItem(const QString& text)
 {
-    d->items.push_back(d->texts.share(text));
+    d->items.push_back(d->texts.share(shown(text)));
     d->schedulePublish();
 }
 

@@ -6,7 +6,8 @@
 
 // The items of lstPrinter: text lines in order, one selected (ListIndex, -1 = none). Appending
 // and selecting the last item costs the same at item 10 and at item 1,000,000; views learn of
-// new items at most once per frame.
+// new items at most once per frame. An item shows at most the first 1,000 characters of the
+// text it was given, followed by "…" when the text was longer.
 class PrinterListModel : public QAbstractListModel
 {
     Q_OBJECT
