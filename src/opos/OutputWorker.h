@@ -3,9 +3,11 @@
 #include "opos/PrinterBackend.h"
 
 #include <QObject>
+#include <QTimer>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -35,8 +37,13 @@ struct OutputJob
 };
 
 // Runs asynchronous output on a thread of its own, one job at a time, in order. A job that
-// fails stops the queue until the control object answers (retry or clear). Each outcome is
-// reported on the context object's thread by a queued call.
+// fails stops the queue until the control object answers (retry or clear). Outcomes are
+// reported on the context object's thread, in order, by queued calls: while one call is on
+// its way, further outcomes join it instead of making calls of their own.
+//
+// Jobs are taken in batches: an idle worker is woken once for whatever was submitted within a
+// short delay (or at once when many are waiting), and a busy one takes what is queued when it
+// is done, so a caller submitting line after line does not wake it line by line.
 class OutputWorker
 {
 public:
@@ -47,23 +54,29 @@ public:
     OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter);
     ~OutputWorker(); // drops what is queued and waits for the job that runs
 
-    void submit(OutputJob job);
+    void submit(OutputJob job); // on the context object's thread
     // Runs the failed job again, ahead of the others, and lets the queue go on.
     void retry(OutputJob job);
     // Drops every queued job; from now on only jobs of this generation are paused on failure.
     void clear(uint64_t generation);
 
 private:
+    struct Outbox; // outcomes not yet handed to the reporter
+
     void run();
+    void wake();
+    void report(OutputJob job, const DeviceResult& result);
 
     QObject* m_context;
     Runner m_runner;
-    Reporter m_reporter;
+    std::shared_ptr<Outbox> m_outbox;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<OutputJob> m_queue;
     bool m_paused = false;
     bool m_stopping = false;
+    bool m_idle = false; // waiting for work: only a wake-up gets it going
+    QTimer m_wakeTimer;  // gathers the submissions of a moment into one wake-up
     uint64_t m_generation = 0;
     std::thread m_thread;
 };
