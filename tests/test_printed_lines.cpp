@@ -2,6 +2,7 @@
 // of long lines, where its rows are and how they are selected, and how often a label repaints.
 #include "opos/PosPrinter.h"
 #include "services/FrameRateLabel.h"
+#include "services/PackedTexts.h"
 #include "services/PrinterListModel.h"
 #include "support/WindowFixture.h"
 
@@ -79,6 +80,35 @@ private slots:
         list.flush();
         QCOMPARE(list.List(0), shown);
         QCOMPARE(list.data(list.index(0), Qt::DisplayRole).toString(), shown);
+    }
+
+    // Stored texts come back as they went in, across block boundaries and whatever their size.
+    void packedTextsKeepEveryText_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("empty and short") << QStringList{QString(), QStringLiteral("a"), QString()};
+        QTest::newRow("beyond the basic plane")
+            << QStringList{QString::fromUcs4(U"\U0001D11E caf\u00E9 \u20AC")};
+        QStringList many;
+        for (int i = 0; i < 3000; ++i)
+            many << QStringLiteral("line %1 ").arg(i).repeated(12); // spans several blocks
+        QTest::newRow("many blocks") << many;
+        QTest::newRow("larger than a block")
+            << QStringList{QStringLiteral("x"), QStringLiteral("0123456789").repeated(10'000),
+                           QStringLiteral("y")};
+    }
+    void packedTextsKeepEveryText()
+    {
+        QFETCH(QStringList, texts);
+        PackedTexts packed;
+        for (const QString& text : texts)
+            packed.append(text);
+        QCOMPARE(packed.size(), std::size_t(texts.size()));
+        for (int i = 0; i < texts.size(); ++i)
+            QCOMPARE(packed.at(std::size_t(i)), texts[i]);
+        packed.clear();
+        packed.append(QStringLiteral("again"));
+        QCOMPARE(packed.at(0), QStringLiteral("again"));
     }
 
     // A long line reaches the printer whole; only its echo in the list is cut.

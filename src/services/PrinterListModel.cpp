@@ -1,9 +1,8 @@
 #include "services/PrinterListModel.h"
 
-#include "services/TextPool.h"
+#include "services/PackedTexts.h"
 
 #include <QTimer>
-#include <deque>
 #include <stdexcept>
 
 namespace {
@@ -42,8 +41,7 @@ public:
             publishTimer.start();
     }
 
-    std::deque<QString> items;
-    TextPool texts;
+    PackedTexts items;
     int published = 0;
     int listIndex = -1;
     bool indexPending = false;
@@ -60,7 +58,7 @@ PrinterListModel::~PrinterListModel() = default;
 
 void PrinterListModel::AddItem(const QString& text)
 {
-    d->items.push_back(d->texts.share(shown(text)));
+    d->items.append(shown(text));
     d->schedulePublish();
 }
 
@@ -85,7 +83,7 @@ QString PrinterListModel::List(int index) const
 {
     if (index < 0 || index >= d->count())
         throw std::out_of_range("Invalid property array index");
-    return d->items[std::size_t(index)];
+    return d->items.at(std::size_t(index));
 }
 
 int PrinterListModel::ListIndex() const
@@ -114,7 +112,7 @@ QVariant PrinterListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    return d->items[std::size_t(index.row())];
+    return d->items.at(std::size_t(index.row()));
 }
 
 void PrinterListModel::flush()
