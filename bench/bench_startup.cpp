@@ -67,9 +67,9 @@ BENCHMARK(BM_StatusRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_ProcessStartToWindowShownAndExit(benchmark::State& state)
 {
-    const QString program = QFileInfo(QCoreApplication::applicationDirPath() +
-                                      QStringLiteral("/../opos-printer-test"))
-                                .absoluteFilePath();
+    const QString program =
+        QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../opos-printer-test"))
+            .absoluteFilePath();
     if (!QFileInfo::exists(program)) {
         state.SkipWithError("build opos-printer-test first");
         return;
