@@ -16,6 +16,7 @@ public:
         return m_answer;
     }
     std::optional<QString> openFile(const OpenFileRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const SaveFileRequest&) override { return std::nullopt; }
     bool startEditor(const QString&) override { return false; }
 
     int boxes = 0;

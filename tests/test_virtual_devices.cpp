@@ -182,31 +182,41 @@ private slots:
         QTest::addColumn<QRect>("main");
         QTest::addColumn<QRect>("available");
         QTest::addColumn<QRect>("expected");
-        const QSize wanted(600, 700);
+        QTest::addColumn<bool>("minimised");
         const QRect screen(0, 0, 1920, 1040);
+        const QRect small(0, 0, 1366, 768);
         QTest::newRow("right of the main window")
-            << QRect(100, 50, 1024, 667) << screen << QRect(1132, 50, 600, 700);
+            << QRect(100, 50, 1024, 667) << screen << QRect(1132, 50, 600, 700) << false;
         QTest::newRow("left when the right is full")
-            << QRect(1200, 50, 700, 667) << screen << QRect(592, 50, 600, 700);
+            << QRect(1200, 50, 700, 667) << screen << QRect(592, 50, 600, 700) << false;
         QTest::newRow("wider side, narrowed to its room")
-            << QRect(200, 0, 1024, 667) << QRect(0, 0, 1700, 1040) << QRect(1232, 0, 468, 700);
-        QTest::newRow("no room: minimum width, kept on the screen")
-            << QRect(0, 0, 1366, 700) << QRect(0, 0, 1366, 768) << QRect(966, 0, 400, 700);
+            << QRect(200, 0, 1024, 667) << QRect(0, 0, 1700, 1040) << QRect(1232, 0, 468, 700)
+            << false;
+        QTest::newRow("small screen: beside it, partly off the screen")
+            << QRect(183, 0, 1000, 700) << small << QRect(1191, 0, 600, 700) << false;
+        QTest::newRow("small screen, room on the left: partly off to the left")
+            << QRect(300, 0, 1060, 700) << small << QRect(-308, 0, 600, 700) << false;
+        QTest::newRow("no room on either side: beside it, minimised")
+            << QRect(0, 0, 1366, 700) << small << QRect(1374, 0, 600, 700) << true;
         QTest::newRow("low main window: moved up to fit")
-            << QRect(100, 600, 1024, 667) << screen << QRect(1132, 340, 600, 700);
+            << QRect(100, 600, 1024, 667) << screen << QRect(1132, 340, 600, 700) << false;
         QTest::newRow("second screen") << QRect(2000, 100, 1024, 667) << QRect(1920, 0, 1920, 1040)
-                                       << QRect(3032, 100, 600, 700);
+                                       << QRect(3032, 100, 600, 700) << false;
     }
     void placement()
     {
         QFETCH(QRect, main);
         QFETCH(QRect, available);
         QFETCH(QRect, expected);
-        const QRect place = virtualDevicesPlacement(main, available, {600, 700}, {400, 300});
-        QCOMPARE(place, expected);
-        QVERIFY(available.contains(place));
-        if (available.width() - main.width() >= 400 + 8)
-            QVERIFY(!place.intersects(main));
+        QFETCH(bool, minimised);
+        const VirtualDevicesPlace place =
+            virtualDevicesPlacement(main, available, {600, 700}, {400, 300});
+        QCOMPARE(place.frame, expected);
+        QCOMPARE(place.minimised, minimised);
+        // Never over the main window, status panel included; what shows is of use.
+        QVERIFY(!place.frame.intersects(main));
+        if (!minimised)
+            QVERIFY(place.frame.intersected(available).width() >= 160);
     }
 
     void lineAttributes_data()

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/MainMenu.h"
 #include "app/VirtualDevicesWindow.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
@@ -28,12 +29,27 @@ bool Application::Main()
         QObject::connect(m_window.get(), &frmMain::closed, qApp, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         m_window->show();
-        if (m_options.virtualDevices) {
-            m_virtualDevices = std::make_unique<VirtualDevicesWindow>(m_simulated);
-            m_virtualDevices->showBeside(*m_window);
-        }
+        MainMenu& menu = m_window->menu();
+        menu.setReceiptSource([this] { return m_simulated.printer().receipt(); });
+        menu.setVirtualDevicesShower([this] { showVirtualDevices(); });
+        if (m_options.virtualDevices)
+            showVirtualDevices();
         if (m_options.quitAfterMs >= 0)
             QTimer::singleShot(m_options.quitAfterMs, m_window.get(),
                                [window = m_window.get()] { window->close(); });
     });
+}
+
+void Application::showVirtualDevices()
+{
+    if (!m_virtualDevices) {
+        m_virtualDevices = std::make_unique<VirtualDevicesWindow>(m_simulated);
+        m_virtualDevices->showBeside(*m_window);
+        return;
+    }
+    if (m_virtualDevices->isHidden())
+        m_virtualDevices->showBeside(*m_window);
+    m_virtualDevices->showNormal();
+    m_virtualDevices->raise();
+    m_virtualDevices->activateWindow();
 }

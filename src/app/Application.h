@@ -28,6 +28,9 @@ public:
     sim::SimulatedDevices& simulated() { return m_simulated; }
 
 private:
+    // Shows the virtual devices window beside the main window, again after it was closed.
+    void showVirtualDevices();
+
     AppOptions m_options;
     sim::SimulatedDevices m_simulated;
     opos::DeviceRegistry m_registry;

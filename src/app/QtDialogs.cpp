@@ -58,6 +58,18 @@ bool QtDialogs::startEditor(const QString& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
+std::optional<QString> QtDialogs::saveFile(const SaveFileRequest& request)
+{
+    QFileDialog dialog(m_parent, request.title, request.suggestedName,
+                       qtFileFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString(request.defaultExtension).remove(u'*').remove(u'.'));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 QString qtFileFilter(const QString& filter)
 {
     static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));

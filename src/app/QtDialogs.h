@@ -17,6 +17,7 @@ public:
     Answer question(const QString& prompt, const QString& title) override;
     std::optional<QString> openFile(const OpenFileRequest& request) override;
     bool startEditor(const QString& path) override;
+    std::optional<QString> saveFile(const SaveFileRequest& request) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <array>
 
 using opos::PaperState;
@@ -39,6 +40,11 @@ QString failureName(const sim::InjectedFailure& failure)
         return QObject::tr("Run-time failure");
     return DecodeResultCode(failure.resultCode == opos::OPOS_E_EXTENDED ? failure.extended
                                                                         : failure.resultCode);
+}
+
+QString armedText(const QString& failure)
+{
+    return QObject::tr("Armed: %1").arg(failure);
 }
 
 QString yesNo(bool value)
@@ -101,6 +107,12 @@ void VirtualDevicesPrinterPanel::buildControls()
     m_failNext = new QPushButton(tr("Fail next call"));
     m_failNext->setObjectName(QStringLiteral("vdFailNext"));
     m_failPending = liveLabel(QStringLiteral("vdFailPending"));
+    // Wide enough from the start for any failure it may name: arming one never widens the window.
+    int widest = m_failPending->fontMetrics().horizontalAdvance(tr("Not armed"));
+    for (int i = 0; i < m_failCode->count(); ++i)
+        widest = std::max(widest, m_failPending->fontMetrics().horizontalAdvance(
+                                      armedText(m_failCode->itemText(i))));
+    m_failPending->setMinimumWidth(widest);
     m_state = liveLabel(QStringLiteral("vdState"));
     m_claimed = liveLabel(QStringLiteral("vdClaimed"));
     m_enabled = liveLabel(QStringLiteral("vdEnabled"));
@@ -178,7 +190,7 @@ void VirtualDevicesPrinterPanel::refresh()
     showChoice(m_speed, m_printer.outputSpeed());
 
     const auto pending = m_printer.pendingFailure();
-    m_failPending->setText(pending ? tr("Armed: %1").arg(failureName(*pending)) : tr("Not armed"));
+    m_failPending->setText(pending ? armedText(failureName(*pending)) : tr("Not armed"));
     const sim::SimulatedPrinter::Activity activity = m_printer.activity();
     m_state->setText(DecodeStateValue(activity.state));
     m_claimed->setText(yesNo(activity.claimed));

@@ -38,8 +38,10 @@ VirtualDevicesWindow::VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidg
 
 void VirtualDevicesWindow::showBeside(QWidget& mainWindow)
 {
-    placeBeside(mainWindow);
-    show();
+    if (placeBeside(mainWindow))
+        showMinimized();
+    else
+        show();
     m_followed = &mainWindow;
     mainWindow.installEventFilter(this);
     QTimer::singleShot(kFollowMs, this, [this] {
@@ -58,7 +60,7 @@ bool VirtualDevicesWindow::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Window decorations are assumed to be those of the main window.
-void VirtualDevicesWindow::placeBeside(const QWidget& mainWindow)
+bool VirtualDevicesWindow::placeBeside(const QWidget& mainWindow)
 {
     const QScreen* screen = mainWindow.screen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
@@ -67,7 +69,8 @@ void VirtualDevicesWindow::placeBeside(const QWidget& mainWindow)
     const QSize least = minimumSizeHint() + decoration;
     const QSize wanted(sizeHint().width() + decoration.width(),
                        std::max(mainFrame.height(), least.height()));
-    const QRect place = virtualDevicesPlacement(mainFrame, available, wanted, least);
-    resize(place.size() - decoration);
-    move(place.topLeft());
+    const VirtualDevicesPlace place = virtualDevicesPlacement(mainFrame, available, wanted, least);
+    resize(place.frame.size() - decoration);
+    move(place.frame.topLeft());
+    return place.minimised;
 }

@@ -22,7 +22,8 @@ class VirtualDevicesWindow : public QWidget
 public:
     explicit VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidget* parent = nullptr);
 
-    // Shows the window beside the main window, on the same screen, without covering it. Follows
+    // Shows the window beside the main window, on the same screen, without covering it (partly
+    // off the screen or minimised when the screen has no room for it). Follows
     // the main window for a moment, while the window manager places it.
     void showBeside(QWidget& mainWindow);
 
@@ -32,7 +33,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void placeBeside(const QWidget& mainWindow);
+    // Moves the window beside the main window; true when it is better shown minimised.
+    bool placeBeside(const QWidget& mainWindow);
 
     QPointer<QWidget> m_followed;
     VirtualDevicesPrinterPanel* m_printer = nullptr;

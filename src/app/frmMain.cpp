@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/Logo.h"
+#include "app/MainMenu.h"
 #include "app/frmMainParts.h"
 #include "devices/CashDrawerCommands.h"
 #include "devices/LineDisplayCommands.h"
@@ -110,4 +111,9 @@ Dialogs& frmMain::dialogs() const
 QTimer& frmMain::Timer1() const
 {
     return d->Timer1;
+}
+
+MainMenu& frmMain::menu() const
+{
+    return *d->menu;
 }

@@ -8,6 +8,7 @@
 class Dialogs;
 class ErrorLamps;
 class FlexGridModel;
+class MainMenu;
 class OperationLog;
 class PrinterListModel;
 class QTimer;
@@ -51,6 +52,7 @@ public:
     ErrorLamps& lamps() const;
     Dialogs& dialogs() const;
     QTimer& Timer1() const;
+    MainMenu& menu() const; // the menu bar's actions
 
     // A control by its object name; a missing name is a programming error and throws.
     template <typename Control> Control& control(const char* name) const

@@ -24,6 +24,7 @@ class DirectIOCommands;
 class CashDrawerCommands;
 class LineDisplayCommands;
 class PrinterEventHandlers;
+class MainMenu;
 namespace properties {
 class PropertyPage;
 }
@@ -70,4 +71,5 @@ struct frmMain::Parts
     std::unique_ptr<DirectIOCommands> directIO;
     std::unique_ptr<CashDrawerCommands> cashDrawer;
     std::unique_ptr<LineDisplayCommands> lineDisplay;
+    std::unique_ptr<MainMenu> menu; // runs deviceCommands and lineCommands: declared after them
 };

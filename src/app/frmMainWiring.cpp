@@ -1,3 +1,4 @@
+#include "app/MainMenu.h"
 #include "app/frmMain.h"
 #include "app/frmMainParts.h"
 #include "devices/CashDrawerCommands.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 
 // Creates the handler objects of the pages and connects the buttons and the printer's events
 // to them. Each handler gets only what it works with.
@@ -99,4 +101,7 @@ void frmMain::wireHandlers()
             control<QAbstractItemView>("MSFlexGrid2"), control<QAbstractButton>("cmdReadProp"),
             control<QAbstractButton>("cmdWriteProp"), control<QLabel>("Label15")},
         d->dialogs);
+
+    d->menu = std::make_unique<MainMenu>(
+        MainMenu::Parts{*this, control<QMenuBar>("menuBar"), printer, *device, *line, d->running});
 }

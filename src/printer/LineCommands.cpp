@@ -74,22 +74,36 @@ void LineCommands::printLine(LineMethod method)
             IsChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
         outputIdLabel = fromFile ? m_widgets.lblFilePrintOutputID : m_widgets.lblPrintOutputID;
     }
+    printAttempts(method, text, outputIdLabel);
+}
+
+int32_t LineCommands::PrintNormalText(const QString& text)
+{
+    return printAttempts(LineMethod::Normal, text, nullptr);
+}
+
+int32_t LineCommands::printAttempts(LineMethod method, const QString& text, QLabel* outputIdLabel)
+{
+    ModuleFlags& flags = m_context.flags;
+    opos::PosPrinter& printer = m_context.printer;
     const QString logText = method == LineMethod::Normal ? QStringLiteral("PrintNormal()")
                                                          : QStringLiteral("PrintImmediate()");
     const QString data = text + QLatin1Char('\n');
 
     Outcome outcome = Outcome::Retry;
+    int32_t code = 0;
     while (outcome == Outcome::Retry) {
         flags.PrintCancelled = false;
         const int32_t result = method == LineMethod::Normal
                                    ? printer.PrintNormal(opos::PTR_S_RECEIPT, data)
                                    : printer.PrintImmediate(opos::PTR_S_RECEIPT, data);
-        outcome = finishAttempt(result, logText, text, outputIdLabel);
+        outcome = finishAttempt(result, logText, text, outputIdLabel, code);
     }
     if (outcome == Outcome::GiveUp) {
         flags.PrintCancelled = true;
         clearOutput();
     }
+    return code;
 }
 
 void LineCommands::cutPaper()
@@ -120,20 +134,33 @@ void LineCommands::cutPaper()
     QLabel* outputIdLabel = fromFile ? m_widgets.lblFileCutOutputID : m_widgets.lblCutOutputID;
 
     // No range check: the device answers for a percentage it does not accept.
-    const int32_t percentage = numbers::ToLong(numbers::ToDouble(percentageText));
+    cutAttempts(numbers::ToLong(numbers::ToDouble(percentageText)), outputIdLabel);
+}
+
+int32_t LineCommands::CutPaperPercentage(int32_t percentage)
+{
+    return cutAttempts(percentage, nullptr);
+}
+
+int32_t LineCommands::cutAttempts(int32_t percentage, QLabel* outputIdLabel)
+{
     Outcome outcome = Outcome::Retry;
+    int32_t code = 0;
     while (outcome == Outcome::Retry) {
-        const int32_t result = printer.CutPaper(percentage);
-        outcome = finishAttempt(result, QStringLiteral("CutPaper()"), kCutMarker, outputIdLabel);
+        const int32_t result = m_context.printer.CutPaper(percentage);
+        outcome =
+            finishAttempt(result, QStringLiteral("CutPaper()"), kCutMarker, outputIdLabel, code);
     }
     if (outcome == Outcome::GiveUp)
         clearOutput(); // a cut never touches PrintCancelled
+    return code;
 }
 
 LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString& logText,
-                                                  const QString& echo, QLabel* outputIdLabel)
+                                                  const QString& echo, QLabel* outputIdLabel,
+                                                  int32_t& code)
 {
-    int32_t code = result;
+    code = result;
     if (code != opos::OPOS_SUCCESS) {
         if (code == opos::OPOS_E_EXTENDED)
             code = ResolveExtendedResult(m_context, code);

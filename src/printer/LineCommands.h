@@ -44,6 +44,12 @@ public:
     void PrintImmediate();
     void CutPaper();
 
+    // The same rules for a caller that brings its own text or percentage and has set AsyncMode:
+    // each attempt logged, a printed line echoed, the retry box for an open cover or empty
+    // paper. No OutputID is shown. Returns the last code reported; 0 when it was printed.
+    int32_t PrintNormalText(const QString& text);
+    int32_t CutPaperPercentage(int32_t percentage);
+
 private:
     enum class Outcome
     {
@@ -58,10 +64,13 @@ private:
     };
 
     void printLine(LineMethod method);
+    int32_t printAttempts(LineMethod method, const QString& text, QLabel* outputIdLabel);
     void cutPaper();
+    int32_t cutAttempts(int32_t percentage, QLabel* outputIdLabel);
     // Lamps, echo, OutputID, log row and, for an open cover or empty paper, the retry question.
+    // code: the result after the extended substitution.
     Outcome finishAttempt(int32_t result, const QString& logText, const QString& echo,
-                          QLabel* outputIdLabel);
+                          QLabel* outputIdLabel, int32_t& code);
     void clearOutput();
 
     PrinterContext m_context;

@@ -8,13 +8,25 @@
 class Dialogs
 {
 public:
-    enum class Answer { Ok, Cancel };
+    enum class Answer
+    {
+        Ok,
+        Cancel
+    };
 
     struct OpenFileRequest
     {
         QString title;
         QString filter; // as "TXT (*.txt)|*.txt": description|pattern pairs
         QString initialFolder;
+        QString defaultExtension;
+    };
+
+    struct SaveFileRequest
+    {
+        QString title;
+        QString filter; // description|pattern pairs, as for opening
+        QString suggestedName;
         QString defaultExtension;
     };
 
@@ -26,6 +38,8 @@ public:
     virtual Answer question(const QString& prompt, const QString& title) = 0;
     // The open-file dialog; no value when the user cancels.
     virtual std::optional<QString> openFile(const OpenFileRequest& request) = 0;
+    // The save-file dialog (it asks before replacing a file); no value when the user cancels.
+    virtual std::optional<QString> saveFile(const SaveFileRequest& request) = 0;
     // Starts the text editor on the file without waiting; false when it could not be started.
     virtual bool startEditor(const QString& path) = 0;
 };

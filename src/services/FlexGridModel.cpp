@@ -1,5 +1,6 @@
 #include "services/FlexGridModel.h"
 
+#include "services/LogExport.h"
 #include "services/TextPool.h"
 
 #include <QTimer>
@@ -89,6 +90,7 @@ public:
     const int cols;
     std::deque<Cell> cells; // row after row; a deque appends without moving what is stored
     std::vector<int> colWidths;
+    std::vector<qint64> stamps; // by row, as far as a row was stamped
     TextPool texts;
     int published = kDesignedRows; // rows the views know of, the header row included
     int row = 1;
@@ -231,6 +233,20 @@ QColor FlexGridModel::CellBackColor(int row, int col) const
     return unpackColour(d->cell(row, col).back).value<QColor>();
 }
 
+qint64 FlexGridModel::RowStamp(int row) const
+{
+    d->checkCell(row, 0);
+    return std::size_t(row) < d->stamps.size() ? d->stamps[std::size_t(row)] : 0;
+}
+
+void FlexGridModel::SetRowStamp(int row, qint64 msecsSinceEpoch)
+{
+    d->checkCell(row, 0);
+    if (std::size_t(row) >= d->stamps.size())
+        d->stamps.resize(std::size_t(row) + 1, 0);
+    d->stamps[std::size_t(row)] = msecsSinceEpoch;
+}
+
 int FlexGridModel::TopRow() const
 {
     return d->topRow;
@@ -282,6 +298,15 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const
         return unpackColour(cell.fore);
     case Qt::BackgroundRole:
         return unpackColour(cell.back);
+    case Qt::ToolTipRole: {
+        const qint64 stamp = RowStamp(index.row() + 1);
+        if (stamp == 0)
+            return {};
+        QStringList lines{LogTimeText(stamp)};
+        for (int col = 0; col < d->cols; ++col)
+            lines.append(d->cell(index.row() + 1, col).text);
+        return lines.join(u'\n');
+    }
     default:
         return {};
     }

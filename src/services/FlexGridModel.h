@@ -45,6 +45,11 @@ public:
     QColor CellForeColor(int row, int col) const;
     QColor CellBackColor(int row, int col) const;
 
+    // The moment a data row was written, in ms since the epoch (0 = none). A stamped row shows
+    // the moment and its full texts as its tooltip.
+    qint64 RowStamp(int row) const;
+    void SetRowStamp(int row, qint64 msecsSinceEpoch);
+
     int TopRow() const;
     void SetTopRow(int row); // the view scrolls so that this row is first (on its next frame)
 

@@ -3,10 +3,13 @@
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 
+#include <QDateTime>
 #include <limits>
 #include <stdexcept>
 
-OperationLog::OperationLog(FlexGridModel& grid, FormState& form) : m_grid(grid), m_form(form) {}
+OperationLog::OperationLog(FlexGridModel& grid, FormState& form)
+    : m_grid(grid), m_form(form), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
+{}
 
 void OperationLog::AppendLogRow(const QString& name, const QString& detail)
 {
@@ -33,6 +36,7 @@ void OperationLog::advance()
 {
     if (m_form.LogRow == std::numeric_limits<int32_t>::max())
         throw std::overflow_error("Overflow");
+    m_grid.SetRowStamp(m_form.LogRow, m_clock());
     ++m_form.LogRow;
     if (m_form.LogRow >= m_grid.Rows()) {
         // Keep exactly one empty row at the end and bring it into view.

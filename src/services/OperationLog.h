@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class FlexGridModel;
 struct FormState;
@@ -17,6 +18,10 @@ public:
     OperationLog(const OperationLog&) = delete;
     OperationLog& operator=(const OperationLog&) = delete;
 
+    // Where the moment of each row comes from, in ms since the epoch; the system clock unless
+    // replaced.
+    void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
+
     // A command row in the grid's standard text colour.
     void AppendLogRow(const QString& name, const QString& detail);
     // An event row: the name in the event's colour, the detail in the standard colour. Leaves
@@ -28,4 +33,5 @@ private:
 
     FlexGridModel& m_grid;
     FormState& m_form;
+    std::function<qint64()> m_clock;
 };

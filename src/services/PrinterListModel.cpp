@@ -112,7 +112,9 @@ QVariant PrinterListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    return d->items.at(std::size_t(index.row()));
+    // An escape character shows as its symbol; the item keeps the text that was sent.
+    QString text = d->items.at(std::size_t(index.row()));
+    return text.contains(QChar(0x1b)) ? text.replace(QChar(0x1b), QChar(0x241b)) : text;
 }
 
 void PrinterListModel::flush()

@@ -22,6 +22,12 @@ std::optional<QString> ScriptedDialogs::openFile(const OpenFileRequest& request)
     return m_files.isEmpty() ? std::nullopt : m_files.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::saveFile(const SaveFileRequest& request)
+{
+    m_saveFileRequests.append(request);
+    return m_saveFiles.isEmpty() ? std::nullopt : m_saveFiles.dequeue();
+}
+
 bool ScriptedDialogs::startEditor(const QString& path)
 {
     m_editorPaths.append(path);
@@ -42,5 +48,7 @@ void ScriptedDialogs::clear()
     m_answers.clear();
     m_files.clear();
     m_openFileRequests.clear();
+    m_saveFiles.clear();
+    m_saveFileRequests.clear();
     m_editorPaths.clear();
 }

@@ -34,6 +34,7 @@ public:
     Answer question(const QString& prompt, const QString& title) override;
     std::optional<QString> openFile(const OpenFileRequest& request) override;
     bool startEditor(const QString& path) override;
+    std::optional<QString> saveFile(const SaveFileRequest& request) override;
 
     // Answers for the next questions, in order. With none left a question answers Cancel.
     void queueAnswer(Answer answer) { m_answers.enqueue({answer, {}}); }
@@ -45,6 +46,9 @@ public:
     }
     // Results of the next open-file dialogs; no value stands for Cancel, as does an empty queue.
     void queueOpenFile(std::optional<QString> result) { m_files.enqueue(std::move(result)); }
+    // Results of the next save-file dialogs; no value (or an empty queue) stands for Cancel.
+    void queueSaveFile(std::optional<QString> result) { m_saveFiles.enqueue(std::move(result)); }
+    const QList<SaveFileRequest>& saveFileRequests() const { return m_saveFileRequests; }
     void setEditorStarts(bool starts) { m_editorStarts = starts; }
 
     const QList<Box>& boxes() const { return m_boxes; }
@@ -66,6 +70,8 @@ private:
     QQueue<ScriptedAnswer> m_answers;
     QQueue<std::optional<QString>> m_files;
     QList<OpenFileRequest> m_openFileRequests;
+    QQueue<std::optional<QString>> m_saveFiles;
+    QList<SaveFileRequest> m_saveFileRequests;
     QStringList m_editorPaths;
     bool m_editorStarts = true;
 };

@@ -1,5 +1,6 @@
 #include "support/WindowFixture.h"
 
+#include "app/MainMenu.h"
 #include "backends/BackendSetup.h"
 #include "opos/PosPrinter.h"
 #include "services/FlexGridModel.h"
@@ -16,6 +17,7 @@ WindowFixture::WindowFixture(opos::ControlOptions options)
     m_devices.printer().setOutputSpeed(sim::OutputSpeed::Instant);
     addDefaultBackends(m_registry, m_devices);
     m_window = std::make_unique<frmMain>(m_registry, options, m_dialogs);
+    m_window->menu().setReceiptSource([this] { return m_devices.printer().receipt(); });
     m_window->show();
 }
 

@@ -1,0 +1,109 @@
+#include "app/KnownDevices.h"
+
+#include "backends/escpos/DeviceFile.h"
+#include "backends/escpos/DeviceSettings.h"
+#include "backends/sim/SimulatedDevices.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <QSettings>
+
+namespace {
+
+DeviceKind kindOf(const QString& className)
+{
+    const QString lower = className.trimmed().toLower();
+    if (lower == QLatin1String("posprinter"))
+        return DeviceKind::Printer;
+    if (lower == QLatin1String("cashdrawer"))
+        return DeviceKind::CashDrawer;
+    if (lower == QLatin1String("linedisplay"))
+        return DeviceKind::LineDisplay;
+    return DeviceKind::Unknown;
+}
+
+QList<KnownDevice> simulatedDevices()
+{
+    const QString simulated = QStringLiteral("simulated");
+    return {
+        {KnownDevice::Source::Simulated, DeviceKind::Printer, sim::kPrinterName,
+         QObject::tr("%1 (simulated)").arg(sim::kPrinterName), simulated},
+        {KnownDevice::Source::Simulated, DeviceKind::CashDrawer, sim::kCashDrawerName,
+         QObject::tr("%1 (simulated)").arg(sim::kCashDrawerName), simulated},
+        {KnownDevice::Source::Simulated, DeviceKind::LineDisplay, sim::kLineDisplayName,
+         QObject::tr("%1 (simulated)").arg(sim::kLineDisplayName), simulated},
+    };
+}
+
+} // namespace
+
+KnownDeviceSources DefaultKnownDeviceSources()
+{
+    return {escpos::DeviceFile::defaultPath(), QStringLiteral("/dev"), [] {
+                QList<SerialPortEntry> ports;
+                for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
+                    ports.append({port.systemLocation(), port.description()});
+                return ports;
+            }};
+}
+
+QList<ConfiguredDevice> ConfiguredDevices(const QString& deviceFile)
+{
+    QList<ConfiguredDevice> devices;
+    if (deviceFile.isEmpty() || !QFileInfo::exists(deviceFile))
+        return devices;
+    QSettings file(deviceFile, QSettings::IniFormat);
+    if (file.status() != QSettings::NoError)
+        return devices;
+    for (const QString& name : file.childGroups()) {
+        file.beginGroup(name);
+        devices.append({name, kindOf(file.value(QStringLiteral("class")).toString()),
+                        file.value(QStringLiteral("address")).toString()});
+        file.endGroup();
+    }
+    return devices;
+}
+
+QList<KnownDevice> KnownDevices(const KnownDeviceSources& sources)
+{
+    QList<KnownDevice> devices;
+    for (const ConfiguredDevice& entry : ConfiguredDevices(sources.deviceFile)) {
+        devices.append({KnownDevice::Source::DeviceFile, entry.kind, entry.name,
+                        QStringLiteral("%1 \u2014 %2").arg(entry.name, entry.address),
+                        entry.address});
+    }
+    const QDir usb(sources.devRoot + QStringLiteral("/usb"));
+    for (const QString& file :
+         usb.entryList({QStringLiteral("lp*")}, QDir::System | QDir::Files, QDir::Name)) {
+        const QString address = QStringLiteral("file://") + usb.absoluteFilePath(file);
+        devices.append(
+            {KnownDevice::Source::UsbPrinter, DeviceKind::Printer, address, address, address});
+    }
+    if (sources.serialPorts) {
+        for (const SerialPortEntry& port : sources.serialPorts()) {
+            const QString address = QStringLiteral("serial://") + port.path;
+            const QString label =
+                port.description.isEmpty()
+                    ? address
+                    : QStringLiteral("%1 \u2014 %2").arg(address, port.description);
+            devices.append(
+                {KnownDevice::Source::SerialPort, DeviceKind::Unknown, address, label, address});
+        }
+    }
+    devices.append(simulatedDevices());
+    return devices;
+}
+
+QString DeviceAddressOf(const QString& name, const KnownDeviceSources& sources)
+{
+    for (const KnownDevice& device : simulatedDevices()) {
+        if (device.value == name)
+            return device.address;
+    }
+    for (const ConfiguredDevice& entry : ConfiguredDevices(sources.deviceFile)) {
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return entry.address;
+    }
+    return escpos::isAddress(name) ? name : QString();
+}
