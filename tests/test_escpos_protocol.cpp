@@ -73,6 +73,8 @@ private slots:
         QTest::newRow("866 zhe") << QStringLiteral("\u0436") << 866 << QByteArray("\xa6");
         QTest::newRow("1252 euro") << QStringLiteral("\u20ac") << 1252 << QByteArray("\x80");
         QTest::newRow("437 has no euro") << QStringLiteral("a\u20acb") << 437 << QByteArray("a?b");
+        QTest::newRow("a character the set lacks spoils none after it")
+            << QStringLiteral("\u0436\u20ac\u0436\u00e9\u0436") << 858 << QByteArray("?\xd5?\x82?");
         QTest::newRow("ASCII replaces")
             << QStringLiteral("\u00e9t\u00e9") << 998 << QByteArray("?t?");
         QTest::newRow("surrogate pair is one character")

@@ -12,6 +12,7 @@
 #include "support/LogRows.h"
 #include "support/WindowFixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -664,13 +665,13 @@ private slots:
         QTRY_COMPARE(windows.devices.frameGeometry().top(), 30);
     }
 
-    void startsBesideTheMainWindowUnlessAskedNot_data()
+    void startsBesideTheMainWindowUnlessAskedNotAndShowsAgain_data()
     {
         QTest::addColumn<bool>("wanted");
         QTest::newRow("by default") << true;
         QTest::newRow("--no-virtual-devices") << false;
     }
-    void startsBesideTheMainWindowUnlessAskedNot()
+    void startsBesideTheMainWindowUnlessAskedNotAndShowsAgain()
     {
         QFETCH(bool, wanted);
         AppOptions options;
@@ -684,6 +685,43 @@ private slots:
                 shown.append(devices);
         }
         QCOMPARE(shown.size(), wanted ? 1 : 0);
+
+        // Closed, or never opened: View -> Virtual devices brings it back, clear of the main
+        // window.
+        for (VirtualDevicesWindow* window : shown)
+            window->close();
+        auto* show = application.window()->findChild<QAction*>(QStringLiteral("actVirtualDevices"));
+        QVERIFY(show != nullptr);
+        show->trigger();
+        int visible = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<VirtualDevicesWindow*>(window) && window->isVisible()) {
+                ++visible;
+                QVERIFY(!window->frameGeometry().intersects(application.window()->frameGeometry()));
+            }
+        }
+        QCOMPARE(visible, 1);
+    }
+
+    void armingAFailureKeepsTheWindowWidth()
+    {
+        sim::SimulatedDevices devices;
+        VirtualDevicesWindow window(devices);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int width = window.width();
+        const int hint = window.sizeHint().width();
+        auto& code = *window.findChild<QComboBox*>(QStringLiteral("vdFailCode"));
+        for (int i = 0; i < code.count(); ++i) {
+            code.setCurrentIndex(i);
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("vdFailNext")),
+                              Qt::LeftButton);
+            QTRY_VERIFY(window.findChild<QLabel*>(QStringLiteral("vdFailPending"))
+                            ->text()
+                            .contains(code.itemText(i)));
+            QCOMPARE(window.sizeHint().width(), hint);
+            QCOMPARE(window.width(), width);
+        }
     }
 };
 

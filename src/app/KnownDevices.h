@@ -56,7 +56,7 @@ struct ConfiguredDevice
     QString address;
 };
 
-// The entries of the device file in the file's order; none when it is missing or unreadable.
+// The entries of the device file by name; none when it is missing or unreadable.
 QList<ConfiguredDevice> ConfiguredDevices(const QString& deviceFile);
 
 QList<KnownDevice> KnownDevices(const KnownDeviceSources& sources);

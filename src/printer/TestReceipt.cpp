@@ -85,6 +85,10 @@ QStringList TestReceiptLines(const TestReceiptFacts& facts)
     lines.append(QStringLiteral("Device:  %1").arg(facts.deviceName));
     lines.append(QStringLiteral("Address: %1").arg(facts.address));
     lines.append(QString());
+    // Each line starts from the normal characteristics, whatever the printer kept from the
+    // line before.
+    for (QString& line : lines)
+        line.prepend(sequence("N"));
     return lines;
 }
 

@@ -84,10 +84,14 @@ void TextEncoder::encodeCodePoint(QByteArray& out, QStringView codePoint)
     }
     m_encoder->resetState();
     const QByteArray bytes = m_encoder->encode(codePoint);
-    if (m_encoder->hasError() || bytes.size() != 1)
+    if (m_encoder->hasError() || bytes.size() != 1) {
         out.append(kReplacement);
-    else
+        // The converter keeps its error once it has one, which resetState() does not clear:
+        // a fresh one keeps the next characters from all turning into replacements.
+        m_encoder = std::make_unique<QStringEncoder>(codecName(m_characterSet));
+    } else {
         out.append(bytes);
+    }
 }
 
 } // namespace escpos
