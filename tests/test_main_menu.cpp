@@ -2,6 +2,7 @@
 #include "app/KnownDevices.h"
 #include "app/MainMenu.h"
 #include "app/ReceiptImage.h"
+#include "backends/escpos/TextEncoder.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
 #include "printer/TestReceipt.h"
@@ -11,6 +12,7 @@
 #include "services/ModuleFlags.h"
 #include "services/OperationLog.h"
 #include "services/PrinterListModel.h"
+#include "support/FakeEscPosPrinter.h"
 #include "support/LogRows.h"
 #include "support/WindowFixture.h"
 
@@ -26,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -416,6 +419,44 @@ private slots:
         action(fixture.window(), "actTestReceipt").trigger();
         QCOMPARE(names(CommandRows(fixture.window().logGrid(), fixture.form())),
                  QStringList{u"Open() OPOS_E_NOEXIST"_s});
+    }
+
+    // On a real printer: the bytes of each line in its code page, its characteristics, the cut.
+    void testReceiptOnAnEscPosPrinter()
+    {
+        testing::FakeEscPosPrinter fake;
+        WindowFixture fixture;
+        const QString address = fake.address();
+        fixture.type("txtDevice", address);
+        const QDateTime moment(QDate(2026, 12, 8), QTime(9, 30, 5));
+        fixture.window().menu().testReceipt().setClock([moment] { return moment; });
+        action(fixture.window(), "actTestReceipt").trigger();
+        QCOMPARE(fixture.dialogs().prompts(), QStringList());
+
+        escpos::TextEncoder encoder(437);
+        static const QRegularExpression sequences(QStringLiteral("\x1b\\|!?[0-9]*[a-z]*[A-Z]"));
+        QStringList expected;
+        for (QString line : TestReceiptLines({address, address, moment, 437}))
+            expected.append(QString::fromLatin1(encoder.encode(line.remove(sequences))));
+        QTRY_COMPARE(fake.lines(), expected);
+        QVERIFY(expected.contains(u"Address: "_s + address));
+        QVERIFY(expected.join(QString()).contains(QChar(0x8e))); // Ä in 437
+
+        using Kind = testing::FakeEscPosPrinter::Event::Kind;
+        const QList<testing::FakeEscPosPrinter::Event> events = fake.events();
+        const auto firstLine = std::find_if(events.begin(), events.end(),
+                                            [](const auto& e) { return e.kind == Kind::Line; });
+        QByteArrayList titleStyle;
+        for (auto it = events.begin(); it != firstLine; ++it) {
+            if (it->kind == Kind::Style)
+                titleStyle.append(it->data);
+        }
+        QVERIFY(titleStyle.contains(QByteArray("\x1d!\x11"))); // double width and height
+        QVERIFY(titleStyle.contains(QByteArray("\x1b"
+                                               "a\x01"))); // centred
+        QTRY_VERIFY(!fake.events().isEmpty() && fake.events().last().kind == Kind::Cut);
+        QCOMPARE(fake.events().last().a, 1); // full cut
+        QCOMPARE(fixture.printer().State(), opos::OPOS_S_CLOSED);
     }
 
     void codePageLineHoldsWhatTheSetCanPrint_data()
