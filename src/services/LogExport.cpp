@@ -158,13 +158,15 @@ void WriteLog(const FlexGridModel& grid, int endRow, LogFormat format, QIODevice
 void SaveLog(const FlexGridModel& grid, int endRow, const QString& path)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const auto fail = [&] {
         throw std::runtime_error(
             QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString()).toStdString());
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        fail();
     WriteLog(grid, endRow, LogFormatFor(path), file);
     if (!file.commit())
-        throw std::runtime_error(
-            QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString()).toStdString());
+        fail();
 }
 
 QString RowsAsTabText(const FlexGridModel& grid, const QList<int>& rows, bool withTime)
