@@ -1,5 +1,6 @@
 #include "app/KnownDevices.h"
 
+#include "backends/escpos/ConfiguredDevices.h"
 #include "backends/escpos/DeviceFile.h"
 #include "backends/escpos/DeviceSettings.h"
 #include "backends/sim/SimulatedDevices.h"
@@ -7,19 +8,20 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
-#include <QSettings>
+#include <algorithm>
 
 namespace {
 
-DeviceKind kindOf(const QString& className)
+DeviceKind kindOf(escpos::DeviceClass deviceClass)
 {
-    const QString lower = className.trimmed().toLower();
-    if (lower == QLatin1String("posprinter"))
+    switch (deviceClass) {
+    case escpos::DeviceClass::PosPrinter:
         return DeviceKind::Printer;
-    if (lower == QLatin1String("cashdrawer"))
+    case escpos::DeviceClass::CashDrawer:
         return DeviceKind::CashDrawer;
-    if (lower == QLatin1String("linedisplay"))
+    case escpos::DeviceClass::LineDisplay:
         return DeviceKind::LineDisplay;
+    }
     return DeviceKind::Unknown;
 }
 
@@ -51,17 +53,14 @@ KnownDeviceSources DefaultKnownDeviceSources()
 QList<ConfiguredDevice> ConfiguredDevices(const QString& deviceFile)
 {
     QList<ConfiguredDevice> devices;
-    if (deviceFile.isEmpty() || !QFileInfo::exists(deviceFile))
+    if (deviceFile.isEmpty())
         return devices;
-    QSettings file(deviceFile, QSettings::IniFormat);
-    if (file.status() != QSettings::NoError)
-        return devices;
-    for (const QString& name : file.childGroups()) {
-        file.beginGroup(name);
-        devices.append({name, kindOf(file.value(QStringLiteral("class")).toString()),
-                        file.value(QStringLiteral("address")).toString()});
-        file.endGroup();
-    }
+    // Read by the same strict reader Open uses; a broken file lists nothing, as Open would
+    // refuse every name in it.
+    for (const escpos::ConfiguredDevice& entry : escpos::listConfiguredDevices(deviceFile).devices)
+        devices.append({entry.logicalName, kindOf(entry.deviceClass), entry.address});
+    std::sort(devices.begin(), devices.end(),
+              [](const ConfiguredDevice& a, const ConfiguredDevice& b) { return a.name < b.name; });
     return devices;
 }
 

@@ -9,7 +9,7 @@ ConfiguredDeviceList listConfiguredDevices(const QString& path)
     ConfiguredDeviceList list;
     try {
         for (const DeviceFile::Entry& entry : DeviceFile(path).entries())
-            list.devices.append({entry.name, entry.settings.deviceClass});
+            list.devices.append({entry.name, entry.settings.deviceClass, entry.address});
     } catch (const std::exception& error) {
         list.devices.clear();
         list.error = QString::fromUtf8(error.what());

@@ -12,6 +12,7 @@ struct ConfiguredDevice
 {
     QString logicalName;
     DeviceClass deviceClass = DeviceClass::PosPrinter;
+    QString address; // as the file writes it
 };
 
 struct ConfiguredDeviceList

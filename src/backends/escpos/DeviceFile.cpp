@@ -183,15 +183,23 @@ private:
     std::vector<Section> m_sections;
 };
 
+QString addressOf(const Section& section)
+{
+    for (const Setting& setting : section.settings)
+        if (setting.key == QLatin1String("address"))
+            return setting.value;
+    return {};
+}
+
 DeviceSettings toSettings(const Section& section)
 {
-    QString address;
+    const QString address = addressOf(section);
     QString className;
     QMap<QString, QString> values;
     for (const Setting& setting : section.settings) {
         if (setting.key == QLatin1String("address"))
-            address = setting.value;
-        else if (setting.key == QLatin1String("class"))
+            continue;
+        if (setting.key == QLatin1String("class"))
             className = setting.value;
         else
             values.insert(setting.key, setting.value);
@@ -223,7 +231,7 @@ std::vector<DeviceFile::Entry> DeviceFile::entries() const
     std::vector<Entry> entries;
     for (const Section& section : StrictIni(m_path, readWhole(m_path)).parse()) {
         try {
-            entries.push_back({section.name, toSettings(section)});
+            entries.push_back({section.name, addressOf(section), toSettings(section)});
         } catch (const SettingsError& error) {
             fail(QStringLiteral("%1, device \"%2\" (line %3): %4")
                      .arg(m_path, section.name)

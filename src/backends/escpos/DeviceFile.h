@@ -17,6 +17,7 @@ public:
     struct Entry
     {
         QString name;
+        QString address; // as the file writes it
         DeviceSettings settings;
     };
 
