@@ -8,7 +8,11 @@
 class Dialogs
 {
 public:
-    enum class Answer { Ok, Cancel };
+    enum class Answer
+    {
+        Ok,
+        Cancel
+    };
 
     struct OpenFileRequest
     {
@@ -26,6 +30,7 @@ public:
     virtual Answer question(const QString& prompt, const QString& title) = 0;
     // The open-file dialog; no value when the user cancels.
     virtual std::optional<QString> openFile(const OpenFileRequest& request) = 0;
-    // Starts the text editor on the file without waiting; false when it could not be started.
-    virtual bool startEditor(const QString& path) = 0;
+    // Starts the user's text editor on the file, without waiting for it; the file need not
+    // exist. When no editor can be started, throws std::runtime_error saying why.
+    virtual void startEditor(const QString& path) = 0;
 };
