@@ -17,7 +17,7 @@ public:
     }
     std::optional<QString> openFile(const OpenFileRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const SaveFileRequest&) override { return std::nullopt; }
-    bool startEditor(const QString&) override { return false; }
+    void startEditor(const QString&) override {}
 
     int boxes = 0;
 

@@ -1,3 +1,6 @@
+#include "app/QtDialogs.h"
+#include "app/TextEditor.h"
+#include "backends/sim/PrintPacer.h"
 #include "opos/FilePrintLines.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
@@ -7,16 +10,27 @@
 #include "support/LogRows.h"
 #include "support/WindowFixture.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <stop_token>
 
 namespace {
 
@@ -43,18 +57,32 @@ QStringList printedItems(frmMain& window)
     return items;
 }
 
-QStringList linesOf(const QByteArray& bytes, bool* utf8 = nullptr)
+QStringList linesOf(const QByteArray& bytes, TextEncoding* encoding = nullptr)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     TextFileLines lines(buffer);
-    if (utf8)
-        *utf8 = lines.isUtf8();
     QStringList all;
     while (auto line = lines.next())
         all << *line;
+    if (encoding)
+        *encoding = lines.encoding();
     return all;
+}
+
+std::optional<qint64> countOf(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return CountTextLines(buffer, std::stop_token());
+}
+
+QByteArray utf16(const QString& text, QStringConverter::Encoding encoding)
+{
+    QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+    return encoder.encode(text);
 }
 
 // A window with an enabled printer and a file to print.
@@ -97,6 +125,83 @@ struct FileJob
     bool ok = false;
 };
 
+// Output that waits until the test opens the gate (or the output is stopped).
+class GatePacer : public sim::PrintPacer
+{
+public:
+    void pause(std::chrono::milliseconds, std::stop_token stop) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, stop, [this] { return m_open; });
+    }
+    void open()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_open = true;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable_any m_changed;
+    bool m_open = false;
+};
+
+// Fake XDG folders and a bin folder whose fake editor (also installed as the first common
+// editor looked for) records its arguments, one a line, in a file.
+struct FakeDesktop
+{
+    FakeDesktop()
+    {
+        const QByteArray script =
+            "#!/bin/sh\n"
+            ": > \"$RECORD.tmp\"\n"
+            "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$RECORD.tmp\"; done\n"
+            "mv \"$RECORD.tmp\" \"$RECORD\"\n";
+        for (const char* name : {"fake-editor", "gnome-text-editor"}) {
+            const QString path = dir.filePath(QStringLiteral("bin/") + QLatin1String(name));
+            write(QStringLiteral("bin/") + QLatin1String(name), QString::fromLatin1(script));
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
+    bool ok() const { return dir.isValid(); }
+    void write(const QString& relative, const QString& text)
+    {
+        const QString path = dir.filePath(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+            qWarning("cannot write %s", qPrintable(path));
+    }
+    QString record() const { return dir.filePath(QStringLiteral("record")); }
+    QStringList recorded() const
+    {
+        QFile file(record());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        lines.removeLast(); // after the last line end
+        return lines;
+    }
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), dir.filePath(QStringLiteral("etc")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), dir.filePath(QStringLiteral("system")));
+        env.insert(QStringLiteral("PATH"),
+                   dir.filePath(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin"));
+        env.insert(QStringLiteral("RECORD"), record());
+        return env;
+    }
+
+    QTemporaryDir dir;
+};
+
 } // namespace
 
 class TestFilePrint : public QObject
@@ -108,43 +213,103 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<TextEncoding>("encoding");
 
+        const auto utf8 = TextEncoding::Utf8;
+        const auto cp1252 = TextEncoding::Windows1252;
         const QStringList abc = texts({"a", "b", "c"});
-        QTest::newRow("LF") << QByteArray("a\nb\nc\n") << abc << true;
-        QTest::newRow("CR") << QByteArray("a\rb\rc\r") << abc << true;
-        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\nc\r\n") << abc << true;
-        QTest::newRow("last line without end") << QByteArray("a\nb\r\nc") << abc << true;
-        QTest::newRow("empty file") << QByteArray() << QStringList() << true;
+        QTest::newRow("LF") << QByteArray("a\nb\nc\n") << abc << utf8;
+        QTest::newRow("CR") << QByteArray("a\rb\rc\r") << abc << utf8;
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\nc\r\n") << abc << utf8;
+        QTest::newRow("last line without end") << QByteArray("a\nb\r\nc") << abc << utf8;
+        QTest::newRow("empty file") << QByteArray() << QStringList() << utf8;
         QTest::newRow("blank lines")
-            << QByteArray("\n\r\n\r\rx") << texts({"", "", "", "", "x"}) << true;
-        QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << texts({"a", "", "b"}) << true;
+            << QByteArray("\n\r\n\r\rx") << texts({"", "", "", "", "x"}) << utf8;
+        QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << texts({"a", "", "b"}) << utf8;
         const QByteArray wide(64 * 1024 - 1, 'x');
         QTest::newRow("CR LF across a read")
             << wide + "\r\nz" << QStringList{QString::fromLatin1(wide), QStringLiteral("z")}
-            << true;
+            << utf8;
+        const QByteArray longLine(300 * 1024, 'y');
+        QTest::newRow("line longer than several reads")
+            << longLine + "\rz" << QStringList{QString::fromLatin1(longLine), QStringLiteral("z")}
+            << utf8;
         QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC\n")
-                               << QStringList{QStringLiteral("café €")} << true;
+                               << QStringList{QStringLiteral("café €")} << utf8;
         QTest::newRow("UTF-8 byte-order mark") << QByteArray("\xEF\xBB\xBF"
                                                              "a\nb")
-                                               << texts({"a", "b"}) << true;
+                                               << texts({"a", "b"}) << utf8;
+        QTest::newRow("byte-order mark alone")
+            << QByteArray("\xEF\xBB\xBF") << QStringList() << utf8;
         QTest::newRow("Windows-1252, holes included")
             << QByteArray("\x80\x81\x8D\x8F\x90\x9D\xE9\xFF")
-            << QStringList{QStringLiteral("€\u0081\u008D\u008F\u0090\u009Déÿ")} << false;
-        QTest::newRow("one bad byte makes the whole file Windows-1252")
+            << QStringList{QStringLiteral("€\u0081\u008D\u008F\u0090\u009Déÿ")} << cp1252;
+        QTest::newRow("a bad byte further on makes the file Windows-1252")
             << QByteArray("caf\xC3\xA9\n\xE9")
-            << QStringList{QStringLiteral("cafÃ©"), QStringLiteral("é")} << false;
+            << QStringList{QStringLiteral("cafÃ©"), QStringLiteral("é")} << cp1252;
         QTest::newRow("UTF-8 cut off at the end")
-            << QByteArray("a\xC3") << QStringList{QStringLiteral("aÃ")} << false;
+            << QByteArray("a\xC3") << QStringList{QStringLiteral("aÃ")} << cp1252;
+        // Plain ASCII reads the same either way: only the first other line decides.
+        const QByteArray ascii = QByteArray("plain\n").repeated(20000);
+        QTest::newRow("long ASCII start, then Windows-1252")
+            << ascii + "caf\xE9" << QStringList(20000, QStringLiteral("plain")) + texts({"café"})
+            << cp1252;
+        // Decided on what it had seen, the reader turns to Windows-1252 at the first line that
+        // is not UTF-8 after all, losing no byte.
+        const QByteArray filler = QByteArray("-\n").repeated(100000);
+        QTest::newRow("late bad byte: Windows-1252 from there on")
+            << "\xC3\xA9\n" + filler + "\xC3\xA9\xE9\n\xC3\xA9"
+            << texts({"é"}) + QStringList(100000, QStringLiteral("-")) + texts({"Ã©é", "Ã©"})
+            << cp1252;
+
+        const QString unicode = QStringLiteral("caf\u00e9 \u20ac \U0001F600\r\n\u0a0d\nz");
+        const QStringList unicodeLines{QStringLiteral("caf\u00e9 \u20ac \U0001F600"),
+                                       QStringLiteral("\u0a0d"), QStringLiteral("z")};
+        QTest::newRow("UTF-16 LE")
+            << utf16(unicode, QStringConverter::Utf16LE) << unicodeLines << TextEncoding::Utf16LE;
+        QTest::newRow("UTF-16 BE")
+            << utf16(unicode, QStringConverter::Utf16BE) << unicodeLines << TextEncoding::Utf16BE;
+        const QString wideUnicode = QString(64 * 1024 / 2 - 2, u'w') + QStringLiteral("\r\nz");
+        QTest::newRow("UTF-16 CR LF across a read")
+            << utf16(wideUnicode, QStringConverter::Utf16LE)
+            << QStringList{QString(64 * 1024 / 2 - 2, u'w'), QStringLiteral("z")}
+            << TextEncoding::Utf16LE;
+        QTest::newRow("UTF-16 byte-order mark alone")
+            << QByteArray("\xFF\xFE") << QStringList() << TextEncoding::Utf16LE;
     }
     void textLines()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
-        QFETCH(bool, utf8);
-        bool readAsUtf8 = false;
-        QCOMPARE(linesOf(bytes, &readAsUtf8), lines);
-        QCOMPARE(readAsUtf8, utf8);
+        QFETCH(TextEncoding, encoding);
+        TextEncoding readAs = TextEncoding::Utf8;
+        QCOMPARE(linesOf(bytes, &readAs), lines);
+        QCOMPARE(readAs, encoding);
+        QCOMPARE(countOf(bytes), std::optional<qint64>(lines.size()));
+    }
+
+    // The first line comes after one read, not after the whole file.
+    void readsAsItGoes()
+    {
+        const QByteArray line = "caf\xC3\xA9 and 1234567890 more characters\r\n";
+        QBuffer buffer;
+        buffer.setData(line.repeated(100000));
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        TextFileLines lines(buffer);
+        QCOMPARE(lines.next(),
+                 std::optional<QString>(QStringLiteral("café and 1234567890 more characters")));
+        QVERIFY(buffer.pos() <= 256 * 1024);
+        QCOMPARE(lines.encoding(), TextEncoding::Utf8);
+    }
+
+    void countStops()
+    {
+        QBuffer buffer;
+        buffer.setData(QByteArray("line\n").repeated(100000));
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        std::stop_source stop;
+        stop.request_stop();
+        QCOMPARE(CountTextLines(buffer, stop.get_token()), std::nullopt);
     }
 
     void jobShapes_data()
@@ -208,7 +373,6 @@ private slots:
         QCOMPARE(job.fixture.dialogs().boxes().size(), 0);
         const ModuleFlags& flags = job.fixture.flags();
         QVERIFY(!flags.PrintingBusy && !flags.TransactionActive && !flags.FileJobRunning);
-        QVERIFY(!flags.FileLinePending && !flags.FileCutPending);
     }
 
     // Each line of a file is its own print call: what one line switches on ends with it.
@@ -251,23 +415,30 @@ private slots:
                                                           row("CutPaper()", "OPOS_SUCCESS")}));
     }
 
+    // While the retry box is open on line 2, the status bar shows "line 2 of 5" and Stop; Stop
+    // ends the job after that line, as a cancelled job ends but without giving up the line.
     void coverOpensOnSecondOfFiveLines_data()
     {
         QTest::addColumn<bool>("retry");
+        QTest::addColumn<bool>("stop");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QStringList>("items");
         const QString pn = row("PrintNormal()", "OPOS_SUCCESS");
         const QString cover = row("PrintNormal()", "OPOS_EPTR_COVER_OPEN");
         QTest::newRow("cancel: nothing more, no cut")
-            << false << QStringList{pn, cover, row("ClearOutput()", "OPOS_SUCCESS")}
+            << false << false << QStringList{pn, cover, row("ClearOutput()", "OPOS_SUCCESS")}
             << texts({"1"});
         QTest::newRow("cover closed, retry: the job goes on")
-            << true << QStringList{pn, cover, pn, pn, pn, pn, row("CutPaper()", "OPOS_SUCCESS")}
+            << true << false
+            << QStringList{pn, cover, pn, pn, pn, pn, row("CutPaper()", "OPOS_SUCCESS")}
             << texts({"1", "2", "3", "4", "5"}) + QStringList{kCutMarker};
+        QTest::newRow("Stop, then retry: that line only, no cut")
+            << true << true << QStringList{pn, cover, pn} << texts({"1", "2"});
     }
     void coverOpensOnSecondOfFiveLines()
     {
         QFETCH(bool, retry);
+        QFETCH(bool, stop);
         QFETCH(QStringList, rows);
         QFETCH(QStringList, items);
         FileJob job;
@@ -276,11 +447,18 @@ private slots:
         job.cutAtEnd(QStringLiteral("100"));
         sim::SimulatedPrinter* device = &job.fixture.simPrinter();
         job.inFirstYield([device] { device->setCoverOpen(true); });
-        if (retry)
-            job.fixture.dialogs().queueAnswer(Dialogs::Answer::Ok,
-                                              [device] { device->setCoverOpen(false); });
-        else
-            job.fixture.dialogs().queueAnswer(Dialogs::Answer::Cancel);
+        WindowFixture* fixture = &job.fixture;
+        QLabel* status = &fixture->widget<QLabel>("lblJobStatus");
+        QAbstractButton* stopButton = &fixture->widget<QAbstractButton>("cmdStopJob");
+        QVERIFY(stopButton->isHidden());
+        job.fixture.dialogs().queueAnswer(
+            retry ? Dialogs::Answer::Ok : Dialogs::Answer::Cancel, [=] {
+                QTRY_COMPARE(status->text(), QStringLiteral("line 2 of 5"));
+                QVERIFY(!stopButton->isHidden());
+                if (stop)
+                    fixture->click("cmdStopJob");
+                device->setCoverOpen(false);
+            });
 
         job.fixture.click("cmdFilePrintNormal");
 
@@ -290,6 +468,9 @@ private slots:
                  QStringList{QStringLiteral("PRINTER COVER IS OPEN!, retry?")});
         QCOMPARE(job.fixture.flags().PrintCancelled, !retry);
         QVERIFY(!job.fixture.flags().PrintingBusy);
+        QVERIFY(stopButton->isHidden());
+        QCOMPARE(status->text(),
+                 job.fixture.printer().GetPropertyString(QStringLiteral("ErrorString")));
     }
 
     // Inside a transaction the lines are only collected, so an open cover shows when the
@@ -331,21 +512,40 @@ private slots:
         QVERIFY(!job.fixture.flags().TransactionActive && !job.fixture.flags().PrintingBusy);
     }
 
-    void asynchronousTransactionShowsOnlyItsOutputID()
+    // In asynchronous mode each label shows the OutputID of its own output; in a transaction
+    // only the closing call's.
+    void asynchronousOutputIDs_data()
     {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("labels"); // "label=n": the n-th completed output's ID
+        QTest::newRow("normal") << QStringLiteral("cmdFilePrintNormal")
+                                << QStringList{QStringLiteral("lblFilePrintOutputID=1"),
+                                               QStringLiteral("lblFileCutOutputID=2")};
+        QTest::newRow("transaction") << QStringLiteral("cmdTransactionPrint")
+                                     << QStringList{QStringLiteral("lblFileTransPrintOutputID=0")};
+    }
+    void asynchronousOutputIDs()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, labels);
         FileJob job;
         QVERIFY(job.ok);
-        job.select("a\n");
+        job.select("a\nb\n");
         job.cutAtEnd(QStringLiteral("100"));
         job.fixture.widget<QCheckBox>("chkFileAsyncMode").setChecked(true);
+        QStringList ids;
+        QObject::connect(&job.fixture.printer(), &opos::PosPrinter::OutputCompleteEvent,
+                         &job.fixture.window(), [&ids](int32_t id) { ids << QString::number(id); });
 
-        job.fixture.click("cmdTransactionPrint");
+        job.fixture.click(button.toLatin1().constData());
 
-        const QString outputId = QString::number(job.fixture.printer().OutputID());
-        QCOMPARE(job.fixture.widget<QLabel>("lblFileTransPrintOutputID").text(), outputId);
-        QCOMPARE(job.fixture.widget<QLabel>("lblFilePrintOutputID").text(), QString());
-        QCOMPARE(job.fixture.widget<QLabel>("lblFileCutOutputID").text(), QString());
-        QTRY_VERIFY(job.rows().contains(QStringLiteral("OutputCompleteEvent() OID=") + outputId));
+        QTRY_COMPARE(ids.size(), button == QStringLiteral("cmdTransactionPrint") ? 1 : 3);
+        QMap<QString, QString> expected;
+        for (const QString& label : labels)
+            expected.insert(label.section(u'=', 0, 0), ids.at(label.section(u'=', 1).toInt()));
+        for (const char* name : {"lblPrintOutputID", "lblCutOutputID", "lblFilePrintOutputID",
+                                 "lblFileCutOutputID", "lblFileTransPrintOutputID"})
+            QCOMPARE(job.fixture.widget<QLabel>(name).text(), expected.value(QLatin1String(name)));
     }
 
     // /proc/self/mem is a file that opens but cannot be read.
@@ -459,20 +659,31 @@ private slots:
         QCOMPARE(job.items().constLast(), QStringLiteral("page"));
     }
 
+    // The close question comes first; only OK stops the job, after its current line.
     void closingDuringJob_data()
     {
         QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("agree");
         QTest::addColumn<QStringList>("rows");
         const QString pn = row("PrintNormal()", "OPOS_SUCCESS");
-        QTest::newRow("normal") << QStringLiteral("cmdFilePrintNormal") << QStringList{pn};
-        QTest::newRow("transaction")
-            << QStringLiteral("cmdTransactionPrint")
-            << QStringList{row("TransactionPrint(TRANSACTION)", "OPOS_SUCCESS"), pn,
-                           row("TransactionPrint(NORMAL)", "OPOS_SUCCESS")};
+        const QString begin = row("TransactionPrint(TRANSACTION)", "OPOS_SUCCESS");
+        const QString end = row("TransactionPrint(NORMAL)", "OPOS_SUCCESS");
+        const QString cut = row("CutPaper()", "OPOS_SUCCESS");
+        QTest::newRow("normal, OK")
+            << QStringLiteral("cmdFilePrintNormal") << true << QStringList{pn};
+        QTest::newRow("transaction, OK")
+            << QStringLiteral("cmdTransactionPrint") << true << QStringList{begin, pn, end};
+        QTest::newRow("normal, Cancel: the job goes on")
+            << QStringLiteral("cmdFilePrintNormal") << false
+            << QStringList{pn, pn, pn, pn, pn, cut};
+        QTest::newRow("transaction, Cancel: the job goes on")
+            << QStringLiteral("cmdTransactionPrint") << false
+            << QStringList{begin, pn, pn, pn, pn, pn, cut, end};
     }
     void closingDuringJob()
     {
         QFETCH(QString, button);
+        QFETCH(bool, agree);
         QFETCH(QStringList, rows);
         FileJob job;
         QVERIFY(job.ok);
@@ -481,17 +692,35 @@ private slots:
         frmMain* window = &job.fixture.window();
         QSignalSpy closed(window, &frmMain::closed);
         job.inFirstYield([window] { window->close(); });
-        job.fixture.dialogs().queueAnswer(Dialogs::Answer::Ok); // "Proceed with CLOSE?"
+        const ModuleFlags* flags = &job.fixture.flags();
+        int rowsWhileAsked = -1;
+        job.fixture.dialogs().queueAnswer(agree ? Dialogs::Answer::Ok : Dialogs::Answer::Cancel,
+                                          [&job, &rowsWhileAsked, flags] {
+                                              QVERIFY(flags->FileJobRunning);
+                                              rowsWhileAsked = int(job.commandRows().size());
+                                          });
 
         job.fixture.click(button.toLatin1().constData());
 
-        QCOMPARE(job.rows(), rows);
-        QTRY_COMPARE(closed.size(), 1);
+        QCOMPARE(job.commandRows(), rows);
+        QCOMPARE(rowsWhileAsked, button == QStringLiteral("cmdTransactionPrint") ? 2 : 1);
         QCOMPARE(
             job.fixture.dialogs().prompts(),
             QStringList{QStringLiteral("Printer still CLAIMED or OPENED... Proceed with CLOSE?")});
-        QCOMPARE(job.fixture.printer().State(), opos::OPOS_S_CLOSED);
         QVERIFY(!job.fixture.flags().FileJobRunning && !job.fixture.flags().TransactionActive);
+        if (agree) {
+            QTRY_COMPARE(closed.size(), 1);
+            QCOMPARE(job.fixture.printer().State(), opos::OPOS_S_CLOSED);
+            return;
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(closed.size(), 0);
+        QCOMPARE(job.fixture.printer().State(), opos::OPOS_S_IDLE);
+        // A later close asks again.
+        job.fixture.dialogs().queueAnswer(Dialogs::Answer::Ok);
+        window->close();
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(job.fixture.dialogs().prompts().size(), 2);
     }
 
     void select()
@@ -533,12 +762,223 @@ private slots:
     void editorThatCannotStart()
     {
         WindowFixture fixture;
-        fixture.dialogs().setEditorStarts(false);
+        fixture.dialogs().setEditorFailure(QStringLiteral("No text editor can be started: why"));
         fixture.type("txtSelection", QStringLiteral("/tmp/a.txt"));
         fixture.click("cmdEdit");
-        QCOMPARE(fixture.dialogs().boxes().size(), 1);
+        QCOMPARE(fixture.dialogs().prompts(),
+                 QStringList{QStringLiteral("No text editor can be started: why")});
         QCOMPARE(fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
         QVERIFY(fixture.dialogs().boxes().constFirst().exclamationIcon);
+    }
+
+    void stopInTransaction()
+    {
+        FileJob job;
+        QVERIFY(job.ok);
+        job.select("1\n2\n3\n");
+        job.cutAtEnd(QStringLiteral("100"));
+        WindowFixture* fixture = &job.fixture;
+        job.inFirstYield([fixture] { fixture->click("cmdStopJob"); });
+
+        job.fixture.click("cmdTransactionPrint");
+
+        QCOMPARE(job.rows(), (QStringList{row("TransactionPrint(TRANSACTION)", "OPOS_SUCCESS"),
+                                          row("PrintNormal()", "OPOS_SUCCESS"),
+                                          row("TransactionPrint(NORMAL)", "OPOS_SUCCESS")}));
+        QCOMPARE(job.fixture.simPrinter().receipt().size(), 1);
+        QVERIFY(!job.fixture.flags().TransactionActive);
+    }
+
+    // Outside a job the status bar says why the printer's last call failed; a long reason
+    // neither widens nor heightens the window.
+    void statusBarShowsLastFailure()
+    {
+        WindowFixture fixture;
+        frmMain& window = fixture.window();
+        window.layout()->activate();
+        const QSize size = window.minimumSize();
+        fixture.type("txtDevice", QStringLiteral("No such printer ").repeated(40));
+        fixture.click("cmdOpen");
+
+        const QString reason = fixture.printer().GetPropertyString(QStringLiteral("ErrorString"));
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(fixture.widget<QLabel>("lblJobStatus").text(), reason);
+        window.layout()->activate();
+        QCOMPARE(window.minimumSize(), size);
+    }
+
+    // A synchronous transaction that ends while earlier asynchronous output still prints waits
+    // for it, so the closing call reaches the printer; Stop during that wait closes the
+    // transaction asynchronously, behind that output.
+    void transactionAfterAsynchronousOutput_data()
+    {
+        QTest::addColumn<bool>("stopWhileWaiting");
+        QTest::newRow("output finishes") << false;
+        QTest::newRow("stopped while waiting") << true;
+    }
+    void transactionAfterAsynchronousOutput()
+    {
+        QFETCH(bool, stopWhileWaiting);
+        FileJob job;
+        QVERIFY(job.ok);
+        auto gate = std::make_shared<GatePacer>();
+        job.fixture.simPrinter().setPacer(gate);
+        job.fixture.simPrinter().setOutputSpeed(sim::OutputSpeed::Realistic);
+        job.fixture.widget<QCheckBox>("chkAsyncMode").setChecked(true);
+        job.fixture.type("txtPrint", QStringLiteral("earlier"));
+        job.fixture.click("cmdPrintNormal");
+        QCOMPARE(job.fixture.printer().State(), opos::OPOS_S_BUSY);
+
+        job.select("a\nb\n");
+        WindowFixture* fixture = &job.fixture;
+        QLabel* status = &fixture->widget<QLabel>("lblJobStatus");
+        QTimer watch; // acts once the job says it waits
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+            if (status->text() != QStringLiteral("waiting for earlier output to finish"))
+                return;
+            watch.stop();
+            if (stopWhileWaiting)
+                fixture->click("cmdStopJob");
+            else
+                gate->open();
+        });
+        watch.start();
+
+        job.fixture.click("cmdTransactionPrint");
+        gate->open();
+
+        const QString pn = row("PrintNormal()", "OPOS_SUCCESS");
+        QCOMPARE(job.commandRows(),
+                 (QStringList{pn, row("TransactionPrint(TRANSACTION)", "OPOS_SUCCESS"), pn, pn,
+                              row("TransactionPrint(NORMAL)", "OPOS_SUCCESS")}));
+        QVERIFY(!watch.isActive());
+        QCOMPARE(job.fixture.printer().AsyncMode(), stopWhileWaiting);
+        QTRY_COMPARE(job.fixture.simPrinter().receipt().size(), 3);
+        QCOMPARE(job.fixture.simPrinter().receipt().constLast().text, QStringLiteral("b"));
+        // Not left inside the transaction: a new one may begin.
+        QTRY_COMPARE(job.fixture.printer().State(), opos::OPOS_S_IDLE);
+        QCOMPARE(
+            job.fixture.printer().TransactionPrint(opos::PTR_S_RECEIPT, opos::PTR_TP_TRANSACTION),
+            opos::OPOS_SUCCESS);
+    }
+
+    // The name comes back as chosen, with no extension added.
+    void fileDialogKeepsTypedName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("existing, no extension") << QStringLiteral("noext") << true;
+        QTest::newRow("missing, no extension") << QStringLiteral("later") << false;
+        QTest::newRow("other extension") << QStringLiteral("receipt.log") << true;
+    }
+    void fileDialogKeepsTypedName()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, exists);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        if (exists) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QtDialogs dialogs;
+        QTimer::singleShot(0, [name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->selectFile(name);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const std::optional<QString> chosen = dialogs.openFile(
+            {QStringLiteral("Select TXT File to Print"), QStringLiteral("TXT (*.txt)|*.txt"),
+             dir.path(), QStringLiteral("*.txt")});
+        QCOMPARE(chosen, std::optional<QString>(dir.filePath(name)));
+    }
+
+    // The desktop's default application for text/plain, started with the file as one argument,
+    // through fake XDG folders and a recording fake editor on PATH.
+    void desktopEditor_data()
+    {
+        QTest::addColumn<QString>("mimeapps");      // the user's mimeapps.list
+        QTest::addColumn<QString>("cache");         // the system's mimeinfo.cache
+        QTest::addColumn<QStringList>("entries");   // desktop files: "id|Exec|extra lines"
+        QTest::addColumn<QStringList>("arguments"); // FILE stands for the file
+        const QString defaults = QStringLiteral("[Default Applications]\ntext/plain=");
+        QTest::newRow("file code")
+            << defaults + QStringLiteral("fake.desktop") << QString()
+            << QStringList{QStringLiteral("fake.desktop|fake-editor --new %F|")}
+            << QStringList{QStringLiteral("--new"), QStringLiteral("FILE")};
+        QTest::newRow("no file code: appended")
+            << defaults + QStringLiteral("fake.desktop") << QString()
+            << QStringList{QStringLiteral("fake.desktop|fake-editor|")}
+            << QStringList{QStringLiteral("FILE")};
+        QTest::newRow("quoted arguments and escapes")
+            << defaults + QStringLiteral("fake.desktop") << QString()
+            << QStringList{QStringLiteral(
+                   "fake.desktop|\"fake-editor\" \"--title=a \\\\\"b\\\\\" %f\" 100%% %u %i|")}
+            << QStringList{QStringLiteral("--title=a \"b\" %f"), QStringLiteral("100%"),
+                           QStringLiteral("FILE")};
+        QTest::newRow("first usable of the list")
+            << defaults + QStringLiteral("gone.desktop;term.desktop;hidden.desktop;fake.desktop")
+            << QString()
+            << QStringList{QStringLiteral("term.desktop|fake-editor -t|Terminal=true"),
+                           QStringLiteral("hidden.desktop|fake-editor -h|Hidden=true"),
+                           QStringLiteral("fake.desktop|fake-editor %f|")}
+            << QStringList{QStringLiteral("FILE")};
+        QTest::newRow("program missing: next association")
+            << defaults + QStringLiteral("missing.desktop")
+            << QStringLiteral("[MIME Cache]\ntext/plain=fake.desktop;")
+            << QStringList{QStringLiteral("missing.desktop|no-such-editor %f|"),
+                           QStringLiteral("fake.desktop|fake-editor --cached %f|")}
+            << QStringList{QStringLiteral("--cached"), QStringLiteral("FILE")};
+        QTest::newRow("nothing associated: a common editor on PATH")
+            << QString() << QString() << QStringList() << QStringList{QStringLiteral("FILE")};
+    }
+    void desktopEditor()
+    {
+        QFETCH(QString, mimeapps);
+        QFETCH(QString, cache);
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, arguments);
+        FakeDesktop desktop;
+        QVERIFY(desktop.ok());
+        desktop.write(QStringLiteral("config/mimeapps.list"), mimeapps);
+        desktop.write(QStringLiteral("system/applications/mimeinfo.cache"), cache);
+        for (const QString& entry : entries) {
+            const QStringList parts = entry.split(u'|');
+            desktop.write(QStringLiteral("data/applications/") + parts[0],
+                          QStringLiteral("[Desktop Entry]\nType=Application\nName=Fake\nExec=") +
+                              parts[1] + u'\n' + parts[2] + u'\n');
+        }
+        // A missing file with blanks and shell syntax in its name, as typed.
+        const QString file = desktop.dir.filePath(QStringLiteral("not yet $(id) `x`; a b.txt"));
+        StartTextEditor(file, desktop.environment());
+
+        QStringList expected = arguments;
+        expected.replaceInStrings(QStringLiteral("FILE"), file);
+        QTRY_VERIFY(QFile::exists(desktop.record()));
+        QCOMPARE(desktop.recorded(), expected);
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void noDesktopEditor()
+    {
+        FakeDesktop desktop;
+        QVERIFY(desktop.ok());
+        QVERIFY(QFile::remove(desktop.dir.filePath(QStringLiteral("bin/gnome-text-editor"))));
+        desktop.write(QStringLiteral("config/mimeapps.list"),
+                      QStringLiteral("[Default Applications]\ntext/plain=gone.desktop\n"));
+        QProcessEnvironment env = desktop.environment();
+        env.insert(QStringLiteral("PATH"), desktop.dir.filePath(QStringLiteral("bin")));
+        try {
+            StartTextEditor(QStringLiteral("a.txt"), env);
+            QFAIL("no editor, but nothing thrown");
+        } catch (const std::runtime_error& failure) {
+            const QString reason = QString::fromUtf8(failure.what());
+            QVERIFY2(reason.contains(QStringLiteral("gone.desktop is not installed")),
+                     failure.what());
+            QVERIFY2(reason.contains(QStringLiteral("gedit")), failure.what());
+        }
     }
 };
 

@@ -531,56 +531,36 @@ private slots:
         QCOMPARE(f.window().printerList().ListCount(), 0);
     }
 
-    // Which OutputID label a successful output fills: by command, by who handed it the work,
-    // and never inside a transaction.
+    // Which OutputID label a successful output fills: by command, and never inside a
+    // transaction.
     void outputIdLabels_data()
     {
         QTest::addColumn<QByteArray>("button");
-        QTest::addColumn<bool>("fromFile");
         QTest::addColumn<bool>("transaction");
         QTest::addColumn<QByteArray>("label"); // empty: no label changes
-        QTest::newRow("line") << QByteArray("cmdPrintNormal") << false << false
+        QTest::newRow("line") << QByteArray("cmdPrintNormal") << false
                               << QByteArray("lblPrintOutputID");
-        QTest::newRow("immediate line")
-            << QByteArray("cmdPrintImmediate") << false << false << QByteArray();
-        QTest::newRow("cut") << QByteArray("cmdCutPaper") << false << false
-                             << QByteArray("lblCutOutputID");
-        QTest::newRow("file line")
-            << QByteArray("cmdPrintNormal") << true << false << QByteArray("lblFilePrintOutputID");
-        QTest::newRow("file cut") << QByteArray("cmdCutPaper") << true << false
-                                  << QByteArray("lblFileCutOutputID");
-        QTest::newRow("file line in a transaction")
-            << QByteArray("cmdPrintNormal") << true << true << QByteArray();
-        QTest::newRow("file cut in a transaction")
-            << QByteArray("cmdCutPaper") << true << true << QByteArray();
+        QTest::newRow("immediate line") << QByteArray("cmdPrintImmediate") << false << QByteArray();
+        QTest::newRow("cut") << QByteArray("cmdCutPaper") << false << QByteArray("lblCutOutputID");
+        QTest::newRow("line in a transaction")
+            << QByteArray("cmdPrintNormal") << true << QByteArray();
+        QTest::newRow("cut in a transaction") << QByteArray("cmdCutPaper") << true << QByteArray();
     }
     void outputIdLabels()
     {
         QFETCH(QByteArray, button);
-        QFETCH(bool, fromFile);
         QFETCH(bool, transaction);
         QFETCH(QByteArray, label);
         WindowFixture f;
         QVERIFY(f.openPrinter(true, true));
-        f.widget<QCheckBox>(fromFile ? "chkFileAsyncMode" : "chkAsyncMode").setChecked(true);
-        ModuleFlags& flags = f.flags();
-        flags.TransactionActive = transaction;
-        const bool cut = button == "cmdCutPaper";
-        if (fromFile && cut) {
-            flags.FileCutPending = true;
-            f.type("txtCutPaperAtEnd", QStringLiteral("90"));
-        } else if (fromFile) {
-            flags.FileLinePending = true;
-            flags.FileLineText = QStringLiteral("from the file");
-        }
+        f.widget<QCheckBox>("chkAsyncMode").setChecked(true);
+        f.flags().TransactionActive = transaction;
+        f.type("txtPrint", QStringLiteral("from the page"));
+        f.type("txtCutPaper", QStringLiteral("90"));
         f.click(button.constData());
 
-        // The hand-over flags live for one run; the page's own text is not what was printed.
-        QVERIFY(!flags.FileLinePending && !flags.FileCutPending);
         const PrinterListModel& list = f.window().printerList();
         QCOMPARE(list.ListCount(), 1);
-        if (fromFile && !cut)
-            QCOMPARE(list.List(0), QStringLiteral("from the file"));
         QCOMPARE(f.printer().AsyncMode(), button != "cmdPrintImmediate");
         for (const char* name : {"lblPrintOutputID", "lblCutOutputID", "lblFilePrintOutputID",
                                  "lblFileCutOutputID", "lblFileTransPrintOutputID"}) {
@@ -590,19 +570,6 @@ private slots:
             else
                 QVERIFY2(shown.isEmpty(), name);
         }
-    }
-
-    void handedOverLinePrintsEvenWhenEmpty()
-    {
-        WindowFixture f;
-        QVERIFY(f.openPrinter(true, true));
-        f.type("txtPrint", QString());
-        f.flags().FileLinePending = true;
-        f.flags().FileLineText = QString();
-        f.click("cmdPrintNormal");
-        QVERIFY(f.dialogs().boxes().isEmpty());
-        QCOMPARE(rowsSince(f, 1), QStringList{QStringLiteral("PrintNormal() OPOS_SUCCESS")});
-        QCOMPARE(f.window().printerList().List(0), QString());
     }
 };
 

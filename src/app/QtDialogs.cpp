@@ -1,11 +1,11 @@
 #include "app/QtDialogs.h"
 
-#include <QDesktopServices>
+#include "app/TextEditor.h"
+
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QUrl>
 
 namespace {
 
@@ -42,20 +42,16 @@ std::optional<QString> QtDialogs::openFile(const OpenFileRequest& request)
                        qtFileFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // "*.txt" and ".txt" both mean the suffix "txt".
-    QString suffix = request.defaultExtension;
-    suffix.remove(QRegularExpression(QStringLiteral("^\\*?\\.")));
-    dialog.setDefaultSuffix(suffix);
+    // The name comes back as chosen: the default extension is not added to a typed name
+    // without one, which would turn an existing file "noext" into a missing "noext.txt".
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
 
-bool QtDialogs::startEditor(const QString& path)
+void QtDialogs::startEditor(const QString& path)
 {
-    // The path travels as a URL to the desktop's opener, never through a shell. A file URL
-    // needs an absolute path; a relative one is taken from the current folder.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    StartTextEditor(path, QProcessEnvironment::systemEnvironment());
 }
 
 std::optional<QString> QtDialogs::saveFile(const SaveFileRequest& request)

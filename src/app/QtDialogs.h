@@ -6,7 +6,7 @@
 #include <QWidget>
 
 // The dialogs as the user sees them: Qt message boxes, the Qt file dialog, and the desktop's
-// default application for text files as the editor.
+// default application for plain text as the editor (see TextEditor.h).
 class QtDialogs : public Dialogs
 {
 public:
@@ -16,7 +16,7 @@ public:
     void warning(const QString& prompt, const QString& title) override;
     Answer question(const QString& prompt, const QString& title) override;
     std::optional<QString> openFile(const OpenFileRequest& request) override;
-    bool startEditor(const QString& path) override;
+    void startEditor(const QString& path) override;
     std::optional<QString> saveFile(const SaveFileRequest& request) override;
 
 private:

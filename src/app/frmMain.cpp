@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/JobStatusBar.h"
 #include "app/Logo.h"
 #include "app/MainMenu.h"
 #include "app/frmMainParts.h"

@@ -5,16 +5,28 @@
 
 #include <QCloseEvent>
 
+namespace {
+
+// True when the user agrees to close, or when there is nothing to ask about.
+bool agreesToClose(const ModuleFlags& flags, Dialogs& dialogs)
+{
+    if (!flags.DeviceOpened && !flags.DeviceClaimed)
+        return true;
+    return dialogs.question(
+               QStringLiteral("Printer still CLAIMED or OPENED... Proceed with CLOSE?"),
+               kErrorMessageTitle) == Dialogs::Answer::Ok;
+}
+
+} // namespace
+
 bool frmMain::Form_QueryUnload()
 {
     bool cancel = false;
     TrapFailures(d->dialogs, kErrorMessageTitle, [this, &cancel] {
         if (!d->flags.DeviceOpened && !d->flags.DeviceClaimed)
             return;
-        const auto answer = d->dialogs.question(
-            QStringLiteral("Printer still CLAIMED or OPENED... Proceed with CLOSE?"),
-            kErrorMessageTitle);
-        if (answer != Dialogs::Answer::Ok) {
+        // Asked already while a running handler was stopping.
+        if (!d->closeAgreed && !agreesToClose(d->flags, d->dialogs)) {
             cancel = true;
             return;
         }
@@ -30,11 +42,25 @@ bool frmMain::Form_QueryUnload()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     // A handler that yields to the event loop (a file job between its lines, a claim waiting
-    // for another holder) is below this one on the stack and uses the window: let it stop and
+    // for another holder) is below this one on the stack and uses the window. Ask first, while
+    // it waits untouched; only once the user agrees let it stop after its current step and
     // unwind, then close as usual.
-    if (d->running.stopThen(this, [this] { close(); })) {
-        d->OPOSPOSPrinter1.StopWaiting();
+    if (d->running.active()) {
         event->ignore();
+        if (d->askingToClose || d->closeAgreed)
+            return; // the answer is awaited, or the stop is on its way
+        bool agreed = true;
+        d->askingToClose = true;
+        TrapFailures(d->dialogs, kErrorMessageTitle,
+                     [this, &agreed] { agreed = agreesToClose(d->flags, d->dialogs); });
+        d->askingToClose = false;
+        if (!agreed)
+            return;
+        d->closeAgreed = true;
+        if (d->running.stopThen(this, [this] { close(); }))
+            d->OPOSPOSPrinter1.StopWaiting();
+        else
+            QTimer::singleShot(0, this, [this] { close(); });
         return;
     }
     if (Form_QueryUnload()) {

@@ -68,8 +68,6 @@ void frmMain::Form_Load()
         flags.PrintingBusy = false;
         flags.CoverOpenAlarm = false;
         flags.PaperEmptyAlarm = false;
-        flags.FileCutPending = false;
-        flags.FileLinePending = false;
         flags.TransactionActive = false;
         d->form.PropOldText.clear();
         d->form.PropEditText.clear();

@@ -20,6 +20,7 @@ class QLabel;
 class DeviceCommands;
 class LineCommands;
 class FilePrintCommands;
+class JobStatusBar;
 class DirectIOCommands;
 class CashDrawerCommands;
 class LineDisplayCommands;
@@ -60,8 +61,10 @@ struct frmMain::Parts
         Lamp* shpPaper = nullptr;
         Lamp* shpCover = nullptr;
     } status;
-    bool refreshing = false; // a tick is running, possibly inside its own warning box
-    RunningHandlers running; // the button handlers on the stack
+    bool refreshing = false;    // a tick is running, possibly inside its own warning box
+    RunningHandlers running;    // the button handlers on the stack
+    bool askingToClose = false; // the close question is open over a running handler
+    bool closeAgreed = false;   // the user agreed to close while a handler was running
 
     std::unique_ptr<DeviceCommands> deviceCommands;
     std::unique_ptr<LineCommands> lineCommands;
@@ -72,4 +75,5 @@ struct frmMain::Parts
     std::unique_ptr<CashDrawerCommands> cashDrawer;
     std::unique_ptr<LineDisplayCommands> lineDisplay;
     std::unique_ptr<MainMenu> menu; // runs deviceCommands and lineCommands: declared after them
+    std::unique_ptr<JobStatusBar> jobStatus; // shows filePrint's jobs: declared after it
 };

@@ -1,4 +1,5 @@
 #include "app/MainMenu.h"
+#include "app/JobStatusBar.h"
 #include "app/frmMain.h"
 #include "app/frmMainParts.h"
 #include "devices/CashDrawerCommands.h"
@@ -16,18 +17,24 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QStatusBar>
 
 // Creates the handler objects of the pages and connects the buttons and the printer's events
 // to them. Each handler gets only what it works with.
 void frmMain::wireHandlers()
 {
     const PrinterContext printer{d->OPOSPOSPrinter1, d->flags, d->log, *d->lamps, d->dialogs};
-    // Every click runs as a handler the window waits for before it closes.
+    // Every click runs as a handler the window waits for before it closes; afterwards the
+    // status bar shows how it went.
     auto onClick = [this](const char* button, auto handler) {
         connect(&control<QAbstractButton>(button), &QAbstractButton::clicked, this,
-                [running = &d->running, handler] {
-                    const RunningHandlers::Scope scope(*running);
-                    handler();
+                [parts = d.get(), handler] {
+                    {
+                        const RunningHandlers::Scope scope(parts->running);
+                        handler();
+                    }
+                    if (parts->jobStatus)
+                        parts->jobStatus->refresh();
                 });
     };
 
@@ -43,13 +50,12 @@ void frmMain::wireHandlers()
     onClick("cmdClose", [device] { device->Close(); });
 
     d->lineCommands = std::make_unique<LineCommands>(
-        printer,
-        LineCommandWidgets{
-            &control<QLineEdit>("txtPrint"), &control<QCheckBox>("chkAsyncMode"),
-            &control<QLabel>("lblPrintOutputID"), &control<QLineEdit>("txtCutPaper"),
-            &control<QLabel>("lblCutOutputID"), &control<QCheckBox>("chkFileAsyncMode"),
-            &control<QLabel>("lblFilePrintOutputID"), &control<QLineEdit>("txtCutPaperAtEnd"),
-            &control<QLabel>("lblFileCutOutputID"), &d->printerList});
+        printer, LineCommandWidgets{
+                     &control<QLineEdit>("txtPrint"), &control<QCheckBox>("chkAsyncMode"),
+                     &control<QLabel>("lblPrintOutputID"), &control<QLineEdit>("txtCutPaper"),
+                     &control<QLabel>("lblCutOutputID"), &control<QCheckBox>("chkFileAsyncMode"),
+                     &control<QLabel>("lblFilePrintOutputID"),
+                     &control<QLabel>("lblFileCutOutputID"), &d->printerList});
     LineCommands* line = d->lineCommands.get();
     onClick("cmdPrintNormal", [line] { line->PrintNormal(); });
     onClick("cmdPrintImmediate", [line] { line->PrintImmediate(); });
@@ -67,6 +73,9 @@ void frmMain::wireHandlers()
     onClick("cmdFilePrintNormal", [file] { file->FilePrintNormal(); });
     onClick("cmdFilePrintImmediate", [file] { file->FilePrintImmediate(); });
     onClick("cmdTransactionPrint", [file] { file->TransactionPrint(); });
+    d->jobStatus =
+        std::make_unique<JobStatusBar>(control<QStatusBar>("statusBar"), *file, d->OPOSPOSPrinter1);
+    connect(&d->Timer1, &QTimer::timeout, d->jobStatus.get(), &JobStatusBar::refresh);
 
     d->directIO = std::make_unique<DirectIOCommands>(
         printer,

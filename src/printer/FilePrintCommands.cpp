@@ -13,13 +13,22 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QTimer>
 #include <stdexcept>
 #include <utility>
+
+namespace {
+
+// How often a job that waits for earlier output looks at the printer's state.
+constexpr int kOutputPollMs = 20;
+
+} // namespace
 
 FilePrintCommands::FilePrintCommands(const PrinterContext& context, LineCommands& lineCommands,
                                      const FilePrintWidgets& widgets,
@@ -27,6 +36,31 @@ FilePrintCommands::FilePrintCommands(const PrinterContext& context, LineCommands
     : QObject(parent), m_context(context), m_lineCommands(lineCommands), m_widgets(widgets),
       m_running(running)
 {}
+
+FilePrintCommands::~FilePrintCommands() = default;
+
+void FilePrintCommands::StopJob()
+{
+    if (m_context.flags.FileJobRunning)
+        m_stopRequested = true;
+}
+
+FilePrintCommands::Progress FilePrintCommands::progress() const
+{
+    Progress now;
+    now.running = m_context.flags.FileJobRunning;
+    if (!now.running)
+        return now;
+    now.line = m_line;
+    now.lines = m_lineCount ? m_lineCount->result() : std::nullopt;
+    now.waitingForOutput = m_waitingForOutput;
+    return now;
+}
+
+bool FilePrintCommands::stopRequested() const
+{
+    return m_stopRequested || m_running.stopRequested();
+}
 
 void FilePrintCommands::Select()
 {
@@ -47,9 +81,7 @@ void FilePrintCommands::Edit()
             return;
         }
         // The path goes to the editor as typed; whether the file exists is the editor's matter.
-        if (!m_context.dialogs.startEditor(path))
-            throw std::runtime_error("The text editor could not be started for " +
-                                     path.toStdString());
+        m_context.dialogs.startEditor(path);
     });
 }
 
@@ -94,7 +126,15 @@ void FilePrintCommands::printFile(LineMethod method)
 
     ModuleFlags& flags = m_context.flags;
     flags.FileJobRunning = true;
-    const auto jobEnds = qScopeGuard([&flags] { flags.FileJobRunning = false; });
+    m_stopRequested = false;
+    m_line = 0;
+    m_lineCount = std::make_unique<BackgroundLineCount>(path);
+    emit jobStarted();
+    const auto jobEnds = qScopeGuard([this, &flags] {
+        flags.FileJobRunning = false;
+        m_lineCount.reset();
+        emit jobEnded();
+    });
     const bool transaction = method == LineMethod::Normal && flags.TransactionActive;
     if (transaction) {
         const int32_t code =
@@ -107,7 +147,7 @@ void FilePrintCommands::printFile(LineMethod method)
     flags.PrintingBusy = true;
     try {
         printLines(path, method);
-        if (!flags.PrintCancelled && !m_running.stopRequested())
+        if (!flags.PrintCancelled && !stopRequested())
             cutAtEnd();
     } catch (...) {
         // A printer left inside the transaction would only collect every later print.
@@ -122,6 +162,12 @@ void FilePrintCommands::printFile(LineMethod method)
 
 void FilePrintCommands::endTransaction()
 {
+    // A synchronous TransactionPrint is refused while earlier asynchronous output still prints,
+    // which would leave the printer collecting every later print: wait for that output first.
+    // When a stop ends the wait, the closing call queues behind that output instead.
+    opos::PosPrinter& printer = m_context.printer;
+    if (!printer.AsyncMode() && !waitForEarlierOutput())
+        printer.SetAsyncMode(true);
     int32_t code = transactionPrint(opos::PTR_TP_NORMAL);
     if (code == opos::OPOS_SUCCESS)
         m_widgets.lblFileTransPrintOutputID->setText(QString::number(m_context.printer.OutputID()));
@@ -135,21 +181,40 @@ void FilePrintCommands::printLines(const QString& path, LineMethod method)
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The file cannot be opened: " + file.errorString().toStdString());
     TextFileLines lines(file);
-    ModuleFlags& flags = m_context.flags;
-    while (!m_running.stopRequested()) {
-        std::optional<QString> line = lines.next();
+    while (!stopRequested()) {
+        const std::optional<QString> line = lines.next();
         if (!line)
             break;
-        flags.FileLineText = std::move(*line);
-        flags.FileLinePending = true;
-        if (method == LineMethod::Normal)
-            m_lineCommands.PrintNormal();
-        else
-            m_lineCommands.PrintImmediate();
-        if (flags.PrintCancelled)
+        ++m_line;
+        m_lineCommands.PrintFileLine(method, *line);
+        if (m_context.flags.PrintCancelled)
             break;
         QCoreApplication::processEvents();
     }
+}
+
+bool FilePrintCommands::waitForEarlierOutput()
+{
+    const opos::PosPrinter& printer = m_context.printer;
+    const auto done = [&printer] {
+        const int32_t state = printer.State();
+        return state != opos::OPOS_S_BUSY && state != opos::OPOS_S_ERROR;
+    };
+    if (done())
+        return true;
+    // The window goes on meanwhile, as in the yields between lines: an error of that output
+    // asks its question, and Stop or a close ends the wait.
+    m_waitingForOutput = true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || stopRequested())
+            loop.quit();
+    });
+    poll.start(kOutputPollMs);
+    loop.exec();
+    m_waitingForOutput = false;
+    return done();
 }
 
 void FilePrintCommands::cutAtEnd()
@@ -159,8 +224,7 @@ void FilePrintCommands::cutAtEnd()
     // An empty or non-numeric percentage skips the cut without a message.
     if (!numbers::IsNumeric(m_widgets.txtCutPaperAtEnd->text()))
         return;
-    m_context.flags.FileCutPending = true;
-    m_lineCommands.CutPaper();
+    m_lineCommands.CutAtEndOfFile(m_widgets.txtCutPaperAtEnd->text());
 }
 
 int32_t FilePrintCommands::transactionPrint(int32_t control)

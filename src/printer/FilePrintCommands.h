@@ -1,11 +1,14 @@
 #pragma once
 
+#include "printer/LineCommands.h"
 #include "printer/PrinterContext.h"
 
 #include <QObject>
 #include <QString>
+#include <memory>
+#include <optional>
 
-class LineCommands;
+class BackgroundLineCount;
 class RunningHandlers;
 class QCheckBox;
 class QLabel;
@@ -23,9 +26,11 @@ struct FilePrintWidgets
 
 // Chooses a text file, opens it in the user's editor, and prints it one line per print call,
 // normally, immediately or inside a printer transaction, with an optional cut at the end. The
-// lines and the cut are printed by the line commands, handed over through the module flags.
-// The job yields to the event loop after every line, so the window stays responsive, and ends
-// after the current line once the window's handlers are asked to stop.
+// lines and the cut are printed by the line commands. The file is read as it prints, so memory
+// stays small whatever its size. The job yields to the event loop after every line, so the
+// window stays responsive, and ends after the current line when Stop is asked for or the
+// window's handlers are asked to stop; it then ends as a cancelled job does: no cut, and a
+// transaction still closed.
 class FilePrintCommands : public QObject
 {
     Q_OBJECT
@@ -35,6 +40,7 @@ public:
     FilePrintCommands(const PrinterContext& context, LineCommands& lineCommands,
                       const FilePrintWidgets& widgets, const RunningHandlers& running,
                       QObject* parent = nullptr);
+    ~FilePrintCommands() override;
 
     void Select();
     void Edit();
@@ -42,20 +48,38 @@ public:
     void FilePrintImmediate();
     void TransactionPrint();
 
-private:
-    enum class LineMethod
+    // Ends the running job after its current line; nothing without one.
+    void StopJob();
+
+    struct Progress
     {
-        Normal,
-        Immediate
+        bool running = false;
+        qint64 line = 0;               // lines handed to the printer so far
+        std::optional<qint64> lines;   // the file's length, once counted
+        bool waitingForOutput = false; // before closing the transaction
     };
+    Progress progress() const;
+
+signals:
+    void jobStarted();
+    void jobEnded();
+
+private:
+    using LineMethod = LineCommands::LineMethod;
     void printFile(LineMethod method);
     void printLines(const QString& path, LineMethod method);
     void cutAtEnd();
     int32_t transactionPrint(int32_t control);
-    void endTransaction(); // prints what the transaction collected and logs the outcome
+    void endTransaction();       // prints what the transaction collected and logs the outcome
+    bool waitForEarlierOutput(); // false when a stop ended the wait first
+    bool stopRequested() const;
 
     PrinterContext m_context;
     LineCommands& m_lineCommands;
     FilePrintWidgets m_widgets;
     const RunningHandlers& m_running;
+    bool m_stopRequested = false;
+    qint64 m_line = 0;
+    bool m_waitingForOutput = false;
+    std::unique_ptr<BackgroundLineCount> m_lineCount; // while a job runs
 };

@@ -35,38 +35,63 @@ LineCommands::LineCommands(const PrinterContext& context, const LineCommandWidge
 
 void LineCommands::PrintNormal()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] { printLine(LineMethod::Normal); });
+    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+                 [this] { printPageLine(LineMethod::Normal); });
 }
 
 void LineCommands::PrintImmediate()
 {
     TrapFailures(m_context.dialogs, kErrorMessageTitle,
-                 [this] { printLine(LineMethod::Immediate); });
+                 [this] { printPageLine(LineMethod::Immediate); });
 }
 
 void LineCommands::CutPaper()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] { cutPaper(); });
-}
-
-void LineCommands::printLine(LineMethod method)
-{
-    ModuleFlags& flags = m_context.flags;
-    const bool fromFile = flags.FileLinePending;
-    QString text;
-    if (fromFile) {
-        flags.FileLinePending = false;
-        text = flags.FileLineText;
-    } else {
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         if (RefusedDuringFileJob(m_context))
             return;
-        text = m_widgets.txtPrint->text();
-        if (text.isEmpty()) {
-            m_context.dialogs.warning(QStringLiteral("PRINT LINE Missing!"), kErrorMessageTitle);
+        const QString percentageText = m_widgets.txtCutPaper->text();
+        if (!numbers::IsNumeric(percentageText)) {
+            m_context.dialogs.warning(QStringLiteral("PARAMETER PERCENTAGE Missing or invalid!"),
+                                      kErrorMessageTitle);
             return;
         }
-    }
+        cutPaper(Source::LinePage, percentageText);
+    });
+}
 
+void LineCommands::PrintFileLine(LineMethod method, const QString& line)
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+                 [&] { printLine(method, Source::File, line); });
+}
+
+void LineCommands::CutAtEndOfFile(const QString& percentage)
+{
+    TrapFailures(m_context.dialogs, kErrorMessageTitle, [&] {
+        // File printing checked the field just before; a text that is still not a number is a
+        // run-time failure rather than a cut of 0 %.
+        if (!numbers::IsNumeric(percentage))
+            throw std::invalid_argument("Invalid cut percentage: " + percentage.toStdString());
+        cutPaper(Source::File, percentage);
+    });
+}
+
+void LineCommands::printPageLine(LineMethod method)
+{
+    if (RefusedDuringFileJob(m_context))
+        return;
+    const QString text = m_widgets.txtPrint->text();
+    if (text.isEmpty()) {
+        m_context.dialogs.warning(QStringLiteral("PRINT LINE Missing!"), kErrorMessageTitle);
+        return;
+    }
+    printLine(method, Source::LinePage, text);
+}
+
+void LineCommands::printLine(LineMethod method, Source source, const QString& text)
+{
+    const bool fromFile = source == Source::File;
     opos::PosPrinter& printer = m_context.printer;
     QLabel* outputIdLabel = nullptr; // PrintImmediate is always synchronous: no OutputID
     if (method == LineMethod::Normal) {
@@ -106,29 +131,9 @@ int32_t LineCommands::printAttempts(LineMethod method, const QString& text, QLab
     return code;
 }
 
-void LineCommands::cutPaper()
+void LineCommands::cutPaper(Source source, const QString& percentageText)
 {
-    ModuleFlags& flags = m_context.flags;
-    const bool fromFile = flags.FileCutPending;
-    QString percentageText;
-    if (fromFile) {
-        flags.FileCutPending = false;
-        percentageText = m_widgets.txtCutPaperAtEnd->text();
-        // File printing checked the field just before; a text that is still not a number is a
-        // run-time failure rather than a cut of 0 %.
-        if (!numbers::IsNumeric(percentageText))
-            throw std::invalid_argument("Invalid cut percentage: " + percentageText.toStdString());
-    } else {
-        if (RefusedDuringFileJob(m_context))
-            return;
-        percentageText = m_widgets.txtCutPaper->text();
-        if (!numbers::IsNumeric(percentageText)) {
-            m_context.dialogs.warning(QStringLiteral("PARAMETER PERCENTAGE Missing or invalid!"),
-                                      kErrorMessageTitle);
-            return;
-        }
-    }
-
+    const bool fromFile = source == Source::File;
     opos::PosPrinter& printer = m_context.printer;
     printer.SetAsyncMode(IsChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
     QLabel* outputIdLabel = fromFile ? m_widgets.lblFileCutOutputID : m_widgets.lblCutOutputID;

@@ -12,7 +12,7 @@ class QLabel;
 class QLineEdit;
 
 // The fields the line and cut commands read or write: those of the "Line PRINT" page, and those
-// of the "File PRINT" page used when file printing hands them a line or its final cut.
+// of the "File PRINT" page used when file printing runs them for a line or its final cut.
 struct LineCommandWidgets
 {
     QLineEdit* txtPrint;
@@ -22,24 +22,30 @@ struct LineCommandWidgets
     QLabel* lblCutOutputID;
     QCheckBox* chkFileAsyncMode;
     QLabel* lblFilePrintOutputID;
-    QLineEdit* txtCutPaperAtEnd;
     QLabel* lblFileCutOutputID;
     PrinterListModel* lstPrinter;
 };
 
 // Prints one line on the receipt station or cuts the paper. Each attempt is logged; an open cover
 // or an empty receipt asks whether to retry, and giving up clears the pending output. File
-// printing runs these same commands, handing over its line (FileLinePending, FileLineText) or its
-// cut (FileCutPending) through the module flags.
+// printing runs these same commands through their file entry points, which take the line or the
+// cut percentage and use the "File PRINT" page's AsyncMode box and OutputID labels.
 class LineCommands : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LineCommands)
 
 public:
+    enum class LineMethod
+    {
+        Normal,
+        Immediate
+    };
+
     LineCommands(const PrinterContext& context, const LineCommandWidgets& widgets,
                  QObject* parent = nullptr);
 
+    // The buttons of the "Line PRINT" page.
     void PrintNormal();
     void PrintImmediate();
     void CutPaper();
@@ -49,6 +55,10 @@ public:
     // paper. No OutputID is shown. Returns the last code reported; 0 when it was printed.
     int32_t PrintNormalText(const QString& text);
     int32_t CutPaperPercentage(int32_t percentage);
+    // One line of a file, printed even when empty; sets PrintCancelled as the buttons do.
+    void PrintFileLine(LineMethod method, const QString& line);
+    // The cut at the end of a file; a percentage that is not a number is a run-time failure.
+    void CutAtEndOfFile(const QString& percentage);
 
 private:
     enum class Outcome
@@ -57,15 +67,16 @@ private:
         Retry,
         GiveUp
     };
-    enum class LineMethod
+    enum class Source
     {
-        Normal,
-        Immediate
+        LinePage,
+        File
     };
 
-    void printLine(LineMethod method);
+    void printPageLine(LineMethod method);
+    void printLine(LineMethod method, Source source, const QString& text);
     int32_t printAttempts(LineMethod method, const QString& text, QLabel* outputIdLabel);
-    void cutPaper();
+    void cutPaper(Source source, const QString& percentageText);
     int32_t cutAttempts(int32_t percentage, QLabel* outputIdLabel);
     // Lamps, echo, OutputID, log row and, for an open cover or empty paper, the retry question.
     // code: the result after the extended substitution.

@@ -40,6 +40,7 @@ public:
     virtual std::optional<QString> openFile(const OpenFileRequest& request) = 0;
     // The save-file dialog (it asks before replacing a file); no value when the user cancels.
     virtual std::optional<QString> saveFile(const SaveFileRequest& request) = 0;
-    // Starts the text editor on the file without waiting; false when it could not be started.
-    virtual bool startEditor(const QString& path) = 0;
+    // Starts the user's text editor on the file, without waiting for it; the file need not
+    // exist. When no editor can be started, throws std::runtime_error saying why.
+    virtual void startEditor(const QString& path) = 0;
 };

@@ -13,12 +13,9 @@ struct ModuleFlags
     bool PaperEmptyAlarm = false;
     bool PaperNearEndAlarm = false;
 
-    // Hand-over between file printing and the line and cut commands.
+    // Shared by file printing and the line and cut commands.
     bool PrintCancelled = false;
-    bool FileLinePending = false;
-    bool FileCutPending = false;
     bool TransactionActive = false;
-    QString FileLineText;
     // True while a file job runs, its yields included.
     bool FileJobRunning = false;
 };

@@ -27,6 +27,8 @@ public:
     RunningHandlers(const RunningHandlers&) = delete;
     RunningHandlers& operator=(const RunningHandlers&) = delete;
 
+    // True while at least one handler runs.
+    bool active() const { return m_depth > 0; }
     // True from a stop request until the last handler has returned: long work ends early.
     bool stopRequested() const { return m_stopRequested; }
     // With a handler running: requests the stop, and runs `then` from the event loop (while

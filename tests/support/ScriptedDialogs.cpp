@@ -1,5 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
+#include <stdexcept>
+
 void ScriptedDialogs::warning(const QString& prompt, const QString& title)
 {
     m_boxes.append({Kind::Warning, prompt, title, true, false, Answer::Ok, false});
@@ -28,10 +30,11 @@ std::optional<QString> ScriptedDialogs::saveFile(const SaveFileRequest& request)
     return m_saveFiles.isEmpty() ? std::nullopt : m_saveFiles.dequeue();
 }
 
-bool ScriptedDialogs::startEditor(const QString& path)
+void ScriptedDialogs::startEditor(const QString& path)
 {
     m_editorPaths.append(path);
-    return m_editorStarts;
+    if (!m_editorFailure.isEmpty())
+        throw std::runtime_error(m_editorFailure.toStdString());
 }
 
 QStringList ScriptedDialogs::prompts() const

@@ -9,7 +9,7 @@
 #include <optional>
 
 // Dialogs for tests: records every box, answers questions from a queue and open-file requests
-// from another, and records editor starts instead of starting anything.
+// from another, and records editor starts (attempts included) instead of starting anything.
 class ScriptedDialogs : public Dialogs
 {
 public:
@@ -33,7 +33,7 @@ public:
     void warning(const QString& prompt, const QString& title) override;
     Answer question(const QString& prompt, const QString& title) override;
     std::optional<QString> openFile(const OpenFileRequest& request) override;
-    bool startEditor(const QString& path) override;
+    void startEditor(const QString& path) override;
     std::optional<QString> saveFile(const SaveFileRequest& request) override;
 
     // Answers for the next questions, in order. With none left a question answers Cancel.
@@ -49,7 +49,8 @@ public:
     // Results of the next save-file dialogs; no value (or an empty queue) stands for Cancel.
     void queueSaveFile(std::optional<QString> result) { m_saveFiles.enqueue(std::move(result)); }
     const QList<SaveFileRequest>& saveFileRequests() const { return m_saveFileRequests; }
-    void setEditorStarts(bool starts) { m_editorStarts = starts; }
+    // Makes the next editor starts fail with this reason; an empty one lets them start again.
+    void setEditorFailure(const QString& reason) { m_editorFailure = reason; }
 
     const QList<Box>& boxes() const { return m_boxes; }
     const QList<OpenFileRequest>& openFileRequests() const { return m_openFileRequests; }
@@ -73,5 +74,5 @@ private:
     QQueue<std::optional<QString>> m_saveFiles;
     QList<SaveFileRequest> m_saveFileRequests;
     QStringList m_editorPaths;
-    bool m_editorStarts = true;
+    QString m_editorFailure;
 };

@@ -1,0 +1,74 @@
+#include "app/JobStatusBar.h"
+
+#include "opos/PosPrinter.h"
+#include "printer/FilePrintCommands.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <exception>
+
+namespace {
+
+constexpr int kFrameMs = 16;
+
+QString progressText(const FilePrintCommands::Progress& progress)
+{
+    if (progress.waitingForOutput)
+        return QStringLiteral("waiting for earlier output to finish");
+    QString text = QStringLiteral("line %1").arg(progress.line);
+    if (progress.lines)
+        text += QStringLiteral(" of %1").arg(*progress.lines);
+    return text;
+}
+
+} // namespace
+
+JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs,
+                           const opos::PosPrinter& printer, QObject* parent)
+    : QObject(parent), m_jobs(jobs), m_printer(printer), m_text(new QLabel(&bar)),
+      m_stop(new QPushButton(QStringLiteral("Stop"), &bar))
+{
+    m_text->setObjectName(QStringLiteral("lblJobStatus"));
+    // A long text is cut at the bar's edge instead of widening the window.
+    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_stop->setObjectName(QStringLiteral("cmdStopJob"));
+    m_stop->setFocusPolicy(Qt::NoFocus);
+    bar.addWidget(m_text, 1);
+    bar.addPermanentWidget(m_stop);
+    // The bar keeps its height whether the button shows or not.
+    bar.setMinimumHeight(bar.sizeHint().height());
+    m_stop->hide();
+
+    m_frame.setInterval(kFrameMs);
+    connect(&m_frame, &QTimer::timeout, this, &JobStatusBar::refresh);
+    connect(m_stop, &QPushButton::clicked, &jobs, &FilePrintCommands::StopJob);
+    connect(&jobs, &FilePrintCommands::jobStarted, this, [this] {
+        m_stop->show();
+        m_frame.start();
+        refresh();
+    });
+    connect(&jobs, &FilePrintCommands::jobEnded, this, [this] {
+        m_frame.stop();
+        m_stop->hide();
+        refresh();
+    });
+    refresh();
+}
+
+void JobStatusBar::refresh()
+{
+    const FilePrintCommands::Progress progress = m_jobs.progress();
+    QString text;
+    if (progress.running) {
+        text = progressText(progress);
+    } else {
+        try {
+            text = m_printer.GetPropertyString(QStringLiteral("ErrorString"));
+        } catch (const std::exception&) {
+            // A status line has nothing to say about a printer it cannot read.
+        }
+    }
+    if (m_text->text() != text)
+        m_text->setText(text);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class FilePrintCommands;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+namespace opos {
+class PosPrinter;
+}
+
+// What the window's status bar shows: while a file job runs, its progress ("line N of M", M once
+// counted) and a Stop button (`cmdStopJob`) that ends the job after its current line; otherwise
+// the printer's ErrorString, the reason of its last failure. During a job the text changes at
+// most once a frame, not per line.
+class JobStatusBar : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(JobStatusBar)
+
+public:
+    JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs, const opos::PosPrinter& printer,
+                 QObject* parent = nullptr);
+
+    // Shows the state of now.
+    void refresh();
+
+private:
+    FilePrintCommands& m_jobs;
+    const opos::PosPrinter& m_printer;
+    QLabel* m_text;
+    QPushButton* m_stop;
+    QTimer m_frame; // runs while a job does
+};
