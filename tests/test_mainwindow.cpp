@@ -481,31 +481,6 @@ private slots:
         QCOMPARE(device.activity().state, opos::OPOS_S_CLOSED);
     }
 
-    // Other buttons clicked while a claim waits run inside its wait and get the busy answers;
-    // the claim then completes.
-    void buttonsDuringClaim()
-    {
-        WindowFixture fixture;
-        QVERIFY(fixture.openPrinter(false));
-        fixture.simPrinter().setHeldElsewhere(true);
-        QTimer::singleShot(0, &fixture.window(), [&fixture] {
-            for (const char* button : {"cmdClaim", "cmdRelease", "cmdClose", "cmdOpen"})
-                fixture.click(button);
-            fixture.simPrinter().setHeldElsewhere(false);
-        });
-
-        fixture.click("cmdClaim");
-
-        QCOMPARE(LogRows(fixture.window().logGrid(), fixture.form()),
-                 (QStringList{QStringLiteral("ClaimDevice() OPOS_E_BUSY"),
-                              QStringLiteral("ReleaseDevice() OPOS_E_ILLEGAL"),
-                              QStringLiteral("Close() OPOS_E_BUSY"),
-                              QStringLiteral("Open() OPOS_E_ILLEGAL"),
-                              QStringLiteral("ClaimDevice() OPOS_SUCCESS")}));
-        QVERIFY(fixture.printer().Claimed() && fixture.flags().DeviceClaimed);
-        QVERIFY(fixture.flags().DeviceOpened);
-    }
-
     void logViewFollowsTheNewestRow()
     {
         WindowFixture fixture;

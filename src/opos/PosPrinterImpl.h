@@ -72,7 +72,8 @@ private:
     bool stationPresent(int32_t station) const;
     int32_t output(std::vector<OutputStep> steps);
     int32_t runNow(const std::vector<OutputStep>& steps);
-    DeviceResult runSteps(const std::vector<OutputStep>& steps);
+    DeviceResult runSteps(const std::vector<OutputStep>& steps, bool onWorker);
+    std::unique_lock<std::mutex> takeBackend(DeviceResult* failure);
     DeviceResult runInWorker(const OutputJob& job);
     void jobDone(const OutputJob& job, const DeviceResult& result);
     void deliverError(uint64_t generation, int32_t code, int32_t extended);
@@ -94,6 +95,7 @@ private:
     std::mutex m_backendMutex; // one backend call at a time, GUI thread or worker
     std::unique_ptr<OutputWorker> m_worker;
     bool m_inClaim = false;
+    QString m_deviceName; // as opened: names the device in the wait box
 
     // Output state.
     bool m_asyncMode = false;

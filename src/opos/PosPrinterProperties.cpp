@@ -232,12 +232,12 @@ QVariant PosPrinter::Impl::read(const PrinterPropertyInfo& info) const
 int32_t PosPrinter::Impl::writeDevice(const PrinterPropertyInfo& info, int32_t value)
 {
     DeviceResult result;
-    {
-        const std::lock_guard lock(m_backendMutex);
+    if (const auto lock = takeBackend(&result))
         result = m_backend->setDeviceProperty(propertyName(info), value);
-    }
-    if (!result.ok())
+    if (!result.ok()) {
+        m_errorString = result.text;
         return life.finish(result);
+    }
     loadDeviceProperties(m_stationsLoaded);
     return life.finish(OPOS_SUCCESS);
 }
