@@ -426,9 +426,9 @@ private slots:
         QCOMPARE(fixture.flags().DeviceOpened, opened); // no flag changes on close
     }
 
-    // A claim waits in a local event loop while another application holds the printer, and the
-    // window stays usable meanwhile. A close ends the wait and reports the window closed only
-    // once the claim has unwound, so the window may be destroyed at once.
+    // A claim waits, letting the event loop run, while another application holds the printer.
+    // A close ends the wait and reports the window closed only once the claim has unwound, so
+    // the window may be destroyed at once.
     void closingDuringClaim_data()
     {
         QTest::addColumn<QString>("timeout");
