@@ -1,7 +1,9 @@
 #include "app/VirtualDevicesWindow.h"
 #include "backends/sim/PrintPacer.h"
+#include "opos/CashDrawer.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
+#include "services/Dialogs.h"
 #include "services/FormState.h"
 #include "services/ModuleFlags.h"
 #include "support/LogRows.h"
@@ -99,19 +101,27 @@ private slots:
     // A print the printer has not confirmed shows the box; how the wait ends decides the row.
     void printWaitsInTheBox_data()
     {
-        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("end"); // how the wait ends
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("expectedError");
-        QTest::newRow("confirmed") << false << u"PrintNormal() OPOS_SUCCESS"_s << QString();
-        QTest::newRow("cancelled") << true << u"PrintNormal() OPOS_E_TIMEOUT"_s
+        QTest::newRow("confirmed") << u"confirm"_s << u"PrintNormal() OPOS_SUCCESS"_s << QString();
+        QTest::newRow("cancelled") << u"cancel"_s << u"PrintNormal() OPOS_E_TIMEOUT"_s
                                    << u"Cancelled while waiting for Scripted"_s;
+        // Closing the window ends the wait as Cancel does; the close then asks as usual.
+        QTest::newRow("window closed") << u"close"_s << u"PrintNormal() OPOS_E_TIMEOUT"_s
+                                       << u"Cancelled while waiting for Scripted"_s;
+        QTest::newRow("timed out") << u"time out"_s << u"PrintNormal() OPOS_E_TIMEOUT"_s
+                                   << u"The printer did not confirm"_s;
     }
     void printWaitsInTheBox()
     {
-        QFETCH(bool, cancel);
+        QFETCH(QString, end);
         QFETCH(QString, row);
         QFETCH(QString, expectedError);
         openScripted();
+        if (end == u"time out"_s)
+            script->waitTimeoutMs = 1;
+        fixture->dialogs().queueAnswer(Dialogs::Answer::Cancel); // "Proceed with CLOSE?"
         QString shown;
         bool boxModal = false;
         duringNextWait(*fixture, [&] {
@@ -119,21 +129,30 @@ private slots:
             QVERIFY(box && box->isVisible());
             boxModal = box->windowModality() == Qt::WindowModal;
             shown = box->findChild<QLabel*>(u"lblWaitingFor"_s)->text();
-            if (cancel)
+            if (end == u"cancel"_s)
                 QTest::mouseClick(box->findChild<QAbstractButton*>(u"cmdCancelWait"_s),
                                   Qt::LeftButton);
-            else
+            else if (end == u"close"_s)
+                fixture->window().close();
+            else if (end == u"confirm"_s)
                 script->letGo();
         });
 
         fixture->click("cmdPrintNormal");
 
-        QCOMPARE(shown, u"Waiting for Scripted…"_s);
-        QVERIFY(boxModal);
+        if (end != u"time out"_s) {
+            QCOMPARE(shown, u"Waiting for Scripted…"_s);
+            QVERIFY(boxModal);
+        }
         QTRY_VERIFY(!waitBox(*fixture) || !waitBox(*fixture)->isVisible());
         QCOMPARE(LogRows(fixture->window().logGrid(), fixture->form()), QStringList{row});
         if (!expectedError.isEmpty())
             QCOMPARE(errorString(*fixture), expectedError);
+        const QStringList asked = fixture->dialogs().prompts();
+        if (end == u"close"_s)
+            QTRY_COMPARE(fixture->dialogs().prompts().size(), 1);
+        else
+            QVERIFY(asked.isEmpty());
     }
 
     // Clicks and keys meant for the main window during the wait are dropped, not replayed
@@ -233,6 +252,28 @@ private slots:
         QCOMPARE(LogRows(fixture->window().logGrid(), fixture->form()),
                  QStringList{u"ClaimDevice() OPOS_SUCCESS"_s});
         QVERIFY(fixture->printer().Claimed() && fixture->flags().DeviceClaimed);
+    }
+
+    // The cash drawer's calls wait the same way: a claim held by another control object shows
+    // the box and succeeds once the other lets go.
+    void drawerClaimWaitsInTheBox()
+    {
+        fixture = std::make_unique<WindowFixture>();
+        opos::CashDrawer other(fixture->registry(), opos::ControlOptions{});
+        QCOMPARE(other.Open(sim::kCashDrawerName), opos::OPOS_SUCCESS);
+        QCOMPARE(other.ClaimDevice(0), opos::OPOS_SUCCESS);
+        opos::CashDrawer& drawer = fixture->window().OPOSCashDrawer1();
+        QCOMPARE(drawer.Open(sim::kCashDrawerName), opos::OPOS_SUCCESS);
+        QString shown;
+        duringNextWait(*fixture, [&] {
+            shown = waitBox(*fixture)->findChild<QLabel*>(u"lblWaitingFor"_s)->text();
+            other.ReleaseDevice();
+        });
+
+        QCOMPARE(drawer.ClaimDevice(60000), opos::OPOS_SUCCESS);
+
+        QCOMPARE(shown, u"Waiting for Quenta Cash Drawer…"_s);
+        QVERIFY(drawer.Claimed());
     }
 
     // The box waits for the show delay on the waiter's clock, then counts the seconds.

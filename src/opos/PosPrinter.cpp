@@ -23,6 +23,8 @@ PosPrinter::Impl::~Impl()
 
 int32_t PosPrinter::Impl::open(const QString& deviceName)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     if (life.opened) {
         openResult = OPOS_OR_ALREADYOPEN;
         return life.finish(OPOS_E_ILLEGAL);
@@ -80,6 +82,8 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
 
 int32_t PosPrinter::Impl::claim(int32_t timeoutMs)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     return claimDevice(life, m_inClaim, timeoutMs, [this](int32_t timeout) {
         DeviceResult result = m_backend->claim(timeout);
         if (!result.ok())
@@ -97,6 +101,8 @@ void PosPrinter::Impl::stopWaiting()
 
 int32_t PosPrinter::Impl::release()
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     return releaseDevice(life, m_inClaim, [this] {
         setEnabled(false);
         const std::lock_guard lock(m_backendMutex);
@@ -106,6 +112,8 @@ int32_t PosPrinter::Impl::release()
 
 int32_t PosPrinter::Impl::setEnabled(bool enabled)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     if (!enabled) {
         if (const int32_t code = life.needOpen())
             return life.finish(code);
@@ -143,6 +151,8 @@ int32_t PosPrinter::Impl::setEnabled(bool enabled)
 
 int32_t PosPrinter::Impl::close()
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     return closeDevice(life, m_inClaim, [this] { closeBackend(); });
 }
 

@@ -95,6 +95,9 @@ private:
     std::mutex m_backendMutex; // one backend call at a time, GUI thread or worker
     std::unique_ptr<OutputWorker> m_worker;
     bool m_inClaim = false;
+    // A call holds the backend while it waits for the device; what runs meanwhile (from the
+    // event loop) must not reach the backend: it answers E_BUSY.
+    bool m_inDeviceCall = false;
     QString m_deviceName; // as opened: names the device in the wait box
 
     // Output state.

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <exception>
 
 namespace opos {
@@ -126,6 +127,9 @@ int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)
 // Synchronous output on the caller's thread; a backend failure propagates to the caller.
 int32_t PosPrinter::Impl::runNow(const std::vector<OutputStep>& steps)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
+    const QScopedValueRollback holding(m_inDeviceCall, true);
     const DeviceResult result = runSteps(steps, false);
     if (!result.ok())
         m_errorString = result.text;
@@ -259,6 +263,9 @@ int32_t PosPrinter::Impl::clearOutput()
 
 int32_t PosPrinter::Impl::directIO(int32_t command, int32_t* data, QString* text)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
+    const QScopedValueRollback holding(m_inDeviceCall, true);
     if (const int32_t code = life.needOpen())
         return life.finish(code);
     int32_t noData = 0; // a caller without by-reference arguments gets scratch ones
@@ -276,6 +283,9 @@ int32_t PosPrinter::Impl::checkHealth(int32_t level)
     if (const int32_t code = life.needEnabled())
         return life.finish(code);
     if (level == 1) { // internal: ask the device how it is
+        if (m_inDeviceCall)
+            return life.finish(OPOS_E_BUSY);
+        const QScopedValueRollback holding(m_inDeviceCall, true);
         DeviceResult waited;
         const auto lock = takeBackend(&waited);
         if (!lock) {
