@@ -129,23 +129,37 @@ struct FileJob
 class GatePacer : public sim::PrintPacer
 {
 public:
-    void pause(std::chrono::milliseconds, std::stop_token stop) override
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, stop, [this] { return m_open; });
-    }
-    void open()
+    opos::Waiter::Outcome pause(std::chrono::milliseconds, std::stop_token stop,
+                                opos::Waiter& waiter, const QString& what) override
     {
         {
             const std::lock_guard lock(m_mutex);
-            m_open = true;
+            m_waiter = &waiter;
         }
-        m_changed.notify_all();
+        const std::stop_callback wakeOnStop(stop, [&waiter] { waiter.wake(); });
+        const auto outcome =
+            waiter.wait(what, QDeadlineTimer(QDeadlineTimer::Forever), [this, &stop] {
+                const std::lock_guard lock(m_mutex);
+                return m_open || stop.stop_requested();
+            });
+        return outcome == opos::Waiter::Outcome::Cancelled ? outcome
+                                                           : opos::Waiter::Outcome::Ready;
+    }
+    void open()
+    {
+        opos::Waiter* waiter = nullptr;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_open = true;
+            waiter = m_waiter;
+        }
+        if (waiter)
+            waiter->wake();
     }
 
 private:
     std::mutex m_mutex;
-    std::condition_variable_any m_changed;
+    opos::Waiter* m_waiter = nullptr; // the registry's, which outlives every pause
     bool m_open = false;
 };
 

@@ -2,11 +2,14 @@
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
 #include "opos/PrinterPropertyTable.h"
+#include "opos/Waiter.h"
 #include "support/ScriptedPrinterBackend.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
+#include <optional>
+#include <thread>
 
 using namespace opos;
 using namespace Qt::StringLiterals;
@@ -635,6 +638,58 @@ private slots:
         QCOMPARE(data, 8);
         QCOMPARE(text, QStringLiteral("abc!"));
         QCOMPARE(printer->DirectIO(1, nullptr, nullptr), OPOS_SUCCESS);
+    }
+
+    // The waits of one call share its time-out: what the call already waited (for output
+    // running on the worker) comes off the device's own, and a cancelled call waits no more.
+    void waitsOfOneCallShareItsTimeOut_data()
+    {
+        QTest::addColumn<int>("waitedMs");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<bool>("nested");
+        QTest::addColumn<int>("expected"); // Waiter::Outcome
+        const int timedOut = static_cast<int>(Waiter::Outcome::TimedOut);
+        const int cancelledOutcome = static_cast<int>(Waiter::Outcome::Cancelled);
+        QTest::newRow("waited its whole time-out") << 60000 << false << false << timedOut;
+        QTest::newRow("waited longer") << 90000 << false << false << timedOut;
+        QTest::newRow("inside a call inside the call") << 60000 << false << true << timedOut;
+        QTest::newRow("cancelled") << 0 << true << false << cancelledOutcome;
+        QTest::newRow("cancelled, inner call") << 0 << true << true << cancelledOutcome;
+    }
+    void waitsOfOneCallShareItsTimeOut()
+    {
+        QFETCH(int, waitedMs);
+        QFETCH(bool, cancelled);
+        QFETCH(bool, nested);
+        QFETCH(int, expected);
+        BlockingWaiter waiter;
+        const Waiter::Call call(waiter);
+        waiter.deduct(std::chrono::milliseconds(waitedMs));
+        if (cancelled)
+            waiter.cancelCall();
+        std::optional<Waiter::Call> inner;
+        if (nested)
+            inner.emplace(waiter);
+        // A device time-out of a minute: were it not shortened, the test would hang a minute.
+        const auto outcome =
+            waiter.wait(QStringLiteral("printer"), QDeadlineTimer(60000), [] { return false; });
+        QCOMPARE(static_cast<int>(outcome), expected);
+    }
+
+    // A wait on another thread (the output worker) is no part of the call: not cancelled with it.
+    void waitsOutsideTheCallKeepTheirDeadline()
+    {
+        BlockingWaiter waiter;
+        const Waiter::Call call(waiter);
+        waiter.deduct(std::chrono::milliseconds(60000));
+        waiter.cancelCall();
+        Waiter::Outcome onWorker = Waiter::Outcome::TimedOut;
+        std::thread worker([&waiter, &onWorker] {
+            onWorker =
+                waiter.wait(QStringLiteral("printer"), QDeadlineTimer(60000), [] { return true; });
+        });
+        worker.join();
+        QCOMPARE(onWorker, Waiter::Outcome::Ready);
     }
 };
 

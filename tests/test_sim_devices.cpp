@@ -8,7 +8,6 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <mutex>
 
 using namespace opos;
@@ -21,13 +20,44 @@ namespace {
 class RecordingPacer : public sim::PrintPacer
 {
 public:
-    void pause(std::chrono::milliseconds duration, std::stop_token) override
+    opos::Waiter::Outcome pause(std::chrono::milliseconds duration, std::stop_token, opos::Waiter&,
+                                const QString&) override
     {
         const std::lock_guard lock(mutex);
         waits.push_back(duration);
+        return opos::Waiter::Outcome::Ready;
     }
     std::mutex mutex;
     std::vector<std::chrono::milliseconds> waits;
+};
+
+// A waiter on a clock of its own: a wait whose deadline has not passed runs `meanwhile` once
+// (what happens while it waits), then ends ready, cancelled or, with the device still busy, at
+// its deadline, as if that much time had gone by.
+class SteppingWaiter : public opos::Waiter
+{
+public:
+    Outcome wait(const QString&, QDeadlineTimer deadline,
+                 const std::function<bool()>& ready) override
+    {
+        ++waits;
+        withoutLimit = deadline.isForever();
+        if (ready())
+            return Outcome::Ready;
+        if (deadline.hasExpired())
+            return Outcome::TimedOut;
+        if (meanwhile)
+            std::exchange(meanwhile, {})();
+        if (ready())
+            return Outcome::Ready;
+        return cancelled || callCancelled() ? Outcome::Cancelled : Outcome::TimedOut;
+    }
+    void wake() override {}
+
+    std::function<void()> meanwhile;
+    bool cancelled = false;
+    bool withoutLimit = false;
+    int waits = 0;
 };
 
 QString styleFlags(bool bold, bool underline, bool doubleWidth, bool doubleHeight)
@@ -238,37 +268,51 @@ private slots:
     void claimWaitsForTheHolder_data()
     {
         QTest::addColumn<int>("timeout");
-        QTest::addColumn<int>("letGoAfter"); // ms; -1 never
-        QTest::addColumn<bool>("stopWaiting");
+        QTest::addColumn<QString>("meanwhile"); // what happens while the claim waits
         QTest::addColumn<int>("expected");
-        QTest::newRow("try once") << 0 << -1 << false << OPOS_E_TIMEOUT;
-        QTest::newRow("times out") << 30 << -1 << false << OPOS_E_TIMEOUT;
-        QTest::newRow("let go in time") << 10000 << 20 << false << OPOS_SUCCESS;
-        QTest::newRow("forever, let go") << -1 << 20 << false << OPOS_SUCCESS;
-        // The holder lets go late, so a wait that is not stopped fails instead of hanging.
-        QTest::newRow("forever, stopped") << -1 << 5000 << true << OPOS_E_TIMEOUT;
+        QTest::addColumn<int>("waits"); // how often the claim waited
+        QTest::newRow("try once") << 0 << u"let go"_s << OPOS_E_TIMEOUT << 1;
+        QTest::newRow("times out") << 30 << QString() << OPOS_E_TIMEOUT << 1;
+        QTest::newRow("let go in time") << 10000 << u"let go"_s << OPOS_SUCCESS << 1;
+        QTest::newRow("forever, let go") << -1 << u"let go"_s << OPOS_SUCCESS << 1;
+        QTest::newRow("forever, stopped") << -1 << u"stop"_s << OPOS_E_TIMEOUT << 1;
+        QTest::newRow("forever, cancelled") << -1 << u"cancel"_s << OPOS_E_TIMEOUT << 1;
     }
 
     void claimWaitsForTheHolder()
     {
         QFETCH(int, timeout);
-        QFETCH(int, letGoAfter);
-        QFETCH(bool, stopWaiting);
+        QFETCH(QString, meanwhile);
         QFETCH(int, expected);
+        QFETCH(int, waits);
+        auto waiter = std::make_shared<SteppingWaiter>();
+        registry->setWaiter(waiter);
         QCOMPARE(printer->Open(sim::kPrinterName), OPOS_SUCCESS);
         device().setHeldElsewhere(true);
-        if (letGoAfter >= 0)
-            QTimer::singleShot(letGoAfter, this, [this] { device().setHeldElsewhere(false); });
-        // While the claim waits, the life cycle is not to be pulled away under it.
         int closeDuringWait = -1;
-        QTimer::singleShot(5, this,
-                           [this, &closeDuringWait] { closeDuringWait = printer->Close(); });
-        if (stopWaiting)
-            QTimer::singleShot(20, this, [this] { printer->StopWaiting(); });
+        waiter->meanwhile = [&] {
+            // While the claim waits, the life cycle is not to be pulled away under it.
+            closeDuringWait = printer->Close();
+            if (meanwhile == u"let go"_s)
+                device().setHeldElsewhere(false);
+            else if (meanwhile == u"stop"_s)
+                printer->StopWaiting();
+            else if (meanwhile == u"cancel"_s)
+                waiter->cancelled = true;
+        };
+
         QCOMPARE(printer->ClaimDevice(timeout), expected);
+
+        QCOMPARE(waiter->waits, waits);
         QCOMPARE(printer->Claimed(), expected == OPOS_SUCCESS);
+        QCOMPARE(waiter->withoutLimit, timeout < 0);
         if (timeout != 0)
             QCOMPARE(closeDuringWait, OPOS_E_BUSY);
+        const QString why = printer->GetPropertyString(u"ErrorString"_s);
+        if (meanwhile == u"cancel"_s)
+            QCOMPARE(why, u"Cancelled while waiting for Quenta POS Printer"_s);
+        else if (expected != OPOS_SUCCESS)
+            QCOMPARE(why, u"The device is held by another application"_s);
     }
 
     void secondInstanceCannotClaim()

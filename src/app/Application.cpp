@@ -2,6 +2,7 @@
 
 #include "app/MainMenu.h"
 #include "app/VirtualDevicesWindow.h"
+#include "app/WindowWaiter.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
 #include "services/FailureTrap.h"
@@ -9,8 +10,10 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-Application::Application(const AppOptions& options) : m_options(options)
+Application::Application(const AppOptions& options)
+    : m_options(options), m_waiter(std::make_shared<WindowWaiter>())
 {
+    m_registry.setWaiter(m_waiter);
     addDefaultBackends(m_registry, m_simulated);
 }
 
@@ -25,6 +28,7 @@ bool Application::Main()
     return TrapFailures(m_dialogs, kErrorMessageTitle, [this] {
         m_window = std::make_unique<frmMain>(m_registry, m_options.control, m_dialogs);
         m_dialogs.setParentWindow(m_window.get());
+        m_waiter->setWindow(m_window.get());
         // Closing the main window ends the program, whatever other window is open.
         QObject::connect(m_window.get(), &frmMain::closed, qApp, &QCoreApplication::quit,
                          Qt::QueuedConnection);

@@ -9,6 +9,7 @@
 
 class frmMain;
 class VirtualDevicesWindow;
+class WindowWaiter;
 
 // One run of the program: the simulated devices, the registry of logical device names, the
 // dialogs and the main window, alive together and torn down window first.
@@ -34,6 +35,7 @@ private:
     AppOptions m_options;
     sim::SimulatedDevices m_simulated;
     opos::DeviceRegistry m_registry;
+    std::shared_ptr<WindowWaiter> m_waiter;
     QtDialogs m_dialogs;
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<VirtualDevicesWindow> m_virtualDevices;

@@ -2,6 +2,7 @@
 
 #include "opos/CompanionBackends.h"
 #include "opos/CompanionControl.h"
+#include "opos/DeviceCall.h"
 #include "opos/EventQueue.h"
 
 namespace opos {
@@ -11,7 +12,8 @@ class CashDrawer::Impl : public CompanionControl<CashDrawerBackend>,
 {
 public:
     Impl(CashDrawer* owner, const DeviceRegistry& devices, ControlOptions settings)
-        : CompanionControl(devices, settings, false), q(owner)
+        : CompanionControl(devices, settings, false), q(owner),
+          events([&devices] { return devices.waiter(); })
     {}
     ~Impl() override { closeBackend(); }
 
@@ -66,6 +68,7 @@ CashDrawer::~CashDrawer() = default;
 
 int32_t CashDrawer::OpenDrawer()
 {
+    const DeviceCall call(d->registry);
     if (const int32_t code = d->life.needEnabled())
         return d->life.finish(code);
     const DeviceResult result = d->backend->openDrawer();

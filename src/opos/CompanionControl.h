@@ -14,7 +14,9 @@ namespace opos {
 class CompanionCore
 {
 public:
-    explicit CompanionCore(ControlOptions settings) : options(settings) {}
+    CompanionCore(const DeviceRegistry& devices, ControlOptions settings)
+        : registry(devices), options(settings)
+    {}
     virtual ~CompanionCore() = default;
     CompanionCore(const CompanionCore&) = delete;
     CompanionCore& operator=(const CompanionCore&) = delete;
@@ -25,6 +27,7 @@ public:
     virtual int32_t close() = 0;
     virtual void setEnabled(bool enable) = 0;
 
+    const DeviceRegistry& registry;
     const ControlOptions options;
     ControlState life;
 };
@@ -38,7 +41,7 @@ template <typename Backend> class CompanionControl : public CompanionCore
 {
 public:
     CompanionControl(const DeviceRegistry& devices, ControlOptions settings, bool exclusiveUse)
-        : CompanionCore(settings), registry(devices), exclusive(exclusiveUse)
+        : CompanionCore(devices, settings), exclusive(exclusiveUse)
     {}
 
     int32_t open(const QString& deviceName) override
@@ -117,7 +120,6 @@ public:
         shutDown(life, backend);
     }
 
-    const DeviceRegistry& registry;
     const bool exclusive;
     std::unique_ptr<Backend> backend;
     bool inClaim = false;

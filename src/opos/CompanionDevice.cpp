@@ -1,6 +1,7 @@
 #include "opos/CompanionDevice.h"
 
 #include "opos/CompanionControl.h"
+#include "opos/DeviceCall.h"
 
 namespace opos {
 
@@ -12,21 +13,25 @@ CompanionDevice::~CompanionDevice() = default;
 
 int32_t CompanionDevice::Open(const QString& deviceName)
 {
+    const DeviceCall call(m_core->registry);
     return m_core->open(deviceName);
 }
 
 int32_t CompanionDevice::ClaimDevice(int32_t timeoutMs)
 {
+    const DeviceCall call(m_core->registry);
     return m_core->claim(timeoutMs);
 }
 
 int32_t CompanionDevice::ReleaseDevice()
 {
+    const DeviceCall call(m_core->registry);
     return m_core->release();
 }
 
 int32_t CompanionDevice::Close()
 {
+    const DeviceCall call(m_core->registry);
     return m_core->close();
 }
 
@@ -62,6 +67,7 @@ bool CompanionDevice::DeviceEnabled() const
 
 void CompanionDevice::SetDeviceEnabled(bool enabled)
 {
+    const DeviceCall call(m_core->registry);
     m_core->setEnabled(enabled);
 }
 

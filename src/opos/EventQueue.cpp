@@ -1,12 +1,16 @@
 #include "opos/EventQueue.h"
 
+#include "opos/Waiter.h"
+
 #include <QPointer>
 #include <QtDebug>
 #include <exception>
 
 namespace opos {
 
-EventQueue::EventQueue(QObject* parent) : QObject(parent) {}
+EventQueue::EventQueue(WaiterSource waiter, QObject* parent)
+    : QObject(parent), m_waiter(std::move(waiter))
+{}
 
 EventQueue::~EventQueue() = default;
 
@@ -36,6 +40,17 @@ void EventQueue::deliver()
     m_scheduled = false;
     if (m_delivering)
         return; // the running handler's loop picks the rest up when it returns
+    if (const auto waiter = m_waiter(); waiter && waiter->holdingEvents()) {
+        // A call waits for its device: its events and any others come after it returns.
+        m_scheduled = true;
+        waiter->whenEventsFree([alive = QPointer<EventQueue>(this)] {
+            if (!alive)
+                return;
+            alive->m_scheduled = false;
+            alive->schedule();
+        });
+        return;
+    }
     const QPointer<EventQueue> alive(this);
     m_delivering = true;
     while (!m_frozen && !m_events.empty()) {

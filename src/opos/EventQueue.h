@@ -3,19 +3,25 @@
 #include <QObject>
 #include <deque>
 #include <functional>
+#include <memory>
 
 namespace opos {
 
+class Waiter;
+
 // Delivers a control object's events on its thread, one at a time and in the order they were
 // posted, never from inside the call that caused them. While frozen, events wait. An event
-// posted while another one's handler runs (a handler showing a modal box) waits for it.
+// posted while another one's handler runs (a handler showing a modal box) waits for it. While a
+// call waits for its device and lets the event loop run, events wait for the call to return.
 class EventQueue : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EventQueue)
 
 public:
-    explicit EventQueue(QObject* parent = nullptr);
+    using WaiterSource = std::function<std::shared_ptr<Waiter>()>;
+    // waiter: the waiter of the calls whose waits hold the events back.
+    explicit EventQueue(WaiterSource waiter, QObject* parent = nullptr);
     ~EventQueue() override;
 
     void post(std::function<void()> event);
@@ -28,6 +34,7 @@ private:
     void schedule();
     void deliver();
 
+    WaiterSource m_waiter;
     std::deque<std::function<void()>> m_events;
     bool m_frozen = false;
     bool m_delivering = false;

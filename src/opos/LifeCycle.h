@@ -8,7 +8,7 @@
 // The life-cycle members every control object shares; the device-specific step is passed in.
 namespace opos {
 
-// ClaimDevice: the checks, then the backend's claim. A claim may wait in a local event loop;
+// ClaimDevice: the checks, then the backend's claim. A claim's wait may let the event loop run;
 // while it does, inClaim makes Open, Close and the claim members answer E_BUSY.
 template <typename ClaimCall>
 int32_t claimDevice(ControlState& life, bool& inClaim, int32_t timeoutMs, ClaimCall claim)

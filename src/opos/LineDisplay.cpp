@@ -2,6 +2,7 @@
 
 #include "opos/CompanionBackends.h"
 #include "opos/CompanionControl.h"
+#include "opos/DeviceCall.h"
 #include "opos/LineDisplayText.h"
 
 #include <optional>
@@ -42,6 +43,7 @@ LineDisplay::~LineDisplay() = default;
 
 int32_t LineDisplay::ClearText()
 {
+    const DeviceCall call(d->registry);
     if (const int32_t code = d->life.needEnabled())
         return d->life.finish(code);
     d->text->clear();
@@ -50,6 +52,7 @@ int32_t LineDisplay::ClearText()
 
 int32_t LineDisplay::DisplayText(const QString& data, int32_t attribute)
 {
+    const DeviceCall call(d->registry);
     if (const int32_t code = d->life.needEnabled())
         return d->life.finish(code);
     if (attribute < DISP_DT_NORMAL || attribute > DISP_DT_BLINK_REVERSE)

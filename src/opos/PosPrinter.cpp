@@ -1,5 +1,6 @@
 #include "opos/PosPrinter.h"
 
+#include "opos/DeviceCall.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/LifeCycle.h"
 #include "opos/PosPrinterImpl.h"
@@ -11,7 +12,8 @@
 namespace opos {
 
 PosPrinter::Impl::Impl(PosPrinter* owner, const DeviceRegistry& devices, ControlOptions settings)
-    : q(owner), registry(devices), options(settings)
+    : q(owner), registry(devices), options(settings),
+      m_events([&devices] { return devices.waiter(); })
 {}
 
 PosPrinter::Impl::~Impl()
@@ -21,6 +23,8 @@ PosPrinter::Impl::~Impl()
 
 int32_t PosPrinter::Impl::open(const QString& deviceName)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     if (life.opened) {
         openResult = OPOS_OR_ALREADYOPEN;
         return life.finish(OPOS_E_ILLEGAL);
@@ -34,6 +38,7 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
         return life.finish(found.code);
     }
     m_backend = std::move(found.backend);
+    m_deviceName = deviceName;
     m_backend->setListener(this);
     DeviceResult opened;
     try {
@@ -77,18 +82,27 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
 
 int32_t PosPrinter::Impl::claim(int32_t timeoutMs)
 {
-    return claimDevice(life, m_inClaim, timeoutMs,
-                       [this](int32_t timeout) { return m_backend->claim(timeout); });
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
+    return claimDevice(life, m_inClaim, timeoutMs, [this](int32_t timeout) {
+        DeviceResult result = m_backend->claim(timeout);
+        if (!result.ok())
+            m_errorString = result.text;
+        return result;
+    });
 }
 
 void PosPrinter::Impl::stopWaiting()
 {
     if (m_inClaim && m_backend)
         m_backend->stopWaiting();
+    registry.waiter()->cancelCall();
 }
 
 int32_t PosPrinter::Impl::release()
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     return releaseDevice(life, m_inClaim, [this] {
         setEnabled(false);
         const std::lock_guard lock(m_backendMutex);
@@ -98,6 +112,8 @@ int32_t PosPrinter::Impl::release()
 
 int32_t PosPrinter::Impl::setEnabled(bool enabled)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     if (!enabled) {
         if (const int32_t code = life.needOpen())
             return life.finish(code);
@@ -135,6 +151,8 @@ int32_t PosPrinter::Impl::setEnabled(bool enabled)
 
 int32_t PosPrinter::Impl::close()
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
     return closeDevice(life, m_inClaim, [this] { closeBackend(); });
 }
 
@@ -163,21 +181,25 @@ PosPrinter::~PosPrinter() = default;
 
 int32_t PosPrinter::Open(const QString& deviceName)
 {
+    const DeviceCall call(d->registry);
     return d->open(deviceName);
 }
 
 int32_t PosPrinter::ClaimDevice(int32_t timeoutMs)
 {
+    const DeviceCall call(d->registry);
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::ReleaseDevice()
 {
+    const DeviceCall call(d->registry);
     return d->release();
 }
 
 int32_t PosPrinter::Close()
 {
+    const DeviceCall call(d->registry);
     return d->close();
 }
 
@@ -188,46 +210,55 @@ void PosPrinter::StopWaiting()
 
 int32_t PosPrinter::Claim(int32_t timeoutMs)
 {
+    const DeviceCall call(d->registry);
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::Release()
 {
+    const DeviceCall call(d->registry);
     return d->release();
 }
 
 int32_t PosPrinter::PrintNormal(int32_t station, const QString& data)
 {
+    const DeviceCall call(d->registry);
     return d->printNormal(station, data);
 }
 
 int32_t PosPrinter::PrintImmediate(int32_t station, const QString& data)
 {
+    const DeviceCall call(d->registry);
     return d->printImmediate(station, data);
 }
 
 int32_t PosPrinter::CutPaper(int32_t percentage)
 {
+    const DeviceCall call(d->registry);
     return d->cutPaper(percentage);
 }
 
 int32_t PosPrinter::TransactionPrint(int32_t station, int32_t control)
 {
+    const DeviceCall call(d->registry);
     return d->transactionPrint(station, control);
 }
 
 int32_t PosPrinter::ClearOutput()
 {
+    const DeviceCall call(d->registry);
     return d->clearOutput();
 }
 
 int32_t PosPrinter::DirectIO(int32_t command, int32_t* data, QString* text)
 {
+    const DeviceCall call(d->registry);
     return d->directIO(command, data, text);
 }
 
 int32_t PosPrinter::CheckHealth(int32_t level)
 {
+    const DeviceCall call(d->registry);
     return d->checkHealth(level);
 }
 
@@ -278,6 +309,7 @@ bool PosPrinter::DeviceEnabled() const
 
 void PosPrinter::SetDeviceEnabled(bool enabled)
 {
+    const DeviceCall call(d->registry);
     d->setEnabled(enabled);
 }
 
@@ -328,16 +360,19 @@ QString PosPrinter::GetPropertyString(const QString& name) const
 
 void PosPrinter::SetPropertyNumber(const QString& name, int32_t value)
 {
+    const DeviceCall call(d->registry);
     d->writeByName(name, PropertyKind::Number, value);
 }
 
 void PosPrinter::SetPropertyFlag(const QString& name, bool value)
 {
+    const DeviceCall call(d->registry);
     d->writeByName(name, PropertyKind::Flag, value);
 }
 
 void PosPrinter::SetPropertyString(const QString& name, const QString& value)
 {
+    const DeviceCall call(d->registry);
     d->writeByName(name, PropertyKind::Text, value);
 }
 
@@ -353,6 +388,7 @@ QVariant PosPrinter::GetPropertyByIndex(int32_t propertyIndex) const
 
 int32_t PosPrinter::SetPropertyByIndex(int32_t propertyIndex, const QVariant& value)
 {
+    const DeviceCall call(d->registry);
     const PrinterPropertyInfo* info = findPrinterProperty(propertyIndex);
     if (!info)
         throw std::runtime_error(QStringLiteral("The POS Printer has no property with index %1")

@@ -72,7 +72,8 @@ private:
     bool stationPresent(int32_t station) const;
     int32_t output(std::vector<OutputStep> steps);
     int32_t runNow(const std::vector<OutputStep>& steps);
-    DeviceResult runSteps(const std::vector<OutputStep>& steps);
+    DeviceResult runSteps(const std::vector<OutputStep>& steps, bool onWorker);
+    std::unique_lock<std::mutex> takeBackend(DeviceResult* failure);
     DeviceResult runInWorker(const OutputJob& job);
     void jobDone(const OutputJob& job, const DeviceResult& result);
     void deliverError(uint64_t generation, int32_t code, int32_t extended);
@@ -94,6 +95,10 @@ private:
     std::mutex m_backendMutex; // one backend call at a time, GUI thread or worker
     std::unique_ptr<OutputWorker> m_worker;
     bool m_inClaim = false;
+    // A call holds the backend while it waits for the device; what runs meanwhile (from the
+    // event loop) must not reach the backend: it answers E_BUSY.
+    bool m_inDeviceCall = false;
+    QString m_deviceName; // as opened: names the device in the wait box
 
     // Output state.
     bool m_asyncMode = false;

@@ -1,9 +1,12 @@
 #include "opos/BinaryConversion.h"
+#include "opos/DeviceRegistry.h"
 #include "opos/PosPrinterImpl.h"
 #include "opos/PrinterPropertyIndex.h"
 #include "opos/PrinterStatusEvents.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <exception>
 
 namespace opos {
@@ -124,29 +127,62 @@ int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)
 // Synchronous output on the caller's thread; a backend failure propagates to the caller.
 int32_t PosPrinter::Impl::runNow(const std::vector<OutputStep>& steps)
 {
-    const DeviceResult result = runSteps(steps);
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
+    const QScopedValueRollback holding(m_inDeviceCall, true);
+    const DeviceResult result = runSteps(steps, false);
     if (!result.ok())
         m_errorString = result.text;
     return life.finish(result);
 }
 
-DeviceResult PosPrinter::Impl::runSteps(const std::vector<OutputStep>& steps)
+DeviceResult PosPrinter::Impl::runSteps(const std::vector<OutputStep>& steps, bool onWorker)
 {
     for (const auto& step : steps) {
-        const std::lock_guard lock(m_backendMutex);
-        const DeviceResult result = step.kind == OutputStep::Kind::Cut
-                                        ? m_backend->cutPaper(step.percentage)
-                                        : m_backend->print(step.station, step.data);
+        DeviceResult result;
+        {
+            const auto lock = onWorker ? std::unique_lock(m_backendMutex) : takeBackend(&result);
+            if (!lock)
+                return result;
+            result = step.kind == OutputStep::Kind::Cut ? m_backend->cutPaper(step.percentage)
+                                                        : m_backend->print(step.station, step.data);
+        }
+        if (onWorker)
+            registry.waiter()->wake(); // a call may wait for the backend between two steps
         if (!result.ok())
             return result;
     }
     return {};
 }
 
+// The backend for a call on the caller's thread. Output running on the worker holds it; the
+// wait for it goes through the waiter, and its length comes off the device's own time-outs for
+// the rest of the call. Without the lock, *failure says why.
+std::unique_lock<std::mutex> PosPrinter::Impl::takeBackend(DeviceResult* failure)
+{
+    std::unique_lock lock(m_backendMutex, std::try_to_lock);
+    if (lock)
+        return lock;
+    const auto waiter = registry.waiter();
+    QElapsedTimer waited;
+    waited.start();
+    const auto outcome = waiter->wait(m_deviceName, QDeadlineTimer(QDeadlineTimer::Forever),
+                                      [&lock] { return lock.try_lock(); });
+    if (outcome == Waiter::Outcome::Ready) {
+        waiter->deduct(std::chrono::milliseconds(waited.elapsed()));
+        return lock;
+    }
+    *failure = outcome == Waiter::Outcome::Cancelled
+                   ? cancelledWait(m_deviceName)
+                   : DeviceResult{OPOS_E_TIMEOUT, 0,
+                                  QStringLiteral("Output queued earlier still holds the printer")};
+    return {};
+}
+
 DeviceResult PosPrinter::Impl::runInWorker(const OutputJob& job)
 {
     try {
-        return runSteps(job.steps);
+        return runSteps(job.steps, true);
     } catch (const std::exception& failure) {
         return {OPOS_E_FAILURE, 0, QString::fromLocal8Bit(failure.what())};
     } catch (...) {
@@ -227,12 +263,19 @@ int32_t PosPrinter::Impl::clearOutput()
 
 int32_t PosPrinter::Impl::directIO(int32_t command, int32_t* data, QString* text)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
+    const QScopedValueRollback holding(m_inDeviceCall, true);
     if (const int32_t code = life.needOpen())
         return life.finish(code);
     int32_t noData = 0; // a caller without by-reference arguments gets scratch ones
     QString noText;
-    const std::lock_guard lock(m_backendMutex);
-    return life.finish(m_backend->directIO(command, data ? data : &noData, text ? text : &noText));
+    DeviceResult result;
+    if (const auto lock = takeBackend(&result))
+        result = m_backend->directIO(command, data ? data : &noData, text ? text : &noText);
+    if (!result.ok())
+        m_errorString = result.text;
+    return life.finish(result);
 }
 
 int32_t PosPrinter::Impl::checkHealth(int32_t level)
@@ -240,10 +283,16 @@ int32_t PosPrinter::Impl::checkHealth(int32_t level)
     if (const int32_t code = life.needEnabled())
         return life.finish(code);
     if (level == 1) { // internal: ask the device how it is
-        const PrinterStatus now = [this] {
-            const std::lock_guard lock(m_backendMutex);
-            return m_backend->status();
-        }();
+        if (m_inDeviceCall)
+            return life.finish(OPOS_E_BUSY);
+        const QScopedValueRollback holding(m_inDeviceCall, true);
+        DeviceResult waited;
+        const auto lock = takeBackend(&waited);
+        if (!lock) {
+            m_errorString = waited.text;
+            return life.finish(waited);
+        }
+        const PrinterStatus now = m_backend->status();
         QString problem;
         if (now.power != PowerState::Online)
             problem = QStringLiteral("printer off or offline");

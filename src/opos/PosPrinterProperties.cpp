@@ -3,6 +3,7 @@
 #include "opos/PrinterStatusEvents.h"
 
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <cmath>
 #include <stdexcept>
 
@@ -231,13 +232,16 @@ QVariant PosPrinter::Impl::read(const PrinterPropertyInfo& info) const
 // A write the device must agree to; then every device value is read again.
 int32_t PosPrinter::Impl::writeDevice(const PrinterPropertyInfo& info, int32_t value)
 {
+    if (m_inDeviceCall)
+        return life.finish(OPOS_E_BUSY);
+    const QScopedValueRollback holding(m_inDeviceCall, true);
     DeviceResult result;
-    {
-        const std::lock_guard lock(m_backendMutex);
+    if (const auto lock = takeBackend(&result))
         result = m_backend->setDeviceProperty(propertyName(info), value);
-    }
-    if (!result.ok())
+    if (!result.ok()) {
+        m_errorString = result.text;
         return life.finish(result);
+    }
     loadDeviceProperties(m_stationsLoaded);
     return life.finish(OPOS_SUCCESS);
 }

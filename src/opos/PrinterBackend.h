@@ -94,8 +94,9 @@ public:
     // Asks output running now on another thread to finish early (output being cleared or the
     // device closed). The one call made outside the serialisation, from the GUI thread.
     virtual void abortOutput() {}
-    // Ends a claim() that waits for another holder in a local event loop, from inside that wait:
-    // it gives up as at its time-out. Made outside the serialisation, like abortOutput().
+    // Ends a claim() that waits for another holder (through the waiter, which lets the window
+    // run meanwhile), from inside that wait: it gives up as at its time-out. Made outside the
+    // serialisation, like abortOutput().
     virtual void stopWaiting() {}
     // The control object's State and number of outstanding asynchronous requests, for a device
     // that shows them.

@@ -1,5 +1,7 @@
 #include "support/ScriptedPrinterBackend.h"
 
+#include "opos/OposConstants.h"
+
 #include <stdexcept>
 
 using opos::DeviceResult;
@@ -37,11 +39,15 @@ void PrinterScript::hold()
 
 void PrinterScript::letGo()
 {
+    std::shared_ptr<opos::Waiter> woken;
     {
         const std::lock_guard lock(mutex);
         holdOutput = false;
+        woken = waiter;
     }
     released.notify_all();
+    if (woken)
+        woken->wake();
 }
 
 void PrinterScript::changeStatus(const opos::PrinterStatus& now)
@@ -56,9 +62,13 @@ void PrinterScript::changeStatus(const opos::PrinterStatus& now)
         told->statusChanged(now);
 }
 
-ScriptedPrinterBackend::ScriptedPrinterBackend(std::shared_ptr<PrinterScript> script)
-    : m_script(std::move(script))
-{}
+ScriptedPrinterBackend::ScriptedPrinterBackend(std::shared_ptr<PrinterScript> script,
+                                               std::shared_ptr<opos::Waiter> waiter)
+    : m_script(std::move(script)), m_waiter(std::move(waiter))
+{
+    const std::lock_guard lock(m_script->mutex);
+    m_script->waiter = m_waiter;
+}
 
 void ScriptedPrinterBackend::record(const QString& call)
 {
@@ -118,6 +128,21 @@ DeviceResult ScriptedPrinterBackend::output(const QString& call)
 {
     std::unique_lock lock(m_script->mutex);
     m_script->calls.append(call);
+    if (m_script->holdOutput && m_script->waitThroughWaiter) {
+        const QDeadlineTimer deadline = m_script->waitTimeoutMs < 0
+                                            ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                            : QDeadlineTimer(m_script->waitTimeoutMs);
+        lock.unlock();
+        const auto outcome = m_waiter->wait(QStringLiteral("Scripted"), deadline, [this] {
+            const std::lock_guard held(m_script->mutex);
+            return !m_script->holdOutput;
+        });
+        lock.lock();
+        if (outcome == opos::Waiter::Outcome::Cancelled)
+            return opos::cancelledWait(QStringLiteral("Scripted"));
+        if (outcome == opos::Waiter::Outcome::TimedOut)
+            return {opos::OPOS_E_TIMEOUT, 0, QStringLiteral("The printer did not confirm")};
+    }
     m_script->released.wait(lock, [this] { return !m_script->holdOutput; });
     if (std::exchange(m_script->throwOnNextOutput, false))
         throw std::runtime_error("scripted failure");
@@ -167,11 +192,12 @@ void ScriptedPrinterBackend::abortOutput()
 
 void addScriptedPrinter(opos::DeviceRegistry& registry, std::shared_ptr<PrinterScript> script)
 {
-    registry.addPrinterResolver(
-        [script](const QString& name) -> std::optional<opos::Lookup<opos::PrinterBackend>> {
-            if (name != QLatin1String("Scripted"))
-                return std::nullopt;
-            return opos::Lookup<opos::PrinterBackend>{
-                std::make_unique<ScriptedPrinterBackend>(script), 0, {}};
-        });
+    // The resolver lives in the registry, so it may keep it to hand the backend its waiter.
+    registry.addPrinterResolver([script, devices = &registry](const QString& name)
+                                    -> std::optional<opos::Lookup<opos::PrinterBackend>> {
+        if (name != QLatin1String("Scripted"))
+            return std::nullopt;
+        return opos::Lookup<opos::PrinterBackend>{
+            std::make_unique<ScriptedPrinterBackend>(script, devices->waiter()), 0, {}};
+    });
 }

@@ -24,6 +24,11 @@ struct PrinterScript
     QVariantMap properties; // what deviceProperties() answers
     opos::PrinterBackendListener* listener = nullptr;
     bool holdOutput = false; // print and cut wait while this is set
+    // Held print and cut wait through the control object's waiter, as a device waiting for its
+    // confirmation does, instead of blocking the thread; up to waitTimeoutMs (-1: no limit).
+    bool waitThroughWaiter = false;
+    int waitTimeoutMs = -1;
+    std::shared_ptr<opos::Waiter> waiter; // of the backend opened last
     std::condition_variable released;
 
     PrinterScript();
@@ -37,7 +42,8 @@ struct PrinterScript
 class ScriptedPrinterBackend : public opos::PrinterBackend
 {
 public:
-    explicit ScriptedPrinterBackend(std::shared_ptr<PrinterScript> script);
+    ScriptedPrinterBackend(std::shared_ptr<PrinterScript> script,
+                           std::shared_ptr<opos::Waiter> waiter);
 
     void setListener(opos::PrinterBackendListener* listener) override;
     opos::DeviceResult open() override;
@@ -59,6 +65,7 @@ private:
     void record(const QString& call);
 
     std::shared_ptr<PrinterScript> m_script;
+    std::shared_ptr<opos::Waiter> m_waiter;
 };
 
 // Makes the name "Scripted" open a backend run by the script.

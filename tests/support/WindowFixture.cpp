@@ -13,11 +13,15 @@
 #include <QTest>
 
 WindowFixture::WindowFixture(opos::ControlOptions options)
+    : m_waiter(
+          std::make_shared<WindowWaiter>([this] { return m_now; }, std::chrono::milliseconds(0)))
 {
     m_devices.printer().setOutputSpeed(sim::OutputSpeed::Instant);
+    m_registry.setWaiter(m_waiter);
     addDefaultBackends(m_registry, m_devices);
     m_window = std::make_unique<frmMain>(m_registry, options, m_dialogs);
     m_window->menu().setReceiptSource([this] { return m_devices.printer().receipt(); });
+    m_waiter->setWindow(m_window.get());
     m_window->show();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WindowWaiter.h"
 #include "app/frmMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/ControlOptions.h"
@@ -30,6 +31,9 @@ public:
     sim::SimulatedPrinter& simPrinter() { return m_devices.printer(); }
     // The registry the window's control objects look names up in; tests may add their own.
     opos::DeviceRegistry& registry() { return m_registry; }
+    // The window's waiter: its box shows as soon as a wait starts, on the clock the test sets.
+    WindowWaiter& waiter() { return *m_waiter; }
+    void setClock(std::chrono::milliseconds now) { m_now = now; }
     opos::PosPrinter& printer() { return m_window->OPOSPOSPrinter1(); }
     ModuleFlags& flags() { return m_window->flags(); }
     FormState& form() { return m_window->form(); }
@@ -56,6 +60,8 @@ public:
 private:
     sim::SimulatedDevices m_devices;
     opos::DeviceRegistry m_registry;
+    std::shared_ptr<WindowWaiter> m_waiter;
     ScriptedDialogs m_dialogs;
     std::unique_ptr<frmMain> m_window;
+    std::chrono::milliseconds m_now{0};
 };

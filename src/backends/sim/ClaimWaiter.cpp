@@ -2,58 +2,70 @@
 
 #include "opos/OposConstants.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <algorithm>
 
 namespace sim {
 
-bool waitToTake(const std::function<bool()>& tryTake, int32_t timeoutMs, const bool* stop)
+void ClaimWakers::add(opos::Waiter* waiter)
 {
-    if (tryTake())
-        return true;
-    if (timeoutMs == 0)
-        return false;
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, &clock, &tryTake, timeoutMs, stop] {
-        if (stop && *stop)
-            loop.exit(0);
-        else if (tryTake())
-            loop.exit(1);
-        else if (timeoutMs > 0 && clock.elapsed() >= timeoutMs)
-            loop.exit(0);
-    });
-    poll.start();
-    return loop.exec() == 1;
+    const std::lock_guard lock(m_mutex);
+    m_waiters.push_back(waiter);
+}
+
+void ClaimWakers::remove(opos::Waiter* waiter)
+{
+    const std::lock_guard lock(m_mutex);
+    if (const auto found = std::find(m_waiters.begin(), m_waiters.end(), waiter);
+        found != m_waiters.end())
+        m_waiters.erase(found);
+}
+
+void ClaimWakers::wakeAll()
+{
+    std::vector<opos::Waiter*> waiting;
+    {
+        const std::lock_guard lock(m_mutex);
+        waiting = m_waiters;
+    }
+    for (auto* waiter : waiting)
+        waiter->wake();
 }
 
 opos::DeviceResult claimFor(std::mutex& mutex, const void*& holder, const void* claimant,
-                            int32_t timeoutMs, const bool* heldElsewhere, const bool* stop)
+                            int32_t timeoutMs, const ClaimWait& wait, const bool* heldElsewhere)
 {
-    const bool taken = waitToTake(
-        [&mutex, &holder, claimant, heldElsewhere] {
-            const std::lock_guard lock(mutex);
-            if ((heldElsewhere && *heldElsewhere) || (holder && holder != claimant))
-                return false;
-            holder = claimant;
+    bool taken = false;
+    const auto tryTake = [&] {
+        if (wait.stop && *wait.stop)
             return true;
-        },
-        timeoutMs, stop);
+        const std::lock_guard lock(mutex);
+        if ((heldElsewhere && *heldElsewhere) || (holder && holder != claimant))
+            return false;
+        holder = claimant;
+        taken = true;
+        return true;
+    };
+    const QDeadlineTimer deadline =
+        timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
+    wait.wakers.add(&wait.waiter);
+    const auto outcome = wait.waiter.wait(wait.what, deadline, tryTake);
+    wait.wakers.remove(&wait.waiter);
     if (taken)
         return {};
+    if (outcome == opos::Waiter::Outcome::Cancelled)
+        return opos::cancelledWait(wait.what);
     return {opos::OPOS_E_TIMEOUT, 0, QStringLiteral("The device is held by another application")};
 }
 
-bool releaseFor(std::mutex& mutex, const void*& holder, const void* claimant)
+bool releaseFor(std::mutex& mutex, const void*& holder, const void* claimant, ClaimWakers& wakers)
 {
-    const std::lock_guard lock(mutex);
-    if (holder != claimant)
-        return false;
-    holder = nullptr;
+    {
+        const std::lock_guard lock(mutex);
+        if (holder != claimant)
+            return false;
+        holder = nullptr;
+    }
+    wakers.wakeAll();
     return true;
 }
 

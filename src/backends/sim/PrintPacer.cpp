@@ -1,16 +1,14 @@
 #include "backends/sim/PrintPacer.h"
 
-#include <condition_variable>
-#include <mutex>
-
 namespace sim {
 
-void RealTimePacer::pause(std::chrono::milliseconds duration, std::stop_token stop)
+opos::Waiter::Outcome RealTimePacer::pause(std::chrono::milliseconds duration, std::stop_token stop,
+                                           opos::Waiter& waiter, const QString& what)
 {
-    std::mutex mutex;
-    std::condition_variable_any woken;
-    std::unique_lock lock(mutex);
-    woken.wait_for(lock, stop, duration, [] { return false; });
+    const std::stop_callback wakeOnStop(stop, [&waiter] { waiter.wake(); });
+    const auto outcome =
+        waiter.wait(what, QDeadlineTimer(duration), [&stop] { return stop.stop_requested(); });
+    return outcome == opos::Waiter::Outcome::Cancelled ? outcome : opos::Waiter::Outcome::Ready;
 }
 
 } // namespace sim

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "opos/Waiter.h"
+
 #include <chrono>
 #include <stop_token>
 
@@ -10,15 +12,19 @@ class PrintPacer
 {
 public:
     virtual ~PrintPacer() = default;
-    // Waits for the time a piece of output takes; returns early when stop is requested.
-    virtual void pause(std::chrono::milliseconds duration, std::stop_token stop) = 0;
+    // Waits through waiter for the time a piece of output takes (on the window's thread the
+    // window keeps working meanwhile); returns early when stop is requested. Cancelled when the
+    // person cancelled the wait, otherwise Ready.
+    virtual opos::Waiter::Outcome pause(std::chrono::milliseconds duration, std::stop_token stop,
+                                        opos::Waiter& waiter, const QString& what) = 0;
 };
 
 // Waits in real time.
 class RealTimePacer : public PrintPacer
 {
 public:
-    void pause(std::chrono::milliseconds duration, std::stop_token stop) override;
+    opos::Waiter::Outcome pause(std::chrono::milliseconds duration, std::stop_token stop,
+                                opos::Waiter& waiter, const QString& what) override;
 };
 
 } // namespace sim

@@ -13,6 +13,7 @@ template <typename Owner> struct SharedDeviceState
 {
     std::mutex mutex; // guards holder and the device's own state
     const void* holder = nullptr;
+    ClaimWakers claimWakers;
 
     // Calls notify(owner) while the owner still exists.
     template <typename Notify> void tellOwner(Notify notify)
@@ -42,26 +43,35 @@ public:
     const std::shared_ptr<Core> core = std::make_shared<Core>();
 };
 
-// The life-cycle calls of a simulated companion backend: the claim goes through the core, the
-// rest always succeed. Let go of the claim when it goes.
+// The life-cycle calls of a simulated companion backend: the claim goes through the core and
+// waits through the waiter of its control object's calls, the rest always succeed. Let go of
+// the claim when it goes.
 template <typename Interface, typename Core> class CompanionBackend : public Interface
 {
 public:
-    explicit CompanionBackend(std::shared_ptr<Core> core) : m_core(std::move(core)) {}
+    CompanionBackend(std::shared_ptr<Core> core, std::shared_ptr<opos::Waiter> waiter, QString name)
+        : m_core(std::move(core)), m_waiter(std::move(waiter)), m_name(std::move(name))
+    {}
     ~CompanionBackend() override { release(); }
 
     opos::DeviceResult open() override { return {}; }
     void close() override { release(); }
     opos::DeviceResult claim(int32_t timeoutMs) override
     {
-        return claimFor(m_core->mutex, m_core->holder, this, timeoutMs);
+        return claimFor(m_core->mutex, m_core->holder, this, timeoutMs,
+                        {*m_waiter, m_name, m_core->claimWakers});
     }
-    void release() override { releaseFor(m_core->mutex, m_core->holder, this); }
+    void release() override
+    {
+        releaseFor(m_core->mutex, m_core->holder, this, m_core->claimWakers);
+    }
     opos::DeviceResult enable() override { return {}; }
     void disable() override {}
 
 protected:
     const std::shared_ptr<Core> m_core;
+    const std::shared_ptr<opos::Waiter> m_waiter;
+    const QString m_name;
 };
 
 } // namespace sim

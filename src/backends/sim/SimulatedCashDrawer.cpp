@@ -1,5 +1,6 @@
 #include "backends/sim/SharedDeviceState.h"
 #include "backends/sim/SimulatedCompanions.h"
+#include "backends/sim/SimulatedDevices.h"
 #include "opos/OposConstants.h"
 
 #include <algorithm>
@@ -94,9 +95,12 @@ void SimulatedCashDrawer::closeByHand()
     d->core->setOpen(false);
 }
 
-std::unique_ptr<opos::CashDrawerBackend> SimulatedCashDrawer::createBackend()
+std::unique_ptr<opos::CashDrawerBackend>
+SimulatedCashDrawer::createBackend(std::shared_ptr<opos::Waiter> waiter)
 {
-    return std::make_unique<DrawerBackend>(d->core);
+    return std::make_unique<DrawerBackend>(
+        d->core, waiter ? std::move(waiter) : std::make_shared<opos::BlockingWaiter>(),
+        kCashDrawerName);
 }
 
 } // namespace sim

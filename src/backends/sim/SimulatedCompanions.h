@@ -1,6 +1,7 @@
 #pragma once
 
 #include "opos/CompanionBackends.h"
+#include "opos/Waiter.h"
 
 #include <QObject>
 #include <QStringList>
@@ -20,7 +21,9 @@ public:
 
     bool isOpen() const;
     void closeByHand(); // fires the drawer's close event through its control object
-    std::unique_ptr<opos::CashDrawerBackend> createBackend();
+    // waiter: how its claims wait (blocking when none is given).
+    std::unique_ptr<opos::CashDrawerBackend>
+    createBackend(std::shared_ptr<opos::Waiter> waiter = {});
 
 signals:
     void drawerChanged(bool open);
@@ -42,7 +45,8 @@ public:
 
     QStringList rows() const; // 2 strings of 20 characters
     int32_t attribute() const;
-    std::unique_ptr<opos::LineDisplayBackend> createBackend();
+    std::unique_ptr<opos::LineDisplayBackend>
+    createBackend(std::shared_ptr<opos::Waiter> waiter = {});
 
 signals:
     void displayChanged();

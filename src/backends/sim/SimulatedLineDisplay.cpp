@@ -1,5 +1,6 @@
 #include "backends/sim/SharedDeviceState.h"
 #include "backends/sim/SimulatedCompanions.h"
+#include "backends/sim/SimulatedDevices.h"
 #include "opos/OposConstants.h"
 
 #include <mutex>
@@ -71,9 +72,12 @@ int32_t SimulatedLineDisplay::attribute() const
     return d->core->attribute;
 }
 
-std::unique_ptr<opos::LineDisplayBackend> SimulatedLineDisplay::createBackend()
+std::unique_ptr<opos::LineDisplayBackend>
+SimulatedLineDisplay::createBackend(std::shared_ptr<opos::Waiter> waiter)
 {
-    return std::make_unique<DisplayBackend>(d->core);
+    return std::make_unique<DisplayBackend>(
+        d->core, waiter ? std::move(waiter) : std::make_shared<opos::BlockingWaiter>(),
+        kLineDisplayName);
 }
 
 } // namespace sim

@@ -2,6 +2,7 @@
 
 #include "backends/sim/SimulatedPrinterBackend.h"
 #include "backends/sim/SimulatedPrinterCore.h"
+#include "opos/Waiter.h"
 
 namespace sim {
 
@@ -65,6 +66,7 @@ void SimulatedPrinter::setHeldElsewhere(bool held)
         const std::lock_guard lock(d->core->mutex);
         d->core->heldElsewhere = held;
     }
+    d->core->claimWakers.wakeAll();
     d->core->notifyOwner(SimulatedPrinterCore::Signal::Status);
 }
 
@@ -152,9 +154,11 @@ void SimulatedPrinter::clearReceipt()
     d->core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
 }
 
-std::unique_ptr<opos::PrinterBackend> SimulatedPrinter::createBackend()
+std::unique_ptr<opos::PrinterBackend>
+SimulatedPrinter::createBackend(std::shared_ptr<opos::Waiter> waiter)
 {
-    return std::make_unique<SimulatedPrinterBackend>(d->core);
+    return std::make_unique<SimulatedPrinterBackend>(
+        d->core, waiter ? std::move(waiter) : std::make_shared<opos::BlockingWaiter>());
 }
 
 } // namespace sim

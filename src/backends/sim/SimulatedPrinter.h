@@ -9,6 +9,10 @@
 #include <memory>
 #include <optional>
 
+namespace opos {
+class Waiter;
+}
+
 namespace sim {
 
 class PrintPacer;
@@ -110,8 +114,9 @@ public:
     void setReceiptCapacity(qsizetype items);
     void clearReceipt();
 
-    // A backend bound to this device, for one control object's Open.
-    std::unique_ptr<opos::PrinterBackend> createBackend();
+    // A backend bound to this device, for one control object's Open; its waits (a claim, the
+    // realistic speed) go through waiter, blocking when none is given.
+    std::unique_ptr<opos::PrinterBackend> createBackend(std::shared_ptr<opos::Waiter> waiter = {});
 
 signals:
     void statusChanged();

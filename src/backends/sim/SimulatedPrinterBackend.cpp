@@ -1,6 +1,7 @@
 #include "backends/sim/SimulatedPrinterBackend.h"
 
 #include "backends/sim/ClaimWaiter.h"
+#include "backends/sim/SimulatedDevices.h"
 #include "opos/OposConstants.h"
 
 #include <chrono>
@@ -31,8 +32,9 @@ QString statusText(const opos::PrinterStatus& status)
 
 } // namespace
 
-SimulatedPrinterBackend::SimulatedPrinterBackend(std::shared_ptr<SimulatedPrinterCore> core)
-    : m_core(std::move(core))
+SimulatedPrinterBackend::SimulatedPrinterBackend(std::shared_ptr<SimulatedPrinterCore> core,
+                                                 std::shared_ptr<opos::Waiter> waiter)
+    : m_core(std::move(core)), m_waiter(std::move(waiter))
 {}
 
 SimulatedPrinterBackend::~SimulatedPrinterBackend()
@@ -69,8 +71,9 @@ DeviceResult SimulatedPrinterBackend::claim(int32_t timeoutMs)
     if (auto failure = m_core->takeFailure("ClaimDevice"))
         return *failure;
     m_stopWaiting = false;
-    const DeviceResult result = claimFor(m_core->mutex, m_core->holder, this, timeoutMs,
-                                         &m_core->heldElsewhere, &m_stopWaiting);
+    const DeviceResult result = claimFor(
+        m_core->mutex, m_core->holder, this, timeoutMs,
+        {*m_waiter, kPrinterName, m_core->claimWakers, &m_stopWaiting}, &m_core->heldElsewhere);
     if (result.ok())
         updateActivity(true, false);
     return result;
@@ -79,11 +82,12 @@ DeviceResult SimulatedPrinterBackend::claim(int32_t timeoutMs)
 void SimulatedPrinterBackend::stopWaiting()
 {
     m_stopWaiting = true;
+    m_waiter->wake();
 }
 
 void SimulatedPrinterBackend::release()
 {
-    if (releaseFor(m_core->mutex, m_core->holder, this))
+    if (releaseFor(m_core->mutex, m_core->holder, this, m_core->claimWakers))
         updateActivity(false, false);
 }
 
@@ -170,10 +174,12 @@ DeviceResult SimulatedPrinterBackend::output(const std::vector<opos::PrintSegmen
         }
         if (realistic && (motion.lines > 0 || motion.cuts > 0)) {
             m_core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
-            pacer->pause(
+            const auto paced = pacer->pause(
                 std::chrono::milliseconds(std::int64_t{motion.lines} * 1000 / kLinesPerSecond) +
                     std::int64_t{motion.cuts} * kCutTime,
-                stop);
+                stop, *m_waiter, kPrinterName);
+            if (paced == opos::Waiter::Outcome::Cancelled)
+                return opos::cancelledWait(kPrinterName);
         }
         total.lines += motion.lines;
         total.cuts += motion.cuts;

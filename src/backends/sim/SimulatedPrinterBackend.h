@@ -15,7 +15,8 @@ namespace sim {
 class SimulatedPrinterBackend : public opos::PrinterBackend
 {
 public:
-    explicit SimulatedPrinterBackend(std::shared_ptr<SimulatedPrinterCore> core);
+    SimulatedPrinterBackend(std::shared_ptr<SimulatedPrinterCore> core,
+                            std::shared_ptr<opos::Waiter> waiter);
     ~SimulatedPrinterBackend() override;
 
     void setListener(opos::PrinterBackendListener* listener) override;
@@ -44,6 +45,7 @@ private:
     void updateActivity(bool claimed, bool enabled);
 
     std::shared_ptr<SimulatedPrinterCore> m_core;
+    std::shared_ptr<opos::Waiter> m_waiter;
     opos::PrinterBackendListener* m_listener = nullptr;
     opos::PrintDataParser m_parser;
     // Device settings of this session, in dots.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backends/sim/ClaimWaiter.h"
 #include "backends/sim/PrintPacer.h"
 #include "backends/sim/ReceiptRoll.h"
 #include "backends/sim/SimulatedPrinter.h"
@@ -24,6 +25,7 @@ public:
     OutputSpeed speed = OutputSpeed::Instant;
     std::optional<InjectedFailure> failure;
     const void* holder = nullptr; // the backend that claimed the printer
+    ClaimWakers claimWakers;
     SimulatedPrinter::Activity activity;
     ReceiptRoll roll;
     std::shared_ptr<PrintPacer> pacer;
