@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need: only the missing ones,
-# without questions, through sudo when not root.
+# without questions, through sudo when not root. With --package (or CI=true) also what building
+# and checking the Debian package needs.
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,12 @@ packages=(
     libgl-dev
     fonts-dejavu-core
     xdg-utils
+    desktop-file-utils clang-format
 )
+# Building and checking the Debian package (scripts/package.sh, and every CI run) needs more.
+if [ "${CI:-}" = "true" ] || [ "${1:-}" = "--package" ]; then
+    packages+=(dpkg-dev file lintian)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,7 @@
 #include "app/AppOptions.h"
 #include "app/Application.h"
+#include "app/QtDialogs.h"
+#include "app/StartupOptions.h"
 #include "script/HeadlessRun.h"
 
 #include <QApplication>
@@ -11,14 +13,15 @@
 
 namespace {
 
-std::optional<AppOptions> readOptions()
+// The run's options; a refused option leaves its message in `refusal`.
+AppOptions readOptions(std::optional<QString>& refusal)
 {
     try {
         return parseAppOptions(QCoreApplication::arguments(),
                                qEnvironmentVariable("OPOS_CONTROL_VERSION"));
     } catch (const std::invalid_argument& wrong) {
-        std::fprintf(stderr, "%s\n", wrong.what());
-        return std::nullopt;
+        refusal = QString::fromLocal8Bit(wrong.what());
+        return {};
     }
 }
 
@@ -26,27 +29,42 @@ std::optional<AppOptions> readOptions()
 
 int main(int argc, char* argv[])
 {
-    // A scripted run has no window and needs no display: it must work over ssh.
-    if (runsWithoutWindow(argc, argv)) {
-        QCoreApplication core(argc, argv);
-        const auto options = readOptions();
-        if (!options)
-            return script::kCannotRun;
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        return script::runHeadless(options->runScript, options->reportFile, options->control, out,
-                                   err);
+    QCoreApplication::setApplicationVersion(QStringLiteral(OPOS_PRINTER_TEST_VERSION));
+    const bool headless = runsWithoutWindow(argc, argv);
+    AppOptions options;
+    std::optional<QString> refusal;
+    {
+        // The options are read before any window exists: --version, --help, a bad option and a
+        // scripted run need no display (a scripted run must work over ssh).
+        const QCoreApplication core(argc, argv);
+        options = readOptions(refusal);
+        if (headless && !refusal && !options.versionRequested && !options.helpRequested) {
+            QTextStream out(stdout);
+            QTextStream err(stderr);
+            return script::runHeadless(options.runScript, options.reportFile, options.control, out,
+                                       err);
+        }
     }
-
-    QApplication qapp(argc, argv);
-    const auto options = readOptions();
-    if (!options)
-        return 2;
-    if (options->helpRequested) {
-        std::fputs(options->helpText.toLocal8Bit().constData(), stdout);
+    if (refusal) {
+        if (headless || !DisplayAvailable(QProcessEnvironment::systemEnvironment())) {
+            const int code = RefuseOptions(*refusal, nullptr);
+            return headless ? script::kCannotRun : code;
+        }
+        const QApplication qapp(argc, argv);
+        QtDialogs dialogs;
+        return RefuseOptions(*refusal, &dialogs);
+    }
+    if (options.versionRequested) {
+        std::printf("opos-printer-test %s\n", OPOS_PRINTER_TEST_VERSION);
         return 0;
     }
-    Application application(*options);
+    if (options.helpRequested) {
+        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    QApplication qapp(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(OPOS_PRINTER_TEST_APP_ID));
+    Application application(options);
     if (!application.Main())
         return 1;
     return QApplication::exec();

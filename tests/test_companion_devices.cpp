@@ -1,7 +1,9 @@
 #include "opos/CashDrawer.h"
 #include "opos/LineDisplay.h"
 #include "opos/OposConstants.h"
+#include "services/FlexGridModel.h"
 #include "services/FormState.h"
+#include "support/LogRows.h"
 #include "support/WindowFixture.h"
 
 #include <QTest>
@@ -142,7 +144,17 @@ struct RecordingWindow
                     {}};
             });
     }
-    bool logIsEmpty() { return fixture.form().LogRow == 1; }
+    QStringList logRows() { return LogRows(fixture.window().logGrid(), fixture.form()); }
+    // Whether every written row shows both cells in the log's standard colour.
+    bool logInStandardColour()
+    {
+        const FlexGridModel& grid = fixture.window().logGrid();
+        for (int row = 1; row < fixture.form().LogRow; ++row)
+            for (int col = 0; col < 2; ++col)
+                if (grid.CellForeColor(row, col).isValid())
+                    return false;
+        return true;
+    }
 
     CallRecord record;
     WindowFixture fixture;
@@ -165,6 +177,25 @@ QStringList displayCalls(const QString& text)
             QStringLiteral("close")};
 }
 
+// The log rows of a companion test whose every call answered `result`, in the calls' order.
+QStringList drawerRows(const QString& result)
+{
+    QStringList rows;
+    for (const char* call : {"Open()", "ClaimDevice()", "DeviceEnabled", "OpenDrawer()",
+                             "DeviceEnabled", "ReleaseDevice()", "Close()"})
+        rows << QStringLiteral("CashDrawer.%1 %2").arg(QLatin1String(call), result);
+    return rows;
+}
+
+QStringList displayRows(const QString& result)
+{
+    QStringList rows;
+    for (const char* call : {"Open()", "ClaimDevice()", "DeviceEnabled", "ClearText()",
+                             "DisplayText()", "DeviceEnabled", "ReleaseDevice()", "Close()"})
+        rows << QStringLiteral("LineDisplay.%1 %2").arg(QLatin1String(call), result);
+    return rows;
+}
+
 } // namespace
 
 class TestCompanionDevices : public QObject
@@ -183,11 +214,14 @@ private slots:
         QVERIFY(w.fixture.devices().cashDrawer().isOpen());
         QCOMPARE(w.fixture.window().OPOSCashDrawer1().State(), opos::OPOS_S_CLOSED);
         QCOMPARE(w.fixture.dialogs().boxes().size(), 0);
-        QVERIFY(w.logIsEmpty());
+        const QStringList rows = drawerRows(QStringLiteral("OPOS_SUCCESS"));
+        QCOMPARE(w.logRows(), rows);
+        QVERIFY(w.logInStandardColour());
 
         w.record.calls.clear(); // a second click runs the whole life cycle again
         w.fixture.click("cmdCashDrawerOpen");
         QCOMPARE(w.record.calls, kDrawerCalls);
+        QCOMPARE(w.logRows(), rows + rows);
     }
 
     void displaySequence_data()
@@ -209,7 +243,8 @@ private slots:
         QCOMPARE(w.fixture.devices().lineDisplay().rows().constFirst().trimmed(), text);
         QCOMPARE(w.fixture.window().OPOSLineDisplay1().State(), opos::OPOS_S_CLOSED);
         QCOMPARE(w.fixture.dialogs().boxes().size(), 0);
-        QVERIFY(w.logIsEmpty());
+        QCOMPARE(w.logRows(), displayRows(QStringLiteral("OPOS_SUCCESS")));
+        QVERIFY(w.logInStandardColour());
     }
 
     void runTimeFailureStillClosesTheDevice_data()
@@ -217,30 +252,35 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("failingCall");
         QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<int>("logRows"); // every call but the failing one logs its result
         const QString drawer = QStringLiteral("cmdCashDrawerOpen");
         const QString display = QStringLiteral("cmdDisplayText");
         // A failed claim leaves nothing to disable or release: the control object skips them.
-        QTest::newRow("drawer claim") << drawer << QStringLiteral("claim")
-                                      << QStringList{kDrawerCalls.mid(0, 2) << kDrawerCalls.last()};
-        QTest::newRow("drawer action") << drawer << QStringLiteral("openDrawer") << kDrawerCalls;
+        QTest::newRow("drawer claim")
+            << drawer << QStringLiteral("claim")
+            << QStringList{kDrawerCalls.mid(0, 2) << kDrawerCalls.last()} << 4;
+        QTest::newRow("drawer action")
+            << drawer << QStringLiteral("openDrawer") << kDrawerCalls << 6;
         // Still enabled after the failed disable: Close disables it.
         QTest::newRow("drawer disable")
             << drawer << QStringLiteral("disable")
             << QStringList{kDrawerCalls.mid(0, 6)
-                           << QStringLiteral("disable") << kDrawerCalls.last()};
+                           << QStringLiteral("disable") << kDrawerCalls.last()}
+            << 6;
         const QStringList shown = displayCalls(QStringLiteral("QUENTA Text"));
         QTest::newRow("display clear") << display << QStringLiteral("show [|]")
-                                       << QStringList{shown.mid(0, 4) << shown.mid(5)};
+                                       << QStringList{shown.mid(0, 4) << shown.mid(5)} << 6;
         // Close releases what is still claimed.
         QTest::newRow("display release")
             << display << QStringLiteral("release")
-            << QStringList{shown.mid(0, 7) << QStringLiteral("release") << shown.last()};
+            << QStringList{shown.mid(0, 7) << QStringLiteral("release") << shown.last()} << 7;
     }
     void runTimeFailureStillClosesTheDevice()
     {
         QFETCH(QString, button);
         QFETCH(QString, failingCall);
         QFETCH(QStringList, calls);
+        QFETCH(int, logRows);
         RecordingWindow w;
         w.fixture.type("cdDevice", kDrawerName);
         w.fixture.type("ldDevice", kDisplayName);
@@ -253,7 +293,8 @@ private slots:
         QCOMPARE(w.fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
         QVERIFY(w.fixture.dialogs().prompts().constFirst().startsWith(
             QStringLiteral("device failed in ") + failingCall));
-        QVERIFY(w.logIsEmpty());
+        QCOMPARE(w.logRows().size(), logRows);
+        QVERIFY(w.logRows().constLast().endsWith(QStringLiteral(".Close() OPOS_SUCCESS")));
 
         // Nothing is left claimed or open: the next run goes through.
         w.record = {};
@@ -282,7 +323,12 @@ private slots:
 
         QCOMPARE(w.record.namesLookedUp, QStringList{name}); // as typed, blanks included
         QCOMPARE(w.fixture.dialogs().boxes().size(), 0);
-        QVERIFY(w.logIsEmpty());
+        // Each call logs why it failed: the name is unknown, and then the device is not open.
+        const bool drawer = nameBox == QLatin1String("cdDevice");
+        QStringList rows = drawer ? drawerRows(QStringLiteral("OPOS_E_CLOSED"))
+                                  : displayRows(QStringLiteral("OPOS_E_CLOSED"));
+        rows.first().replace(QStringLiteral("OPOS_E_CLOSED"), QStringLiteral("OPOS_E_NOEXIST"));
+        QCOMPARE(w.logRows(), rows);
         // The last call, Close, answered for a device that never opened.
         const int32_t lastResult = nameBox == QLatin1String("cdDevice")
                                        ? w.fixture.window().OPOSCashDrawer1().ResultCode()
@@ -305,6 +351,7 @@ private slots:
         QCOMPARE(w.fixture.dialogs().boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
         QVERIFY(w.fixture.dialogs().boxes().constFirst().exclamationIcon);
         QVERIFY(w.record.namesLookedUp.isEmpty());
+        QVERIFY(w.logRows().isEmpty());
     }
 };
 

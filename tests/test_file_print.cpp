@@ -142,8 +142,7 @@ public:
                 const std::lock_guard lock(m_mutex);
                 return m_open || stop.stop_requested();
             });
-        return outcome == opos::Waiter::Outcome::Cancelled ? outcome
-                                                           : opos::Waiter::Outcome::Ready;
+        return outcome == opos::Waiter::Outcome::Cancelled ? outcome : opos::Waiter::Outcome::Ready;
     }
     void open()
     {

@@ -316,6 +316,51 @@ private slots:
         QCOMPARE(view.currentIndex(), view.model()->index(0, 0));
     }
 
+    // Enter and the keypad's Enter click the focused button as Space does; no button becomes a
+    // default button, and other keys and text boxes are left alone.
+    void enterClicksTheFocusedButton_data()
+    {
+        QTest::addColumn<QByteArray>("focused");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("Return") << QByteArray("cmdReadProp") << 4 << int(Qt::Key_Return) << 1;
+        QTest::newRow("keypad Enter") << QByteArray("cmdReadProp") << 4 << int(Qt::Key_Enter) << 1;
+        QTest::newRow("Space") << QByteArray("cmdReadProp") << 4 << int(Qt::Key_Space) << 1;
+        QTest::newRow("other key") << QByteArray("cmdReadProp") << 4 << int(Qt::Key_A) << 0;
+        QTest::newRow("drawer test")
+            << QByteArray("cmdCashDrawerOpen") << 5 << int(Qt::Key_Return) << 1;
+        QTest::newRow("in a text box") << QByteArray("txtDevice") << 0 << int(Qt::Key_Return) << 0;
+    }
+
+    void enterClicksTheFocusedButton()
+    {
+        QFETCH(QByteArray, focused);
+        QFETCH(int, page);
+        QFETCH(int, key);
+        QFETCH(int, clicks);
+        WindowFixture fixture;
+        QApplication::setActiveWindow(&fixture.window());
+        QVERIFY(QTest::qWaitForWindowActive(&fixture.window()));
+        fixture.widget<QTabWidget>("SSTab1").setCurrentIndex(page);
+        auto& target = fixture.widget<QWidget>(focused.constData());
+        target.setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), &target);
+        int clicked = 0;
+        const auto buttons = fixture.window().findChildren<QPushButton*>();
+        for (QPushButton* button : buttons)
+            connect(button, &QPushButton::clicked, &fixture.window(), [&clicked] { ++clicked; });
+
+        QTest::keyClick(&target, Qt::Key(key),
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+
+        QCOMPARE(clicked, clicks);
+        for (const QPushButton* button : buttons) {
+            QVERIFY2(!button->isDefault() && !button->autoDefault(),
+                     qPrintable(button->objectName()));
+        }
+    }
+
     void gridsStartState()
     {
         WindowFixture fixture;

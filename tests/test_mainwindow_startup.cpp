@@ -1,5 +1,7 @@
 #include "app/AppOptions.h"
 #include "app/QtDialogs.h"
+#include "app/StartupOptions.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -71,6 +73,78 @@ private slots:
         QFETCH(QString, environment);
         arguments.prepend(QStringLiteral("opos-printer-test"));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, parseAppOptions(arguments, environment));
+    }
+
+    // --version answers whatever else the run is given, even a version it would refuse.
+    void versionIsRequested_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("environment");
+        QTest::newRow("long") << QStringList{QStringLiteral("--version")} << QString();
+        QTest::newRow("short") << QStringList{QStringLiteral("-v")} << QString();
+        QTest::newRow("bad environment version")
+            << QStringList{QStringLiteral("--version")} << QStringLiteral("1.x");
+        QTest::newRow("bad argument version")
+            << QStringList{QStringLiteral("--version"), QStringLiteral("--control-version=x")}
+            << QString();
+    }
+
+    void versionIsRequested()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, environment);
+        arguments.prepend(QStringLiteral("opos-printer-test"));
+        QVERIFY(parseAppOptions(arguments, environment).versionRequested);
+        QVERIFY(!parseAppOptions({QStringLiteral("opos-printer-test")}, {}).versionRequested);
+    }
+
+    // A refused option exits with code 2; with a display the user also sees it in a box.
+    void refusedOptionsAreShown_data()
+    {
+        QTest::addColumn<bool>("withDialogs");
+        QTest::newRow("display") << true;
+        QTest::newRow("no display") << false;
+    }
+
+    void refusedOptionsAreShown()
+    {
+        QFETCH(bool, withDialogs);
+        ScriptedDialogs dialogs;
+        const QString message = QStringLiteral("--control-version: \"x\" is not a version");
+        QCOMPARE(RefuseOptions(message, withDialogs ? &dialogs : nullptr), 2);
+        QCOMPARE(dialogs.prompts(), withDialogs ? QStringList{message} : QStringList{});
+        if (withDialogs) {
+            QCOMPARE(dialogs.boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
+            QVERIFY(dialogs.boxes().constFirst().exclamationIcon);
+        }
+    }
+
+    void displayAvailable_data()
+    {
+        QTest::addColumn<QStringList>("variables");
+        QTest::addColumn<bool>("available");
+        QTest::newRow("X") << QStringList{QStringLiteral("DISPLAY=:0")} << true;
+        QTest::newRow("Wayland") << QStringList{QStringLiteral("WAYLAND_DISPLAY=wayland-0")}
+                                 << true;
+        QTest::newRow("terminal only") << QStringList{} << false;
+        QTest::newRow("empty display") << QStringList{QStringLiteral("DISPLAY=")} << false;
+        QTest::newRow("drawn off screen")
+            << QStringList{QStringLiteral("DISPLAY=:0"),
+                           QStringLiteral("QT_QPA_PLATFORM=offscreen")}
+            << false;
+        QTest::newRow("named platform")
+            << QStringList{QStringLiteral("DISPLAY=:0"), QStringLiteral("QT_QPA_PLATFORM=xcb")}
+            << true;
+    }
+
+    void displayAvailable()
+    {
+        QFETCH(QStringList, variables);
+        QFETCH(bool, available);
+        QProcessEnvironment environment;
+        for (const QString& variable : variables)
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        QCOMPARE(DisplayAvailable(environment), available);
     }
 
     void fileFilter_data()

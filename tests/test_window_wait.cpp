@@ -108,8 +108,8 @@ private slots:
         QTest::newRow("cancelled") << u"cancel"_s << u"PrintNormal() OPOS_E_TIMEOUT"_s
                                    << u"Cancelled while waiting for Scripted"_s;
         // A close asks first; Cancel leaves the call waiting untouched until the printer answers.
-        QTest::newRow("close refused") << u"close"_s << u"PrintNormal() OPOS_SUCCESS"_s
-                                       << QString();
+        QTest::newRow("close refused")
+            << u"close"_s << u"PrintNormal() OPOS_SUCCESS"_s << QString();
         QTest::newRow("timed out") << u"time out"_s << u"PrintNormal() OPOS_E_TIMEOUT"_s
                                    << u"The printer did not confirm"_s;
     }

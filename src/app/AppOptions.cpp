@@ -25,6 +25,7 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
     parser.setApplicationDescription(
         QStringLiteral("Test bench for a receipt printer, cash drawer and line display."));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption showVersion = parser.addVersionOption();
     const QCommandLineOption version(
         QStringLiteral("control-version"),
         QStringLiteral("Behave as a control object of this version (for example 1.4.0); "
@@ -56,6 +57,10 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
     if (parser.isSet(help)) {
         options.helpRequested = true;
         options.helpText = parser.helpText();
+        return options;
+    }
+    if (parser.isSet(showVersion)) {
+        options.versionRequested = true;
         return options;
     }
     if (parser.isSet(version))

@@ -14,6 +14,7 @@ struct AppOptions
     QString runScript;          // --run: run this script without a window ("-" for standard input)
     QString reportFile;         // --report: write the run's JUnit report here
     bool helpRequested = false;
+    bool versionRequested = false; // --version: print the program's version and stop
     QString helpText;
 };
 

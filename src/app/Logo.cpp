@@ -69,13 +69,18 @@ QPixmap makeLogo()
     return QPixmap::fromImage(image);
 }
 
-QIcon makeWindowIcon()
+QImage drawWindowIcon(int size)
 {
-    QPixmap icon(32, 32);
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
     QPainter painter(&icon);
     painter.setRenderHint(QPainter::Antialiasing);
-    drawPrinter(painter, QRectF(0, 0, 32, 32));
+    drawPrinter(painter, QRectF(0, 0, size, size));
     painter.end();
-    return QIcon(icon);
+    return icon;
+}
+
+QIcon makeWindowIcon()
+{
+    return QIcon(QPixmap::fromImage(drawWindowIcon(32)));
 }

@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/EnterKeyClicks.h"
 #include "app/JobStatusBar.h"
 #include "app/Logo.h"
 #include "app/MainMenu.h"
@@ -37,6 +38,7 @@ frmMain::frmMain(const opos::DeviceRegistry& registry, const opos::ControlOption
     setWindowTitle(QStringLiteral("Quenta Engineering OPOS Application for Printer"));
     setWindowIcon(makeWindowIcon());
     buildWindow();
+    MakeEnterClickButtons(*this);
     d->status = {&control<QLabel>("lblStatus"),       &control<QLabel>("lblAdditional"),
                  &control<QLabel>("lblServiceState"), &control<Lamp>("shpPrinting"),
                  &control<Lamp>("shpPaper"),          &control<Lamp>("shpCover")};

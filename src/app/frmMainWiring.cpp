@@ -85,12 +85,12 @@ void frmMain::wireHandlers()
     onClick("cmdSetFlagWhenIdle", [direct] { direct->SetFlagWhenIdle(); });
 
     d->cashDrawer = std::make_unique<CashDrawerCommands>(
-        d->OPOSCashDrawer1, control<QLineEdit>("cdDevice"), d->dialogs);
+        d->OPOSCashDrawer1, control<QLineEdit>("cdDevice"), d->dialogs, d->log);
     CashDrawerCommands* drawer = d->cashDrawer.get();
     onClick("cmdCashDrawerOpen", [drawer] { drawer->CashDrawerOpen(); });
-    d->lineDisplay =
-        std::make_unique<LineDisplayCommands>(d->OPOSLineDisplay1, control<QLineEdit>("ldDevice"),
-                                              control<QLineEdit>("txtLDDisplay"), d->dialogs);
+    d->lineDisplay = std::make_unique<LineDisplayCommands>(
+        d->OPOSLineDisplay1, control<QLineEdit>("ldDevice"), control<QLineEdit>("txtLDDisplay"),
+        d->dialogs, d->log);
     LineDisplayCommands* display = d->lineDisplay.get();
     onClick("cmdDisplayText", [display] { display->DisplayText(); });
 

@@ -6,19 +6,13 @@
 #include <QLineEdit>
 
 CashDrawerCommands::CashDrawerCommands(opos::CashDrawer& drawer, QLineEdit& cdDevice,
-                                       Dialogs& dialogs, QObject* parent)
-    : QObject(parent), m_drawer(drawer), m_cdDevice(cdDevice), m_dialogs(dialogs)
+                                       Dialogs& dialogs, OperationLog& log, QObject* parent)
+    : QObject(parent), m_drawer(drawer), m_cdDevice(cdDevice), m_dialogs(dialogs), m_log(log)
 {}
 
 void CashDrawerCommands::CashDrawerOpen()
 {
-    opos::CashDrawer* drawer = &m_drawer;
-    const QString name = m_cdDevice.text();
-    RunDeviceSequence(name, m_dialogs,
-                      {[drawer, name] { drawer->Open(name); },
-                       [drawer] { drawer->ClaimDevice(kCompanionClaimTimeoutMs); },
-                       [drawer] { drawer->SetDeviceEnabled(true); },
-                       [drawer] { drawer->OpenDrawer(); }},
-                      {[drawer] { drawer->SetDeviceEnabled(false); },
-                       [drawer] { drawer->ReleaseDevice(); }, [drawer] { drawer->Close(); }});
+    opos::CashDrawer& drawer = m_drawer;
+    RunCompanionTest(drawer, QStringLiteral("CashDrawer"), m_cdDevice.text(), m_dialogs, m_log,
+                     {{QStringLiteral("OpenDrawer()"), [&drawer] { return drawer.OpenDrawer(); }}});
 }

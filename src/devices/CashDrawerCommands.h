@@ -3,12 +3,14 @@
 #include <QObject>
 
 class Dialogs;
+class OperationLog;
 class QLineEdit;
 namespace opos {
 class CashDrawer;
 }
 
-// The "Cash Drawer" page's test: opens the named drawer in one go, from Open to Close.
+// The "Cash Drawer" page's test: opens the named drawer in one go, from Open to Close, and logs
+// each call's result.
 class CashDrawerCommands : public QObject
 {
     Q_OBJECT
@@ -16,7 +18,7 @@ class CashDrawerCommands : public QObject
 
 public:
     CashDrawerCommands(opos::CashDrawer& drawer, QLineEdit& cdDevice, Dialogs& dialogs,
-                       QObject* parent = nullptr);
+                       OperationLog& log, QObject* parent = nullptr);
 
     void CashDrawerOpen();
 
@@ -24,4 +26,5 @@ private:
     opos::CashDrawer& m_drawer;
     QLineEdit& m_cdDevice;
     Dialogs& m_dialogs;
+    OperationLog& m_log;
 };

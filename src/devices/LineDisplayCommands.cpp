@@ -7,22 +7,19 @@
 #include <QLineEdit>
 
 LineDisplayCommands::LineDisplayCommands(opos::LineDisplay& display, QLineEdit& ldDevice,
-                                         QLineEdit& txtLDDisplay, Dialogs& dialogs, QObject* parent)
+                                         QLineEdit& txtLDDisplay, Dialogs& dialogs,
+                                         OperationLog& log, QObject* parent)
     : QObject(parent), m_display(display), m_ldDevice(ldDevice), m_txtLDDisplay(txtLDDisplay),
-      m_dialogs(dialogs)
+      m_dialogs(dialogs), m_log(log)
 {}
 
 void LineDisplayCommands::DisplayText()
 {
-    opos::LineDisplay* display = &m_display;
-    const QString name = m_ldDevice.text();
+    opos::LineDisplay& display = m_display;
     const QString text = m_txtLDDisplay.text();
-    RunDeviceSequence(name, m_dialogs,
-                      {[display, name] { display->Open(name); },
-                       [display] { display->ClaimDevice(kCompanionClaimTimeoutMs); },
-                       [display] { display->SetDeviceEnabled(true); },
-                       [display] { display->ClearText(); },
-                       [display, text] { display->DisplayText(text, opos::DISP_DT_NORMAL); }},
-                      {[display] { display->SetDeviceEnabled(false); },
-                       [display] { display->ReleaseDevice(); }, [display] { display->Close(); }});
+    RunCompanionTest(display, QStringLiteral("LineDisplay"), m_ldDevice.text(), m_dialogs, m_log,
+                     {{QStringLiteral("ClearText()"), [&display] { return display.ClearText(); }},
+                      {QStringLiteral("DisplayText()"), [&display, text] {
+                           return display.DisplayText(text, opos::DISP_DT_NORMAL);
+                       }}});
 }

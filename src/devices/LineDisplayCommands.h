@@ -3,13 +3,14 @@
 #include <QObject>
 
 class Dialogs;
+class OperationLog;
 class QLineEdit;
 namespace opos {
 class LineDisplay;
 }
 
 // The "Line Display" page's test: shows the typed text on the named display in one go, from
-// Open to Close.
+// Open to Close, and logs each call's result.
 class LineDisplayCommands : public QObject
 {
     Q_OBJECT
@@ -17,7 +18,7 @@ class LineDisplayCommands : public QObject
 
 public:
     LineDisplayCommands(opos::LineDisplay& display, QLineEdit& ldDevice, QLineEdit& txtLDDisplay,
-                        Dialogs& dialogs, QObject* parent = nullptr);
+                        Dialogs& dialogs, OperationLog& log, QObject* parent = nullptr);
 
     void DisplayText();
 
@@ -26,4 +27,5 @@ private:
     QLineEdit& m_ldDevice;
     QLineEdit& m_txtLDDisplay;
     Dialogs& m_dialogs;
+    OperationLog& m_log;
 };

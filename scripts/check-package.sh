@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks it with lintian (no error allowed) and its contents, installs
+# it with apt and runs the installed program's --version without a display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+deb=$("$root/scripts/package.sh")
+echo "Package: $deb"
+
+lintian --fail-on error "$deb"
+
+contents=$(dpkg-deb --contents "$deb")
+echo "$contents"
+for wanted in ./usr/bin/opos-printer-test ./usr/share/applications/ ./usr/share/icons/hicolor/ \
+    ./usr/share/doc/opos-printer-test/README.md; do
+    grep -q " $wanted" <<<"$contents" || { echo "FAIL: $wanted is not in the package" >&2; exit 1; }
+done
+if grep -qE '\.(a|h)$' <<<"$contents"; then
+    echo "FAIL: the package holds libraries or headers of the build" >&2
+    exit 1
+fi
+
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/opos-printer-test --version
