@@ -3,7 +3,6 @@
 #include "opos/OposConstants.h"
 #include "support/FakeEscPosPrinter.h"
 
-#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QTest>
 #include <fcntl.h>
@@ -177,16 +176,21 @@ private slots:
         else
             fake->setSilent(true);
         for (const bool cut : {false, true}) {
-            QElapsedTimer clock;
-            clock.start();
             const auto result = cut ? printer->cutPaper(100)
                                     : printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
             QCOMPARE(result.code, code);
             QCOMPARE(result.extended, extended);
             QVERIFY(!result.text.isEmpty());
-            // Bounded by the status time-out (300 ms) and the hop's grace, never a hang.
-            QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
         }
+        if (condition == QLatin1String("silent")) {
+            // It may have printed; the technician learns why nothing confirmed it.
+            const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            QCOMPARE(result.text, QStringLiteral("no answer to a status request within 300 ms: if "
+                                                 "this printer is one-way, add ?status=none to "
+                                                 "its address"));
+            return;
+        }
+        // A printer that cannot print holds what it got.
         QVERIFY(fake->lines().isEmpty());
         QVERIFY(eventsOf(*fake, Kind::Cut).isEmpty());
     }
@@ -244,19 +248,53 @@ private slots:
         QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
     }
 
-    void droppedConnectionIsReportedAndMadeAgain()
+    void printerThatComesBackPrintsAgain()
+    {
+        // Switched off and on again: the next line connects once more, initialises the printer
+        // and prints, without Close and Open; the status says it is back.
+        auto printer = enabledPrinter(QStringLiteral("pollInterval=60000"));
+        fake->dropConnections();
+        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
+        fake->clear();
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("again\n")).ok());
+        QCOMPARE(fake->connectionCount(), 2);
+        QCOMPARE(fake->lines(), QStringList{QStringLiteral("again")});
+        QCOMPARE(fake->events().value(0).kind, Kind::Init);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
+
+        // Gone for good: the reason names the address.
+        fake->stopListening();
+        fake->dropConnections();
+        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
+        const auto gone = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        QCOMPARE(gone.code, opos::OPOS_E_OFFLINE);
+        QVERIFY2(gone.text.contains(
+                     QStringLiteral("connection refused by 127.0.0.1:%1").arg(fake->port())),
+                 qPrintable(gone.text));
+    }
+
+    void pollingBringsAWatchedPrinterBack()
     {
         auto printer = enabledPrinter();
         fake->dropConnections();
-        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
-        QCOMPARE(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n")).code,
-                 opos::OPOS_E_OFFLINE);
-        printer->disable();
-        QVERIFY(printer->enable().ok());
-        QCOMPARE(fake->connectionCount(), 2);
-        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("again\n")).ok());
-        QCOMPARE(fake->lines(), QStringList{QStringLiteral("again")});
-        QCOMPARE(printer->status().power, opos::PowerState::Online);
+        QTRY_COMPARE(fake->connectionCount(), 2);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
+    }
+
+    void lateConfirmationConfirmsNothing()
+    {
+        // Each transmit-status reply comes after its request gave up: no line may be taken as
+        // confirmed by the reply meant for the one before.
+        auto printer = enabledPrinter(QStringLiteral("jobTimeout=200&pollInterval=60000"));
+        fake->setReplyDelay(300);
+        for (int i = 0; i < 4; ++i) {
+            const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            QCOMPARE(result.code, opos::OPOS_E_TIMEOUT);
+            QCOMPARE(result.text, QStringLiteral("the printer did not confirm the line within "
+                                                 "200 ms; it may still print"));
+        }
+        fake->setReplyDelay(0);
+        QTRY_VERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("y\n")).ok());
     }
 
     void asyncOutputStreamsWithoutConfirmation()
@@ -386,10 +424,19 @@ private slots:
     void stalledDeviceFileIsBoundedAndAbortable()
     {
         // A device file that soon takes no more data: a terminal whose other side never reads.
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-        const QString path = QString::fromLocal8Bit(ptsname(master));
-        const auto closeMaster = qScopeGuard([master] { ::close(master); });
+        QList<int> masters;
+        const auto closeMasters = qScopeGuard([&masters] {
+            for (const int master : masters)
+                ::close(master);
+        });
+        const auto terminal = [&masters] {
+            const int master = posix_openpt(O_RDWR | O_NOCTTY);
+            if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+                qFatal("no pseudo terminal");
+            masters.append(master);
+            return QString::fromLocal8Bit(ptsname(master));
+        };
+        const QString path = terminal();
         auto lookup =
             registry.findPrinter(QStringLiteral("file://%1?status=none&jobTimeout=300").arg(path));
         QVERIFY2(lookup.backend, qPrintable(lookup.reason));
@@ -398,25 +445,25 @@ private slots:
         QVERIFY(printer.claim(0).ok());
         QVERIFY(printer.enable().ok());
         const QString big(400 * 1024, QLatin1Char('x'));
-
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(printer.print(opos::PTR_S_RECEIPT, big).code, opos::OPOS_E_TIMEOUT);
-        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        printer.close();
 
-        // Asynchronous output waiting for room ends at once when the output is cleared.
-        auto worker = std::async(std::launch::async, [&printer, &big] {
+        // Asynchronous output waiting for room ends when the output is cleared, long before
+        // its time-out could end it (that would say E_TIMEOUT).
+        auto patient = registry.findPrinter(
+            QStringLiteral("file://%1?status=none&jobTimeout=600000").arg(terminal()));
+        auto& slow = *patient.backend;
+        QVERIFY(slow.open().ok() && slow.claim(0).ok() && slow.enable().ok());
+        auto worker = std::async(std::launch::async, [&slow, &big] {
             opos::DeviceResult result;
             for (int i = 0; i < 50 && result.ok(); ++i)
-                result = printer.print(opos::PTR_S_RECEIPT, big);
+                result = slow.print(opos::PTR_S_RECEIPT, big);
             return result;
         });
-        QThread::msleep(100);
-        clock.restart();
-        printer.abortOutput();
+        QTRY_VERIFY((slow.abortOutput(),
+                     worker.wait_for(std::chrono::seconds(0)) == std::future_status::ready));
         QCOMPARE(worker.get().code, opos::OPOS_E_FAILURE);
-        QVERIFY2(clock.elapsed() < 250, qPrintable(QString::number(clock.elapsed())));
-        printer.close();
+        slow.close();
     }
 
     void drawerAloneConnectsOnEnable()

@@ -70,7 +70,8 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
     m_events.setFrozen(false);
     m_worker = std::make_unique<OutputWorker>(
         &m_context, m_generation, [this](const OutputJob& job) { return runInWorker(job); },
-        [this](const OutputJob& job, const DeviceResult& result) { jobDone(job, result); });
+        [this](const OutputJob& job, const DeviceResult& result) { jobDone(job, result); },
+        [this](OutputWorker::Confirmed done) { m_backend->confirmOutput(std::move(done)); });
     stateChanged();
     return life.finish(OPOS_SUCCESS);
 }

@@ -60,6 +60,7 @@ public:
     void setDrawerHigh(bool high);
     void setPaperRunsOutAfter(int lines); // the paper ends once that many more lines printed
     void setSilent(bool silent);          // received bytes are recorded, nothing is answered
+    void setReplyDelay(int ms);           // transmit-status replies come this much later
     void dropConnections();               // closes every client connection
     void stopListening();                 // new connections are refused
 
