@@ -161,6 +161,38 @@ private slots:
         QVERIFY(fake->lines().isEmpty());
     }
 
+    void asynchronousLinesThenADroppedConnection()
+    {
+        // Lines 1-20 print; then the paper ends and the printer keeps the rest unprinted, and
+        // the connection drops. No line may be reported complete that never printed, and the
+        // loss must be reported.
+        enablePrinter();
+        fake->setPaperRunsOutAfter(20);
+        QList<int32_t> completed;
+        int errors = 0;
+        connect(printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
+                [&completed](int32_t id) { completed.append(id); });
+        connect(printer.get(), &opos::PosPrinter::ErrorEvent, this,
+                [&errors](int32_t, int32_t, int32_t, int32_t* response) {
+                    ++errors;
+                    *response = opos::OPOS_ER_CLEAR;
+                });
+        printer->SetAsyncMode(true);
+        QList<int32_t> ids;
+        for (int i = 0; i < 200; ++i) {
+            QCOMPARE(printer->PrintNormal(opos::PTR_S_RECEIPT, QStringLiteral("line\n")),
+                     opos::OPOS_SUCCESS);
+            ids.append(printer->OutputID());
+        }
+        QTRY_COMPARE(fake->lines().size(), 20);
+        fake->dropConnections();
+        QTRY_COMPARE(printer->State(), opos::OPOS_S_IDLE);
+        QCOMPARE(errors, 1);
+        QVERIFY2(completed.size() <= 20, qPrintable(QString::number(completed.size())));
+        QCOMPARE(completed, ids.mid(0, completed.size()));
+        QVERIFY(!printer->GetPropertyString(QStringLiteral("ErrorString")).isEmpty());
+    }
+
     void cashDrawerPulsesThroughThePrinter()
     {
         opos::CashDrawer drawer(registry, opos::ControlOptions{});

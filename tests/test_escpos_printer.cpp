@@ -1,13 +1,17 @@
+#include "backends/escpos/DeviceErrors.h"
 #include "backends/escpos/Resolvers.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"
 #include "support/FakeEscPosPrinter.h"
 
+#include <QFile>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
 #include <future>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testing::FakeEscPosPrinter;
@@ -464,6 +468,112 @@ private slots:
                      worker.wait_for(std::chrono::seconds(0)) == std::future_status::ready));
         QCOMPARE(worker.get().code, opos::OPOS_E_FAILURE);
         slow.close();
+    }
+
+    void deviceFiles_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("claimCode");
+        QTest::addColumn<int>("enableCode");
+        QTest::addColumn<QString>("reason");
+        const QString silence = QStringLiteral("no answer to a status request within 300 ms");
+        QTest::newRow("zeros, one-way") << "/dev/zero?status=none" << 0 << 0 << QString();
+        // Endless zeros are no status replies; memory stays bounded while they are read.
+        QTest::newRow("zeros, two-way")
+            << "/dev/zero?statusTimeout=300" << 0 << opos::OPOS_E_TIMEOUT << silence;
+        QTest::newRow("null, one-way") << "/dev/null?status=none" << 0 << 0 << QString();
+        // End of file stops reading instead of spinning; the silence has its reason.
+        QTest::newRow("null, two-way")
+            << "/dev/null?statusTimeout=300" << 0 << opos::OPOS_E_TIMEOUT << silence;
+        QTest::newRow("directory")
+            << "DIR" << opos::OPOS_E_NOHARDWARE << 0 << "DIR is a directory, not a device";
+        QTest::newRow("regular file") << "DIR/file" << opos::OPOS_E_NOHARDWARE << 0
+                                      << "DIR/file is a regular file, not a device";
+        QTest::newRow("missing") << "/dev/no-printer-here" << opos::OPOS_E_NOHARDWARE << 0
+                                 << "no such device: /dev/no-printer-here";
+        QTest::newRow("FIFO nobody reads")
+            << "DIR/fifo" << opos::OPOS_E_NOHARDWARE << 0 << "nobody reads the FIFO DIR/fifo";
+        QTest::newRow("FIFO with a reader") << "DIR/fifo?status=none READ" << 0 << 0 << QString();
+    }
+
+    void deviceFiles()
+    {
+        QFETCH(QString, address);
+        QFETCH(int, claimCode);
+        QFETCH(int, enableCode);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        QFile file(dir.filePath(QStringLiteral("file")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        int reader = -1;
+        const auto closeReader = qScopeGuard([&reader] {
+            if (reader >= 0)
+                ::close(reader);
+        });
+        if (address.endsWith(QLatin1String(" READ"))) {
+            address.chop(5);
+            reader = ::open(fifo.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+        }
+        address.replace(QLatin1String("DIR"), dir.path());
+        reason.replace(QLatin1String("DIR"), dir.path());
+        auto lookup = registry.findPrinter(QStringLiteral("file://") + address);
+        QVERIFY2(lookup.backend, qPrintable(lookup.reason));
+        auto& printer = *lookup.backend;
+        QVERIFY(printer.open().ok());
+        const auto claimed = printer.claim(0);
+        QCOMPARE(claimed.code, claimCode);
+        if (!claimed.ok()) {
+            QCOMPARE(claimed.text, reason);
+            return;
+        }
+        const auto enabled = printer.enable();
+        QCOMPARE(enabled.code, enableCode);
+        if (!enabled.ok()) {
+            QVERIFY2(enabled.text.startsWith(reason), qPrintable(enabled.text));
+        } else {
+            QVERIFY(printer.print(opos::PTR_S_RECEIPT, QStringLiteral("line\n")).ok());
+            if (reader >= 0) {
+                QByteArray arrived;
+                const auto readMore = [&] {
+                    char bytes[64] = {};
+                    const auto n = ::read(reader, bytes, sizeof bytes);
+                    arrived.append(bytes, std::max<qsizetype>(0, n));
+                    return arrived.endsWith("line\n");
+                };
+                QTRY_VERIFY(readMore());
+            }
+        }
+        printer.close();
+    }
+
+    void openCloseCyclesLeaveNoConnection()
+    {
+        fake->setChatty(true);
+        for (int i = 0; i < 50; ++i) {
+            auto printer = enabledPrinter(QStringLiteral("status=asb"));
+            const auto printed = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("cycle\n"));
+            QVERIFY2(printed.ok(), qPrintable(printed.text));
+            printer->close();
+            QTRY_COMPARE(fake->openConnections(), 0);
+        }
+        QCOMPARE(fake->connectionCount(), 50);
+    }
+
+    void reasonsNameTheAddress()
+    {
+        fake->stopListening();
+        auto printer = openPrinter();
+        const auto refused = printer->claim(0);
+        QCOMPARE(refused.code, opos::OPOS_E_NOHARDWARE);
+        QCOMPARE(refused.text,
+                 QStringLiteral("connection refused by 127.0.0.1:%1").arg(fake->port()));
+
+        QCOMPARE(escpos::deviceError(QStringLiteral("/dev/usb/lp9"), ENODEV),
+                 QStringLiteral("no such device: /dev/usb/lp9"));
+        QCOMPARE(escpos::deviceError(QStringLiteral("/dev/usb/lp9"), EACCES),
+                 QStringLiteral("permission denied on /dev/usb/lp9"));
     }
 
     void drawerAloneConnectsOnEnable()

@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <atomic>
 
 namespace testing {
 
@@ -67,17 +68,29 @@ public:
     }
 
     void stop() { m_server.close(); }
+    int openClients() const { return m_open; }
+    bool chatty = false;
+    // A chatty printer keeps its sending side full of automatic status frames.
+    void chatter(QTcpSocket* socket)
+    {
+        if (chatty && socket->bytesToWrite() == 0)
+            socket->write(QByteArray(256, '\x10'));
+    }
 
 private:
     void accept(QTcpSocket* socket)
     {
         m_clients.append(socket);
+        ++m_open;
         {
             std::lock_guard lock(mutex);
             ++connections;
         }
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { consume(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { chatter(socket); });
+        chatter(socket);
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            --m_open;
             m_clients.removeAll(socket);
             socket->deleteLater();
         });
@@ -229,6 +242,7 @@ private:
 
     QTcpServer m_server;
     QList<QTcpSocket*> m_clients;
+    std::atomic<int> m_open = 0;
     QByteArray m_pending;
     QByteArray m_line;
     int m_heldReplies = 0;
@@ -307,6 +321,26 @@ void FakeEscPosPrinter::setSilent(bool silent)
 {
     std::lock_guard lock(m_server->mutex);
     m_server->state.silent = silent;
+}
+
+void FakeEscPosPrinter::setChatty(bool chatty)
+{
+    {
+        std::lock_guard lock(m_server->mutex);
+        m_server->chatty = chatty;
+    }
+    QMetaObject::invokeMethod(
+        m_server,
+        [this] {
+            for (QTcpSocket* socket : m_server->findChildren<QTcpSocket*>())
+                m_server->chatter(socket);
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+int FakeEscPosPrinter::openConnections() const
+{
+    return m_server->openClients();
 }
 
 void FakeEscPosPrinter::setReplyDelay(int ms)
