@@ -70,11 +70,14 @@ public:
     void stop() { m_server.close(); }
     int openClients() const { return m_open; }
     bool chatty = false;
-    // A chatty printer keeps its sending side full of automatic status frames.
+    // A chatty printer sends automatic status frames without pause, about 256 kB a second.
     void chatter(QTcpSocket* socket)
     {
-        if (chatty && socket->bytesToWrite() == 0)
+        if (!chatty || socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        if (socket->bytesToWrite() == 0)
             socket->write(QByteArray(256, '\x10'));
+        QTimer::singleShot(1, socket, [this, socket] { chatter(socket); });
     }
 
 private:
@@ -87,7 +90,6 @@ private:
             ++connections;
         }
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { consume(socket); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { chatter(socket); });
         chatter(socket);
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             --m_open;
