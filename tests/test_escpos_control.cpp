@@ -161,6 +161,20 @@ private slots:
         QVERIFY(fake->lines().isEmpty());
     }
 
+    void enableAgainstASilentPrinterSaysWhy()
+    {
+        printer = std::make_unique<opos::PosPrinter>(registry, opos::ControlOptions{});
+        QCOMPARE(printer->Open(fake->address(kFast)), opos::OPOS_SUCCESS);
+        QCOMPARE(printer->ClaimDevice(1000), opos::OPOS_SUCCESS);
+        fake->setSilent(true);
+        printer->SetDeviceEnabled(true);
+        QVERIFY(!printer->DeviceEnabled());
+        QCOMPARE(printer->ResultCode(), opos::OPOS_E_TIMEOUT);
+        QVERIFY2(printer->GetPropertyString(QStringLiteral("ErrorString"))
+                     .startsWith(QStringLiteral("no answer to a status request within ")),
+                 qPrintable(printer->GetPropertyString(QStringLiteral("ErrorString"))));
+    }
+
     void asynchronousLinesThenADroppedConnection()
     {
         // Lines 1-20 print; then the paper ends and the printer keeps the rest unprinted, and

@@ -79,7 +79,7 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
 int32_t PosPrinter::Impl::claim(int32_t timeoutMs)
 {
     return claimDevice(life, m_inClaim, timeoutMs,
-                       [this](int32_t timeout) { return m_backend->claim(timeout); });
+                       [this](int32_t timeout) { return keepReason(m_backend->claim(timeout)); });
 }
 
 void PosPrinter::Impl::stopWaiting()
@@ -122,7 +122,7 @@ int32_t PosPrinter::Impl::setEnabled(bool enabled)
             m_status = m_backend->status();
     }
     if (!result.ok())
-        return life.finish(result);
+        return life.finish(keepReason(result));
     life.enabled = true;
     if (!m_stationsLoaded) {
         m_stationsLoaded = true;

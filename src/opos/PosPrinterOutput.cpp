@@ -124,10 +124,15 @@ int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)
 // Synchronous output on the caller's thread; a backend failure propagates to the caller.
 int32_t PosPrinter::Impl::runNow(const std::vector<OutputStep>& steps)
 {
-    const DeviceResult result = runSteps(steps);
+    return life.finish(keepReason(runSteps(steps)));
+}
+
+// A failure's reason stays readable in ErrorString.
+const DeviceResult& PosPrinter::Impl::keepReason(const DeviceResult& result)
+{
     if (!result.ok())
         m_errorString = result.text;
-    return life.finish(result);
+    return result;
 }
 
 DeviceResult PosPrinter::Impl::runSteps(const std::vector<OutputStep>& steps)
@@ -232,7 +237,8 @@ int32_t PosPrinter::Impl::directIO(int32_t command, int32_t* data, QString* text
     int32_t noData = 0; // a caller without by-reference arguments gets scratch ones
     QString noText;
     const std::lock_guard lock(m_backendMutex);
-    return life.finish(m_backend->directIO(command, data ? data : &noData, text ? text : &noText));
+    return life.finish(
+        keepReason(m_backend->directIO(command, data ? data : &noData, text ? text : &noText)));
 }
 
 int32_t PosPrinter::Impl::checkHealth(int32_t level)
