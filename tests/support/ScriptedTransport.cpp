@@ -22,12 +22,7 @@ void ScriptedTransport::open(int)
     if (m_script->neverOpens)
         return;
     const QString refusal = m_script->refusal;
-    QTimer::singleShot(0, this, [this, refusal] {
-        if (refusal.isEmpty())
-            emit opened();
-        else
-            emit failed(refusal);
-    });
+    answerOpen(refusal);
 }
 
 bool ScriptedTransport::write(QByteArrayView bytes)

@@ -6,6 +6,19 @@
 
 namespace escpos {
 
+void DeviceTransport::answerOpen(const QString& why)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, why] {
+            if (why.isEmpty())
+                emit opened();
+            else
+                emit failed(why);
+        },
+        Qt::QueuedConnection);
+}
+
 std::unique_ptr<DeviceTransport> makeTransport(const Address& address, bool readBack)
 {
     switch (address.transport) {

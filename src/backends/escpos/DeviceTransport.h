@@ -34,6 +34,11 @@ public:
     // Hands the system what it takes without waiting, then lets go of the device.
     virtual void close() = 0;
 
+protected:
+    // Answers open() on the next turn of the event loop: opened() when `why` is empty, else
+    // failed(why). A caller never hears the answer from inside its own call.
+    void answerOpen(const QString& why);
+
 signals:
     void opened();
     // Opening failed or the device went away; the reason is in words a technician acts on.

@@ -2,7 +2,6 @@
 
 #include "backends/escpos/DeviceErrors.h"
 
-#include <QTimer>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,12 +23,7 @@ void FileTransport::open(int /*timeoutMs*/)
     // Opening a device file does not wait; the answer still comes on the event loop, as for
     // the other transports.
     const QString why = openFile();
-    QTimer::singleShot(0, this, [this, why] {
-        if (why.isEmpty())
-            emit opened();
-        else
-            emit failed(why);
-    });
+    answerOpen(why);
 }
 
 // Opens the file when it is a device; otherwise the reason.

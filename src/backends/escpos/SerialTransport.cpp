@@ -2,7 +2,6 @@
 
 #include "backends/escpos/DeviceErrors.h"
 
-#include <QTimer>
 #include <cerrno>
 
 namespace escpos {
@@ -36,12 +35,7 @@ void SerialTransport::open(int /*timeoutMs*/)
                 fail();
         });
     }
-    QTimer::singleShot(0, this, [this, why] {
-        if (why.isEmpty())
-            emit opened();
-        else
-            emit failed(why);
-    });
+    answerOpen(why);
 }
 
 bool SerialTransport::write(QByteArrayView bytes)
