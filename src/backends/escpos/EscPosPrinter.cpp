@@ -389,6 +389,8 @@ DeviceResult EscPosPrinter::exchange(const QByteArray& bytes, QDeadlineTimer dea
         return {reply.code, 0, QStringLiteral("%1; the line may not have printed").arg(reply.text)};
     if (reply.text == waitFailed(opos::Waiter::Outcome::Cancelled, {}).text)
         return {reply.code, 0, reply.text + QStringLiteral("; the line may still print")};
+    if (reply.text == QLatin1String(kNotSent))
+        return {opos::OPOS_E_TIMEOUT, 0, reply.text};
     if (reply.realTime.size() < 3) {
         applyStatus({}, true);
         return {opos::OPOS_E_TIMEOUT, 0, m_device.statusSilence()};

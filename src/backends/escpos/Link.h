@@ -37,6 +37,11 @@ struct QueryResult
     bool ok() const { return done && code == 0; }
 };
 
+// The text of a request that timed out before it could be sent: the device still owed the
+// answer to an earlier one.
+inline constexpr char kNotSent[] =
+    "the printer has not answered an earlier request yet; this one was not sent";
+
 struct LinkOptions
 {
     StatusWatch watch = StatusWatch::Poll;

@@ -383,11 +383,7 @@ void LinkWorker::expire()
         }
         Query expired = std::move(it->second);
         it = m_held.erase(it);
-        expired.result = {opos::OPOS_E_TIMEOUT,
-                          QStringLiteral("no reply within %1 ms").arg(expired.timeoutMs),
-                          {},
-                          {},
-                          true};
+        expired.result = {opos::OPOS_E_TIMEOUT, QString::fromLatin1(kNotSent), {}, {}, true};
         expired.update(expired.result);
     }
     for (auto it = m_queries.begin(); it != m_queries.end();) {
