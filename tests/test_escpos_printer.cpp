@@ -8,6 +8,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 #include <fcntl.h>
 #include <future>
 #include <mutex>
@@ -80,7 +81,13 @@ private:
 
     std::unique_ptr<opos::PrinterBackend> openPrinter(const QString& extra = {})
     {
-        const QString query = extra.isEmpty() ? kFast : kFast + QLatin1Char('&') + extra;
+        // Settings in `extra` take the place of the quick defaults.
+        QUrlQuery merged(kFast);
+        for (const auto& [key, value] : QUrlQuery(extra).queryItems()) {
+            merged.removeAllQueryItems(key);
+            merged.addQueryItem(key, value);
+        }
+        const QString query = merged.toString();
         auto lookup = registry.findPrinter(fake->address(query));
         if (!lookup.backend)
             qFatal("no backend: %s", qPrintable(lookup.reason));
