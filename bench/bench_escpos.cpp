@@ -1,6 +1,6 @@
-// ESC/POS output over loopback to the fake printer: asynchronous lines through the backend
-// against the same bytes written straight to a socket, and synchronous lines that each wait for
-// the printer's status confirmation.
+// ESC/POS output over loopback to the fake printer: asynchronous lines through the backend, each
+// confirmed by the printer, against the same bytes written straight to a socket; and synchronous
+// lines that each wait for the printer's status confirmation.
 #include "backends/escpos/Resolvers.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"
@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <arpa/inet.h>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <future>
 #include <netinet/in.h>
@@ -88,15 +89,25 @@ void BM_AsyncLinesVersusRawSocket(benchmark::State& state)
         const qint64 before = fake.receivedCount();
         QElapsedTimer clock;
         clock.start();
-        // Asynchronous output comes from a thread other than the one that opened the device.
+        // Asynchronous output comes from a thread other than the one that opened the device;
+        // each line is one job that counts only once the printer confirmed it.
+        std::atomic<int> confirmed = 0;
+        std::atomic<int> failed = 0;
         const bool ok = std::async(std::launch::async, [&] {
                             for (const QString& text : texts) {
                                 if (!printer->print(opos::PTR_S_RECEIPT, text).ok())
                                     return false;
+                                printer->confirmOutput([&](const opos::DeviceResult& result) {
+                                    ++(result.ok() ? confirmed : failed);
+                                });
                             }
                             return true;
                         }).get();
-        if (!ok || !waitForBytes(fake, before + total))
+        QElapsedTimer limit;
+        limit.start();
+        while (confirmed + failed < kLines && limit.elapsed() < 10000)
+            QThread::usleep(100);
+        if (!ok || failed > 0 || confirmed < kLines || !waitForBytes(fake, before + total))
             qFatal("asynchronous output failed");
         const double async = clock.nsecsElapsed() / 1e9;
         state.SetIterationTime(async);

@@ -20,7 +20,7 @@ export QT_QPA_PLATFORM=offscreen
 if $sanitize; then
     "$root/scripts/build.sh" --sanitize
     (cd "$root/build-asan" && \
-        ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --output-on-failure -j2)
 fi
 

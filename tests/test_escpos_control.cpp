@@ -104,9 +104,10 @@ private slots:
                  opos::OPOS_E_EXTENDED);
         QCOMPARE(printer->ResultCodeExtended(), opos::OPOS_EPTR_COVER_OPEN);
         fake->setCoverOpen(false);
-        QCOMPARE(printer->PrintNormal(opos::PTR_S_RECEIPT, QStringLiteral("x\n")),
+        // The printer kept the refused line and printed it once the cover was closed.
+        QCOMPARE(printer->PrintNormal(opos::PTR_S_RECEIPT, QStringLiteral("y\n")),
                  opos::OPOS_SUCCESS);
-        QCOMPARE(fake->lines(), QStringList{QStringLiteral("x")});
+        QCOMPARE(fake->lines(), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
     }
 
     void asynchronousErrorIsRetried()
@@ -123,7 +124,7 @@ private slots:
                     QCOMPARE(locus, opos::OPOS_EL_OUTPUT);
                     if (++errors == 1) {
                         fake->setCoverOpen(false);
-                        QThread::msleep(200); // several status polls
+                        QTRY_VERIFY(!printer->GetPropertyFlag(QStringLiteral("CoverOpen")));
                     }
                     *response = opos::OPOS_ER_RETRY;
                 });
@@ -158,6 +159,52 @@ private slots:
         QTRY_COMPARE(printer->State(), opos::OPOS_S_IDLE);
         QCOMPARE(completed.size(), 0);
         QVERIFY(fake->lines().isEmpty());
+    }
+
+    void enableAgainstASilentPrinterSaysWhy()
+    {
+        printer = std::make_unique<opos::PosPrinter>(registry, opos::ControlOptions{});
+        QCOMPARE(printer->Open(fake->address(kFast)), opos::OPOS_SUCCESS);
+        QCOMPARE(printer->ClaimDevice(1000), opos::OPOS_SUCCESS);
+        fake->setSilent(true);
+        printer->SetDeviceEnabled(true);
+        QVERIFY(!printer->DeviceEnabled());
+        QCOMPARE(printer->ResultCode(), opos::OPOS_E_TIMEOUT);
+        QVERIFY2(printer->GetPropertyString(QStringLiteral("ErrorString"))
+                     .startsWith(QStringLiteral("no answer to a status request within ")),
+                 qPrintable(printer->GetPropertyString(QStringLiteral("ErrorString"))));
+    }
+
+    void asynchronousLinesThenADroppedConnection()
+    {
+        // Lines 1-20 print; then the paper ends and the printer keeps the rest unprinted, and
+        // the connection drops. No line may be reported complete that never printed, and the
+        // loss must be reported.
+        enablePrinter();
+        fake->setPaperRunsOutAfter(20);
+        QList<int32_t> completed;
+        int errors = 0;
+        connect(printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
+                [&completed](int32_t id) { completed.append(id); });
+        connect(printer.get(), &opos::PosPrinter::ErrorEvent, this,
+                [&errors](int32_t, int32_t, int32_t, int32_t* response) {
+                    ++errors;
+                    *response = opos::OPOS_ER_CLEAR;
+                });
+        printer->SetAsyncMode(true);
+        QList<int32_t> ids;
+        for (int i = 0; i < 200; ++i) {
+            QCOMPARE(printer->PrintNormal(opos::PTR_S_RECEIPT, QStringLiteral("line\n")),
+                     opos::OPOS_SUCCESS);
+            ids.append(printer->OutputID());
+        }
+        QTRY_COMPARE(fake->lines().size(), 20);
+        fake->dropConnections();
+        QTRY_COMPARE(printer->State(), opos::OPOS_S_IDLE);
+        QCOMPARE(errors, 1);
+        QVERIFY2(completed.size() <= 20, qPrintable(QString::number(completed.size())));
+        QCOMPARE(completed, ids.mid(0, completed.size()));
+        QVERIFY(!printer->GetPropertyString(QStringLiteral("ErrorString")).isEmpty());
     }
 
     void cashDrawerPulsesThroughThePrinter()

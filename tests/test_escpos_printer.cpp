@@ -1,14 +1,18 @@
+#include "backends/escpos/DeviceErrors.h"
 #include "backends/escpos/Resolvers.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"
 #include "support/FakeEscPosPrinter.h"
 
-#include <QElapsedTimer>
+#include <QFile>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 #include <fcntl.h>
 #include <future>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testing::FakeEscPosPrinter;
@@ -77,7 +81,13 @@ private:
 
     std::unique_ptr<opos::PrinterBackend> openPrinter(const QString& extra = {})
     {
-        const QString query = extra.isEmpty() ? kFast : kFast + QLatin1Char('&') + extra;
+        // Settings in `extra` take the place of the quick defaults.
+        QUrlQuery merged(kFast);
+        for (const auto& [key, value] : QUrlQuery(extra).queryItems()) {
+            merged.removeAllQueryItems(key);
+            merged.addQueryItem(key, value);
+        }
+        const QString query = merged.toString();
         auto lookup = registry.findPrinter(fake->address(query));
         if (!lookup.backend)
             qFatal("no backend: %s", qPrintable(lookup.reason));
@@ -177,16 +187,21 @@ private slots:
         else
             fake->setSilent(true);
         for (const bool cut : {false, true}) {
-            QElapsedTimer clock;
-            clock.start();
             const auto result = cut ? printer->cutPaper(100)
                                     : printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
             QCOMPARE(result.code, code);
             QCOMPARE(result.extended, extended);
             QVERIFY(!result.text.isEmpty());
-            // Bounded by the status time-out (300 ms) and the hop's grace, never a hang.
-            QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
         }
+        if (condition == QLatin1String("silent")) {
+            // It may have printed; the technician learns why nothing confirmed it.
+            const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            QCOMPARE(result.text, QStringLiteral("no answer to a status request within 300 ms: if "
+                                                 "this printer is one-way, add ?status=none to "
+                                                 "its address"));
+            return;
+        }
+        // A printer that cannot print holds what it got.
         QVERIFY(fake->lines().isEmpty());
         QVERIFY(eventsOf(*fake, Kind::Cut).isEmpty());
     }
@@ -244,19 +259,58 @@ private slots:
         QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
     }
 
-    void droppedConnectionIsReportedAndMadeAgain()
+    void printerThatComesBackPrintsAgain()
+    {
+        // Switched off and on again: the next line connects once more, initialises the printer
+        // and prints, without Close and Open; the status says it is back.
+        auto printer = enabledPrinter(QStringLiteral("pollInterval=60000"));
+        fake->dropConnections();
+        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
+        fake->clear();
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("again\n")).ok());
+        QCOMPARE(fake->connectionCount(), 2);
+        QCOMPARE(fake->lines(), QStringList{QStringLiteral("again")});
+        QCOMPARE(fake->events().value(0).kind, Kind::Init);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
+
+        // Gone for good: the reason names the address.
+        fake->stopListening();
+        fake->dropConnections();
+        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
+        const auto gone = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        QCOMPARE(gone.code, opos::OPOS_E_OFFLINE);
+        QVERIFY2(gone.text.contains(
+                     QStringLiteral("connection refused by 127.0.0.1:%1").arg(fake->port())),
+                 qPrintable(gone.text));
+    }
+
+    void pollingBringsAWatchedPrinterBack()
     {
         auto printer = enabledPrinter();
         fake->dropConnections();
-        QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
-        QCOMPARE(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n")).code,
-                 opos::OPOS_E_OFFLINE);
-        printer->disable();
-        QVERIFY(printer->enable().ok());
-        QCOMPARE(fake->connectionCount(), 2);
-        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("again\n")).ok());
-        QCOMPARE(fake->lines(), QStringList{QStringLiteral("again")});
-        QCOMPARE(printer->status().power, opos::PowerState::Online);
+        QTRY_COMPARE(fake->connectionCount(), 2);
+        QTRY_COMPARE(listener->last().power, opos::PowerState::Online);
+    }
+
+    void lateConfirmationConfirmsNothing()
+    {
+        // Each transmit-status reply comes after its request gave up: no line may be taken as
+        // confirmed by the reply meant for the one before.
+        auto printer = enabledPrinter(QStringLiteral("jobTimeout=200&pollInterval=60000"));
+        fake->setReplyDelay(300);
+        for (int i = 0; i < 4; ++i) {
+            const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            QCOMPARE(result.code, opos::OPOS_E_TIMEOUT);
+            // Sent and not confirmed, or held back because the printer still owes an answer.
+            const QStringList reasons{
+                QStringLiteral("the printer did not confirm the line within 200 ms; it may "
+                               "still print"),
+                QStringLiteral("the printer has not answered an earlier request yet; this one "
+                               "was not sent")};
+            QVERIFY2(reasons.contains(result.text), qPrintable(result.text));
+        }
+        fake->setReplyDelay(0);
+        QTRY_VERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("y\n")).ok());
     }
 
     void asyncOutputStreamsWithoutConfirmation()
@@ -386,10 +440,19 @@ private slots:
     void stalledDeviceFileIsBoundedAndAbortable()
     {
         // A device file that soon takes no more data: a terminal whose other side never reads.
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-        const QString path = QString::fromLocal8Bit(ptsname(master));
-        const auto closeMaster = qScopeGuard([master] { ::close(master); });
+        QList<int> masters;
+        const auto closeMasters = qScopeGuard([&masters] {
+            for (const int master : masters)
+                ::close(master);
+        });
+        const auto terminal = [&masters] {
+            const int master = posix_openpt(O_RDWR | O_NOCTTY);
+            if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+                qFatal("no pseudo terminal");
+            masters.append(master);
+            return QString::fromLocal8Bit(ptsname(master));
+        };
+        const QString path = terminal();
         auto lookup =
             registry.findPrinter(QStringLiteral("file://%1?status=none&jobTimeout=300").arg(path));
         QVERIFY2(lookup.backend, qPrintable(lookup.reason));
@@ -398,25 +461,131 @@ private slots:
         QVERIFY(printer.claim(0).ok());
         QVERIFY(printer.enable().ok());
         const QString big(400 * 1024, QLatin1Char('x'));
-
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(printer.print(opos::PTR_S_RECEIPT, big).code, opos::OPOS_E_TIMEOUT);
-        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        printer.close();
 
-        // Asynchronous output waiting for room ends at once when the output is cleared.
-        auto worker = std::async(std::launch::async, [&printer, &big] {
+        // Asynchronous output waiting for room ends when the output is cleared, long before
+        // its time-out could end it (that would say E_TIMEOUT).
+        auto patient = registry.findPrinter(
+            QStringLiteral("file://%1?status=none&jobTimeout=600000").arg(terminal()));
+        auto& slow = *patient.backend;
+        QVERIFY(slow.open().ok() && slow.claim(0).ok() && slow.enable().ok());
+        auto worker = std::async(std::launch::async, [&slow, &big] {
             opos::DeviceResult result;
             for (int i = 0; i < 50 && result.ok(); ++i)
-                result = printer.print(opos::PTR_S_RECEIPT, big);
+                result = slow.print(opos::PTR_S_RECEIPT, big);
             return result;
         });
-        QThread::msleep(100);
-        clock.restart();
-        printer.abortOutput();
+        QTRY_VERIFY((slow.abortOutput(),
+                     worker.wait_for(std::chrono::seconds(0)) == std::future_status::ready));
         QCOMPARE(worker.get().code, opos::OPOS_E_FAILURE);
-        QVERIFY2(clock.elapsed() < 250, qPrintable(QString::number(clock.elapsed())));
+        slow.close();
+    }
+
+    void deviceFiles_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("claimCode");
+        QTest::addColumn<int>("enableCode");
+        QTest::addColumn<QString>("reason");
+        const QString silence = QStringLiteral("no answer to a status request within 300 ms");
+        QTest::newRow("zeros, one-way") << "/dev/zero?status=none" << 0 << 0 << QString();
+        // Endless zeros are no status replies; memory stays bounded while they are read.
+        QTest::newRow("zeros, two-way")
+            << "/dev/zero?statusTimeout=300" << 0 << opos::OPOS_E_TIMEOUT << silence;
+        QTest::newRow("null, one-way") << "/dev/null?status=none" << 0 << 0 << QString();
+        // End of file stops reading instead of spinning; the silence has its reason.
+        QTest::newRow("null, two-way")
+            << "/dev/null?statusTimeout=300" << 0 << opos::OPOS_E_TIMEOUT << silence;
+        QTest::newRow("directory")
+            << "DIR" << opos::OPOS_E_NOHARDWARE << 0 << "DIR is a directory, not a device";
+        QTest::newRow("regular file") << "DIR/file" << opos::OPOS_E_NOHARDWARE << 0
+                                      << "DIR/file is a regular file, not a device";
+        QTest::newRow("missing") << "/dev/no-printer-here" << opos::OPOS_E_NOHARDWARE << 0
+                                 << "no such device: /dev/no-printer-here";
+        QTest::newRow("FIFO nobody reads")
+            << "DIR/fifo" << opos::OPOS_E_NOHARDWARE << 0 << "nobody reads the FIFO DIR/fifo";
+        QTest::newRow("FIFO with a reader") << "DIR/fifo?status=none READ" << 0 << 0 << QString();
+    }
+
+    void deviceFiles()
+    {
+        QFETCH(QString, address);
+        QFETCH(int, claimCode);
+        QFETCH(int, enableCode);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        QFile file(dir.filePath(QStringLiteral("file")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        int reader = -1;
+        const auto closeReader = qScopeGuard([&reader] {
+            if (reader >= 0)
+                ::close(reader);
+        });
+        if (address.endsWith(QLatin1String(" READ"))) {
+            address.chop(5);
+            reader = ::open(fifo.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+        }
+        address.replace(QLatin1String("DIR"), dir.path());
+        reason.replace(QLatin1String("DIR"), dir.path());
+        auto lookup = registry.findPrinter(QStringLiteral("file://") + address);
+        QVERIFY2(lookup.backend, qPrintable(lookup.reason));
+        auto& printer = *lookup.backend;
+        QVERIFY(printer.open().ok());
+        const auto claimed = printer.claim(0);
+        QCOMPARE(claimed.code, claimCode);
+        if (!claimed.ok()) {
+            QCOMPARE(claimed.text, reason);
+            return;
+        }
+        const auto enabled = printer.enable();
+        QCOMPARE(enabled.code, enableCode);
+        if (!enabled.ok()) {
+            QVERIFY2(enabled.text.startsWith(reason), qPrintable(enabled.text));
+        } else {
+            QVERIFY(printer.print(opos::PTR_S_RECEIPT, QStringLiteral("line\n")).ok());
+            if (reader >= 0) {
+                QByteArray arrived;
+                const auto readMore = [&] {
+                    char bytes[64] = {};
+                    const auto n = ::read(reader, bytes, sizeof bytes);
+                    arrived.append(bytes, std::max<qsizetype>(0, n));
+                    return arrived.endsWith("line\n");
+                };
+                QTRY_VERIFY(readMore());
+            }
+        }
         printer.close();
+    }
+
+    void openCloseCyclesLeaveNoConnection()
+    {
+        fake->setChatty(true);
+        for (int i = 0; i < 50; ++i) {
+            auto printer = enabledPrinter(QStringLiteral("status=asb"));
+            const auto printed = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("cycle\n"));
+            QVERIFY2(printed.ok(), qPrintable(printed.text));
+            printer->close();
+            QTRY_COMPARE(fake->openConnections(), 0);
+        }
+        QCOMPARE(fake->connectionCount(), 50);
+    }
+
+    void reasonsNameTheAddress()
+    {
+        fake->stopListening();
+        auto printer = openPrinter();
+        const auto refused = printer->claim(0);
+        QCOMPARE(refused.code, opos::OPOS_E_NOHARDWARE);
+        QCOMPARE(refused.text,
+                 QStringLiteral("connection refused by 127.0.0.1:%1").arg(fake->port()));
+
+        QCOMPARE(escpos::deviceError(QStringLiteral("/dev/usb/lp9"), ENODEV),
+                 QStringLiteral("no such device: /dev/usb/lp9"));
+        QCOMPARE(escpos::deviceError(QStringLiteral("/dev/usb/lp9"), EACCES),
+                 QStringLiteral("permission denied on /dev/usb/lp9"));
     }
 
     void drawerAloneConnectsOnEnable()

@@ -1,5 +1,7 @@
 #include "opos/OutputWorker.h"
 
+#include <atomic>
+#include <optional>
 #include <utility>
 
 namespace opos {
@@ -11,6 +13,7 @@ constexpr int kWakeDelayMs = 2;
 constexpr std::size_t kBatch = 256;
 } // namespace
 
+// Shared with confirmations, which may arrive after the worker is gone.
 struct OutputWorker::Outbox
 {
     struct Report
@@ -18,8 +21,16 @@ struct OutputWorker::Outbox
         OutputJob job;
         DeviceResult result;
     };
+    struct InFlight
+    {
+        uint64_t serial;
+        OutputJob job;
+        std::optional<DeviceResult> result;
+    };
 
-    explicit Outbox(Reporter reporter) : reporter(std::move(reporter)) {}
+    Outbox(QObject* context, Reporter reporter, uint64_t generation)
+        : context(context), reporter(std::move(reporter)), generation(generation)
+    {}
 
     // On the context's thread: hands over everything that arrived up to now.
     void deliver()
@@ -34,17 +45,57 @@ struct OutputWorker::Outbox
             reporter(report.job, report.result);
     }
 
+    // The outcome of a job handed over; reports what is known at the front, in order.
+    void settle(uint64_t serial, const DeviceResult& result)
+    {
+        const std::lock_guard lock(mutex);
+        for (InFlight& job : inFlight) {
+            if (job.serial == serial)
+                job.result = result;
+        }
+        while (!inFlight.empty() && inFlight.front().result) {
+            InFlight done = std::move(inFlight.front());
+            inFlight.pop_front();
+            const bool current = done.job.generation == generation;
+            if (!done.result->ok() && current) {
+                // After the first failure, the ones behind it wait for the answer to it.
+                if (failing) {
+                    returned.push_back(std::move(done.job));
+                    continue;
+                }
+                failing = true;
+            }
+            reports.push_back({std::move(done.job), *done.result});
+        }
+        if (closed || reports.empty() || std::exchange(pending, true))
+            return;
+        QMetaObject::invokeMethod(
+            context, [self = shared_from_this()] { self->deliver(); }, Qt::QueuedConnection);
+    }
+
+    std::shared_ptr<Outbox> shared_from_this() { return self.lock(); }
+
+    QObject* const context;
     const Reporter reporter;
+    std::weak_ptr<Outbox> self;
     std::mutex mutex;
     std::vector<Report> reports;
     bool pending = false; // a delivery is on its way
+    bool closed = false;  // the worker is gone: nothing more is delivered
+    std::deque<InFlight> inFlight;
+    uint64_t nextSerial = 0;
+    uint64_t generation;
+    std::atomic<bool> failing = false; // a failure was reported and waits for retry or clear
+    std::vector<OutputJob> returned;   // failed behind it, to run again after a retry
 };
 
-OutputWorker::OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter)
-    : m_context(context), m_runner(std::move(runner)),
-      m_outbox(std::make_shared<Outbox>(std::move(reporter))), m_generation(generation),
-      m_thread([this] { run(); })
+OutputWorker::OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter,
+                           Confirmer confirmer)
+    : m_context(context), m_runner(std::move(runner)), m_confirmer(std::move(confirmer)),
+      m_outbox(std::make_shared<Outbox>(context, std::move(reporter), generation)),
+      m_generation(generation), m_thread([this] { run(); })
 {
+    m_outbox->self = m_outbox;
     m_wakeTimer.setSingleShot(true);
     m_wakeTimer.setInterval(kWakeDelayMs);
     QObject::connect(&m_wakeTimer, &QTimer::timeout, context, [this] { wake(); });
@@ -52,6 +103,10 @@ OutputWorker::OutputWorker(QObject* context, uint64_t generation, Runner runner,
 
 OutputWorker::~OutputWorker()
 {
+    {
+        const std::lock_guard lock(m_outbox->mutex);
+        m_outbox->closed = true;
+    }
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -88,8 +143,16 @@ void OutputWorker::submit(OutputJob job)
 
 void OutputWorker::retry(OutputJob job)
 {
+    std::vector<OutputJob> returned;
+    {
+        const std::lock_guard lock(m_outbox->mutex);
+        returned.swap(m_outbox->returned);
+        m_outbox->failing = false;
+    }
     {
         const std::lock_guard lock(m_mutex);
+        m_queue.insert(m_queue.begin(), std::make_move_iterator(returned.begin()),
+                       std::make_move_iterator(returned.end()));
         m_queue.push_front(std::move(job));
         m_paused = false;
     }
@@ -99,6 +162,12 @@ void OutputWorker::retry(OutputJob job)
 void OutputWorker::clear(uint64_t generation)
 {
     {
+        const std::lock_guard lock(m_outbox->mutex);
+        m_outbox->returned.clear();
+        m_outbox->generation = generation;
+        m_outbox->failing = false;
+    }
+    {
         const std::lock_guard lock(m_mutex);
         m_queue.clear();
         m_generation = generation;
@@ -107,17 +176,24 @@ void OutputWorker::clear(uint64_t generation)
     m_wake.notify_all();
 }
 
-// Queues the outcome for the reporter; a destroyed context drops what has not been delivered.
-void OutputWorker::report(OutputJob job, const DeviceResult& result)
+// A job was handed to the device: its outcome is known now (a failure, or a device that
+// confirms nothing), or when the device confirms it.
+void OutputWorker::handedOver(OutputJob job, const DeviceResult& result)
 {
+    uint64_t serial = 0;
     {
         const std::lock_guard lock(m_outbox->mutex);
-        m_outbox->reports.push_back({std::move(job), result});
-        if (std::exchange(m_outbox->pending, true))
-            return;
+        serial = m_outbox->nextSerial++;
+        m_outbox->inFlight.push_back({serial, std::move(job), std::nullopt});
     }
-    QMetaObject::invokeMethod(
-        m_context, [outbox = m_outbox] { outbox->deliver(); }, Qt::QueuedConnection);
+    if (!result.ok() || !m_confirmer) {
+        m_outbox->settle(serial, result);
+        return;
+    }
+    m_confirmer([outbox = std::weak_ptr<Outbox>(m_outbox), serial](const DeviceResult& confirmed) {
+        if (const auto alive = outbox.lock())
+            alive->settle(serial, confirmed);
+    });
 }
 
 void OutputWorker::run()
@@ -125,12 +201,14 @@ void OutputWorker::run()
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_idle = true;
-        m_wake.wait(lock, [this] { return m_stopping || (!m_paused && !m_queue.empty()); });
+        m_wake.wait(lock, [this] {
+            return m_stopping || (!m_paused && !m_outbox->failing && !m_queue.empty());
+        });
         m_idle = false;
         if (m_stopping)
             return;
         // Everything queued meanwhile, and whatever comes while it runs.
-        while (!m_stopping && !m_paused && !m_queue.empty()) {
+        while (!m_stopping && !m_paused && !m_outbox->failing && !m_queue.empty()) {
             OutputJob job = std::move(m_queue.front());
             m_queue.pop_front();
             lock.unlock();
@@ -138,7 +216,9 @@ void OutputWorker::run()
             lock.lock();
             if (!result.ok() && job.generation == m_generation)
                 m_paused = true;
-            report(std::move(job), result);
+            lock.unlock();
+            handedOver(std::move(job), result);
+            lock.lock();
         }
     }
 }

@@ -36,10 +36,12 @@ struct OutputJob
     std::vector<OutputStep> steps;
 };
 
-// Runs asynchronous output on a thread of its own, one job at a time, in order. A job that
-// fails stops the queue until the control object answers (retry or clear). Outcomes are
-// reported on the context object's thread, in order, by queued calls: while one call is on
-// its way, further outcomes join it instead of making calls of their own.
+// Runs asynchronous output on a thread of its own, one job at a time, in order. A job counts as
+// done when the device confirmed it; confirmations may come later, so the next jobs go out
+// meanwhile. A job that fails stops the queue until the control object answers (retry or
+// clear); jobs sent after it that fail too go back into the queue behind it. Outcomes are
+// reported on the context object's thread, in the order of the jobs, by queued calls: while one
+// call is on its way, further outcomes join it instead of making calls of their own.
 //
 // Jobs are taken in batches: an idle worker is woken once for whatever was submitted within a
 // short delay (or at once when many are waiting), and a busy one takes what is queued when it
@@ -49,9 +51,13 @@ class OutputWorker
 public:
     using Runner = std::function<DeviceResult(const OutputJob&)>; // on the worker; must not throw
     using Reporter = std::function<void(const OutputJob&, const DeviceResult&)>;
+    using Confirmed = std::function<void(const DeviceResult&)>;
+    // Asks the device to confirm what was handed over so far; answers on any thread.
+    using Confirmer = std::function<void(Confirmed)>;
 
     // generation: the output session of the jobs that will come first.
-    OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter);
+    OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter,
+                 Confirmer confirmer = {});
     ~OutputWorker(); // drops what is queued and waits for the job that runs
 
     void submit(OutputJob job); // on the context object's thread
@@ -65,10 +71,11 @@ private:
 
     void run();
     void wake();
-    void report(OutputJob job, const DeviceResult& result);
+    void handedOver(OutputJob job, const DeviceResult& result);
 
     QObject* m_context;
     Runner m_runner;
+    Confirmer m_confirmer;
     std::shared_ptr<Outbox> m_outbox;
     std::mutex m_mutex;
     std::condition_variable m_wake;

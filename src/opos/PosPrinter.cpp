@@ -75,7 +75,8 @@ int32_t PosPrinter::Impl::open(const QString& deviceName)
     m_events.setFrozen(false);
     m_worker = std::make_unique<OutputWorker>(
         &m_context, m_generation, [this](const OutputJob& job) { return runInWorker(job); },
-        [this](const OutputJob& job, const DeviceResult& result) { jobDone(job, result); });
+        [this](const OutputJob& job, const DeviceResult& result) { jobDone(job, result); },
+        [this](OutputWorker::Confirmed done) { m_backend->confirmOutput(std::move(done)); });
     stateChanged();
     return life.finish(OPOS_SUCCESS);
 }
@@ -84,12 +85,8 @@ int32_t PosPrinter::Impl::claim(int32_t timeoutMs)
 {
     if (m_inDeviceCall)
         return life.finish(OPOS_E_BUSY);
-    return claimDevice(life, m_inClaim, timeoutMs, [this](int32_t timeout) {
-        DeviceResult result = m_backend->claim(timeout);
-        if (!result.ok())
-            m_errorString = result.text;
-        return result;
-    });
+    return claimDevice(life, m_inClaim, timeoutMs,
+                       [this](int32_t timeout) { return keepReason(m_backend->claim(timeout)); });
 }
 
 void PosPrinter::Impl::stopWaiting()
@@ -137,7 +134,7 @@ int32_t PosPrinter::Impl::setEnabled(bool enabled)
             m_status = m_backend->status();
     }
     if (!result.ok())
-        return life.finish(result);
+        return life.finish(keepReason(result));
     life.enabled = true;
     if (!m_stationsLoaded) {
         m_stationsLoaded = true;

@@ -71,6 +71,7 @@ private:
     // Output internals.
     bool stationPresent(int32_t station) const;
     int32_t output(std::vector<OutputStep> steps);
+    const DeviceResult& keepReason(const DeviceResult& result);
     int32_t runNow(const std::vector<OutputStep>& steps);
     DeviceResult runSteps(const std::vector<OutputStep>& steps, bool onWorker);
     std::unique_lock<std::mutex> takeBackend(DeviceResult* failure);

@@ -130,10 +130,15 @@ int32_t PosPrinter::Impl::runNow(const std::vector<OutputStep>& steps)
     if (m_inDeviceCall)
         return life.finish(OPOS_E_BUSY);
     const QScopedValueRollback holding(m_inDeviceCall, true);
-    const DeviceResult result = runSteps(steps, false);
+    return life.finish(keepReason(runSteps(steps, false)));
+}
+
+// A failure's reason stays readable in ErrorString.
+const DeviceResult& PosPrinter::Impl::keepReason(const DeviceResult& result)
+{
     if (!result.ok())
         m_errorString = result.text;
-    return life.finish(result);
+    return result;
 }
 
 DeviceResult PosPrinter::Impl::runSteps(const std::vector<OutputStep>& steps, bool onWorker)
@@ -273,9 +278,7 @@ int32_t PosPrinter::Impl::directIO(int32_t command, int32_t* data, QString* text
     DeviceResult result;
     if (const auto lock = takeBackend(&result))
         result = m_backend->directIO(command, data ? data : &noData, text ? text : &noText);
-    if (!result.ok())
-        m_errorString = result.text;
-    return life.finish(result);
+    return life.finish(keepReason(result));
 }
 
 int32_t PosPrinter::Impl::checkHealth(int32_t level)

@@ -94,6 +94,10 @@ public:
     // Asks output running now on another thread to finish early (output being cleared or the
     // device closed). The one call made outside the serialisation, from the GUI thread.
     virtual void abortOutput() {}
+    // Asynchronous output: the steps of one request were handed over. `done` hears, on any
+    // thread and in the order asked, when the device has them or why it does not. A device that
+    // takes output as it is handed over confirms at once.
+    virtual void confirmOutput(std::function<void(const DeviceResult&)> done) { done({}); }
     // Ends a claim() that waits for another holder (through the waiter, which lets the window
     // run meanwhile), from inside that wait: it gives up as at its time-out. Made outside the
     // serialisation, like abortOutput().

@@ -3,6 +3,8 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <atomic>
 
 namespace testing {
 
@@ -40,6 +42,7 @@ public:
     int connections = 0;
     int statusRequests = 0;
     int linesBeforePaperOut = -1;
+    int replyDelayMs = 0;
 
     void changed()
     {
@@ -50,6 +53,7 @@ public:
             if (m_autoStatus)
                 socket->write(autoStatusFrame());
             if (!blocked()) {
+                events += std::exchange(m_heldEvents, {});
                 socket->write(QByteArray(m_heldReplies, transmitReply()));
                 m_heldReplies = 0;
             }
@@ -64,17 +68,31 @@ public:
     }
 
     void stop() { m_server.close(); }
+    int openClients() const { return m_open; }
+    bool chatty = false;
+    // A chatty printer sends automatic status frames without pause, about 256 kB a second.
+    void chatter(QTcpSocket* socket)
+    {
+        if (!chatty || socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        if (socket->bytesToWrite() == 0)
+            socket->write(QByteArray(256, '\x10'));
+        QTimer::singleShot(1, socket, [this, socket] { chatter(socket); });
+    }
 
 private:
     void accept(QTcpSocket* socket)
     {
         m_clients.append(socket);
+        ++m_open;
         {
             std::lock_guard lock(mutex);
             ++connections;
         }
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { consume(socket); });
+        chatter(socket);
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            --m_open;
             m_clients.removeAll(socket);
             socket->deleteLater();
         });
@@ -139,12 +157,13 @@ private:
                 events.append({Event::Kind::Pulse, {}, at(3), at(4), 0});
                 i += 5;
             } else if (c == 0x1B || c == 0x1D || c == 0x10) {
-                const qsizetype used = command(i, reply);
+                const qsizetype used = command(i, reply, socket);
                 if (used == 0)
                     break;
                 i += used;
             } else if (c == 0x0A) {
-                events.append({Event::Kind::Line, m_line});
+                // A printer that cannot print keeps the line and prints it once it can.
+                (blocked() ? m_heldEvents : events).append({Event::Kind::Line, m_line});
                 m_line.clear();
                 if (--linesBeforePaperOut == 0)
                     state.paper = Paper::Empty;
@@ -160,7 +179,7 @@ private:
     }
 
     // One ESC, GS or DLE command at `start` of m_pending: its length, 0 while incomplete.
-    qsizetype command(qsizetype start, QByteArray& reply)
+    qsizetype command(qsizetype start, QByteArray& reply, QTcpSocket* socket)
     {
         const auto size = m_pending.size() - start;
         if (size < 2)
@@ -189,7 +208,8 @@ private:
             if (m == 'A' || m == 'B') {
                 if (size < 4)
                     return 0;
-                events.append({Event::Kind::Cut, {}, m == 'A' ? 1 : 0, at(3), 0});
+                (blocked() ? m_heldEvents : events)
+                    .append({Event::Kind::Cut, {}, m == 'A' ? 1 : 0, at(3), 0});
                 return 4;
             }
             events.append({Event::Kind::Cut, {}, (m == 0 || m == '0') ? 1 : 0, -1, 0});
@@ -203,10 +223,14 @@ private:
         } else if (prefix == 0x1D && code == 'r') {
             if (state.silent)
                 return 3;
-            if (blocked())
+            if (blocked()) {
                 ++m_heldReplies; // answered once the printer can go on
-            else
+            } else if (replyDelayMs > 0) {
+                QTimer::singleShot(replyDelayMs, socket,
+                                   [socket, byte = transmitReply()] { socket->write(&byte, 1); });
+            } else {
                 reply += transmitReply();
+            }
         } else if (prefix == 0x1D && code == 'a') {
             m_autoStatus = n != 0;
             events.append({Event::Kind::AutoStatus, {}, n});
@@ -220,9 +244,11 @@ private:
 
     QTcpServer m_server;
     QList<QTcpSocket*> m_clients;
+    std::atomic<int> m_open = 0;
     QByteArray m_pending;
     QByteArray m_line;
     int m_heldReplies = 0;
+    QList<Event> m_heldEvents;
     bool m_autoStatus = false;
 };
 
@@ -297,6 +323,32 @@ void FakeEscPosPrinter::setSilent(bool silent)
 {
     std::lock_guard lock(m_server->mutex);
     m_server->state.silent = silent;
+}
+
+void FakeEscPosPrinter::setChatty(bool chatty)
+{
+    {
+        std::lock_guard lock(m_server->mutex);
+        m_server->chatty = chatty;
+    }
+    QMetaObject::invokeMethod(
+        m_server,
+        [this] {
+            for (QTcpSocket* socket : m_server->findChildren<QTcpSocket*>())
+                m_server->chatter(socket);
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+int FakeEscPosPrinter::openConnections() const
+{
+    return m_server->openClients();
+}
+
+void FakeEscPosPrinter::setReplyDelay(int ms)
+{
+    std::lock_guard lock(m_server->mutex);
+    m_server->replyDelayMs = ms;
 }
 
 void FakeEscPosPrinter::dropConnections()

@@ -60,6 +60,8 @@ public:
     void setDrawerHigh(bool high);
     void setPaperRunsOutAfter(int lines); // the paper ends once that many more lines printed
     void setSilent(bool silent);          // received bytes are recorded, nothing is answered
+    void setChatty(bool chatty);          // sends status frames without pause
+    void setReplyDelay(int ms);           // transmit-status replies come this much later
     void dropConnections();               // closes every client connection
     void stopListening();                 // new connections are refused
 
@@ -68,6 +70,7 @@ public:
     QList<Event> events() const;
     QStringList lines() const;   // printed lines, bytes taken as Latin-1
     int connectionCount() const; // connections accepted so far
+    int openConnections() const; // connections open now
     int statusRequests() const;  // DLE EOT requests seen
     void clear();
 

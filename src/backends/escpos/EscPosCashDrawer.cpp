@@ -2,7 +2,6 @@
 
 #include "backends/escpos/EscPosTranslator.h"
 #include "backends/escpos/Link.h"
-#include "backends/escpos/LinkPool.h"
 #include "opos/OposConstants.h"
 
 namespace escpos {
@@ -11,7 +10,8 @@ using opos::DeviceResult;
 
 EscPosCashDrawer::EscPosCashDrawer(QString name, DeviceSettings settings,
                                    std::shared_ptr<LinkPool> pool)
-    : m_name(std::move(name)), m_settings(std::move(settings)), m_pool(std::move(pool))
+    : m_device(std::move(name), std::move(settings), std::move(pool)),
+      m_settings(m_device.settings())
 {}
 
 EscPosCashDrawer::~EscPosCashDrawer()
@@ -27,11 +27,8 @@ void EscPosCashDrawer::setListener(opos::CashDrawerBackendListener* listener)
 
 DeviceResult EscPosCashDrawer::open()
 {
-    if (!m_link) {
-        const Timeouts& t = m_settings.timeouts;
-        m_link =
-            m_pool->acquire(m_settings.address, {m_settings.printer.watch, t.pollMs, t.statusMs});
-    }
+    const Timeouts& t = m_settings.timeouts;
+    m_device.open({m_settings.printer.watch, t.pollMs, t.statusMs, t.connectMs});
     return {};
 }
 
@@ -39,35 +36,24 @@ void EscPosCashDrawer::close()
 {
     disable();
     release();
-    m_link.reset();
+    m_device.close();
 }
 
 // The drawer is sharable: enabling works without a claim, so either one connects.
 DeviceResult EscPosCashDrawer::attach()
 {
-    if (!m_link)
-        return {opos::OPOS_E_CLOSED, 0, QStringLiteral("The cash drawer is not open")};
-    if (m_attached) {
-        if (m_link->isConnected())
-            return {};
-        return m_link->reconnect(m_settings.timeouts.connectMs);
-    }
-    const DeviceResult result = m_link->attach(m_settings.timeouts.connectMs);
-    m_attached = result.ok();
-    return result;
+    return m_device.attach(0);
 }
 
 void EscPosCashDrawer::detachUnlessUsed()
 {
-    if (m_attached && !m_claimed && !m_enabled && m_link) {
-        m_link->detach();
-        m_attached = false;
-    }
+    if (!m_claimed && !m_enabled)
+        m_device.detach();
 }
 
-DeviceResult EscPosCashDrawer::claim(int32_t)
+DeviceResult EscPosCashDrawer::claim(int32_t timeoutMs)
 {
-    const DeviceResult result = attach();
+    const DeviceResult result = m_device.attach(timeoutMs);
     m_claimed = result.ok();
     return result;
 }
@@ -83,19 +69,22 @@ DeviceResult EscPosCashDrawer::enable()
     const DeviceResult attached = attach();
     if (!attached.ok())
         return attached;
+    Link& link = *m_device.link();
     if (m_settings.printer.watch != StatusWatch::None) {
-        const QueryResult reply = m_link->query(cmd::realTimeStatus(1), ReplyKind::RealTime, 1,
-                                                m_settings.timeouts.statusMs);
+        const QueryResult reply =
+            link.query(cmd::realTimeStatus(1), {1, 0}, QDeadlineTimer(m_settings.timeouts.statusMs),
+                       m_device.waiter());
         if (!reply.ok())
-            return {
-                opos::OPOS_E_OFFLINE, 0,
-                QStringLiteral("The printer did not answer a status request: %1").arg(reply.text)};
+            return {reply.code, 0,
+                    reply.code == opos::OPOS_E_TIMEOUT && reply.text.startsWith(u"no reply")
+                        ? m_device.statusSilence()
+                        : reply.text};
         DeviceStatus status;
         status.answered = true;
-        status.drawerHigh = (static_cast<uint8_t>(reply.replies[0]) & 0x04) != 0;
+        status.drawerHigh = (static_cast<uint8_t>(reply.realTime[0]) & 0x04) != 0;
         applyStatus(status, false);
         if (m_watcher == 0)
-            m_watcher = m_link->addWatcher([this](const DeviceStatus& s) { applyStatus(s, true); });
+            m_watcher = link.addWatcher([this](const DeviceStatus& s) { applyStatus(s, true); });
     }
     m_enabled = true;
     return {};
@@ -104,21 +93,24 @@ DeviceResult EscPosCashDrawer::enable()
 void EscPosCashDrawer::disable()
 {
     m_enabled = false;
-    if (m_watcher != 0 && m_link)
-        m_link->removeWatcher(m_watcher);
+    if (m_watcher != 0 && m_device.link())
+        m_device.link()->removeWatcher(m_watcher);
     m_watcher = 0;
     detachUnlessUsed();
 }
 
 DeviceResult EscPosCashDrawer::openDrawer()
 {
-    if (!m_link || !m_link->isConnected())
-        return {opos::OPOS_E_OFFLINE, 0,
-                QStringLiteral("The printer of the cash drawer is not connected")};
     const DrawerSettings& d = m_settings.drawer;
-    const int jobMs = m_settings.timeouts.jobMs;
-    const DeviceResult written = m_link->write(cmd::drawerPulse(d.pin, d.onMs, d.offMs), jobMs);
-    return written.ok() ? m_link->flush(jobMs) : written;
+    const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
+    if (const DeviceResult up = m_device.connected(deadline); !up.ok())
+        return {
+            up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
+            QStringLiteral("the printer of the cash drawer cannot be reached: %1").arg(up.text)};
+    Link& link = *m_device.link();
+    const DeviceResult written =
+        link.write(cmd::drawerPulse(d.pin, d.onMs, d.offMs), deadline, m_device.waiter());
+    return written.ok() ? link.flush(deadline, m_device.waiter()) : written;
 }
 
 bool EscPosCashDrawer::drawerOpened()
@@ -131,7 +123,7 @@ QVariantMap EscPosCashDrawer::deviceProperties()
 {
     const bool sensor = m_settings.printer.watch != StatusWatch::None;
     return {
-        {QStringLiteral("DeviceName"), m_name},
+        {QStringLiteral("DeviceName"), m_device.name()},
         {QStringLiteral("DeviceDescription"),
          QStringLiteral("Cash drawer on the ESC/POS printer at %1, pin %2")
              .arg(m_settings.address.key())

@@ -2,6 +2,7 @@
 
 #include "backends/escpos/DeviceSettings.h"
 #include "backends/escpos/DeviceStatus.h"
+#include "backends/escpos/LinkedDevice.h"
 #include "opos/CompanionBackends.h"
 
 #include <atomic>
@@ -9,9 +10,6 @@
 #include <mutex>
 
 namespace escpos {
-
-class Link;
-class LinkPool;
 
 // A cash drawer on an ESC/POS printer's kick-out port: the pulse goes over the printer's
 // connection, the open state comes from the printer's drawer sensor bit.
@@ -37,11 +35,8 @@ private:
     void detachUnlessUsed();
     void applyStatus(const DeviceStatus& status, bool notify);
 
-    QString m_name;
-    DeviceSettings m_settings;
-    std::shared_ptr<LinkPool> m_pool;
-    std::shared_ptr<Link> m_link;
-    bool m_attached = false;
+    LinkedDevice m_device;
+    const DeviceSettings& m_settings;
     bool m_claimed = false;
     std::atomic<bool> m_enabled = false;
     int m_watcher = 0;

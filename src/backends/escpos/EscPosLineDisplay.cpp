@@ -1,7 +1,6 @@
 #include "backends/escpos/EscPosLineDisplay.h"
 
 #include "backends/escpos/Link.h"
-#include "backends/escpos/LinkPool.h"
 #include "opos/OposConstants.h"
 
 namespace escpos {
@@ -10,8 +9,8 @@ using opos::DeviceResult;
 
 EscPosLineDisplay::EscPosLineDisplay(QString name, DeviceSettings settings,
                                      std::shared_ptr<LinkPool> pool)
-    : m_name(std::move(name)), m_settings(std::move(settings)), m_pool(std::move(pool)),
-      m_commands(m_settings.display)
+    : m_device(std::move(name), std::move(settings), std::move(pool)),
+      m_settings(m_device.settings()), m_commands(m_settings.display)
 {}
 
 EscPosLineDisplay::~EscPosLineDisplay()
@@ -21,46 +20,30 @@ EscPosLineDisplay::~EscPosLineDisplay()
 
 DeviceResult EscPosLineDisplay::open()
 {
-    if (!m_link) {
-        // A display only listens: nothing to watch.
-        m_link = m_pool->acquire(m_settings.address, {StatusWatch::None, 0, 0});
-    }
+    // A display only listens: nothing to watch.
+    m_device.open({StatusWatch::None, 0, 0, m_settings.timeouts.connectMs});
     return {};
 }
 
 void EscPosLineDisplay::close()
 {
-    release();
-    m_link.reset();
+    m_device.close();
 }
 
-DeviceResult EscPosLineDisplay::claim(int32_t)
+DeviceResult EscPosLineDisplay::claim(int32_t timeoutMs)
 {
-    if (!m_link)
-        return {opos::OPOS_E_CLOSED, 0, QStringLiteral("The line display is not open")};
-    if (m_claimed)
-        return {};
-    const DeviceResult result = m_link->attach(m_settings.timeouts.connectMs);
-    m_claimed = result.ok();
-    return result;
+    return m_device.attach(timeoutMs);
 }
 
 void EscPosLineDisplay::release()
 {
-    if (m_claimed && m_link)
-        m_link->detach();
-    m_claimed = false;
+    m_device.detach();
 }
 
 DeviceResult EscPosLineDisplay::enable()
 {
-    if (!m_claimed)
+    if (!m_device.attached())
         return {opos::OPOS_E_NOTCLAIMED, 0, QStringLiteral("The line display is not claimed")};
-    if (!m_link->isConnected()) {
-        const DeviceResult reconnected = m_link->reconnect(m_settings.timeouts.connectMs);
-        if (!reconnected.ok())
-            return reconnected;
-    }
     return send(m_commands.initialise());
 }
 
@@ -74,7 +57,7 @@ DeviceResult EscPosLineDisplay::show(const QStringList& window, int32_t attribut
 QVariantMap EscPosLineDisplay::deviceProperties()
 {
     return {
-        {QStringLiteral("DeviceName"), m_name},
+        {QStringLiteral("DeviceName"), m_device.name()},
         {QStringLiteral("DeviceDescription"),
          QStringLiteral("%1 customer display at %2")
              .arg(m_settings.display.commands == DisplayCommandSet::Epson
@@ -89,11 +72,13 @@ QVariantMap EscPosLineDisplay::deviceProperties()
 
 DeviceResult EscPosLineDisplay::send(const QByteArray& bytes)
 {
-    if (!m_link || !m_link->isConnected())
-        return {opos::OPOS_E_OFFLINE, 0, QStringLiteral("The line display is not connected")};
-    const int jobMs = m_settings.timeouts.jobMs;
-    const DeviceResult written = m_link->write(bytes, jobMs);
-    return written.ok() ? m_link->flush(jobMs) : written;
+    const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
+    if (const DeviceResult up = m_device.connected(deadline); !up.ok())
+        return {up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
+                QStringLiteral("the line display cannot be reached: %1").arg(up.text)};
+    Link& link = *m_device.link();
+    const DeviceResult written = link.write(bytes, deadline, m_device.waiter());
+    return written.ok() ? link.flush(deadline, m_device.waiter()) : written;
 }
 
 } // namespace escpos

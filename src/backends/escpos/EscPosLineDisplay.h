@@ -1,14 +1,12 @@
 #pragma once
 
 #include "backends/escpos/DisplayCommands.h"
+#include "backends/escpos/LinkedDevice.h"
 #include "opos/CompanionBackends.h"
 
 #include <memory>
 
 namespace escpos {
-
-class Link;
-class LinkPool;
 
 // A customer display on a serial port (or any address) speaking the Epson-style or CD5220-style
 // command set.
@@ -32,12 +30,9 @@ public:
 private:
     opos::DeviceResult send(const QByteArray& bytes);
 
-    QString m_name;
-    DeviceSettings m_settings;
-    std::shared_ptr<LinkPool> m_pool;
-    std::shared_ptr<Link> m_link;
+    LinkedDevice m_device;
+    const DeviceSettings& m_settings;
     DisplayCommands m_commands;
-    bool m_claimed = false;
 };
 
 } // namespace escpos

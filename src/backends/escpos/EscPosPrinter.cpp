@@ -19,17 +19,12 @@ DeviceResult illegal(const QString& why)
     return {opos::OPOS_E_ILLEGAL, 0, why};
 }
 
-DeviceResult fromQuery(const QueryResult& result)
-{
-    return {result.code, 0, result.text};
-}
-
 // What the printer's status means for output about to be sent.
 DeviceResult outputCondition(const DeviceStatus& status)
 {
     if (!status.answered)
-        return {opos::OPOS_E_TIMEOUT, 0,
-                QStringLiteral("The printer did not answer its status request")};
+        return {opos::OPOS_E_OFFLINE, 0,
+                QStringLiteral("the printer does not answer (switched off or gone)")};
     if (status.coverOpen)
         return {opos::OPOS_E_EXTENDED, opos::OPOS_EPTR_COVER_OPEN,
                 QStringLiteral("The printer cover is open")};
@@ -62,8 +57,8 @@ QString joinNumbers(const QList<int>& numbers)
 } // namespace
 
 EscPosPrinter::EscPosPrinter(QString name, DeviceSettings settings, std::shared_ptr<LinkPool> pool)
-    : m_name(std::move(name)), m_settings(std::move(settings)), m_pool(std::move(pool)),
-      m_lineChars(m_settings.printer.lineCharsList.value(0, 48)),
+    : m_device(std::move(name), std::move(settings), std::move(pool)),
+      m_settings(m_device.settings()), m_lineChars(m_settings.printer.lineCharsList.value(0, 48)),
       m_encoder(m_settings.printer.characterSet), m_translator(m_settings.printer.cutFeed)
 {}
 
@@ -80,70 +75,65 @@ void EscPosPrinter::setListener(opos::PrinterBackendListener* listener)
 
 DeviceResult EscPosPrinter::open()
 {
-    if (!m_link) {
-        const Timeouts& t = m_settings.timeouts;
-        m_link =
-            m_pool->acquire(m_settings.address, {m_settings.printer.watch, t.pollMs, t.statusMs});
-    }
-    m_syncThread = QThread::currentThread();
+    const Timeouts& t = m_settings.timeouts;
+    m_device.open({m_settings.printer.watch, t.pollMs, t.statusMs, t.connectMs});
     return {};
 }
 
 void EscPosPrinter::close()
 {
     release();
-    m_link.reset();
+    m_device.close();
 }
 
-DeviceResult EscPosPrinter::claim(int32_t)
+DeviceResult EscPosPrinter::claim(int32_t timeoutMs)
 {
-    if (!m_link)
-        return {opos::OPOS_E_CLOSED, 0, QStringLiteral("The printer is not open")};
-    if (m_claimed)
-        return {};
-    const DeviceResult result = m_link->attach(m_settings.timeouts.connectMs);
-    m_claimed = result.ok();
-    return result;
+    return m_device.attach(timeoutMs);
 }
 
 void EscPosPrinter::release()
 {
     disable();
-    if (m_claimed && m_link)
-        m_link->detach();
-    m_claimed = false;
+    m_device.detach();
+}
+
+QByteArray EscPosPrinter::initialisation() const
+{
+    QByteArray init = cmd::initialise();
+    init += cmd::codeTable(m_settings.printer.codeTables.value(m_encoder.characterSet()));
+    init += cmd::font(m_lineChars > m_settings.printer.lineCharsList.value(0, 48));
+    return init;
 }
 
 DeviceResult EscPosPrinter::enable()
 {
-    if (!m_claimed)
+    if (!m_device.attached())
         return {opos::OPOS_E_NOTCLAIMED, 0, QStringLiteral("The printer is not claimed")};
-    const Timeouts& t = m_settings.timeouts;
-    if (!m_link->isConnected()) {
-        const DeviceResult reconnected = m_link->reconnect(t.connectMs);
-        if (!reconnected.ok())
-            return reconnected;
-    }
-    QByteArray init = cmd::initialise();
-    init += cmd::codeTable(m_settings.printer.codeTables.value(m_encoder.characterSet()));
-    init += cmd::font(m_lineChars > m_settings.printer.lineCharsList.value(0, 48));
-    DeviceResult result = m_link->write(init, t.jobMs);
-    if (!result.ok())
-        return result;
-    m_translator.reset();
+    const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
+    QByteArray init;
+    if (const DeviceResult up = ready(deadline, init); !up.ok())
+        return up;
+    Link& link = *m_device.link();
     if (watching()) {
-        const QueryResult reply =
-            m_link->query(statusRequest(), ReplyKind::RealTime, 3, t.statusMs);
-        if (!reply.ok())
-            return {
-                opos::OPOS_E_OFFLINE, 0,
-                QStringLiteral("The printer did not answer a status request: %1").arg(reply.text)};
-        const auto& r = reply.replies;
+        // Initialise and ask for the status in one exchange; silence within statusTimeout
+        // most likely means a printer that cannot answer.
+        const QueryResult reply = link.query(
+            init + statusRequest(), {3, 0},
+            std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)), m_device.waiter());
+        if (!reply.ok()) {
+            if (reply.code == opos::OPOS_E_TIMEOUT &&
+                reply.text != waitFailed(opos::Waiter::Outcome::Cancelled, {}).text)
+                return {opos::OPOS_E_TIMEOUT, 0, m_device.statusSilence()};
+            return {reply.code, 0, reply.text};
+        }
+        const auto& r = reply.realTime;
         applyStatus(decodeRealTime(static_cast<uint8_t>(r[0]), static_cast<uint8_t>(r[1]),
                                    static_cast<uint8_t>(r[2])),
                     false);
     } else {
-        result = m_link->flush(t.jobMs);
+        DeviceResult result = link.write(init, deadline, m_device.waiter());
+        if (result.ok())
+            result = link.flush(deadline, m_device.waiter());
         if (!result.ok())
             return result;
         DeviceStatus assumed;
@@ -151,16 +141,20 @@ DeviceResult EscPosPrinter::enable()
         applyStatus(assumed, false);
     }
     m_enabled = true;
-    if (watching() && m_watcher == 0)
-        m_watcher = m_link->addWatcher([this](const DeviceStatus& s) { applyStatus(s, true); });
+    if (watching() && m_watcher == 0) {
+        m_watcher = link.addWatcher([this, &link](const DeviceStatus& s) {
+            applyStatus(s, true);
+            link.wakeAll(); // a line waiting for its confirmation learns why it may not come
+        });
+    }
     return {};
 }
 
 void EscPosPrinter::disable()
 {
     m_enabled = false;
-    if (m_watcher != 0 && m_link)
-        m_link->removeWatcher(m_watcher);
+    if (m_watcher != 0 && m_device.link())
+        m_device.link()->removeWatcher(m_watcher);
     m_watcher = 0;
 }
 
@@ -170,23 +164,50 @@ opos::PrinterStatus EscPosPrinter::status()
     return m_status;
 }
 
+// The connection, made again once if it was lost; a printer that starts afresh (first use,
+// or back after a power cycle) is initialised before the next output.
+DeviceResult EscPosPrinter::ready(QDeadlineTimer deadline, QByteArray& prefix)
+{
+    if (!m_device.link())
+        return m_device.notOpen();
+    if (const DeviceResult up = m_device.connected(deadline); !up.ok())
+        return {up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
+                QStringLiteral("the printer cannot be reached: %1").arg(up.text)};
+    const quint64 epoch = m_device.link()->epoch();
+    if (epoch != m_initialised) {
+        m_initialised = epoch;
+        m_translator.reset();
+        prefix = initialisation();
+    }
+    return {};
+}
+
 DeviceResult EscPosPrinter::print(int32_t station, const QString& data)
 {
     if (station != opos::PTR_S_RECEIPT)
         return illegal(QStringLiteral("The printer has only the receipt station"));
-    return output(m_translator.translate(data, m_encoder));
+    const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
+    QByteArray bytes;
+    if (const DeviceResult up = ready(deadline, bytes); !up.ok())
+        return up;
+    bytes += m_translator.translate(data, m_encoder);
+    return output(bytes, deadline);
 }
 
 DeviceResult EscPosPrinter::cutPaper(int32_t percentage)
 {
-    return output(cmd::cut(percentage == 100, m_settings.printer.cutFeed));
+    const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
+    QByteArray bytes;
+    if (const DeviceResult up = ready(deadline, bytes); !up.ok())
+        return up;
+    bytes += cmd::cut(percentage == 100, m_settings.printer.cutFeed);
+    return output(bytes, deadline);
 }
 
 DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* text)
 {
-    if (const DeviceResult connected = checkConnected(); !connected.ok())
-        return connected;
-    const Timeouts& t = m_settings.timeouts;
+    const QDeadlineTimer deadline(command == 2 ? m_settings.timeouts.statusMs
+                                               : m_settings.timeouts.jobMs);
     if (command == 1) {
         QByteArray bytes;
         const QString raw = text ? *text : QString();
@@ -196,18 +217,28 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
                                    .arg(c.unicode(), 4, 16, QLatin1Char('0')));
             bytes.append(static_cast<char>(c.unicode()));
         }
-        const DeviceResult written = m_link->write(bytes, t.jobMs);
-        return written.ok() ? m_link->flush(t.jobMs) : written;
+        QByteArray prefix;
+        if (const DeviceResult up = ready(deadline, prefix); !up.ok())
+            return up;
+        Link& link = *m_device.link();
+        const DeviceResult written = link.write(prefix + bytes, deadline, m_device.waiter());
+        return written.ok() ? link.flush(deadline, m_device.waiter()) : written;
     }
     if (command == 2) {
         if (!data || *data < 1 || *data > 255)
             return illegal(
                 QStringLiteral("DirectIO 2 needs a status number from 1 to 255 in Data"));
-        const QueryResult reply =
-            m_link->query(cmd::realTimeStatus(*data), ReplyKind::RealTime, 1, t.statusMs);
+        QByteArray prefix;
+        if (const DeviceResult up = ready(deadline, prefix); !up.ok())
+            return up;
+        const QueryResult reply = m_device.link()->query(prefix + cmd::realTimeStatus(*data),
+                                                         {1, 0}, deadline, m_device.waiter());
         if (!reply.ok())
-            return fromQuery(reply);
-        *data = static_cast<uint8_t>(reply.replies[0]);
+            return {reply.code, 0,
+                    reply.code == opos::OPOS_E_TIMEOUT && reply.text.startsWith(u"no reply")
+                        ? m_device.statusSilence()
+                        : reply.text};
+        *data = static_cast<uint8_t>(reply.realTime[0]);
         return {};
     }
     return illegal(
@@ -224,7 +255,7 @@ QVariantMap EscPosPrinter::deviceProperties()
     }
     const int dots = m_settings.printer.lineWidth;
     return {
-        {QStringLiteral("DeviceName"), m_name},
+        {QStringLiteral("DeviceName"), m_device.name()},
         {QStringLiteral("DeviceDescription"),
          QStringLiteral("ESC/POS receipt printer at %1").arg(m_settings.address.key())},
         {QStringLiteral("ServiceObjectDescription"), QStringLiteral("ESC/POS printer service")},
@@ -264,30 +295,29 @@ DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const QVarian
 {
     bool ok = false;
     const int number = value.toInt(&ok);
+    const auto send = [this](const QByteArray& bytes) -> DeviceResult {
+        if (!m_enabled || !m_device.link())
+            return {};
+        return m_device.link()->write(bytes, QDeadlineTimer(m_settings.timeouts.jobMs),
+                                      m_device.waiter());
+    };
     if (name == QLatin1String("CharacterSet")) {
         if (!ok || !m_settings.printer.codeTables.contains(number) ||
             !TextEncoder::supports(number))
             return illegal(QStringLiteral("Character set %1 is not in CharacterSetList")
                                .arg(value.toString()));
-        if (m_enabled) {
-            const DeviceResult sent =
-                m_link->write(cmd::codeTable(m_settings.printer.codeTables.value(number)),
-                              m_settings.timeouts.jobMs);
-            if (!sent.ok())
-                return sent;
-        }
+        if (const DeviceResult sent =
+                send(cmd::codeTable(m_settings.printer.codeTables.value(number)));
+            !sent.ok())
+            return sent;
         m_encoder = TextEncoder(number);
     } else if (name == QLatin1String("RecLineChars")) {
         const QList<int>& list = m_settings.printer.lineCharsList;
         if (!ok || number < 1 || number > *std::max_element(list.begin(), list.end()))
             return illegal(QStringLiteral("RecLineChars %1 is out of range").arg(value.toString()));
         // The narrow font gives the longer lines.
-        const bool small = number > list.value(0);
-        if (m_enabled) {
-            const DeviceResult sent = m_link->write(cmd::font(small), m_settings.timeouts.jobMs);
-            if (!sent.ok())
-                return sent;
-        }
+        if (const DeviceResult sent = send(cmd::font(number > list.value(0))); !sent.ok())
+            return sent;
         m_lineChars = number;
     }
     return {};
@@ -295,61 +325,94 @@ DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const QVarian
 
 void EscPosPrinter::abortOutput()
 {
-    if (m_link)
-        m_link->abortOutput();
+    if (m_device.link())
+        m_device.link()->abortOutput();
 }
 
-bool EscPosPrinter::synchronous() const
+void EscPosPrinter::confirmOutput(std::function<void(const DeviceResult&)> done)
 {
-    return QThread::currentThread() == m_syncThread;
+    if (!m_device.link()) {
+        done(m_device.notOpen());
+        return;
+    }
+    m_device.link()->confirm(m_settings.timeouts.jobMs, std::move(done));
 }
 
-DeviceResult EscPosPrinter::checkConnected() const
+DeviceResult EscPosPrinter::output(const QByteArray& bytes, QDeadlineTimer deadline)
 {
-    if (!m_link || !m_link->isConnected())
-        return {opos::OPOS_E_OFFLINE, 0,
-                QStringLiteral("The connection to the printer is lost; it is made again on the "
-                               "next claim or enable")};
-    return {};
-}
-
-DeviceResult EscPosPrinter::output(const QByteArray& bytes)
-{
-    if (const DeviceResult connected = checkConnected(); !connected.ok())
-        return connected;
-    const Timeouts& t = m_settings.timeouts;
-    const bool sync = synchronous();
-    const DeviceResult before = sync && watching() ? liveCheck() : outputCondition(status());
+    Link& link = *m_device.link();
+    const bool sync = m_device.userCall();
+    // What the printer last said about itself; a bad state is asked again before refusing.
+    DeviceResult before = outputCondition(status());
+    if (!before.ok() && sync && watching())
+        before = liveCheck(deadline);
     if (!before.ok())
         return before;
-    const DeviceResult written = m_link->write(bytes, t.jobMs);
+    if (sync && watching())
+        return exchange(bytes, deadline);
+    const DeviceResult written = link.write(bytes, deadline, m_device.waiter());
     if (!written.ok() || !sync)
         return written;
-    if (!watching())
-        return m_link->flush(t.jobMs);
-    // The transmit-status reply comes only after everything before it was processed.
-    const QueryResult confirmed =
-        m_link->query(cmd::transmitPaperStatus(), ReplyKind::Transmit, 1, t.jobMs);
-    if (confirmed.ok())
-        return {};
-    if (confirmed.code == opos::OPOS_E_TIMEOUT) {
-        const DeviceResult why = liveCheck();
-        if (!why.ok())
-            return why;
-    }
-    return fromQuery(confirmed);
+    return link.flush(deadline, m_device.waiter());
 }
 
-DeviceResult EscPosPrinter::liveCheck()
+// One round trip for a synchronous line: the real-time status (answered at once), the line,
+// and a transmit-status request that the printer answers only after the line.
+DeviceResult EscPosPrinter::exchange(const QByteArray& bytes, QDeadlineTimer deadline)
 {
-    const QueryResult reply =
-        m_link->query(statusRequest(), ReplyKind::RealTime, 3, m_settings.timeouts.statusMs);
-    if (!reply.ok()) {
-        if (reply.code == opos::OPOS_E_TIMEOUT)
-            applyStatus({}, true);
-        return fromQuery(reply);
+    const auto decoded = [](const QueryResult& r) {
+        return decodeRealTime(static_cast<uint8_t>(r.realTime[0]),
+                              static_cast<uint8_t>(r.realTime[1]),
+                              static_cast<uint8_t>(r.realTime[2]));
+    };
+    const QueryResult reply = m_device.link()->query(
+        statusRequest() + bytes + cmd::transmitPaperStatus(), {3, 1}, deadline, m_device.waiter(),
+        [&](const QueryResult& r) {
+            return r.realTime.size() >= 3 && !outputCondition(decoded(r)).ok();
+        });
+    if (reply.realTime.size() >= 3) {
+        const DeviceStatus now = decoded(reply);
+        DeviceResult condition = outputCondition(now);
+        if (condition.ok())
+            condition = outputCondition(status()); // changed while the line was printing
+        else
+            applyStatus(now, true);
+        if (!condition.ok() && !reply.ok()) {
+            condition.text += QStringLiteral("; the printer holds the line and may print it once "
+                                             "it is ready");
+            return condition;
+        }
     }
-    const auto& r = reply.replies;
+    if (reply.ok())
+        return {};
+    if (reply.code != opos::OPOS_E_TIMEOUT)
+        return {reply.code, 0, QStringLiteral("%1; the line may not have printed").arg(reply.text)};
+    if (reply.text == waitFailed(opos::Waiter::Outcome::Cancelled, {}).text)
+        return {reply.code, 0, reply.text + QStringLiteral("; the line may still print")};
+    if (reply.text == QLatin1String(kNotSent))
+        return {opos::OPOS_E_TIMEOUT, 0, reply.text};
+    if (reply.realTime.size() < 3) {
+        applyStatus({}, true);
+        return {opos::OPOS_E_TIMEOUT, 0, m_device.statusSilence()};
+    }
+    return {opos::OPOS_E_TIMEOUT, 0,
+            QStringLiteral("the printer did not confirm the line within %1 ms; it may still print")
+                .arg(m_settings.timeouts.jobMs)};
+}
+
+DeviceResult EscPosPrinter::liveCheck(QDeadlineTimer deadline)
+{
+    const QueryResult reply = m_device.link()->query(
+        statusRequest(), {3, 0}, std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)),
+        m_device.waiter());
+    if (!reply.ok()) {
+        if (reply.code == opos::OPOS_E_TIMEOUT) {
+            applyStatus({}, true);
+            return {reply.code, 0, m_device.statusSilence()};
+        }
+        return {reply.code, 0, reply.text};
+    }
+    const auto& r = reply.realTime;
     const DeviceStatus status = decodeRealTime(
         static_cast<uint8_t>(r[0]), static_cast<uint8_t>(r[1]), static_cast<uint8_t>(r[2]));
     applyStatus(status, true);

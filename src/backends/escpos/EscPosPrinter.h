@@ -3,6 +3,7 @@
 #include "backends/escpos/DeviceSettings.h"
 #include "backends/escpos/DeviceStatus.h"
 #include "backends/escpos/EscPosTranslator.h"
+#include "backends/escpos/LinkedDevice.h"
 #include "backends/escpos/TextEncoder.h"
 #include "opos/PrinterBackend.h"
 
@@ -10,17 +11,13 @@
 #include <memory>
 #include <mutex>
 
-class QThread;
-
 namespace escpos {
 
-class Link;
-class LinkPool;
-
 // A real ESC/POS receipt printer. Calls made on the thread that opened the device are the
-// synchronous ones: they check the live status first and wait for the printer to confirm the
-// output. Calls from any other thread (the asynchronous output worker) check the watched status
-// and only queue the bytes, so output streams at the speed of the connection.
+// synchronous ones: each line goes out in one exchange with the live status before it and a
+// transmit-status request after it, and counts as printed when the printer answers that. Calls
+// from any other thread (the asynchronous output worker) check the watched status and only
+// queue the bytes; confirmOutput() then tells the worker when the printer has them.
 class EscPosPrinter : public opos::PrinterBackend
 {
 public:
@@ -41,22 +38,21 @@ public:
     QVariantMap deviceProperties() override;
     opos::DeviceResult setDeviceProperty(const QString& name, const QVariant& value) override;
     void abortOutput() override;
+    void confirmOutput(std::function<void(const opos::DeviceResult&)> done) override;
 
 private:
     bool watching() const { return m_settings.printer.watch != StatusWatch::None; }
-    bool synchronous() const;
-    opos::DeviceResult output(const QByteArray& bytes);
-    opos::DeviceResult liveCheck();
-    opos::DeviceResult checkConnected() const;
+    opos::DeviceResult ready(QDeadlineTimer deadline, QByteArray& prefix);
+    opos::DeviceResult output(const QByteArray& bytes, QDeadlineTimer deadline);
+    opos::DeviceResult exchange(const QByteArray& bytes, QDeadlineTimer deadline);
+    opos::DeviceResult liveCheck(QDeadlineTimer deadline);
+    QByteArray initialisation() const;
     void applyStatus(const DeviceStatus& status, bool notify);
     opos::PrinterStatus toPrinterStatus(const DeviceStatus& status) const;
 
-    QString m_name;
-    DeviceSettings m_settings;
-    std::shared_ptr<LinkPool> m_pool;
-    std::shared_ptr<Link> m_link;
-    QThread* m_syncThread = nullptr;
-    bool m_claimed = false;
+    LinkedDevice m_device;
+    const DeviceSettings& m_settings;
+    quint64 m_initialised = 0; // the link's epoch the printer was last initialised in
     std::atomic<bool> m_enabled = false;
     int m_watcher = 0;
     int m_lineChars;

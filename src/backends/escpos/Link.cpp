@@ -3,61 +3,49 @@
 #include "backends/escpos/LinkWorker.h"
 #include "opos/OposConstants.h"
 
-#include <QDeadlineTimer>
-#include <optional>
 #include <stdexcept>
 
 namespace escpos {
 
 namespace {
 
-// Beyond its own deadline the link's thread always answers quickly; this only covers a thread
-// that is slow to be scheduled.
-constexpr int kGraceMs = 1000;
 // Output queued beyond this makes writers wait, so a stalled printer cannot swallow memory.
 constexpr qsizetype kHighWater = 256 * 1024;
 constexpr qsizetype kBatch = 16 * 1024;
 
-template <typename R> class Waiter
-{
-public:
-    void finish(R result)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_result = std::move(result);
-        }
-        m_done.notify_all();
-    }
-    std::optional<R> wait(int timeoutMs)
-    {
-        std::unique_lock lock(m_mutex);
-        m_done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                        [this] { return m_result.has_value(); });
-        return std::move(m_result);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_done;
-    std::optional<R> m_result;
-};
-
 opos::DeviceResult offline(const QString& why)
 {
     return {opos::OPOS_E_OFFLINE, 0,
-            why.isEmpty() ? QStringLiteral("The device is not connected") : why};
+            why.isEmpty() ? QStringLiteral("the device is not connected") : why};
 }
 
 opos::DeviceResult aborted()
 {
-    return {opos::OPOS_E_FAILURE, 0, QStringLiteral("The output was cleared")};
+    return {opos::OPOS_E_FAILURE, 0, QStringLiteral("the output was cleared")};
 }
+
+// A result the link's thread fills in and a caller waits for.
+template <typename R> struct Slot
+{
+    std::mutex mutex;
+    R value{};
+    bool done = false;
+};
 
 } // namespace
 
-Link::Link(Address address, LinkOptions options)
-    : m_address(std::move(address)), m_worker(new LinkWorker(m_address, options, m_state))
+opos::DeviceResult waitFailed(opos::Waiter::Outcome outcome, const QString& timedOut)
+{
+    if (outcome == opos::Waiter::Outcome::Cancelled)
+        return {opos::OPOS_E_TIMEOUT, 0, QStringLiteral("the wait was cancelled")};
+    return {opos::OPOS_E_TIMEOUT, 0, timedOut};
+}
+
+Link::Link(Address address, LinkOptions options, TransportFactory factory,
+           std::shared_ptr<opos::Waiter> callWaiter)
+    : m_address(std::move(address)), m_options(options), m_callWaiter(std::move(callWaiter)),
+      m_worker(
+          new LinkWorker(m_address, options, std::move(factory), m_state, [this] { wakeAll(); }))
 {
     m_thread.setObjectName(QStringLiteral("escpos ") + m_address.key());
     m_worker->moveToThread(&m_thread);
@@ -66,20 +54,40 @@ Link::Link(Address address, LinkOptions options)
 
 Link::~Link()
 {
+    // The transport and the worker go on their own thread, before it ends: nothing outlives
+    // the link.
     QMetaObject::invokeMethod(
         m_worker,
         [worker = m_worker] {
             worker->close();
-            worker->deleteLater();
+            delete worker;
         },
-        Qt::QueuedConnection);
+        Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
 
-opos::DeviceResult Link::attach(int timeoutMs)
+opos::Waiter& Link::waiter(bool userCall)
 {
-    const opos::DeviceResult result = connectDevice(timeoutMs);
+    return userCall ? *m_callWaiter : m_threadWaiter;
+}
+
+void Link::wakeAll()
+{
+    m_threadWaiter.wake();
+    m_callWaiter->wake();
+}
+
+void Link::post(std::function<void(LinkWorker&)> call)
+{
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, call = std::move(call)] { call(*worker); },
+        Qt::QueuedConnection);
+}
+
+opos::DeviceResult Link::attach(QDeadlineTimer deadline, opos::Waiter& waiter)
+{
+    const opos::DeviceResult result = connectDevice(deadline, waiter);
     if (result.ok()) {
         std::lock_guard lock(m_state.mutex);
         ++m_state.users;
@@ -94,12 +102,13 @@ void Link::detach()
         if (m_state.users == 0 || --m_state.users > 0)
             return;
     }
-    closeDevice();
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker] { worker->close(); }, Qt::BlockingQueuedConnection);
 }
 
-opos::DeviceResult Link::reconnect(int timeoutMs)
+opos::DeviceResult Link::reconnect(QDeadlineTimer deadline, opos::Waiter& waiter)
 {
-    return connectDevice(timeoutMs);
+    return connectDevice(deadline, waiter);
 }
 
 bool Link::isConnected() const
@@ -108,62 +117,79 @@ bool Link::isConnected() const
     return m_state.connected;
 }
 
-opos::DeviceResult Link::connectDevice(int timeoutMs)
+quint64 Link::epoch() const
+{
+    std::lock_guard lock(m_state.mutex);
+    return m_state.epoch;
+}
+
+opos::DeviceResult Link::connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter)
 {
     if (QThread::currentThread() == &m_thread)
         throw std::logic_error("A device link was called from its own thread");
-    auto waiter = std::make_shared<Waiter<opos::DeviceResult>>();
-    QMetaObject::invokeMethod(
-        m_worker,
-        [worker = m_worker, waiter, timeoutMs] {
-            worker->open(timeoutMs, [waiter](opos::DeviceResult result) {
-                waiter->finish(std::move(result));
-            });
-        },
-        Qt::QueuedConnection);
-    return waiter->wait(timeoutMs + kGraceMs)
-        .value_or(opos::DeviceResult{
-            opos::OPOS_E_NOHARDWARE, 0,
-            QStringLiteral("%1 did not connect within %2 ms").arg(m_address.key()).arg(timeoutMs)});
+    if (isConnected())
+        return {};
+    const QDeadlineTimer connectBy = std::min(deadline, QDeadlineTimer(m_options.connectMs));
+    const int timeoutMs = static_cast<int>(std::max<qint64>(0, connectBy.remainingTime()));
+    auto slot = std::make_shared<Slot<opos::DeviceResult>>();
+    post([slot, timeoutMs, this](LinkWorker& worker) {
+        worker.open(timeoutMs, [slot, this](const opos::DeviceResult& result) {
+            {
+                std::lock_guard lock(slot->mutex);
+                slot->value = result;
+                slot->done = true;
+            }
+            wakeAll();
+        });
+    });
+    const auto outcome = waiter.wait(m_address.key(), connectBy, [&] {
+        std::lock_guard lock(slot->mutex);
+        return slot->done;
+    });
+    std::lock_guard lock(slot->mutex);
+    if (slot->done)
+        return slot->value;
+    opos::DeviceResult failed =
+        waitFailed(outcome, QStringLiteral("%1 did not accept a connection within %2 ms")
+                                .arg(m_address.key())
+                                .arg(timeoutMs));
+    failed.code = opos::OPOS_E_NOHARDWARE;
+    if (outcome == opos::Waiter::Outcome::Cancelled)
+        failed.code = opos::OPOS_E_TIMEOUT;
+    return failed;
 }
 
-void Link::closeDevice()
+opos::DeviceResult Link::write(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter)
 {
+    quint64 aborts = 0;
     {
         std::lock_guard lock(m_state.mutex);
-        m_state.connected = false;
+        if (!m_state.connected)
+            return offline(m_state.lastError);
+        const qsizetype before = m_state.out.size();
+        m_state.out.append(bytes);
+        // Small writes gather for a moment and go out together; a full batch goes at once.
+        if (before < kBatch && m_state.out.size() >= kBatch)
+            postPump(false);
+        else if (!m_state.pumpScheduled)
+            postPump(true);
+        m_state.pumpScheduled = true;
+        aborts = m_state.aborts;
+        if (m_state.out.size() + m_state.backlog <= kHighWater)
+            return {};
     }
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker] { worker->close(); }, Qt::QueuedConnection);
-}
-
-opos::DeviceResult Link::write(QByteArrayView bytes, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    std::unique_lock lock(m_state.mutex);
-    if (!m_state.connected)
-        return offline(m_state.lastError);
-    const qsizetype before = m_state.out.size();
-    m_state.out.append(bytes);
-    // Small writes gather for a moment and go out together; a full batch goes at once.
-    if (before < kBatch && m_state.out.size() >= kBatch)
-        postPump(false);
-    else if (!m_state.pumpScheduled)
-        postPump(true);
-    m_state.pumpScheduled = true;
-    const quint64 aborts = m_state.aborts;
-    const bool roomOrGone = m_state.changed.wait_for(
-        lock, std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime())), [&] {
-            return !m_state.connected || m_state.aborts != aborts ||
-                   m_state.out.size() + m_state.backlog <= kHighWater;
-        });
+    const auto outcome = waiter.wait(m_address.key(), deadline, [&] {
+        std::lock_guard lock(m_state.mutex);
+        return !m_state.connected || m_state.aborts != aborts ||
+               m_state.out.size() + m_state.backlog <= kHighWater;
+    });
+    std::lock_guard lock(m_state.mutex);
     if (!m_state.connected)
         return offline(m_state.lastError);
     if (m_state.aborts != aborts)
         return aborted();
-    if (!roomOrGone)
-        return {opos::OPOS_E_TIMEOUT, 0,
-                QStringLiteral("The device took no data for %1 ms").arg(timeoutMs)};
+    if (outcome != opos::Waiter::Outcome::Ready)
+        return waitFailed(outcome, QStringLiteral("%1 took no data in time").arg(m_address.key()));
     return {};
 }
 
@@ -174,59 +200,89 @@ void Link::abortOutput()
         m_state.out.clear();
         ++m_state.aborts;
     }
-    m_state.changed.notify_all();
+    wakeAll();
 }
 
 void Link::postPump(bool soon)
 {
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, soon] { soon ? worker->pumpSoon() : worker->pump(); },
-        Qt::QueuedConnection);
+    post([soon](LinkWorker& worker) { soon ? worker.pumpSoon() : worker.pump(); });
 }
 
-opos::DeviceResult Link::flush(int timeoutMs)
+opos::DeviceResult Link::flush(QDeadlineTimer deadline, opos::Waiter& waiter)
 {
-    std::unique_lock lock(m_state.mutex);
-    if (!m_state.out.isEmpty())
-        postPump(false);
-    const quint64 aborts = m_state.aborts;
-    const bool drained = m_state.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    quint64 aborts = 0;
+    {
+        std::lock_guard lock(m_state.mutex);
+        if (!m_state.out.isEmpty())
+            postPump(false);
+        aborts = m_state.aborts;
+    }
+    const auto outcome = waiter.wait(m_address.key(), deadline, [&] {
+        std::lock_guard lock(m_state.mutex);
         return !m_state.connected || m_state.aborts != aborts ||
                (m_state.out.isEmpty() && !m_state.pumpScheduled && m_state.backlog == 0);
     });
+    std::lock_guard lock(m_state.mutex);
     if (!m_state.connected)
         return offline(m_state.lastError);
     if (m_state.aborts != aborts)
         return aborted();
-    if (!drained)
-        return {opos::OPOS_E_TIMEOUT, 0,
-                QStringLiteral("The device did not take its data within %1 ms").arg(timeoutMs)};
+    if (outcome != opos::Waiter::Outcome::Ready)
+        return waitFailed(outcome,
+                          QStringLiteral("%1 did not take its data in time").arg(m_address.key()));
     return {};
 }
 
-QueryResult Link::query(QByteArray request, ReplyKind kind, int count, int timeoutMs)
+QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadline,
+                        opos::Waiter& waiter, const std::function<bool(const QueryResult&)>& enough)
 {
     if (QThread::currentThread() == &m_thread)
         throw std::logic_error("A device link was called from its own thread");
     {
         std::lock_guard lock(m_state.mutex);
         if (!m_state.connected)
-            return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}};
+            return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}, {}, true};
     }
-    auto waiter = std::make_shared<Waiter<QueryResult>>();
-    const QDeadlineTimer deadline(timeoutMs);
-    QMetaObject::invokeMethod(
-        m_worker,
-        [worker = m_worker, waiter, request = std::move(request), kind, count, deadline] {
-            worker->query(request, kind, count, deadline,
-                          [waiter](QueryResult result) { waiter->finish(std::move(result)); });
-        },
-        Qt::QueuedConnection);
-    return waiter->wait(timeoutMs + kGraceMs)
-        .value_or(
-            QueryResult{opos::OPOS_E_TIMEOUT,
-                        QStringLiteral("The device did not answer within %1 ms").arg(timeoutMs),
-                        {}});
+    auto slot = std::make_shared<Slot<QueryResult>>();
+    post([slot, request = std::move(request), expect, deadline, this](LinkWorker& worker) {
+        worker.query(request, expect, deadline, [slot, this](const QueryResult& result) {
+            {
+                std::lock_guard lock(slot->mutex);
+                slot->value = result;
+            }
+            wakeAll();
+        });
+    });
+    const auto outcome = waiter.wait(m_address.key(), deadline, [&] {
+        std::lock_guard lock(slot->mutex);
+        return slot->value.done || (enough && enough(slot->value));
+    });
+    std::lock_guard lock(slot->mutex);
+    QueryResult result = slot->value;
+    if (!result.done && !(enough && enough(result))) {
+        const opos::DeviceResult why = waitFailed(outcome, QStringLiteral("no reply in time"));
+        result.code = why.code;
+        result.text = why.text;
+        result.done = true;
+    }
+    return result;
+}
+
+void Link::confirm(int timeoutMs, Confirmed done)
+{
+    QString why;
+    {
+        std::lock_guard lock(m_state.mutex);
+        if (m_state.connected) {
+            m_state.confirms.emplace_back(timeoutMs, std::move(done));
+            if (!m_state.pumpScheduled)
+                postPump(true);
+            m_state.pumpScheduled = true;
+            return;
+        }
+        why = m_state.lastError;
+    }
+    done(offline(why));
 }
 
 int Link::addWatcher(StatusWatcher watcher)
@@ -237,7 +293,7 @@ int Link::addWatcher(StatusWatcher watcher)
         id = m_state.nextWatcher++;
         m_state.watchers.emplace(id, std::move(watcher));
     }
-    updateWatching();
+    post([](LinkWorker& worker) { worker.updateWatching(); });
     return id;
 }
 
@@ -247,13 +303,7 @@ void Link::removeWatcher(int id)
         std::lock_guard lock(m_state.watchMutex);
         m_state.watchers.erase(id);
     }
-    updateWatching();
-}
-
-void Link::updateWatching()
-{
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker] { worker->updateWatching(); }, Qt::QueuedConnection);
+    post([](LinkWorker& worker) { worker.updateWatching(); });
 }
 
 } // namespace escpos

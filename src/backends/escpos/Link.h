@@ -2,48 +2,71 @@
 
 #include "backends/escpos/DeviceSettings.h"
 #include "backends/escpos/DeviceStatus.h"
+#include "backends/escpos/DeviceTransport.h"
 #include "opos/PrinterBackend.h"
+#include "opos/Waiter.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QThread>
-#include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 namespace escpos {
 
 class LinkWorker;
 
+// What a request expects back: so many real-time status bytes and transmit-status bytes.
+struct Expect
+{
+    int realTime = 0;
+    int transmit = 0;
+};
+
+// The answer to one request, filled in on the link's thread as the replies arrive.
 struct QueryResult
 {
-    int32_t code = 0;
+    int32_t code = 0; // OPOS_E_TIMEOUT or OPOS_E_OFFLINE when it did not complete
     QString text;
-    QByteArray replies;
-    bool ok() const { return code == 0; }
+    QByteArray realTime;
+    QByteArray transmit;
+    bool done = false;
+    bool ok() const { return done && code == 0; }
 };
+
+// The text of a request that timed out before it could be sent: the device still owed the
+// answer to an earlier one.
+inline constexpr char kNotSent[] =
+    "the printer has not answered an earlier request yet; this one was not sent";
 
 struct LinkOptions
 {
     StatusWatch watch = StatusWatch::Poll;
     int pollMs = 500;
     int statusMs = 1000;
+    int connectMs = 3000;
 };
 
 using StatusWatcher = std::function<void(const DeviceStatus&)>;
+using Confirmed = std::function<void(const opos::DeviceResult&)>;
 
 // What a Link and its worker share across threads.
 struct LinkState
 {
     std::mutex mutex;
-    std::condition_variable changed;
     bool connected = false;
+    bool connecting = false;
+    quint64 epoch = 0; // counts connections made, so users know when the device starts afresh
     QString lastError;
     QByteArray out; // queued for the device, not yet handed to it
     bool pumpScheduled = false;
-    qint64 backlog = 0; // handed to the device object, not yet written to the system
+    qint64 backlog = 0; // handed to the transport, not yet written to the system
     int users = 0;
     quint64 aborts = 0; // counts abortOutput() calls, so waiting writers notice one
+    std::vector<std::pair<int, Confirmed>> confirms; // asked for behind the queued output
 
     std::mutex watchMutex; // held while watchers are called, so removal waits for them
     std::map<int, StatusWatcher> watchers;
@@ -51,53 +74,75 @@ struct LinkState
 };
 
 // One connection to a physical device, shared by every backend that uses it (a printer and the
-// drawer on its kick-out port). The socket or port lives on the link's own thread; callers on
-// any thread make bounded hops to it, so a dead device costs at most the caller's time-out.
+// drawer on its kick-out port). The transport lives on the link's own thread; callers on any
+// thread wait through a Waiter for one deadline, so a dead device costs at most that.
 class Link
 {
 public:
-    Link(Address address, LinkOptions options);
-    ~Link();
+    Link(Address address, LinkOptions options, TransportFactory factory,
+         std::shared_ptr<opos::Waiter> callWaiter);
+    ~Link(); // closes the transport and ends the thread before it returns
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
     const Address& address() const { return m_address; }
+    const LinkOptions& options() const { return m_options; }
 
-    // A user starts using the connection: connects when it is not yet (E_NOHARDWARE when the
-    // device cannot be reached in time). detach() closes it when the last user leaves.
-    opos::DeviceResult attach(int timeoutMs);
+    // The waiter for a wait on this thread: the control object's for a call made by the user,
+    // a plain blocking one for the output worker.
+    opos::Waiter& waiter(bool userCall);
+
+    // A user starts using the connection: connects when it is not yet. detach() closes it when
+    // the last user leaves.
+    opos::DeviceResult attach(QDeadlineTimer deadline, opos::Waiter& waiter);
     void detach();
-    // Connects again after the connection was lost; success when it is up.
-    opos::DeviceResult reconnect(int timeoutMs);
+    // Connects once more after the connection was lost; success when it is up.
+    opos::DeviceResult reconnect(QDeadlineTimer deadline, opos::Waiter& waiter);
     bool isConnected() const;
+    quint64 epoch() const;
 
     // Queues bytes behind everything queued before; waits only while much is queued already.
-    opos::DeviceResult write(QByteArrayView bytes, int timeoutMs);
+    opos::DeviceResult write(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter);
     // Waits until everything queued has been handed to the system.
-    opos::DeviceResult flush(int timeoutMs);
+    opos::DeviceResult flush(QDeadlineTimer deadline, opos::Waiter& waiter);
     // Drops output not yet handed to the system and ends every wait in write() and flush()
     // with E_FAILURE. Callable from any thread, also while another thread waits.
     void abortOutput();
-    // Sends a request behind the queued output and waits for `count` replies of the kind:
-    // E_TIMEOUT when they do not come in time, E_OFFLINE without a connection.
-    QueryResult query(QByteArray request, ReplyKind kind, int count, int timeoutMs);
+    // Sends a request behind the queued output and waits for its replies. ready() may end the
+    // wait early on what arrived so far. A reply that comes after the wait gave up is thrown
+    // away, never taken for the answer to a later request.
+    QueryResult query(QByteArray request, Expect expect, QDeadlineTimer deadline,
+                      opos::Waiter& waiter,
+                      const std::function<bool(const QueryResult&)>& enough = {});
+    // Without waiting: `done` hears (on the link's thread) when the device has everything
+    // queued so far: its transmit-status reply on a two-way device, else the last byte written
+    // to the system. A lost connection or no reply within timeoutMs of the last progress ends
+    // it with a failure.
+    void confirm(int timeoutMs, Confirmed done);
 
     // Watchers hear every status the link learns while connected (polled or sent by the
     // device), and an unanswered status when the device goes silent or away. They are called
     // on the link's thread.
     int addWatcher(StatusWatcher watcher);
+    // Wakes every wait on the link, so it looks again at what its ready() checks.
+    void wakeAll();
     void removeWatcher(int id);
 
 private:
-    opos::DeviceResult connectDevice(int timeoutMs);
-    void closeDevice();
+    void post(std::function<void(LinkWorker&)> call);
     void postPump(bool soon);
-    void updateWatching();
+    opos::DeviceResult connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter);
 
     Address m_address;
+    LinkOptions m_options;
+    std::shared_ptr<opos::Waiter> m_callWaiter;
+    opos::BlockingWaiter m_threadWaiter;
     mutable LinkState m_state;
     QThread m_thread;
     LinkWorker* m_worker;
 };
+
+// The result of a wait that did not end in an answer.
+opos::DeviceResult waitFailed(opos::Waiter::Outcome outcome, const QString& timedOut);
 
 } // namespace escpos

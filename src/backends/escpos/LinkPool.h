@@ -13,9 +13,15 @@ namespace escpos {
 class LinkPool
 {
 public:
+    // waiter() gives the control objects' waiter for links made from now on.
+    explicit LinkPool(std::function<std::shared_ptr<opos::Waiter>()> waiter,
+                      TransportFactory factory = makeTransport);
+
     std::shared_ptr<Link> acquire(const Address& address, const LinkOptions& options);
 
 private:
+    std::function<std::shared_ptr<opos::Waiter>()> m_waiter;
+    TransportFactory m_factory;
     std::mutex m_mutex;
     std::map<QString, std::weak_ptr<Link>> m_links;
 };

@@ -1,10 +1,9 @@
 #include "backends/escpos/LinkWorker.h"
 
-#include "backends/escpos/FileDevice.h"
+#include "backends/escpos/EscPosTranslator.h"
 #include "opos/OposConstants.h"
 
-#include <QSerialPort>
-#include <QTcpSocket>
+#include <limits>
 
 namespace escpos {
 
@@ -13,23 +12,24 @@ namespace {
 // Automatic status back for drawer, on/offline, errors and paper; and off again.
 const QByteArray kAutoStatusOn("\x1d\x61\x0f", 3);
 const QByteArray kAutoStatusOff("\x1d\x61\x00", 3);
+// A device that keeps sending is read this many chunks at a time before others get a turn.
+constexpr int kChunksPerTurn = 16;
 
-opos::DeviceResult noHardware(const QString& why)
+opos::DeviceResult failure(int32_t code, const QString& why)
 {
-    return {opos::OPOS_E_NOHARDWARE, 0, why};
+    return {code, 0, why};
 }
 
 } // namespace
 
-LinkWorker::LinkWorker(Address address, LinkOptions options, LinkState& state)
-    : m_address(std::move(address)), m_options(options), m_state(state), m_queryTimer(this),
-      m_pollTimer(this), m_pumpTimer(this)
+LinkWorker::LinkWorker(Address address, LinkOptions options, TransportFactory factory,
+                       LinkState& state, std::function<void()> wake)
+    : m_address(std::move(address)), m_options(options), m_factory(std::move(factory)),
+      m_state(state), m_wake(std::move(wake)), m_queryTimer(this), m_pollTimer(this),
+      m_pumpTimer(this)
 {
     m_queryTimer.setSingleShot(true);
-    connect(&m_queryTimer, &QTimer::timeout, this, [this] {
-        finishQuery(
-            {opos::OPOS_E_TIMEOUT, QStringLiteral("The device did not answer in time"), {}});
-    });
+    connect(&m_queryTimer, &QTimer::timeout, this, [this] { expire(); });
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { poll(); });
     m_pumpTimer.setSingleShot(true);
     m_pumpTimer.setTimerType(Qt::PreciseTimer);
@@ -43,135 +43,117 @@ LinkWorker::~LinkWorker()
 
 void LinkWorker::open(int timeoutMs, Done done)
 {
-    if (m_device) {
+    if (m_open) {
         done({});
         return;
     }
-    if (m_address.transport == Transport::Tcp) {
-        openTcp(timeoutMs, std::move(done));
-        return;
+    m_opening.push_back(std::move(done));
+    if (m_transport)
+        return; // already on its way
+    {
+        std::lock_guard lock(m_state.mutex);
+        m_state.connecting = true;
     }
-    QIODevice* device = nullptr;
-    if (m_address.transport == Transport::Serial) {
-        auto* port = new QSerialPort(m_address.path, this);
-        const SerialSettings& s = m_address.serial;
-        port->setBaudRate(s.baud);
-        port->setParity(s.parity);
-        port->setDataBits(s.dataBits);
-        port->setStopBits(s.stopBits);
-        port->setFlowControl(s.flow);
-        connect(
-            port, &QSerialPort::errorOccurred, this, [this, port](QSerialPort::SerialPortError e) {
-                if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError && port == m_device)
-                    onLost(port->errorString());
-            });
-        device = port;
-    } else {
-        auto* file = new FileDevice(m_address.path, this);
-        connect(file, &FileDevice::failed, this, [this](const QString& why) { onLost(why); });
-        device = file;
-    }
-    if (!device->open(QIODevice::ReadWrite)) {
-        const QString why = device->errorString();
-        delete device;
-        done(noHardware(QStringLiteral("%1 cannot be opened: %2").arg(m_address.path, why)));
-        return;
-    }
-    attachDevice(device);
-    done({});
+    m_transport = m_factory(m_address, readBack()).release();
+    m_transport->setParent(this);
+    connect(m_transport, &DeviceTransport::opened, this, [this] { onOpened(); });
+    connect(m_transport, &DeviceTransport::failed, this,
+            [this](const QString& why) { onLost(why); });
+    connect(m_transport, &DeviceTransport::readyRead, this, [this] { onReadyRead(); });
+    connect(m_transport, &DeviceTransport::bytesWritten, this,
+            [this](qint64 count) { onBytesWritten(count); });
+    m_transport->open(timeoutMs);
 }
 
-void LinkWorker::openTcp(int timeoutMs, Done done)
+void LinkWorker::onOpened()
 {
-    auto* socket = new QTcpSocket(this);
-    auto* timer = new QTimer(socket);
-    timer->setSingleShot(true);
-    // The three outcomes race; whichever comes first answers and disarms the others.
-    auto finish = std::make_shared<Done>(std::move(done));
-    const QString where = m_address.key();
-    connect(socket, &QTcpSocket::connected, this, [this, socket, timer, finish] {
-        timer->stop();
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
-        attachDevice(socket);
-        std::exchange(*finish, nullptr)({});
-    });
-    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket, timer, finish, where] {
-        if (socket == m_device) {
-            onLost(socket->errorString());
-        } else if (*finish) {
-            timer->stop();
-            std::exchange(*finish, nullptr)(
-                noHardware(QStringLiteral("%1: %2").arg(where, socket->errorString())));
-            socket->deleteLater();
-        }
-    });
-    connect(timer, &QTimer::timeout, this, [socket, finish, where, timeoutMs] {
-        if (!*finish)
-            return;
-        std::exchange(*finish, nullptr)(
-            noHardware(QStringLiteral("%1 did not accept a connection within %2 ms")
-                           .arg(where)
-                           .arg(timeoutMs)));
-        socket->abort();
-        socket->deleteLater();
-    });
-    timer->start(timeoutMs);
-    socket->connectToHost(m_address.host, m_address.port);
-}
-
-void LinkWorker::attachDevice(QIODevice* device)
-{
-    m_device = device;
+    m_open = true;
     m_sorter = {};
-    connect(device, &QIODevice::readyRead, this, [this] { onReadyRead(); });
-    connect(device, &QIODevice::bytesWritten, this, [this] { onBytesWritten(); });
-    if (auto* socket = qobject_cast<QTcpSocket*>(device)) {
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            if (socket == m_device)
-                onLost(QStringLiteral("The device closed the connection"));
-        });
+    m_owedRealTime.clear();
+    m_owedTransmit.clear();
+    m_handed = m_written = 0;
+    {
+        std::lock_guard lock(m_state.mutex);
+        ++m_state.epoch;
+        m_state.connecting = false;
     }
     setConnected(true, {});
+    for (auto& done : std::exchange(m_opening, {}))
+        done({});
     pump();
     updateWatching();
 }
 
 void LinkWorker::close()
 {
-    if (!m_device)
+    if (!m_transport)
         return;
-    if (m_autoStatusOn)
-        m_device->write(kAutoStatusOff);
-    QIODevice* device = m_device;
-    m_device = nullptr;
-    m_autoStatusOn = false;
-    m_pollTimer.stop();
-    device->disconnect(this);
-    // Hand over what is written, then let go; a socket finishes sending in the background.
-    if (auto* socket = qobject_cast<QTcpSocket*>(device))
-        socket->disconnectFromHost();
-    device->close();
-    device->deleteLater();
-    setConnected(false, QStringLiteral("The connection is closed"));
-    while (!m_queries.empty())
-        finishQuery({opos::OPOS_E_OFFLINE, QStringLiteral("The connection is closed"), {}});
+    if (m_open && m_autoStatusOn)
+        m_transport->write(kAutoStatusOff);
+    pump();
+    if (m_transport)
+        m_transport->close();
+    dropTransport();
+    endEverything(opos::OPOS_E_CLOSED, QStringLiteral("the connection was closed"));
 }
 
 void LinkWorker::onLost(const QString& reason)
 {
-    if (!m_device)
+    if (!m_transport)
         return;
-    QIODevice* device = m_device;
-    m_device = nullptr;
+    const bool wasOpen = m_open;
+    dropTransport();
+    endEverything(wasOpen ? opos::OPOS_E_OFFLINE : opos::OPOS_E_NOHARDWARE, reason);
+    if (wasOpen)
+        notify({});
+    updateWatching(); // keeps trying to get the device back while someone watches it
+}
+
+// Lets go of the transport; it may be the one emitting right now, so it goes later.
+void LinkWorker::dropTransport()
+{
+    DeviceTransport* transport = m_transport;
+    m_transport = nullptr;
+    m_open = false;
     m_autoStatusOn = false;
     m_pollTimer.stop();
-    device->disconnect(this);
-    device->deleteLater();
-    setConnected(false, QStringLiteral("Connection lost: %1").arg(reason));
-    while (!m_queries.empty())
-        finishQuery({opos::OPOS_E_OFFLINE, QStringLiteral("Connection lost: %1").arg(reason), {}});
-    notify({});
+    m_pumpTimer.stop();
+    transport->disconnect(this);
+    transport->deleteLater();
+}
+
+// Everything waiting on the connection ends with the reason: callers waiting for it to open,
+// requests waiting for replies, and output not yet confirmed.
+void LinkWorker::endEverything(int32_t code, const QString& reason)
+{
+    std::vector<std::pair<int, Confirmed>> confirms;
+    {
+        std::lock_guard lock(m_state.mutex);
+        m_state.connecting = false;
+        confirms.swap(m_state.confirms);
+    }
+    setConnected(false, reason);
+    const opos::DeviceResult why =
+        failure(code == opos::OPOS_E_CLOSED ? opos::OPOS_E_OFFLINE : code, reason);
+    for (auto& done : std::exchange(m_opening, {}))
+        done(why);
+    const opos::DeviceResult lost = failure(opos::OPOS_E_OFFLINE, reason);
+    for (auto& [timeoutMs, done] : confirms)
+        done(lost);
+    for (auto& [mark, done] : std::exchange(m_writeMarks, {}))
+        done(lost);
+    std::deque<Query> queries = std::exchange(m_queries, {});
+    for (auto& held : std::exchange(m_held, {}))
+        queries.push_back(std::move(held.second));
+    m_queryTimer.stop();
+    for (Query& query : queries) {
+        query.result.done = true;
+        query.result.code = opos::OPOS_E_OFFLINE;
+        query.result.text = reason;
+        query.update(query.result);
+    }
+    m_owedRealTime.clear();
+    m_owedTransmit.clear();
 }
 
 void LinkWorker::setConnected(bool connected, const QString& error)
@@ -183,9 +165,10 @@ void LinkWorker::setConnected(bool connected, const QString& error)
         if (!connected) {
             m_state.out.clear();
             m_state.backlog = 0;
+            m_state.pumpScheduled = false;
         }
     }
-    m_state.changed.notify_all();
+    m_wake();
 }
 
 void LinkWorker::pumpSoon()
@@ -197,93 +180,251 @@ void LinkWorker::pumpSoon()
 void LinkWorker::pump()
 {
     QByteArray out;
+    std::vector<std::pair<int, Confirmed>> confirms;
     {
         std::lock_guard lock(m_state.mutex);
         m_state.pumpScheduled = false;
-        out.swap(m_state.out);
+        if (m_open) {
+            out.swap(m_state.out);
+            confirms.swap(m_state.confirms);
+        }
     }
-    if (!m_device || out.isEmpty())
+    if (!m_open)
         return;
-    if (m_device->write(out) != out.size()) {
-        onLost(m_device->errorString());
+    if (!out.isEmpty()) {
+        m_handed += out.size();
+        m_transport->write(out); // a failure ends everything through onLost()
+    }
+    if (confirms.empty())
+        return;
+    if (!m_open) {
+        const opos::DeviceResult lost = failure(opos::OPOS_E_OFFLINE, m_state.lastError);
+        for (auto& [timeoutMs, done] : confirms)
+            done(lost);
         return;
     }
-    // Hand the bytes to the system now rather than on the next turn of the event loop.
-    if (auto* socket = qobject_cast<QAbstractSocket*>(m_device.data()))
-        socket->flush();
-    onBytesWritten();
+    if (readBack()) {
+        // One transmit-status request confirms everything queued before it.
+        int timeoutMs = 0;
+        for (const auto& confirm : confirms)
+            timeoutMs = std::max(timeoutMs, confirm.first);
+        query(cmd::transmitPaperStatus(), {0, 1}, QDeadlineTimer(timeoutMs),
+              [confirms = std::move(confirms)](const QueryResult& result) {
+                  if (!result.done)
+                      return;
+                  const opos::DeviceResult outcome{
+                      result.code, 0,
+                      result.code == opos::OPOS_E_TIMEOUT
+                          ? QStringLiteral("the printer did not confirm the output; it may "
+                                           "still print")
+                          : result.text};
+                  for (const auto& confirm : confirms)
+                      confirm.second(outcome);
+              });
+    } else {
+        for (auto& confirm : confirms)
+            m_writeMarks.emplace_back(m_handed, std::move(confirm.second));
+        onBytesWritten(0);
+    }
 }
 
-void LinkWorker::onBytesWritten()
+void LinkWorker::onBytesWritten(qint64 count)
 {
-    const qint64 backlog = m_device ? m_device->bytesToWrite() : 0;
+    if (!m_transport)
+        return;
+    m_written += count;
+    const qint64 backlog = m_transport->bytesToWrite();
     {
         std::lock_guard lock(m_state.mutex);
         m_state.backlog = backlog;
     }
-    m_state.changed.notify_all();
+    // One-way output counts as done once the system has its last byte.
+    const qint64 inSystem = m_handed - backlog;
+    while (!m_writeMarks.empty() && m_writeMarks.front().first <= inSystem) {
+        Confirmed done = std::move(m_writeMarks.front().second);
+        m_writeMarks.pop_front();
+        done({});
+    }
+    m_wake();
 }
 
 void LinkWorker::onReadyRead()
 {
-    if (!m_device)
-        return;
-    m_sorter.feed(m_device->readAll());
-    for (const auto& frame : m_sorter.takeFrames())
-        notify(decodeAutoStatus(frame));
-    if (m_queryInFlight) {
-        const Query& head = m_queries.front();
-        if (m_sorter.available(head.kind) >= head.count)
-            finishQuery({0, {}, m_sorter.take(head.kind, head.count)});
+    for (int chunk = 0; chunk < kChunksPerTurn && m_open; ++chunk) {
+        const QByteArray bytes = m_transport->read(DeviceTransport::kReadChunk);
+        if (bytes.isEmpty())
+            return;
+        m_sorter.feed(bytes);
+        for (const auto& frame : m_sorter.takeFrames())
+            notify(decodeAutoStatus(frame));
+        assign(m_sorter.take(ReplyKind::RealTime, m_sorter.available(ReplyKind::RealTime)), true);
+        assign(m_sorter.take(ReplyKind::Transmit, m_sorter.available(ReplyKind::Transmit)), false);
+        finishAnswered();
+    }
+    // More may be waiting: read it on the next turn, after whatever else is due.
+    if (m_open)
+        QMetaObject::invokeMethod(
+            this, [this] { onReadyRead(); }, Qt::QueuedConnection);
+}
+
+// Replies come back in the order of the requests: each goes to the oldest request still
+// expecting one of its kind, after those owed to requests that gave up. Anything else is
+// thrown away, so nothing unasked for is kept.
+void LinkWorker::assign(QByteArrayView bytes, bool realTime)
+{
+    std::deque<Owed>& owed = realTime ? m_owedRealTime : m_owedTransmit;
+    for (const char byte : bytes) {
+        while (!owed.empty() && owed.front().forgetAt.hasExpired())
+            owed.pop_front();
+        if (!owed.empty()) {
+            if (--owed.front().count == 0)
+                owed.pop_front();
+            continue;
+        }
+        for (auto it = m_queries.begin(); it != m_queries.end(); ++it) {
+            QByteArray& got = realTime ? it->result.realTime : it->result.transmit;
+            const int wanted = realTime ? it->expect.realTime : it->expect.transmit;
+            if (got.size() >= wanted)
+                continue;
+            got.append(byte);
+            // The printer is making progress: the next request of the kind gets its full time.
+            for (auto next = std::next(it); next != m_queries.end(); ++next) {
+                if ((realTime ? next->expect.realTime : next->expect.transmit) > 0) {
+                    const QDeadlineTimer fresh(next->timeoutMs);
+                    if (next->deadline < fresh)
+                        next->deadline = fresh;
+                    break;
+                }
+            }
+            break;
+        }
     }
 }
 
-void LinkWorker::query(QByteArray request, ReplyKind kind, int count, QDeadlineTimer deadline,
-                       QueryDone done)
+void LinkWorker::finishAnswered()
 {
-    m_queries.push_back({std::move(request), kind, count, deadline, std::move(done)});
-    if (!m_queryInFlight)
-        startNextQuery();
+    for (auto it = m_queries.begin(); it != m_queries.end();) {
+        Query& query = *it;
+        const bool complete = query.result.realTime.size() >= query.expect.realTime &&
+                              query.result.transmit.size() >= query.expect.transmit;
+        query.result.done = complete;
+        if (!complete) {
+            if (!query.result.realTime.isEmpty() || !query.result.transmit.isEmpty())
+                query.update(query.result);
+            ++it;
+            continue;
+        }
+        Query finished = std::move(query);
+        it = m_queries.erase(it);
+        finished.update(finished.result);
+    }
+    sendHeld();
+    armTimer();
 }
 
-void LinkWorker::startNextQuery()
+void LinkWorker::query(QByteArray request, Expect expect, QDeadlineTimer deadline, Update update)
 {
-    while (!m_queries.empty() && !m_queryInFlight) {
-        const Query& head = m_queries.front();
-        if (!m_device) {
-            m_queries.front().done(
-                {opos::OPOS_E_OFFLINE, QStringLiteral("The device is not connected"), {}});
-            m_queries.pop_front();
-            continue;
-        }
-        if (head.deadline.hasExpired()) {
-            m_queries.front().done(
-                {opos::OPOS_E_TIMEOUT, QStringLiteral("The device did not answer in time"), {}});
-            m_queries.pop_front();
-            continue;
-        }
-        // The request goes behind the output queued before it; old unread replies would
-        // otherwise be taken for the answer.
-        pump();
-        if (!m_device)
-            continue;
-        m_sorter.discard(head.kind);
-        m_device->write(head.request);
-        m_queryInFlight = true;
-        m_queryTimer.start(std::max<qint64>(0, head.deadline.remainingTime()));
+    Query query{expect,
+                static_cast<int>(std::max<qint64>(0, deadline.remainingTime())),
+                deadline,
+                {},
+                std::move(update)};
+    // The request goes behind the output queued before it.
+    pump();
+    if (!m_open) {
+        query.result = {opos::OPOS_E_OFFLINE, m_state.lastError, {}, {}, true};
+        query.update(query.result);
+        return;
+    }
+    if (!m_held.empty() || owes(expect)) {
+        m_held.emplace_back(std::move(request), std::move(query));
+        armTimer();
+        return;
+    }
+    send(std::move(request), std::move(query));
+}
+
+bool LinkWorker::owes(const Expect& expect)
+{
+    for (auto* owed : {&m_owedRealTime, &m_owedTransmit}) {
+        while (!owed->empty() && owed->front().forgetAt.hasExpired())
+            owed->pop_front();
+    }
+    return (expect.realTime > 0 && !m_owedRealTime.empty()) ||
+           (expect.transmit > 0 && !m_owedTransmit.empty());
+}
+
+void LinkWorker::send(QByteArray request, Query query)
+{
+    m_queries.push_back(std::move(query));
+    m_handed += request.size();
+    m_transport->write(request);
+    armTimer();
+}
+
+// A late reply could not be told from the answer to a request sent meanwhile, so requests of
+// that kind wait until the debt is paid or forgiven.
+void LinkWorker::sendHeld()
+{
+    while (m_open && !m_held.empty() && !owes(m_held.front().second.expect)) {
+        auto [request, query] = std::move(m_held.front());
+        m_held.pop_front();
+        send(std::move(request), std::move(query));
     }
 }
 
-void LinkWorker::finishQuery(QueryResult result)
+// A request not answered by its deadline ends; its missing replies are owed.
+void LinkWorker::expire()
 {
-    if (m_queries.empty())
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (!it->second.deadline.hasExpired()) {
+            ++it;
+            continue;
+        }
+        Query expired = std::move(it->second);
+        it = m_held.erase(it);
+        expired.result = {opos::OPOS_E_TIMEOUT, QString::fromLatin1(kNotSent), {}, {}, true};
+        expired.update(expired.result);
+    }
+    for (auto it = m_queries.begin(); it != m_queries.end();) {
+        if (!it->deadline.hasExpired()) {
+            ++it;
+            continue;
+        }
+        Query expired = std::move(*it);
+        it = m_queries.erase(it);
+        const QDeadlineTimer forgetAt(std::max(expired.timeoutMs, 100));
+        if (const auto missing = expired.expect.realTime - expired.result.realTime.size();
+            missing > 0)
+            m_owedRealTime.push_back({static_cast<int>(missing), forgetAt});
+        if (const auto missing = expired.expect.transmit - expired.result.transmit.size();
+            missing > 0)
+            m_owedTransmit.push_back({static_cast<int>(missing), forgetAt});
+        expired.result.done = true;
+        expired.result.code = opos::OPOS_E_TIMEOUT;
+        expired.result.text = QStringLiteral("no reply within %1 ms").arg(expired.timeoutMs);
+        expired.update(expired.result);
+    }
+    sendHeld();
+    armTimer();
+}
+
+void LinkWorker::armTimer()
+{
+    if (m_queries.empty() && m_held.empty()) {
+        m_queryTimer.stop();
         return;
-    Query head = std::move(m_queries.front());
-    m_queries.pop_front();
-    m_queryInFlight = false;
-    m_queryTimer.stop();
-    head.done(std::move(result));
-    startNextQuery();
+    }
+    qint64 soonest = std::numeric_limits<qint64>::max();
+    for (const Query& query : m_queries)
+        soonest = std::min(soonest, query.deadline.remainingTime());
+    for (const auto& held : m_held)
+        soonest = std::min(soonest, held.second.deadline.remainingTime());
+    for (const auto* owed : {&m_owedRealTime, &m_owedTransmit}) {
+        if (!owed->empty() && !m_held.empty())
+            soonest = std::min(soonest, owed->front().forgetAt.remainingTime());
+    }
+    m_queryTimer.start(static_cast<int>(std::max<qint64>(0, soonest)));
 }
 
 void LinkWorker::updateWatching()
@@ -291,30 +432,56 @@ void LinkWorker::updateWatching()
     bool wanted = false;
     {
         std::lock_guard lock(m_state.watchMutex);
-        wanted = m_device && !m_state.watchers.empty();
+        wanted = !m_state.watchers.empty();
     }
     if (m_options.watch == StatusWatch::Poll) {
         if (wanted && !m_pollTimer.isActive())
             m_pollTimer.start(m_options.pollMs);
         else if (!wanted)
             m_pollTimer.stop();
-    } else if (m_options.watch == StatusWatch::AutoStatusBack && m_device) {
-        if (wanted != m_autoStatusOn)
-            m_device->write(wanted ? kAutoStatusOn : kAutoStatusOff);
-        m_autoStatusOn = wanted;
+    } else if (m_options.watch == StatusWatch::AutoStatusBack) {
+        if (m_open && wanted != m_autoStatusOn)
+            m_transport->write(wanted ? kAutoStatusOn : kAutoStatusOff);
+        m_autoStatusOn = m_open && wanted;
+        // While the connection is down, the watch keeps trying to make it again.
+        if (wanted && !m_open && !m_pollTimer.isActive())
+            m_pollTimer.start(m_options.pollMs);
+        else if (m_open || !wanted)
+            m_pollTimer.stop();
     }
 }
 
 void LinkWorker::poll()
 {
-    if (m_pollPending || !m_device)
+    if (m_pollPending)
+        return;
+    if (!m_open) {
+        bool used = false;
+        {
+            std::lock_guard lock(m_state.mutex);
+            used = m_state.users > 0;
+        }
+        if (!used || m_transport)
+            return;
+        // The device went away: try once per poll to get it back.
+        m_pollPending = true;
+        open(m_options.connectMs, [this](const opos::DeviceResult& result) {
+            m_pollPending = false;
+            if (result.ok())
+                poll();
+        });
+        return;
+    }
+    if (m_options.watch != StatusWatch::Poll)
         return;
     m_pollPending = true;
-    query(statusRequest(), ReplyKind::RealTime, 3, QDeadlineTimer(m_options.statusMs),
+    query(statusRequest(), {3, 0}, QDeadlineTimer(m_options.statusMs),
           [this](const QueryResult& result) {
+              if (!result.done)
+                  return;
               m_pollPending = false;
               if (result.ok()) {
-                  const auto& r = result.replies;
+                  const auto& r = result.realTime;
                   notify(decodeRealTime(static_cast<uint8_t>(r[0]), static_cast<uint8_t>(r[1]),
                                         static_cast<uint8_t>(r[2])));
               } else {

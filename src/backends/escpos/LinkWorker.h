@@ -8,11 +8,9 @@
 #include <QTimer>
 #include <deque>
 
-class QIODevice;
-
 namespace escpos {
 
-// The side of a Link that lives on the link's thread and owns the device object. Nothing here
+// The side of a Link that lives on the link's thread and owns the transport. Nothing here
 // blocks: connecting, writing and waiting for replies run on signals and timers.
 class LinkWorker : public QObject
 {
@@ -20,48 +18,73 @@ class LinkWorker : public QObject
     Q_DISABLE_COPY_MOVE(LinkWorker)
 
 public:
-    using Done = std::function<void(opos::DeviceResult)>;
-    using QueryDone = std::function<void(QueryResult)>;
+    using Done = std::function<void(const opos::DeviceResult&)>;
+    using Update = std::function<void(const QueryResult&)>; // on progress, and once done
 
-    LinkWorker(Address address, LinkOptions options, LinkState& state);
+    LinkWorker(Address address, LinkOptions options, TransportFactory factory, LinkState& state,
+               std::function<void()> wake);
     ~LinkWorker() override;
 
     void open(int timeoutMs, Done done);
     void close();
     void pump();
     void pumpSoon(); // within a millisecond, so that small writes travel together
-    void query(QByteArray request, ReplyKind kind, int count, QDeadlineTimer deadline,
-               QueryDone done);
+    void query(QByteArray request, Expect expect, QDeadlineTimer deadline, Update update);
     void updateWatching();
 
 private:
     struct Query
     {
-        QByteArray request;
-        ReplyKind kind;
-        int count;
+        Expect expect;
+        int timeoutMs = 0;
         QDeadlineTimer deadline;
-        QueryDone done;
+        QueryResult result;
+        Update update;
     };
 
-    void openTcp(int timeoutMs, Done done);
-    void attachDevice(QIODevice* device);
+    bool readBack() const { return m_options.watch != StatusWatch::None; }
+    void onOpened();
+    void onLost(const QString& reason);
+    void dropTransport();
+    void endEverything(int32_t code, const QString& reason);
     void setConnected(bool connected, const QString& error);
     void onReadyRead();
-    void onBytesWritten();
-    void onLost(const QString& reason);
-    void startNextQuery();
-    void finishQuery(QueryResult result);
+    void onBytesWritten(qint64 count);
+    void assign(QByteArrayView bytes, bool realTime);
+    void finishAnswered();
+    void expire();
+    bool owes(const Expect& expect);
+    void send(QByteArray request, Query query);
+    void sendHeld();
+    void armTimer();
     void poll();
     void notify(const DeviceStatus& status);
 
     Address m_address;
     LinkOptions m_options;
+    TransportFactory m_factory;
     LinkState& m_state;
-    QPointer<QIODevice> m_device;
+    std::function<void()> m_wake;
+    QPointer<DeviceTransport> m_transport;
+    bool m_open = false;
+    std::vector<Done> m_opening; // callers waiting for the connection being made
     ReplySorter m_sorter;
     std::deque<Query> m_queries;
-    bool m_queryInFlight = false;
+    // Replies still owed to requests whose wait ended: they are thrown away when they come. A
+    // device that never answers them is forgiven after another time-out, so it is not off by
+    // one for ever.
+    struct Owed
+    {
+        int count;
+        QDeadlineTimer forgetAt;
+    };
+    std::deque<Owed> m_owedRealTime;
+    std::deque<Owed> m_owedTransmit;
+    // Requests waiting for those debts to be paid or forgiven before they go out, in order.
+    std::deque<std::pair<QByteArray, Query>> m_held;
+    qint64 m_handed = 0;  // bytes given to the transport on this connection
+    qint64 m_written = 0; // bytes the transport wrote to the system
+    std::deque<std::pair<qint64, Confirmed>> m_writeMarks;
     bool m_pollPending = false;
     bool m_autoStatusOn = false;
     QTimer m_queryTimer;

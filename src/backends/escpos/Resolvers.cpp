@@ -16,7 +16,7 @@ namespace {
 struct Context
 {
     DeviceFile file;
-    std::shared_ptr<LinkPool> pool = std::make_shared<LinkPool>();
+    std::shared_ptr<LinkPool> pool;
 };
 
 QString className(DeviceClass deviceClass)
@@ -69,9 +69,14 @@ void addResolvers(opos::DeviceRegistry& registry)
     addResolvers(registry, DeviceFile::defaultPath());
 }
 
-void addResolvers(opos::DeviceRegistry& registry, const QString& deviceFilePath)
+void addResolvers(opos::DeviceRegistry& registry, const QString& deviceFilePath,
+                  TransportFactory factory)
 {
-    auto context = std::make_shared<Context>(Context{DeviceFile(deviceFilePath)});
+    // The resolvers live in the registry, so it outlives every pool that asks it for its waiter.
+    const opos::DeviceRegistry* owner = &registry;
+    auto context = std::make_shared<Context>(Context{
+        DeviceFile(deviceFilePath),
+        std::make_shared<LinkPool>([owner] { return owner->waiter(); }, std::move(factory))});
     registry.addPrinterResolver([context](const QString& name) {
         return resolve<opos::PrinterBackend>(
             *context, name, DeviceClass::PosPrinter,

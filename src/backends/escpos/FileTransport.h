@@ -1,0 +1,42 @@
+#pragma once
+
+#include "backends/escpos/DeviceTransport.h"
+
+#include <QSocketNotifier>
+
+namespace escpos {
+
+// A device file: a character device such as /dev/usb/lp0, or a FIFO another program reads.
+// Opened non-blocking, so a printer that takes no data never blocks a thread. Regular files,
+// directories and anything else are refused; a FIFO is opened for writing only, so one that
+// nobody reads fails at once.
+class FileTransport final : public DeviceTransport
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FileTransport)
+
+public:
+    FileTransport(QString path, bool readBack);
+    ~FileTransport() override;
+
+    void open(int timeoutMs) override;
+    bool write(QByteArrayView bytes) override;
+    qint64 bytesToWrite() const override { return m_pending.size(); }
+    QByteArray read(qint64 maxSize) override;
+    void close() override;
+
+private:
+    QString openFile();
+    void writePending();
+    void fail(int error);
+
+    QString m_path;
+    bool m_readBack;
+    int m_fd = -1;
+    bool m_failed = false;
+    QByteArray m_pending;
+    QSocketNotifier* m_readNotifier = nullptr;
+    QSocketNotifier* m_writeNotifier = nullptr;
+};
+
+} // namespace escpos

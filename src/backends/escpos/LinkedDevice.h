@@ -1,0 +1,55 @@
+#pragma once
+
+#include "backends/escpos/DeviceSettings.h"
+#include "backends/escpos/Link.h"
+
+#include <QDeadlineTimer>
+#include <memory>
+
+class QThread;
+
+namespace escpos {
+
+class LinkPool;
+
+// What the ESC/POS backends share: their settings, the link they hold while open, taking it
+// for a claim and giving it back, and making the connection again after it was lost.
+class LinkedDevice
+{
+public:
+    LinkedDevice(QString name, DeviceSettings settings, std::shared_ptr<LinkPool> pool);
+    ~LinkedDevice();
+    LinkedDevice(const LinkedDevice&) = delete;
+    LinkedDevice& operator=(const LinkedDevice&) = delete;
+
+    const QString& name() const { return m_name; }
+    const DeviceSettings& settings() const { return m_settings; }
+    Link* link() const { return m_link.get(); }
+    bool attached() const { return m_attached; }
+
+    // Open: takes the link (not yet connected). Calls made later on this thread are the
+    // user's, waited for through the control object's waiter.
+    void open(const LinkOptions& options);
+    // Close: gives everything back at once.
+    void close();
+    // Connects for a claim: at most the claim's time-out, and at most connectTimeout.
+    opos::DeviceResult attach(int32_t claimTimeoutMs);
+    void detach();
+    // The connection, made once more within the deadline if it was lost.
+    opos::DeviceResult connected(QDeadlineTimer deadline);
+
+    bool userCall() const;
+    opos::Waiter& waiter() const;
+    QString statusSilence() const;
+    opos::DeviceResult notOpen() const;
+
+private:
+    QString m_name;
+    DeviceSettings m_settings;
+    std::shared_ptr<LinkPool> m_pool;
+    std::shared_ptr<Link> m_link;
+    QThread* m_userThread = nullptr;
+    bool m_attached = false;
+};
+
+} // namespace escpos
