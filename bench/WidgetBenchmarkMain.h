@@ -6,7 +6,7 @@
 // Runs the registered benchmarks inside an application object of type App, on the offscreen
 // platform unless the environment asks for another one. A benchmark program's main() returns
 // what this returns.
-template <typename App> int RunBenchmarksIn(int argc, char** argv)
+template <typename App> int runBenchmarksIn(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -17,7 +17,7 @@ template <typename App> int RunBenchmarksIn(int argc, char** argv)
     return 0;
 }
 
-inline int RunWidgetBenchmarks(int argc, char** argv)
+inline int runWidgetBenchmarks(int argc, char** argv)
 {
-    return RunBenchmarksIn<QApplication>(argc, argv);
+    return runBenchmarksIn<QApplication>(argc, argv);
 }

@@ -35,7 +35,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-QString WriteLines(const QTemporaryDir& dir, int lines)
+QString writeLines(const QTemporaryDir& dir, int lines)
 {
     const QString path = dir.filePath(QStringLiteral("receipt.txt"));
     QFile file(path);
@@ -140,7 +140,7 @@ void BM_FilePrintNormal(benchmark::State& state)
 {
     constexpr int kLines = 100'000;
     QTemporaryDir dir;
-    const QString path = WriteLines(dir, kLines);
+    const QString path = writeLines(dir, kLines);
     if (path.isEmpty()) {
         state.SkipWithError("cannot write the file");
         return;
@@ -249,5 +249,5 @@ BENCHMARK(BM_ReadLargeFile)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-double ResidentMegabytes()
+double residentMegabytes()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -27,7 +27,7 @@ double ResidentMegabytes()
 
 // CPU time of this thread, which does all the work (offscreen painting included); unlike the wall
 // clock it does not count time the machine gave to other processes.
-double ThreadCpuSeconds()
+double threadCpuSeconds()
 {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -60,7 +60,7 @@ void BM_AppendLogRow(benchmark::State& state)
 
         using Clock = std::chrono::steady_clock;
         const auto start = Clock::now();
-        double sliceStart = ThreadCpuSeconds();
+        double sliceStart = threadCpuSeconds();
         double firstSlice = 0;
         double lastSlice = 0;
         for (int i = 0; i < kAppends; ++i) {
@@ -69,7 +69,7 @@ void BM_AppendLogRow(benchmark::State& state)
             if (i % kEventsEvery == kEventsEvery - 1)
                 QApplication::processEvents();
             if ((i + 1) % kSlice == 0) {
-                const double now = ThreadCpuSeconds();
+                const double now = threadCpuSeconds();
                 const double seconds = now - sliceStart;
                 if (i + 1 == kSlice)
                     firstSlice = seconds;
@@ -87,7 +87,7 @@ void BM_AppendLogRow(benchmark::State& state)
         state.counters["last_to_first"] = lastSlice / firstSlice;
         state.counters["rows"] = grid.Rows();
         state.counters["view_rows"] = grid.rowCount();
-        state.counters["VmRSS_MB"] = ResidentMegabytes();
+        state.counters["VmRSS_MB"] = residentMegabytes();
     }
 }
 BENCHMARK(BM_AppendLogRow)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -96,5 +96,5 @@ BENCHMARK(BM_AppendLogRow)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -74,5 +74,5 @@ BENCHMARK(BM_AsyncPrintNormal)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
-    return RunBenchmarksIn<QCoreApplication>(argc, argv);
+    return runBenchmarksIn<QCoreApplication>(argc, argv);
 }

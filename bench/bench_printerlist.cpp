@@ -36,5 +36,5 @@ BENCHMARK(BM_AppendAndSelect)->Arg(10)->Arg(1000000)->Unit(benchmark::kMicroseco
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -63,5 +63,5 @@ BENCHMARK(BM_ListAllProperties)->Arg(0)->Arg(1)->ArgName("view")->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -65,5 +65,5 @@ BENCHMARK(BM_SaveReceiptImage)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

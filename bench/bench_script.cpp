@@ -79,5 +79,5 @@ BENCHMARK(BM_ScriptSteps)
 
 int main(int argc, char** argv)
 {
-    return RunBenchmarksIn<QCoreApplication>(argc, argv);
+    return runBenchmarksIn<QCoreApplication>(argc, argv);
 }

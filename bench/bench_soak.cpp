@@ -385,5 +385,5 @@ int main(int argc, char** argv)
     }
     argc = kept;
     registerAll(soakAll);
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

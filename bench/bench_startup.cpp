@@ -91,5 +91,5 @@ BENCHMARK(BM_ProcessStartToWindowShownAndExit)->Unit(benchmark::kMillisecond)->I
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -87,5 +87,5 @@ BENCHMARK(BM_PrintLines)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillis
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

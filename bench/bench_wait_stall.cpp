@@ -125,5 +125,5 @@ BENCHMARK(BM_SimulatedTransactionStall)
 
 int main(int argc, char** argv)
 {
-    return RunWidgetBenchmarks(argc, argv);
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -144,7 +144,7 @@ struct RecordingWindow
                     {}};
             });
     }
-    QStringList logRows() { return LogRows(fixture.window().logGrid(), fixture.form()); }
+    QStringList logRows() { return logRowTexts(fixture.window().logGrid(), fixture.form()); }
     // Whether every written row shows both cells in the log's standard colour.
     bool logInStandardColour()
     {

@@ -14,7 +14,7 @@ const QString kDirectIOString = QString::fromLatin1("\x1B-2C\0C\n\n\n\n\n\n\n\x1
 
 QStringList logOf(WindowFixture& fixture)
 {
-    return LogRows(fixture.window().logGrid(), fixture.form());
+    return logRowTexts(fixture.window().logGrid(), fixture.form());
 }
 
 void directIO(WindowFixture& fixture, const QString& command, const QString& data)

@@ -115,9 +115,12 @@ struct FileJob
     {
         QTimer::singleShot(0, &fixture.window(), std::move(action));
     }
-    QStringList rows() { return LogRows(fixture.window().logGrid(), fixture.form()); }
+    QStringList rows() { return logRowTexts(fixture.window().logGrid(), fixture.form()); }
     // Without the printer's events, which the job handles in its yields as they come.
-    QStringList commandRows() { return CommandRows(fixture.window().logGrid(), fixture.form()); }
+    QStringList commandRows()
+    {
+        return commandRowTexts(fixture.window().logGrid(), fixture.form());
+    }
     QStringList items() { return printedItems(fixture.window()); }
 
     WindowFixture fixture;

@@ -343,7 +343,7 @@ private slots:
         action(fixture.window(), "actTestReceipt").trigger();
         QCOMPARE(fixture.dialogs().prompts(), QStringList());
 
-        const QStringList rows = CommandRows(fixture.window().logGrid(), fixture.form());
+        const QStringList rows = commandRowTexts(fixture.window().logGrid(), fixture.form());
         const QStringList lines =
             TestReceiptLines({sim::kPrinterName, QStringLiteral("simulated"),
                               QDateTime(QDate(2026, 12, 8), QTime(9, 30, 5)), 437});
@@ -413,7 +413,7 @@ private slots:
         action(fixture.window(), "actTestReceipt").trigger();
         QCOMPARE(fixture.dialogs().prompts(), QStringList{u"PRINTER COVER IS OPEN!, retry?"_s});
         QCOMPARE(
-            names(CommandRows(fixture.window().logGrid(), fixture.form())),
+            names(commandRowTexts(fixture.window().logGrid(), fixture.form())),
             (QStringList{u"Open() OPOS_SUCCESS"_s, u"ClaimDevice() OPOS_SUCCESS"_s,
                          u"PrintNormal() OPOS_EPTR_COVER_OPEN"_s, u"ClearOutput() OPOS_SUCCESS"_s,
                          u"ReleaseDevice() OPOS_SUCCESS"_s, u"Close() OPOS_SUCCESS"_s}));
@@ -425,7 +425,7 @@ private slots:
         WindowFixture fixture;
         fixture.type("txtDevice", QStringLiteral("No Such Printer"));
         action(fixture.window(), "actTestReceipt").trigger();
-        QCOMPARE(names(CommandRows(fixture.window().logGrid(), fixture.form())),
+        QCOMPARE(names(commandRowTexts(fixture.window().logGrid(), fixture.form())),
                  QStringList{u"Open() OPOS_E_NOEXIST"_s});
     }
 
@@ -551,13 +551,13 @@ private slots:
         QCOMPARE(completions, (QStringList{u"Counter Printer"_s, usb + u"lp0"_s, usb + u"lp1"_s,
                                            u"serial:///dev/ttyUSB0"_s, u"Quenta POS Printer"_s}));
 
-        QCOMPARE(DeviceAddressOf(QStringLiteral("counter printer"), sources),
+        QCOMPARE(deviceAddressOf(QStringLiteral("counter printer"), sources),
                  QStringLiteral("tcp://192.0.2.10"));
-        QCOMPARE(DeviceAddressOf(QStringLiteral("tcp://h:9100"), sources),
+        QCOMPARE(deviceAddressOf(QStringLiteral("tcp://h:9100"), sources),
                  QStringLiteral("tcp://h:9100"));
-        QCOMPARE(DeviceAddressOf(QStringLiteral("Quenta POS Printer"), sources),
+        QCOMPARE(deviceAddressOf(QStringLiteral("Quenta POS Printer"), sources),
                  QStringLiteral("simulated"));
-        QCOMPARE(DeviceAddressOf(QStringLiteral("nothing"), sources), QString());
+        QCOMPARE(deviceAddressOf(QStringLiteral("nothing"), sources), QString());
     }
 
     void escapeHelpInsertsTheSequenceAtTheCursor()

@@ -506,7 +506,7 @@ private slots:
         QStringList rowsWhenClosed;
         connect(window, &frmMain::closed, window, [&] {
             closedDuringClick = !clickReturned;
-            rowsWhenClosed = LogRows(window->logGrid(), window->form());
+            rowsWhenClosed = logRowTexts(window->logGrid(), window->form());
             QTimer::singleShot(0, &device, [&fixture] { fixture.destroyWindow(); });
         });
         QTimer::singleShot(0, window, [window] { window->close(); });
@@ -515,7 +515,7 @@ private slots:
         clickReturned = true;
 
         if (!ok) {
-            QCOMPARE(LogRows(window->logGrid(), window->form()),
+            QCOMPARE(logRowTexts(window->logGrid(), window->form()),
                      QStringList{QStringLiteral("ClaimDevice() OPOS_SUCCESS")});
             QVERIFY(window->isVisible());
             QVERIFY(fixture.printer().Claimed());

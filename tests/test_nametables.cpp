@@ -103,7 +103,7 @@ private slots:
     {
         QFETCH(int, code);
         QFETCH(QString, name);
-        QCOMPARE(DecodeStateValue(code), name);
+        QCOMPARE(decodeStateValue(code), name);
     }
 
     void stateOfTheRealPrinter()

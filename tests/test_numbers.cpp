@@ -56,14 +56,14 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(double, value);
-        QCOMPARE(numbers::ToDouble(text), value);
+        QCOMPARE(numbers::toDouble(text), value);
     }
 
     void toDoubleIgnoresTheUserLocale()
     {
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        const double value = numbers::ToDouble(QStringLiteral("1.5"));
+        const double value = numbers::toDouble(QStringLiteral("1.5"));
         QLocale::setDefault(previous);
         QCOMPARE(value, 1.5);
     }
@@ -84,7 +84,7 @@ private slots:
     {
         QFETCH(double, value);
         QFETCH(int, whole);
-        QCOMPARE(numbers::ToLong(value), whole);
+        QCOMPARE(numbers::toLong(value), whole);
     }
 
     void toLongOverflow_data()
@@ -100,7 +100,7 @@ private slots:
         QFETCH(QString, text);
         QVERIFY(numbers::IsNumeric(text));
         try {
-            numbers::ToLong(numbers::ToDouble(text));
+            numbers::toLong(numbers::toDouble(text));
             QFAIL("no overflow");
         } catch (const std::overflow_error& error) {
             QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("Overflow"));
@@ -109,7 +109,7 @@ private slots:
 
     void tinyExponentIsZero()
     {
-        QCOMPARE(numbers::ToLong(numbers::ToDouble(QStringLiteral("1e-999"))), 0);
+        QCOMPARE(numbers::toLong(numbers::toDouble(QStringLiteral("1e-999"))), 0);
     }
 };
 

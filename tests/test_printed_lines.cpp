@@ -229,7 +229,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
         PaintLog log(label);
         for (int id = 1; id <= 200; ++id) {
-            ShowAtFrameRate(label, QString::number(id));
+            showAtFrameRate(label, QString::number(id));
             QCOMPARE(label.text(), QString::number(id));
             QCoreApplication::processEvents();
         }
@@ -237,7 +237,7 @@ private slots:
         QVERIFY2(log.painted.size() < 100, qPrintable(log.painted.join(QLatin1Char(' '))));
         // The same text again paints nothing.
         const qsizetype paints = log.painted.size();
-        ShowAtFrameRate(label, QStringLiteral("200"));
+        showAtFrameRate(label, QStringLiteral("200"));
         QCoreApplication::processEvents();
         QCOMPARE(log.painted.size(), paints);
     }

@@ -39,12 +39,12 @@ void prepare(WindowFixture& f, Setup setup)
 
 QStringList rowsSince(WindowFixture& f, int from)
 {
-    return LogRows(f.window().logGrid(), f.form(), from);
+    return logRowTexts(f.window().logGrid(), f.form(), from);
 }
 
 QStringList commandRowsSince(WindowFixture& f, int from)
 {
-    return CommandRows(f.window().logGrid(), f.form(), from);
+    return commandRowTexts(f.window().logGrid(), f.form(), from);
 }
 
 QColor lampColour(WindowFixture& f, const char* lamp)

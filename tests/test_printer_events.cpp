@@ -249,7 +249,7 @@ private slots:
         f.click("cmdPrintNormal");
         QTRY_COMPARE(f.form().LogRow, 7);
 
-        QCOMPARE(LogRows(f.window().logGrid(), f.form()),
+        QCOMPARE(logRowTexts(f.window().logGrid(), f.form()),
                  (QStringList{QStringLiteral("Open() OPOS_SUCCESS"),
                               QStringLiteral("ClaimDevice() OPOS_SUCCESS"),
                               QStringLiteral("StatusUpdateEvent() DATA=PTR_SUE_COVER_OPEN"),
@@ -296,12 +296,12 @@ private slots:
         f.click("cmdPrintNormal");
         const QString outputId = f.widget<QLabel>("lblPrintOutputID").text();
         QVERIFY(!outputId.isEmpty());
-        QCOMPARE(LogRows(f.window().logGrid(), f.form()),
+        QCOMPARE(logRowTexts(f.window().logGrid(), f.form()),
                  QStringList{QStringLiteral("PrintNormal() OPOS_SUCCESS")});
 
         QTRY_COMPARE(f.printer().State(), opos::OPOS_S_IDLE);
         QTest::qWait(20); // a completion would have arrived by now
-        const QStringList rows = LogRows(f.window().logGrid(), f.form());
+        const QStringList rows = logRowTexts(f.window().logGrid(), f.form());
         const FlexGridModel& grid = f.window().logGrid();
         const int completion =
             int(rows.indexOf(QStringLiteral("OutputCompleteEvent() OID=") + outputId));

@@ -216,7 +216,7 @@ void TestProperties::listingFollowsTheControlVersion()
         QCOMPARE(page.grid().TextMatrix(row, 0), QString(info->name));
         QVERIFY(page.grid().TextMatrix(row, 1) != QStringLiteral("UNKNOWN!"));
         listed.insert(index);
-        const bool writable = properties::IsWritableProperty(index);
+        const bool writable = properties::isWritableProperty(index);
         for (int col = 0; col < 3; ++col)
             QCOMPARE(page.grid().CellForeColor(row, col), writable ? colours::Green : QColor());
     }
@@ -243,7 +243,7 @@ void TestProperties::secondListingResetsColoursAndSelection()
     QCOMPARE(page.state().PropSelCol, -1);
     for (int row = 1; row < rows; ++row) {
         const bool writable =
-            properties::IsWritableProperty(page.grid().TextMatrix(row, 2).toInt());
+            properties::isWritableProperty(page.grid().TextMatrix(row, 2).toInt());
         for (int col = 0; col < 3; ++col) {
             QCOMPARE(page.grid().CellBackColor(row, col), QColor());
             QCOMPARE(page.grid().CellForeColor(row, col), writable ? colours::Green : QColor());

@@ -117,7 +117,7 @@ struct TwoWindows
         return *found;
     }
     QString text(const char* label) { return control<QLabel>(label).text(); }
-    QStringList log() { return LogRows(main.window().logGrid(), main.form()); }
+    QStringList log() { return logRowTexts(main.window().logGrid(), main.form()); }
     VirtualDevicesReceiptView& receipt() { return *devices.receiptPanel()->view(); }
     // The last item on the receipt once the window has caught up with the device.
     const ReceiptItem& lastItemWhen(ReceiptItem::Kind kind)

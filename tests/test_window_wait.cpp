@@ -147,7 +147,7 @@ private slots:
             QVERIFY(boxModal);
         }
         QTRY_VERIFY(!waitBox(*fixture) || !waitBox(*fixture)->isVisible());
-        QCOMPARE(LogRows(fixture->window().logGrid(), fixture->form()), QStringList{row});
+        QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()), QStringList{row});
         if (!expectedError.isEmpty())
             QCOMPARE(errorString(*fixture), expectedError);
         const QStringList asked = fixture->dialogs().prompts();
@@ -176,7 +176,7 @@ private slots:
 
         QVERIFY(ticked);
         QCoreApplication::processEvents();
-        QCOMPARE(LogRows(fixture->window().logGrid(), fixture->form()),
+        QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()),
                  QStringList{u"PrintNormal() OPOS_SUCCESS"_s});
         QCOMPARE(fixture->widget<QLineEdit>("txtPrint").text(), u"slow line"_s);
         QVERIFY(fixture->printer().DeviceEnabled());
@@ -198,7 +198,7 @@ private slots:
         fixture->click("cmdPrintNormal");
 
         QTRY_COMPARE(fixture->form().LogRow, 3);
-        const QStringList rows = LogRows(fixture->window().logGrid(), fixture->form());
+        const QStringList rows = logRowTexts(fixture->window().logGrid(), fixture->form());
         QCOMPARE(rows.at(0), u"PrintNormal() OPOS_SUCCESS"_s);
         QVERIFY2(rows.at(1).startsWith(u"StatusUpdateEvent()"_s), qPrintable(rows.at(1)));
     }
@@ -224,7 +224,7 @@ private slots:
         fixture->type("txtData", u"3"_s);
         fixture->click("cmdDirectIO");
 
-        QCOMPARE(LogRows(fixture->window().logGrid(), fixture->form()),
+        QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()),
                  QStringList{u"DirectIO() OPOS_E_TIMEOUT"_s});
         QVERIFY(errorString(*fixture).startsWith(u"Cancelled"_s));
         QVERIFY(!script->takeCalls().join(u' ').contains(u"directIO"_s));
@@ -251,7 +251,7 @@ private slots:
         fixture->click("cmdClaim");
 
         QCOMPARE(shown, u"Waiting for Quenta POS Printer…"_s);
-        QCOMPARE(LogRows(fixture->window().logGrid(), fixture->form()),
+        QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()),
                  QStringList{u"ClaimDevice() OPOS_SUCCESS"_s});
         QVERIFY(fixture->printer().Claimed() && fixture->flags().DeviceClaimed);
     }

@@ -25,7 +25,7 @@ Application::~Application()
 
 bool Application::Main()
 {
-    return TrapFailures(m_dialogs, kErrorMessageTitle, [this] {
+    return trapFailures(m_dialogs, kErrorMessageTitle, [this] {
         m_window = std::make_unique<frmMain>(m_registry, m_options.control, m_dialogs);
         m_dialogs.setParentWindow(m_window.get());
         m_waiter->setWindow(m_window.get());

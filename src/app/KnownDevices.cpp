@@ -40,7 +40,7 @@ QList<KnownDevice> simulatedDevices()
 
 } // namespace
 
-KnownDeviceSources DefaultKnownDeviceSources()
+KnownDeviceSources defaultKnownDeviceSources()
 {
     return {escpos::DeviceFile::defaultPath(), QStringLiteral("/dev"), [] {
                 QList<SerialPortEntry> ports;
@@ -50,7 +50,7 @@ KnownDeviceSources DefaultKnownDeviceSources()
             }};
 }
 
-QList<ConfiguredDevice> ConfiguredDevices(const QString& deviceFile)
+QList<ConfiguredDevice> readConfiguredDevices(const QString& deviceFile)
 {
     QList<ConfiguredDevice> devices;
     if (deviceFile.isEmpty())
@@ -64,10 +64,10 @@ QList<ConfiguredDevice> ConfiguredDevices(const QString& deviceFile)
     return devices;
 }
 
-QList<KnownDevice> KnownDevices(const KnownDeviceSources& sources)
+QList<KnownDevice> listKnownDevices(const KnownDeviceSources& sources)
 {
     QList<KnownDevice> devices;
-    for (const ConfiguredDevice& entry : ConfiguredDevices(sources.deviceFile)) {
+    for (const ConfiguredDevice& entry : readConfiguredDevices(sources.deviceFile)) {
         devices.append({KnownDevice::Source::DeviceFile, entry.kind, entry.name,
                         QStringLiteral("%1 \u2014 %2").arg(entry.name, entry.address),
                         entry.address});
@@ -94,13 +94,13 @@ QList<KnownDevice> KnownDevices(const KnownDeviceSources& sources)
     return devices;
 }
 
-QString DeviceAddressOf(const QString& name, const KnownDeviceSources& sources)
+QString deviceAddressOf(const QString& name, const KnownDeviceSources& sources)
 {
     for (const KnownDevice& device : simulatedDevices()) {
         if (device.value == name)
             return device.address;
     }
-    for (const ConfiguredDevice& entry : ConfiguredDevices(sources.deviceFile)) {
+    for (const ConfiguredDevice& entry : readConfiguredDevices(sources.deviceFile)) {
         if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
             return entry.address;
     }

@@ -46,7 +46,7 @@ struct KnownDeviceSources
 };
 
 // Where the program looks: the user's devices.ini, the real /dev and the system's serial ports.
-KnownDeviceSources DefaultKnownDeviceSources();
+KnownDeviceSources defaultKnownDeviceSources();
 
 // One entry of the device file: its section name, class and address.
 struct ConfiguredDevice
@@ -57,10 +57,10 @@ struct ConfiguredDevice
 };
 
 // The entries of the device file by name; none when it is missing or unreadable.
-QList<ConfiguredDevice> ConfiguredDevices(const QString& deviceFile);
+QList<ConfiguredDevice> readConfiguredDevices(const QString& deviceFile);
 
-QList<KnownDevice> KnownDevices(const KnownDeviceSources& sources);
+QList<KnownDevice> listKnownDevices(const KnownDeviceSources& sources);
 
 // Where a name typed as a device name is reached: its address in the device file, the address
 // itself when it is one, "simulated" for a simulated device, else empty.
-QString DeviceAddressOf(const QString& name, const KnownDeviceSources& sources);
+QString deviceAddressOf(const QString& name, const KnownDeviceSources& sources);

@@ -57,13 +57,13 @@ QString stampedName(const char* stem, const char* suffix)
 
 } // namespace
 
-MainMenu::MainMenu(const Parts& parts) : m_parts(parts), m_sources(DefaultKnownDeviceSources())
+MainMenu::MainMenu(const Parts& parts) : m_parts(parts), m_sources(defaultKnownDeviceSources())
 {
     frmMain& window = m_parts.window;
     auto& txtDevice = window.control<QLineEdit>("txtDevice");
     m_testReceipt = std::make_unique<TestReceipt>(
         m_parts.printer, m_parts.device, m_parts.line, txtDevice,
-        [this](const QString& name) { return DeviceAddressOf(name, m_sources); });
+        [this](const QString& name) { return deviceAddressOf(name, m_sources); });
 
     QMenu* file = m_parts.menuBar.addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
@@ -125,7 +125,7 @@ MainMenu::MainMenu(const Parts& parts) : m_parts(parts), m_sources(DefaultKnownD
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setFilterMode(Qt::MatchContains);
     txtDevice.setCompleter(completer);
-    refreshCompletion(KnownDevices(m_sources));
+    refreshCompletion(listKnownDevices(m_sources));
 }
 
 MainMenu::~MainMenu() = default;
@@ -159,13 +159,13 @@ void MainMenu::setVirtualDevicesShower(std::function<void()> show)
 void MainMenu::setKnownDeviceSources(KnownDeviceSources sources)
 {
     m_sources = std::move(sources);
-    refreshCompletion(KnownDevices(m_sources));
+    refreshCompletion(listKnownDevices(m_sources));
 }
 
 void MainMenu::SaveLog()
 {
     Dialogs& dialogs = m_parts.window.dialogs();
-    TrapFailures(dialogs, kErrorMessageTitle, [&] {
+    trapFailures(dialogs, kErrorMessageTitle, [&] {
         const auto path = dialogs.saveFile({tr("Save log"),
                                             QStringLiteral("CSV (*.csv)|*.csv|Text (*.txt)|*.txt"),
                                             stampedName("opos-log", "csv"), QStringLiteral("csv")});
@@ -177,7 +177,7 @@ void MainMenu::SaveLog()
 void MainMenu::SaveReceiptImage()
 {
     Dialogs& dialogs = m_parts.window.dialogs();
-    TrapFailures(dialogs, kErrorMessageTitle, [&] {
+    trapFailures(dialogs, kErrorMessageTitle, [&] {
         if (!m_receipt) {
             dialogs.warning(tr("There is no simulated printer whose receipt could be saved."),
                             kErrorMessageTitle);
@@ -194,7 +194,7 @@ void MainMenu::SaveReceiptImage()
 void MainMenu::Copy()
 {
     frmMain& window = m_parts.window;
-    TrapFailures(window.dialogs(), kErrorMessageTitle, [&] {
+    trapFailures(window.dialogs(), kErrorMessageTitle, [&] {
         const auto& properties = window.control<QAbstractItemView>("MSFlexGrid2");
         const QWidget* focus = QApplication::focusWidget();
         const bool fromProperties =
@@ -239,7 +239,7 @@ void MainMenu::ShowEscapeHelp()
 
 void MainMenu::ShowAbout()
 {
-    TrapFailures(m_parts.window.dialogs(), kErrorMessageTitle, [this] {
+    trapFailures(m_parts.window.dialogs(), kErrorMessageTitle, [this] {
         if (!m_about)
             m_about = makeAboutBox(m_parts.window.OPOSPOSPrinter1().ControlObjectVersion(),
                                    m_sources.deviceFile, &m_parts.window);
@@ -250,9 +250,9 @@ void MainMenu::ShowAbout()
 
 void MainMenu::fillKnownDevices()
 {
-    TrapFailures(m_parts.window.dialogs(), kErrorMessageTitle, [this] {
+    trapFailures(m_parts.window.dialogs(), kErrorMessageTitle, [this] {
         m_knownDevices->clear();
-        const QList<KnownDevice> devices = KnownDevices(m_sources);
+        const QList<KnownDevice> devices = listKnownDevices(m_sources);
         refreshCompletion(devices);
         const std::array<std::pair<KnownDevice::Source, QString>, 4> sections{{
             {KnownDevice::Source::DeviceFile, tr("Device file")},

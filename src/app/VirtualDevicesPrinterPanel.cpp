@@ -192,7 +192,7 @@ void VirtualDevicesPrinterPanel::refresh()
     const auto pending = m_printer.pendingFailure();
     m_failPending->setText(pending ? armedText(failureName(*pending)) : tr("Not armed"));
     const sim::SimulatedPrinter::Activity activity = m_printer.activity();
-    m_state->setText(DecodeStateValue(activity.state));
+    m_state->setText(decodeStateValue(activity.state));
     m_claimed->setText(yesNo(activity.claimed));
     m_enabled->setText(yesNo(activity.enabled));
     m_queued->setText(QString::number(activity.queuedOutputs));

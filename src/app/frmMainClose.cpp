@@ -22,7 +22,7 @@ bool agreesToClose(const ModuleFlags& flags, Dialogs& dialogs)
 bool frmMain::Form_QueryUnload()
 {
     bool cancel = false;
-    TrapFailures(d->dialogs, kErrorMessageTitle, [this, &cancel] {
+    trapFailures(d->dialogs, kErrorMessageTitle, [this, &cancel] {
         if (!d->flags.DeviceOpened && !d->flags.DeviceClaimed)
             return;
         // Asked already while a running handler was stopping.
@@ -51,7 +51,7 @@ void frmMain::closeEvent(QCloseEvent* event)
             return; // the answer is awaited, or the stop is on its way
         bool agreed = true;
         d->askingToClose = true;
-        TrapFailures(d->dialogs, kErrorMessageTitle,
+        trapFailures(d->dialogs, kErrorMessageTitle,
                      [this, &agreed] { agreed = agreesToClose(d->flags, d->dialogs); });
         d->askingToClose = false;
         if (!agreed)

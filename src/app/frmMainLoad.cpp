@@ -40,7 +40,7 @@ void prepareGrid(FlexGridModel& grid, const QWidget& view, std::initializer_list
 
 void frmMain::Form_Load()
 {
-    TrapFailures(d->dialogs, kErrorMessageTitle, [this] {
+    trapFailures(d->dialogs, kErrorMessageTitle, [this] {
         // The window manager adds its frame around the window; the menu and status bars sit
         // around this client area.
         control<QWidget>("clientArea").setFixedSize(twipsToPixels(14985), twipsToPixels(9510));
@@ -80,8 +80,8 @@ void frmMain::Form_Load()
 
         // Read without opening the printer: the version is the control object's own.
         const int32_t version = d->OPOSPOSPrinter1.ControlObjectVersion();
-        control<QAbstractButton>("cmdClaim").setText(ClaimMemberText(version));
-        control<QAbstractButton>("cmdRelease").setText(ReleaseMemberText(version));
+        control<QAbstractButton>("cmdClaim").setText(claimMemberText(version));
+        control<QAbstractButton>("cmdRelease").setText(releaseMemberText(version));
     });
     // The start rows are shown at once rather than on the next frame.
     d->logGrid.flush();

@@ -36,7 +36,7 @@ void frmMain::Timer1_Timer()
     if (d->refreshing)
         return;
     const QScopedValueRollback busy(d->refreshing, true);
-    TrapFailures(d->dialogs, kErrorMessageTitle, [this] {
+    trapFailures(d->dialogs, kErrorMessageTitle, [this] {
         const ModuleFlags& flags = d->flags;
         const Parts::StatusPanel& panel = d->status;
         showCondition(*panel.lblStatus, flags.DeviceOpened, QStringLiteral("OPENED!"),

@@ -1,5 +1,5 @@
-#include "app/MainMenu.h"
 #include "app/JobStatusBar.h"
+#include "app/MainMenu.h"
 #include "app/frmMain.h"
 #include "app/frmMainParts.h"
 #include "devices/CashDrawerCommands.h"

@@ -43,10 +43,10 @@ void RunCompanionTest(opos::CompanionDevice& device, const QString& className,
         const int32_t result = step.call();
         log.AppendLogRow(className + QLatin1Char('.') + step.member, DecodeResultCode(result));
     };
-    TrapFailures(dialogs, kErrorMessageTitle, [&opening, &run] {
+    trapFailures(dialogs, kErrorMessageTitle, [&opening, &run] {
         for (const DeviceStep& step : opening)
             run(step);
     });
     for (const DeviceStep& step : closing)
-        TrapFailures(dialogs, kErrorMessageTitle, [&step, &run] { run(step); });
+        trapFailures(dialogs, kErrorMessageTitle, [&step, &run] { run(step); });
 }

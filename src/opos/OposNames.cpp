@@ -165,7 +165,7 @@ QString DecodeStatusUpdate(int32_t data)
     }
 }
 
-QString DecodeStateValue(int32_t state)
+QString decodeStateValue(int32_t state)
 {
     switch (state) {
     case opos::OPOS_S_CLOSED:
@@ -181,25 +181,25 @@ QString DecodeStateValue(int32_t state)
     }
 }
 
-QString DirectIOEventDetail(int32_t eventNumber, int32_t data, const QString& text)
+QString directIOEventDetail(int32_t eventNumber, int32_t data, const QString& text)
 {
     return QStringLiteral("EN=") + QString::number(eventNumber) + QStringLiteral(" | pD=") +
            QString::number(data) + QStringLiteral(" | pStr=") + text;
 }
 
-QString ErrorEventDetail(int32_t resultCode, int32_t resultCodeExtended, int32_t errorLocus)
+QString errorEventDetail(int32_t resultCode, int32_t resultCodeExtended, int32_t errorLocus)
 {
     return QStringLiteral("RC=") + DecodeResultCode(resultCode) + QStringLiteral(" | RCE=") +
            DecodeResultCode(resultCodeExtended) + QStringLiteral(" | EL=") +
            QString::number(errorLocus);
 }
 
-QString OutputCompleteEventDetail(int32_t outputId)
+QString outputCompleteEventDetail(int32_t outputId)
 {
     return QStringLiteral("OID=") + QString::number(outputId);
 }
 
-QString StatusUpdateEventDetail(int32_t data)
+QString statusUpdateEventDetail(int32_t data)
 {
     return QStringLiteral("DATA=") + DecodeStatusUpdate(data);
 }

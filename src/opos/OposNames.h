@@ -14,11 +14,11 @@ QString DecodeResultCode(int32_t code);
 QString DecodeStatusUpdate(int32_t data);
 
 // The name of a control object's State value; "UNKNOWN!" outside 1 to 4.
-QString DecodeStateValue(int32_t state);
+QString decodeStateValue(int32_t state);
 
 // The detail texts of the event rows: "EN=5 | pD=0 | pStr=", "RC=... | RCE=... | EL=1",
 // "OID=42", "DATA=PTR_SUE_COVER_OK".
-QString DirectIOEventDetail(int32_t eventNumber, int32_t data, const QString& text);
-QString ErrorEventDetail(int32_t resultCode, int32_t resultCodeExtended, int32_t errorLocus);
-QString OutputCompleteEventDetail(int32_t outputId);
-QString StatusUpdateEventDetail(int32_t data);
+QString directIOEventDetail(int32_t eventNumber, int32_t data, const QString& text);
+QString errorEventDetail(int32_t resultCode, int32_t resultCodeExtended, int32_t errorLocus);
+QString outputCompleteEventDetail(int32_t outputId);
+QString statusUpdateEventDetail(int32_t data);

@@ -17,22 +17,22 @@ namespace {
 constexpr QLatin1String kEnableCaption("SetDeviceEnable");
 constexpr QLatin1String kDisableCaption("SetDeviceDisable");
 
-bool HasDeviceMemberNames(int32_t controlObjectVersion)
+bool hasDeviceMemberNames(int32_t controlObjectVersion)
 {
     return controlObjectVersion >= opos::kVersionWithClaimDevice;
 }
 
 } // namespace
 
-QString ClaimMemberText(int32_t controlObjectVersion)
+QString claimMemberText(int32_t controlObjectVersion)
 {
-    return HasDeviceMemberNames(controlObjectVersion) ? QStringLiteral("ClaimDevice()")
+    return hasDeviceMemberNames(controlObjectVersion) ? QStringLiteral("ClaimDevice()")
                                                       : QStringLiteral("Claim()");
 }
 
-QString ReleaseMemberText(int32_t controlObjectVersion)
+QString releaseMemberText(int32_t controlObjectVersion)
 {
-    return HasDeviceMemberNames(controlObjectVersion) ? QStringLiteral("ReleaseDevice()")
+    return hasDeviceMemberNames(controlObjectVersion) ? QStringLiteral("ReleaseDevice()")
                                                       : QStringLiteral("Release()");
 }
 
@@ -43,7 +43,7 @@ DeviceCommands::DeviceCommands(const PrinterContext& context, const DeviceComman
 
 void DeviceCommands::Open()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         const QString deviceName = m_widgets.txtDevice->text();
         if (deviceName.isEmpty()) {
             m_context.dialogs.warning(QStringLiteral("DEVICE NAME Missing!"), kErrorMessageTitle);
@@ -52,14 +52,14 @@ void DeviceCommands::Open()
         const int32_t result = m_context.printer.Open(deviceName);
         if (result == opos::OPOS_SUCCESS)
             m_context.flags.DeviceOpened = true;
-        LogResult(m_context.log, QStringLiteral("Open()"),
-                  ResolveExtendedResult(m_context, result));
+        logResult(m_context.log, QStringLiteral("Open()"),
+                  resolveExtendedResult(m_context, result));
     });
 }
 
 void DeviceCommands::Claim()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         const QString timeoutText = m_widgets.txtTimeout->text();
         if (!numbers::IsNumeric(timeoutText)) {
             m_context.dialogs.warning(QStringLiteral("PARAMETER TIMEOUT Missing or invalid!"),
@@ -69,20 +69,20 @@ void DeviceCommands::Claim()
         opos::PosPrinter& printer = m_context.printer;
         const int32_t version = printer.ControlObjectVersion();
         // The field holds seconds.
-        const int32_t seconds = numbers::ToLong(numbers::ToDouble(timeoutText));
-        const int32_t timeoutMs = numbers::ToLong(static_cast<double>(seconds) * 1000.0);
-        const int32_t result = HasDeviceMemberNames(version) ? printer.ClaimDevice(timeoutMs)
+        const int32_t seconds = numbers::toLong(numbers::toDouble(timeoutText));
+        const int32_t timeoutMs = numbers::toLong(static_cast<double>(seconds) * 1000.0);
+        const int32_t result = hasDeviceMemberNames(version) ? printer.ClaimDevice(timeoutMs)
                                                              : printer.Claim(timeoutMs);
         if (result == opos::OPOS_SUCCESS)
             m_context.flags.DeviceClaimed = true;
-        const QString name = DecodeResultCode(ResolveExtendedResult(m_context, result));
-        m_context.log.AppendLogRow(ClaimMemberText(printer.ControlObjectVersion()), name);
+        const QString name = DecodeResultCode(resolveExtendedResult(m_context, result));
+        m_context.log.AppendLogRow(claimMemberText(printer.ControlObjectVersion()), name);
     });
 }
 
 void DeviceCommands::SetDeviceEnable()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         // The caption alone records which value goes to the device next.
         const bool enable = m_widgets.cmdSetDeviceEnable->text() == kEnableCaption;
         m_context.printer.SetDeviceEnabled(enable);
@@ -92,27 +92,27 @@ void DeviceCommands::SetDeviceEnable()
 
 void DeviceCommands::Release()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         opos::PosPrinter& printer = m_context.printer;
-        const int32_t result = HasDeviceMemberNames(printer.ControlObjectVersion())
+        const int32_t result = hasDeviceMemberNames(printer.ControlObjectVersion())
                                    ? printer.ReleaseDevice()
                                    : printer.Release();
         if (result == opos::OPOS_SUCCESS)
             m_context.flags.DeviceClaimed = false;
-        const QString name = DecodeResultCode(ResolveExtendedResult(m_context, result));
-        m_context.log.AppendLogRow(ReleaseMemberText(printer.ControlObjectVersion()), name);
+        const QString name = DecodeResultCode(resolveExtendedResult(m_context, result));
+        m_context.log.AppendLogRow(releaseMemberText(printer.ControlObjectVersion()), name);
     });
 }
 
 void DeviceCommands::Close()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         const int32_t result = m_context.printer.Close();
         if (result == opos::OPOS_SUCCESS) {
             m_context.flags.DeviceOpened = false;
             m_context.flags.DeviceClaimed = false;
         }
-        LogResult(m_context.log, QStringLiteral("Close()"),
-                  ResolveExtendedResult(m_context, result));
+        logResult(m_context.log, QStringLiteral("Close()"),
+                  resolveExtendedResult(m_context, result));
     });
 }

@@ -19,8 +19,8 @@ struct DeviceCommandWidgets
 
 // Caption and log text of the claim and release members: control objects older than 1.5.0
 // call them Claim and Release.
-QString ClaimMemberText(int32_t controlObjectVersion);
-QString ReleaseMemberText(int32_t controlObjectVersion);
+QString claimMemberText(int32_t controlObjectVersion);
+QString releaseMemberText(int32_t controlObjectVersion);
 
 // Open, claim, enable or disable, release and close the printer; each logs the code it got
 // and, on success, updates DeviceOpened and DeviceClaimed.

@@ -7,7 +7,7 @@
 
 #include <QLineEdit>
 
-QString DirectIOString()
+QString directIOString()
 {
     // ESC - 2 C NUL C, seven line feeds, ESC i.
     static constexpr char16_t kCodes[] = {0x1B, 0x2D, 0x32, 0x43, 0x00, 0x43, 0x0A, 0x0A,
@@ -22,7 +22,7 @@ DirectIOCommands::DirectIOCommands(const PrinterContext& context, const DirectIO
 
 void DirectIOCommands::DirectIO()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         const QString commandText = m_widgets.txtCommand->text();
         if (!numbers::IsNumeric(commandText)) {
             m_context.dialogs.warning(QStringLiteral("COMMAND Missing or invalid!"),
@@ -35,19 +35,19 @@ void DirectIOCommands::DirectIO()
                                       kErrorMessageTitle);
             return;
         }
-        QString text = DirectIOString();
-        const int32_t command = numbers::ToLong(numbers::ToDouble(commandText));
-        int32_t data = numbers::ToLong(numbers::ToDouble(dataText));
+        QString text = directIOString();
+        const int32_t command = numbers::toLong(numbers::toDouble(commandText));
+        int32_t data = numbers::toLong(numbers::toDouble(dataText));
         // What the printer writes back into data and text is not used.
         const int32_t result = m_context.printer.DirectIO(command, &data, &text);
-        LogResult(m_context.log, QStringLiteral("DirectIO()"),
-                  ResolveExtendedResult(m_context, result));
+        logResult(m_context.log, QStringLiteral("DirectIO()"),
+                  resolveExtendedResult(m_context, result));
     });
 }
 
 void DirectIOCommands::SetFlagWhenIdle()
 {
     // The printer reports becoming idle later with a status-update event; nothing to read here.
-    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+    trapFailures(m_context.dialogs, kErrorMessageTitle,
                  [this] { m_context.printer.SetFlagWhenIdle(true); });
 }

@@ -15,7 +15,7 @@ struct DirectIOWidgets
 };
 
 // The string every DirectIO request carries: 15 characters, its NUL included.
-QString DirectIOString();
+QString directIOString();
 
 // Sends one DirectIO request with the typed command and data numbers and logs its outcome;
 // asks the printer to report when it becomes idle (FlagWhenIdle).

@@ -64,7 +64,7 @@ bool FilePrintCommands::stopRequested() const
 
 void FilePrintCommands::Select()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         const Dialogs::OpenFileRequest request{
             QStringLiteral("Select TXT File to Print"), QStringLiteral("TXT (*.txt)|*.txt"),
             QCoreApplication::applicationDirPath(), QStringLiteral("*.txt")};
@@ -74,7 +74,7 @@ void FilePrintCommands::Select()
 
 void FilePrintCommands::Edit()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
         const QString path = m_widgets.txtSelection->text();
         if (path.isEmpty()) {
             m_context.dialogs.warning(QStringLiteral("NO FILE selected!"), kErrorMessageTitle);
@@ -87,19 +87,19 @@ void FilePrintCommands::Edit()
 
 void FilePrintCommands::FilePrintNormal()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] { printFile(LineMethod::Normal); });
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] { printFile(LineMethod::Normal); });
 }
 
 void FilePrintCommands::FilePrintImmediate()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+    trapFailures(m_context.dialogs, kErrorMessageTitle,
                  [this] { printFile(LineMethod::Immediate); });
 }
 
 void FilePrintCommands::TransactionPrint()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
-        if (RefusedDuringFileJob(m_context))
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+        if (refusedDuringFileJob(m_context))
             return;
         ModuleFlags& flags = m_context.flags;
         flags.TransactionActive = true;
@@ -111,7 +111,7 @@ void FilePrintCommands::TransactionPrint()
 
 void FilePrintCommands::printFile(LineMethod method)
 {
-    if (RefusedDuringFileJob(m_context))
+    if (refusedDuringFileJob(m_context))
         return;
     const QString path = m_widgets.txtSelection->text();
     if (path.isEmpty()) {
@@ -138,8 +138,8 @@ void FilePrintCommands::printFile(LineMethod method)
     const bool transaction = method == LineMethod::Normal && flags.TransactionActive;
     if (transaction) {
         const int32_t code =
-            ResolveExtendedResult(m_context, transactionPrint(opos::PTR_TP_TRANSACTION));
-        LogResult(m_context.log, QStringLiteral("TransactionPrint(TRANSACTION)"), code);
+            resolveExtendedResult(m_context, transactionPrint(opos::PTR_TP_TRANSACTION));
+        logResult(m_context.log, QStringLiteral("TransactionPrint(TRANSACTION)"), code);
         if (code != opos::OPOS_SUCCESS)
             return;
     }
@@ -171,8 +171,8 @@ void FilePrintCommands::endTransaction()
     int32_t code = transactionPrint(opos::PTR_TP_NORMAL);
     if (code == opos::OPOS_SUCCESS)
         m_widgets.lblFileTransPrintOutputID->setText(QString::number(m_context.printer.OutputID()));
-    code = ResolveExtendedResult(m_context, code);
-    LogResult(m_context.log, QStringLiteral("TransactionPrint(NORMAL)"), code);
+    code = resolveExtendedResult(m_context, code);
+    logResult(m_context.log, QStringLiteral("TransactionPrint(NORMAL)"), code);
 }
 
 void FilePrintCommands::printLines(const QString& path, LineMethod method)

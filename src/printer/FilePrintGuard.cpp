@@ -5,7 +5,7 @@
 #include "services/FailureTrap.h"
 #include "services/ModuleFlags.h"
 
-bool RefusedDuringFileJob(const PrinterContext& context)
+bool refusedDuringFileJob(const PrinterContext& context)
 {
     if (!context.flags.FileJobRunning)
         return false;

@@ -21,7 +21,7 @@ namespace {
 // What a successful cut adds to the list of printed output.
 const QString kCutMarker = QStringLiteral("/\\").repeated(28);
 
-bool IsChecked(const QCheckBox* box)
+bool isChecked(const QCheckBox* box)
 {
     return box->checkState() == Qt::Checked;
 }
@@ -35,20 +35,20 @@ LineCommands::LineCommands(const PrinterContext& context, const LineCommandWidge
 
 void LineCommands::PrintNormal()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+    trapFailures(m_context.dialogs, kErrorMessageTitle,
                  [this] { printPageLine(LineMethod::Normal); });
 }
 
 void LineCommands::PrintImmediate()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+    trapFailures(m_context.dialogs, kErrorMessageTitle,
                  [this] { printPageLine(LineMethod::Immediate); });
 }
 
 void LineCommands::CutPaper()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
-        if (RefusedDuringFileJob(m_context))
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] {
+        if (refusedDuringFileJob(m_context))
             return;
         const QString percentageText = m_widgets.txtCutPaper->text();
         if (!numbers::IsNumeric(percentageText)) {
@@ -62,13 +62,13 @@ void LineCommands::CutPaper()
 
 void LineCommands::PrintFileLine(LineMethod method, const QString& line)
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle,
+    trapFailures(m_context.dialogs, kErrorMessageTitle,
                  [&] { printLine(method, Source::File, line); });
 }
 
 void LineCommands::CutAtEndOfFile(const QString& percentage)
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [&] {
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [&] {
         // File printing checked the field just before; a text that is still not a number is a
         // run-time failure rather than a cut of 0 %.
         if (!numbers::IsNumeric(percentage))
@@ -79,7 +79,7 @@ void LineCommands::CutAtEndOfFile(const QString& percentage)
 
 void LineCommands::printPageLine(LineMethod method)
 {
-    if (RefusedDuringFileJob(m_context))
+    if (refusedDuringFileJob(m_context))
         return;
     const QString text = m_widgets.txtPrint->text();
     if (text.isEmpty()) {
@@ -96,7 +96,7 @@ void LineCommands::printLine(LineMethod method, Source source, const QString& te
     QLabel* outputIdLabel = nullptr; // PrintImmediate is always synchronous: no OutputID
     if (method == LineMethod::Normal) {
         printer.SetAsyncMode(
-            IsChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
+            isChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
         outputIdLabel = fromFile ? m_widgets.lblFilePrintOutputID : m_widgets.lblPrintOutputID;
     }
     printAttempts(method, text, outputIdLabel);
@@ -135,11 +135,11 @@ void LineCommands::cutPaper(Source source, const QString& percentageText)
 {
     const bool fromFile = source == Source::File;
     opos::PosPrinter& printer = m_context.printer;
-    printer.SetAsyncMode(IsChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
+    printer.SetAsyncMode(isChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
     QLabel* outputIdLabel = fromFile ? m_widgets.lblFileCutOutputID : m_widgets.lblCutOutputID;
 
     // No range check: the device answers for a percentage it does not accept.
-    cutAttempts(numbers::ToLong(numbers::ToDouble(percentageText)), outputIdLabel);
+    cutAttempts(numbers::toLong(numbers::toDouble(percentageText)), outputIdLabel);
 }
 
 int32_t LineCommands::CutPaperPercentage(int32_t percentage)
@@ -168,7 +168,7 @@ LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString&
     code = result;
     if (code != opos::OPOS_SUCCESS) {
         if (code == opos::OPOS_E_EXTENDED)
-            code = ResolveExtendedResult(m_context, code);
+            code = resolveExtendedResult(m_context, code);
         else
             m_context.lamps.ResetErrorLamps(code);
     }
@@ -178,9 +178,9 @@ LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString&
         list.SetListIndex(list.ListCount() - 1);
         // Inside a transaction only the closing TransactionPrint has an OutputID worth showing.
         if (outputIdLabel && !m_context.flags.TransactionActive)
-            ShowAtFrameRate(*outputIdLabel, QString::number(m_context.printer.OutputID()));
+            showAtFrameRate(*outputIdLabel, QString::number(m_context.printer.OutputID()));
     }
-    LogResult(m_context.log, logText, code);
+    logResult(m_context.log, logText, code);
 
     QString prompt;
     if (code == opos::OPOS_EPTR_COVER_OPEN)
@@ -196,5 +196,5 @@ LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString&
 
 void LineCommands::clearOutput()
 {
-    LogResult(m_context.log, QStringLiteral("ClearOutput()"), m_context.printer.ClearOutput());
+    logResult(m_context.log, QStringLiteral("ClearOutput()"), m_context.printer.ClearOutput());
 }

@@ -16,11 +16,11 @@ PrinterEventHandlers::PrinterEventHandlers(ModuleFlags& flags, OperationLog& log
 
 void PrinterEventHandlers::OnDirectIOEvent(int32_t eventNumber, int32_t* pData, QString* pString)
 {
-    TrapFailures(m_dialogs, QStringLiteral("DirectIO EVENT Handler"), [=, this] {
+    trapFailures(m_dialogs, QStringLiteral("DirectIO EVENT Handler"), [=, this] {
         const int32_t data = pData ? *pData : 0;
         const QString text = pString ? *pString : QString();
         m_log.AppendEventLogRow(QStringLiteral("DirectIOEvent()"), colours::Green,
-                                DirectIOEventDetail(eventNumber, data, text));
+                                directIOEventDetail(eventNumber, data, text));
     });
 }
 
@@ -28,9 +28,9 @@ void PrinterEventHandlers::OnErrorEvent(int32_t resultCode, int32_t resultCodeEx
                                         int32_t errorLocus, int32_t* pErrorResponse)
 {
     const QString title = QStringLiteral("ERROR EVENT Handler");
-    TrapFailures(m_dialogs, title, [=, this] {
+    trapFailures(m_dialogs, title, [=, this] {
         m_log.AppendEventLogRow(QStringLiteral("ErrorEvent()"), colours::Red,
-                                ErrorEventDetail(resultCode, resultCodeExtended, errorLocus));
+                                errorEventDetail(resultCode, resultCodeExtended, errorLocus));
 
         QString prompt;
         if (resultCode != opos::OPOS_E_EXTENDED)
@@ -52,15 +52,15 @@ void PrinterEventHandlers::OnErrorEvent(int32_t resultCode, int32_t resultCodeEx
 
 void PrinterEventHandlers::OnOutputCompleteEvent(int32_t outputId)
 {
-    TrapFailures(m_dialogs, QStringLiteral("OutputComplete EVENT Handler"), [=, this] {
+    trapFailures(m_dialogs, QStringLiteral("OutputComplete EVENT Handler"), [=, this] {
         m_log.AppendEventLogRow(QStringLiteral("OutputCompleteEvent()"), colours::Green,
-                                OutputCompleteEventDetail(outputId));
+                                outputCompleteEventDetail(outputId));
     });
 }
 
 void PrinterEventHandlers::OnStatusUpdateEvent(int32_t data)
 {
-    TrapFailures(m_dialogs, QStringLiteral("StatusUpdate EVENT Handler"), [=, this] {
+    trapFailures(m_dialogs, QStringLiteral("StatusUpdate EVENT Handler"), [=, this] {
         // The flags change first, so that they hold even if logging fails.
         switch (data) {
         case opos::PTR_SUE_COVER_OPEN:
@@ -84,6 +84,6 @@ void PrinterEventHandlers::OnStatusUpdateEvent(int32_t data)
             break;
         }
         m_log.AppendEventLogRow(QStringLiteral("StatusUpdateEvent()"), colours::Blue,
-                                StatusUpdateEventDetail(data));
+                                statusUpdateEventDetail(data));
     });
 }

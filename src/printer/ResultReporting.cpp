@@ -7,7 +7,7 @@
 #include "services/NameTables.h"
 #include "services/OperationLog.h"
 
-int32_t ResolveExtendedResult(const PrinterContext& context, int32_t result)
+int32_t resolveExtendedResult(const PrinterContext& context, int32_t result)
 {
     if (result != opos::OPOS_E_EXTENDED)
         return result;
@@ -16,7 +16,7 @@ int32_t ResolveExtendedResult(const PrinterContext& context, int32_t result)
     return extended;
 }
 
-void LogResult(OperationLog& log, const QString& text, int32_t code)
+void logResult(OperationLog& log, const QString& text, int32_t code)
 {
     log.AppendLogRow(text, DecodeResultCode(code));
 }

@@ -101,12 +101,12 @@ TestReceipt::TestReceipt(const PrinterContext& context, DeviceCommands& device, 
 
 void TestReceipt::Print()
 {
-    TrapFailures(m_context.dialogs, kErrorMessageTitle, [this] { print(); });
+    trapFailures(m_context.dialogs, kErrorMessageTitle, [this] { print(); });
 }
 
 void TestReceipt::print()
 {
-    if (RefusedDuringFileJob(m_context))
+    if (refusedDuringFileJob(m_context))
         return;
     opos::PosPrinter& printer = m_context.printer;
     const QString name = m_txtDevice.text();

@@ -24,7 +24,7 @@ PropertyText PrinterPropertyReader::GetPrinterProperty(int32_t index) const
     if (!info)
         return result;
     result.name = QString(info->name);
-    TrapFailures(m_dialogs, kErrorMessageTitle,
+    trapFailures(m_dialogs, kErrorMessageTitle,
                  [this, info, &result] { result.value = readValue(*info); });
     return result;
 }

@@ -70,17 +70,17 @@ bool PropertyEditor::isEditingKey(int key, const QString& text)
 
 void PropertyEditor::MSFlexGrid2_Click()
 {
-    TrapFailures(m_dialogs, kErrorMessageTitle, [this] { select(); });
+    trapFailures(m_dialogs, kErrorMessageTitle, [this] { select(); });
 }
 
 void PropertyEditor::MSFlexGrid2_KeyUp(int key, const QString& text)
 {
-    TrapFailures(m_dialogs, kErrorMessageTitle, [this, key, &text] { type(key, text); });
+    trapFailures(m_dialogs, kErrorMessageTitle, [this, key, &text] { type(key, text); });
 }
 
 void PropertyEditor::cmdWriteProp_Click()
 {
-    TrapFailures(m_dialogs, kErrorMessageTitle, [this] { write(); });
+    trapFailures(m_dialogs, kErrorMessageTitle, [this] { write(); });
 }
 
 // The property index a grid row holds in its hidden column. A row without one (a spare row
@@ -90,7 +90,7 @@ int32_t PropertyEditor::rowIndex(int row) const
     const QString text = m_grid.TextMatrix(row, kIndexColumn);
     if (!numbers::IsNumeric(text))
         throw std::invalid_argument("Type mismatch");
-    return numbers::ToLong(numbers::ToDouble(text));
+    return numbers::toLong(numbers::toDouble(text));
 }
 
 void PropertyEditor::deselect()
@@ -102,7 +102,7 @@ void PropertyEditor::select()
 {
     const int row = m_grid.Row();
     const int col = m_grid.Col();
-    if (!IsWritableProperty(rowIndex(row))) {
+    if (!isWritableProperty(rowIndex(row))) {
         if (hasSelection(m_state)) {
             deselect();
             m_state.PropSelRow = -1;
@@ -167,16 +167,16 @@ void PropertyEditor::write()
     }
 
     const int32_t index = rowIndex(m_grid.Row());
-    if (IsWritableProperty(index)) {
+    if (isWritableProperty(index)) {
         const opos::PrinterPropertyInfo* info = opos::findPrinterProperty(index);
         if (!info)
             throw std::logic_error("Writable property missing from the catalogue");
         const QString name(info->name);
-        const double value = numbers::ToDouble(text);
+        const double value = numbers::toDouble(text);
         if (info->kind == opos::PropertyKind::Flag)
             m_printer.SetPropertyFlag(name, std::round(value) != 0.0);
         else
-            m_printer.SetPropertyNumber(name, numbers::ToLong(value));
+            m_printer.SetPropertyNumber(name, numbers::toLong(value));
     }
     m_state.PropEdited = false;
 }

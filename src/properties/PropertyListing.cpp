@@ -52,7 +52,7 @@ PropertyListing::PropertyListing(const opos::PosPrinter& printer,
 
 void PropertyListing::cmdReadProp_Click()
 {
-    TrapFailures(m_dialogs, kErrorMessageTitle, [this] { list(); });
+    trapFailures(m_dialogs, kErrorMessageTitle, [this] { list(); });
 }
 
 void PropertyListing::list()
@@ -86,7 +86,7 @@ int PropertyListing::listGroup(int first, int last)
         const PropertyText property = m_reader.GetPrinterProperty(info.index);
         const int row = m_state.PropRow;
         const std::array texts = {property.name, property.value, QString::number(info.index)};
-        const bool writable = IsWritableProperty(info.index);
+        const bool writable = isWritableProperty(info.index);
         for (int col = 0; col < 3; ++col) {
             if (writable) {
                 m_grid.SetRow(row);

@@ -19,7 +19,7 @@ std::span<const int32_t> WritableProperties()
     return kWritable;
 }
 
-bool IsWritableProperty(int32_t index)
+bool isWritableProperty(int32_t index)
 {
     return std::ranges::find(kWritable, index) != kWritable.end();
 }

@@ -8,6 +8,6 @@ namespace properties {
 // The printer properties the inspector lets the user change, by OPOS property index.
 std::span<const int32_t> WritableProperties();
 
-bool IsWritableProperty(int32_t index);
+bool isWritableProperty(int32_t index);
 
 } // namespace properties

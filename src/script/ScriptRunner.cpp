@@ -46,17 +46,17 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
     const auto printer = DeviceClass::Printer;
     connect(m_printer.get(), &opos::PosPrinter::StatusUpdateEvent, this, [this](int32_t data) {
         recordEvent({DeviceClass::Printer, QStringLiteral("StatusUpdateEvent"), data, 0},
-                    StatusUpdateEventDetail(data));
+                    statusUpdateEventDetail(data));
     });
     connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
             [this, printer](int32_t id) {
                 recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
-                            OutputCompleteEventDetail(id));
+                            outputCompleteEventDetail(id));
             });
     connect(m_printer.get(), &opos::PosPrinter::DirectIOEvent, this,
             [this, printer](int32_t number, int32_t* pData, QString* pString) {
                 recordEvent({printer, QStringLiteral("DirectIOEvent"), number, 0},
-                            DirectIOEventDetail(number, pData ? *pData : 0,
+                            directIOEventDetail(number, pData ? *pData : 0,
                                                 pString ? *pString : QString()));
             });
     connect(m_printer.get(), &opos::PosPrinter::ErrorEvent, this,
@@ -65,7 +65,7 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
                 if (response)
                     *response = answer;
                 recordEvent({printer, QStringLiteral("ErrorEvent"), code, extended},
-                            ErrorEventDetail(code, extended, locus) +
+                            errorEventDetail(code, extended, locus) +
                                 (answer == opos::OPOS_ER_RETRY
                                      ? QStringLiteral(" -> OPOS_ER_RETRY")
                                      : QStringLiteral(" -> OPOS_ER_CLEAR")));

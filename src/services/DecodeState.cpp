@@ -7,7 +7,7 @@
 QString DecodeState(const opos::PosPrinter& printer, Dialogs& dialogs)
 {
     try {
-        return DecodeStateValue(printer.State());
+        return decodeStateValue(printer.State());
     } catch (const std::exception& failure) {
         dialogs.warning(QString::fromUtf8(failure.what()), QStringLiteral("MESSAGGIO DI ERRORE"));
         return QStringLiteral("UNKNOWN!");

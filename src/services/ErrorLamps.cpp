@@ -12,7 +12,7 @@ ErrorLamps::ErrorLamps(ModuleFlags& flags, Lamp& cover, Lamp& paper, Dialogs& di
 
 void ErrorLamps::ShowErrorLamps(int32_t code)
 {
-    TrapFailures(m_dialogs, kLampErrorTitle, [this, code] {
+    trapFailures(m_dialogs, kLampErrorTitle, [this, code] {
         if (code == opos::OPOS_EPTR_COVER_OPEN) {
             // The paper state is unknown while the cover is open: leave it as it is.
             m_flags.CoverOpenAlarm = true;
@@ -28,7 +28,7 @@ void ErrorLamps::ShowErrorLamps(int32_t code)
 
 void ErrorLamps::ResetErrorLamps(int32_t code)
 {
-    TrapFailures(m_dialogs, kLampErrorTitle, [this, code] {
+    trapFailures(m_dialogs, kLampErrorTitle, [this, code] {
         if (code == opos::OPOS_E_EXTENDED)
             return;
         m_flags.CoverOpenAlarm = false;

@@ -13,7 +13,7 @@ inline constexpr QLatin1String kLampErrorTitle("MESSAGGIO DI ERRORE");
 // Runs a handler's body; a run-time failure ends the body and its description is shown in a
 // warning box with the given title. What the body did before the failure stays done. Returns
 // whether the body ran to its end.
-template <typename Body> bool TrapFailures(Dialogs& dialogs, const QString& title, Body&& body)
+template <typename Body> bool trapFailures(Dialogs& dialogs, const QString& title, Body&& body)
 {
     try {
         body();

@@ -51,7 +51,7 @@ private:
 
 } // namespace
 
-void ShowAtFrameRate(QLabel& label, const QString& text)
+void showAtFrameRate(QLabel& label, const QString& text)
 {
     if (label.text() == text)
         return;

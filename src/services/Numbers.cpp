@@ -17,14 +17,14 @@ bool IsNumeric(const QString& text)
     return number.match(text).hasMatch();
 }
 
-double ToDouble(const QString& text)
+double toDouble(const QString& text)
 {
     // The C locale reads "." as the decimal point and gives an infinity on overflow, which
-    // ToLong then refuses.
+    // toLong then refuses.
     return QLocale::c().toDouble(text.trimmed());
 }
 
-int32_t ToLong(double value)
+int32_t toLong(double value)
 {
     const double rounded = std::round(value); // halves away from zero
     if (!(rounded >= static_cast<double>(std::numeric_limits<int32_t>::min()) &&

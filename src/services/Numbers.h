@@ -12,10 +12,10 @@ namespace numbers {
 bool IsNumeric(const QString& text);
 
 // The value of a text for which IsNumeric is true.
-double ToDouble(const QString& text);
+double toDouble(const QString& text);
 
 // Rounds to a whole number, halves away from zero (2.5 -> 3, -2.5 -> -3), and converts it to
 // 32 bits; a result outside the 32-bit range throws std::overflow_error("Overflow").
-int32_t ToLong(double value);
+int32_t toLong(double value);
 
 } // namespace numbers

@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // The operation log's written rows as "name detail" texts, from row `from` on.
-inline QStringList LogRows(const FlexGridModel& grid, const FormState& form, int from = 1)
+inline QStringList logRowTexts(const FlexGridModel& grid, const FormState& form, int from = 1)
 {
     QStringList rows;
     for (int row = from; row < form.LogRow; ++row)
@@ -15,9 +15,9 @@ inline QStringList LogRows(const FlexGridModel& grid, const FormState& form, int
 }
 
 // The same without the event rows: what the commands wrote.
-inline QStringList CommandRows(const FlexGridModel& grid, const FormState& form, int from = 1)
+inline QStringList commandRowTexts(const FlexGridModel& grid, const FormState& form, int from = 1)
 {
-    QStringList rows = LogRows(grid, form, from);
+    QStringList rows = logRowTexts(grid, form, from);
     rows.removeIf([](const QString& row) {
         return row.section(QLatin1Char(' '), 0, 0).endsWith(QLatin1String("Event()"));
     });
