@@ -7,6 +7,7 @@
 // - The same file read by the line reader alone, without the window: what reading costs apart
 //   from the log rows and printed items that every line adds.
 #include "CountingDialogs.h"
+#include "ProcessMemory.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
@@ -24,7 +25,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -49,7 +49,7 @@ QString writeLines(const QTemporaryDir& dir, int lines)
 }
 
 // Writes `lines` lines of 40 bytes each, CR LF included, without holding the file in memory.
-QString WriteLargeFile(const QTemporaryDir& dir, qint64 lines)
+QString writeLargeFile(const QTemporaryDir& dir, qint64 lines)
 {
     const QString path = dir.filePath(QStringLiteral("large.txt"));
     QFile file(path);
@@ -66,18 +66,6 @@ QString WriteLargeFile(const QTemporaryDir& dir, qint64 lines)
         }
     }
     return path;
-}
-
-// A figure of /proc/self/status in MB ("VmRSS", "VmHWM"); 0 when it cannot be read.
-double ProcStatusMb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    const QString text = QString::fromLatin1(status.readAll());
-    const QRegularExpression line(QLatin1String(field) + QStringLiteral(":\\s+(\\d+) kB"));
-    const QRegularExpressionMatch match = line.match(text);
-    return match.hasMatch() ? match.captured(1).toDouble() / 1024 : 0;
 }
 
 // Times between consecutive turns of the event loop, seen by a 0 ms timer.
@@ -178,7 +166,7 @@ void BM_FilePrintLarge(benchmark::State& state)
 {
     const qint64 lines = state.range(0); // 40 bytes each: 5 million make 200 MB
     QTemporaryDir dir;
-    const QString path = WriteLargeFile(dir, lines);
+    const QString path = writeLargeFile(dir, lines);
     if (path.isEmpty()) {
         state.SkipWithError("cannot write the file");
         return;
@@ -188,7 +176,7 @@ void BM_FilePrintLarge(benchmark::State& state)
         ShownWindow shown(path);
         frmMain& window = shown.window;
         CountingDialogs& dialogs = shown.dialogs;
-        const double rssBefore = ProcStatusMb("VmRSS");
+        const double rssBefore = processMemoryMb("VmRSS");
 
         // Posted before the click, this runs in the job's first yield: after its first line.
         const auto start = Clock::now();
@@ -202,8 +190,8 @@ void BM_FilePrintLarge(benchmark::State& state)
         state.counters["first_line_ms"] = firstLineMs;
         state.counters["total_s"] = seconds;
         state.counters["rss_before_MB"] = rssBefore;
-        state.counters["rss_after_MB"] = ProcStatusMb("VmRSS");
-        state.counters["rss_peak_MB"] = ProcStatusMb("VmHWM");
+        state.counters["rss_after_MB"] = processMemoryMb("VmRSS");
+        state.counters["rss_peak_MB"] = processMemoryMb("VmHWM");
         state.counters["log_rows"] = window.form().LogRow - 1;
         state.counters["printed_items"] = window.printerList().ListCount();
         state.counters["boxes"] = dialogs.boxes;
@@ -221,7 +209,7 @@ void BM_ReadLargeFile(benchmark::State& state)
 {
     constexpr qint64 kLines = 5'000'000;
     QTemporaryDir dir;
-    const QString path = WriteLargeFile(dir, kLines);
+    const QString path = writeLargeFile(dir, kLines);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         state.SkipWithError("cannot write the file");
@@ -229,7 +217,7 @@ void BM_ReadLargeFile(benchmark::State& state)
     }
     for (auto _ : state) {
         file.seek(0);
-        const double rssBefore = ProcStatusMb("VmRSS");
+        const double rssBefore = processMemoryMb("VmRSS");
         const auto start = Clock::now();
         TextFileLines lines(file);
         qint64 count = lines.next() ? 1 : 0;
@@ -240,7 +228,7 @@ void BM_ReadLargeFile(benchmark::State& state)
         state.counters["first_line_ms"] = firstLineMs;
         state.counters["total_s"] = std::chrono::duration<double>(Clock::now() - start).count();
         state.counters["lines"] = double(count);
-        state.counters["rss_growth_MB"] = ProcStatusMb("VmRSS") - rssBefore;
+        state.counters["rss_growth_MB"] = processMemoryMb("VmRSS") - rssBefore;
     }
 }
 BENCHMARK(BM_ReadLargeFile)->Iterations(1)->Unit(benchmark::kMillisecond);

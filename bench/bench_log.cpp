@@ -1,4 +1,5 @@
 // A million command rows appended to the operation log while a shown table view watches it.
+#include "ProcessMemory.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/FlexGridView.h"
 #include "services/FlexGridModel.h"
@@ -13,17 +14,6 @@
 #include <ctime>
 
 namespace {
-
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
 
 // CPU time of this thread, which does all the work (offscreen painting included); unlike the wall
 // clock it does not count time the machine gave to other processes.
@@ -87,7 +77,7 @@ void BM_AppendLogRow(benchmark::State& state)
         state.counters["last_to_first"] = lastSlice / firstSlice;
         state.counters["rows"] = grid.Rows();
         state.counters["view_rows"] = grid.rowCount();
-        state.counters["VmRSS_MB"] = residentMegabytes();
+        state.counters["VmRSS_MB"] = processMemoryMb("VmRSS");
     }
 }
 BENCHMARK(BM_AppendLogRow)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -29,7 +29,7 @@ void BM_SaveLog(benchmark::State& state)
     const QString path =
         dir.filePath(state.range(0) == 0 ? QStringLiteral("log.csv") : QStringLiteral("log.txt"));
     for (auto _ : state)
-        SaveLog(grid, form.LogRow, path);
+        saveLogFile(grid, form.LogRow, path);
     state.counters["rows"] = kRows;
 }
 

@@ -1,6 +1,7 @@
 // A scripted run over the instant simulated printer: how long a script of many steps takes, and
 // whether the run's memory grows with the number of steps (it must not: events no expectation
 // takes, the transcript and the outcomes are not kept).
+#include "ProcessMemory.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
@@ -13,20 +14,8 @@
 #include <QFile>
 #include <QTextStream>
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 namespace {
-
-// Resident memory now, from /proc/self/statm (pages).
-double residentMegabytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    const double pages = fields.size() > 1 ? fields[1].toDouble() : 0;
-    return pages * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // Opens the printer, then alternates a print and the expectation on its result, with a cut now
 // and then; `steps` counts every statement.
@@ -60,9 +49,9 @@ void BM_ScriptSteps(benchmark::State& state)
         script::ScriptRunner runner(registry, {}, &devices, clock);
         script::StreamTranscript transcript(out);
         runner.addListener(&transcript);
-        const double before = residentMegabytes();
+        const double before = processMemoryMb("VmRSS");
         failures += runner.run(parsed).failures;
-        growth = residentMegabytes() - before;
+        growth = processMemoryMb("VmRSS") - before;
     }
     state.counters["steps"] = static_cast<double>(parsed.steps.size());
     state.counters["RSS_growth_MB"] = growth;

@@ -10,6 +10,7 @@
 // The default run stops at 100,000 lines; `bench_soak --soak-all` adds the 1,000,000-line runs
 // (several minutes).
 #include "CountingDialogs.h"
+#include "ProcessMemory.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
@@ -53,20 +54,6 @@ enum class Target
 bool isEscPos(Target target)
 {
     return target != Target::Simulated;
-}
-
-// Resident memory of this process in MB: now (VmRSS) or its peak (VmHWM).
-double residentMb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 // Starts the peak of resident memory afresh from what is resident now, after giving back to
@@ -261,8 +248,8 @@ void BM_Window(benchmark::State& state, Target target)
             outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
             outcome.stallMs = watch.longestMs();
         }
-        outcome.residentMb = residentMb("VmRSS");
-        outcome.peakMb = residentMb("VmHWM");
+        outcome.residentMb = processMemoryMb("VmRSS");
+        outcome.peakMb = processMemoryMb("VmHWM");
         outcome.printed = window->printerList().ListCount();
         outcome.boxes = dialogs.boxes;
         report(state, lines, outcome);
@@ -304,8 +291,8 @@ void BM_Control(benchmark::State& state, Target target)
             outcome.stallMs = watch.longestMs();
         }
         file.close();
-        outcome.residentMb = residentMb("VmRSS");
-        outcome.peakMb = residentMb("VmHWM");
+        outcome.residentMb = processMemoryMb("VmRSS");
+        outcome.peakMb = processMemoryMb("VmHWM");
         report(state, lines, outcome);
         printer.Close();
     }

@@ -46,13 +46,13 @@ int main(int argc, char* argv[])
         }
     }
     if (refusal) {
-        if (headless || !DisplayAvailable(QProcessEnvironment::systemEnvironment())) {
-            const int code = RefuseOptions(*refusal, nullptr);
+        if (headless || !displayIsAvailable(QProcessEnvironment::systemEnvironment())) {
+            const int code = refuseOptions(*refusal, nullptr);
             return headless ? script::kCannotRun : code;
         }
         const QApplication qapp(argc, argv);
         QtDialogs dialogs;
-        return RefuseOptions(*refusal, &dialogs);
+        return refuseOptions(*refusal, &dialogs);
     }
     if (options.versionRequested) {
         std::printf("opos-printer-test %s\n", OPOS_PRINTER_TEST_VERSION);

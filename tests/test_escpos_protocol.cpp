@@ -86,7 +86,7 @@ private slots:
         QFETCH(QString, data);
         QFETCH(int, characterSet);
         QFETCH(QByteArray, expected);
-        TextEncoder encoder(characterSet);
+        opos::TextEncoder encoder(characterSet);
         EscPosTranslator translator(0);
         QCOMPARE(translator.translate(data, encoder).toHex(' '), expected.toHex(' '));
     }
@@ -116,7 +116,7 @@ private slots:
         QFETCH(QString, first);
         QFETCH(QString, second);
         QFETCH(QByteArray, expected);
-        TextEncoder encoder(437);
+        opos::TextEncoder encoder(437);
         EscPosTranslator translator(0);
         const QByteArray firstBytes = translator.translate(first, encoder);
         QVERIFY(!firstBytes.contains(cmd::initialise()));

@@ -76,7 +76,7 @@ std::optional<qint64> countOf(const QByteArray& bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return CountTextLines(buffer, std::stop_token());
+    return countTextLines(buffer, std::stop_token());
 }
 
 QByteArray utf16(const QString& text, QStringConverter::Encoding encoding)
@@ -325,7 +325,7 @@ private slots:
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         std::stop_source stop;
         stop.request_stop();
-        QCOMPARE(CountTextLines(buffer, stop.get_token()), std::nullopt);
+        QCOMPARE(countTextLines(buffer, stop.get_token()), std::nullopt);
     }
 
     void jobShapes_data()
@@ -968,7 +968,7 @@ private slots:
         }
         // A missing file with blanks and shell syntax in its name, as typed.
         const QString file = desktop.dir.filePath(QStringLiteral("not yet $(id) `x`; a b.txt"));
-        StartTextEditor(file, desktop.environment());
+        startTextEditor(file, desktop.environment());
 
         QStringList expected = arguments;
         expected.replaceInStrings(QStringLiteral("FILE"), file);
@@ -987,7 +987,7 @@ private slots:
         QProcessEnvironment env = desktop.environment();
         env.insert(QStringLiteral("PATH"), desktop.dir.filePath(QStringLiteral("bin")));
         try {
-            StartTextEditor(QStringLiteral("a.txt"), env);
+            startTextEditor(QStringLiteral("a.txt"), env);
             QFAIL("no editor, but nothing thrown");
         } catch (const std::runtime_error& failure) {
             const QString reason = QString::fromUtf8(failure.what());

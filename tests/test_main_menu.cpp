@@ -2,9 +2,9 @@
 #include "app/KnownDevices.h"
 #include "app/MainMenu.h"
 #include "app/ReceiptImage.h"
-#include "backends/escpos/TextEncoder.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
+#include "opos/TextEncoder.h"
 #include "printer/TestReceipt.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
@@ -192,7 +192,7 @@ private slots:
             QCOMPARE(lines[1].indexOf(QLatin1String("OPOS_SUCCESS")), detail);
             QCOMPARE(lines[2].indexOf(QLatin1String("RC=")), detail);
             QCOMPARE(lines[3].indexOf(QLatin1String("line 2")), detail); // continued, aligned
-            QVERIFY(lines[1].startsWith(LogTimeText(kMoment)));
+            QVERIFY(lines[1].startsWith(logTimeText(kMoment)));
         }
     }
 
@@ -221,7 +221,7 @@ private slots:
         const FlexGridModel& grid = fixture.window().logGrid();
         QCOMPARE(grid.RowStamp(1), kMoment);
         const QString tip = grid.data(grid.index(0, 1), Qt::ToolTipRole).toString();
-        QVERIFY(tip.startsWith(LogTimeText(kMoment)));
+        QVERIFY(tip.startsWith(logTimeText(kMoment)));
         QVERIFY(tip.contains(detail));
         QVERIFY(grid.data(grid.index(1, 1), Qt::ToolTipRole).isNull()); // not yet written
         QCOMPARE(grid.columnCount(), 2);                                // no column for it
@@ -250,7 +250,7 @@ private slots:
         log.selectionModel()->select(log.model()->index(2, 0),
                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
         action(window, "actCopy").trigger();
-        const QString time = LogTimeText(kMoment);
+        const QString time = logTimeText(kMoment);
         QCOMPARE(QApplication::clipboard()->text(),
                  time + u"\tClaimDevice()\tOPOS_E_TIMEOUT\n"_s + time + u"\tClose()\t\"a\tb\"\n"_s);
 
@@ -345,7 +345,7 @@ private slots:
 
         const QStringList rows = commandRowTexts(fixture.window().logGrid(), fixture.form());
         const QStringList lines =
-            TestReceiptLines({sim::kPrinterName, QStringLiteral("simulated"),
+            testReceiptLines({sim::kPrinterName, QStringLiteral("simulated"),
                               QDateTime(QDate(2026, 12, 8), QTime(9, 30, 5)), 437});
         QStringList expected;
         if (!alreadyReady)
@@ -441,10 +441,10 @@ private slots:
         action(fixture.window(), "actTestReceipt").trigger();
         QCOMPARE(fixture.dialogs().prompts(), QStringList());
 
-        escpos::TextEncoder encoder(437);
+        opos::TextEncoder encoder(437);
         static const QRegularExpression sequences(QStringLiteral("\x1b\\|!?[0-9]*[a-z]*[A-Z]"));
         QStringList expected;
-        for (QString line : TestReceiptLines({address, address, moment, 437}))
+        for (QString line : testReceiptLines({address, address, moment, 437}))
             expected.append(QString::fromLatin1(encoder.encode(line.remove(sequences))));
         QTRY_COMPARE(fake.lines(), expected);
         QVERIFY(expected.contains(u"Address: "_s + address));
@@ -483,7 +483,7 @@ private slots:
         QFETCH(int, characterSet);
         QFETCH(QString, present);
         QFETCH(QString, absent);
-        const QString line = CodePageCharacters(characterSet);
+        const QString line = codePageCharacters(characterSet);
         for (const QChar c : present)
             QVERIFY2(line.contains(c), qPrintable(QString(c)));
         for (const QChar c : absent)
@@ -570,7 +570,7 @@ private slots:
         action(fixture.window(), "actEscapeHelp").trigger();
         auto* help = fixture.window().findChild<QDialog*>(QStringLiteral("dlgEscapeHelp"));
         QVERIFY(help != nullptr && help->isVisible());
-        const QList<EscapeSequence>& sequences = PrintEscapeSequences();
+        const QList<EscapeSequence>& sequences = printEscapeSequences();
         const auto bold = std::find_if(sequences.begin(), sequences.end(), [](const auto& s) {
             return s.body == QLatin1String("|bC");
         });

@@ -111,7 +111,7 @@ private slots:
         QFETCH(bool, withDialogs);
         ScriptedDialogs dialogs;
         const QString message = QStringLiteral("--control-version: \"x\" is not a version");
-        QCOMPARE(RefuseOptions(message, withDialogs ? &dialogs : nullptr), 2);
+        QCOMPARE(refuseOptions(message, withDialogs ? &dialogs : nullptr), 2);
         QCOMPARE(dialogs.prompts(), withDialogs ? QStringList{message} : QStringList{});
         if (withDialogs) {
             QCOMPARE(dialogs.boxes().constFirst().title, QStringLiteral("ERROR MESSAGE"));
@@ -144,7 +144,7 @@ private slots:
         QProcessEnvironment environment;
         for (const QString& variable : variables)
             environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-        QCOMPARE(DisplayAvailable(environment), available);
+        QCOMPARE(displayIsAvailable(environment), available);
     }
 
     void fileFilter_data()

@@ -14,6 +14,18 @@
 using namespace opos;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Delivers the events already posted to this thread, so that a check that nothing happened is
+// made after whatever was on its way has arrived.
+void deliverPosted()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
 // The POS Printer control object against a scripted backend: life cycle, output, events and
 // properties as an application sees them.
 class TestOposPrinter : public QObject
@@ -293,7 +305,7 @@ private slots:
         printer->PrintNormal(PTR_S_RECEIPT, u"a\n"_s);
         printer->PrintNormal(PTR_S_RECEIPT, u"b\n"_s);
         QTRY_COMPARE(printer->State(), OPOS_S_IDLE);
-        QTest::qWait(20);
+        deliverPosted(); // what was posted would be delivered now
         QCOMPARE(completed.count(), 0);
         QCOMPARE(script->takeCalls(), QStringList{u"print 2 a\n"_s});
     }
@@ -304,7 +316,7 @@ private slots:
         QStringList trace;
         connect(printer.get(), &PosPrinter::StatusUpdateEvent, this, [&trace](int32_t data) {
             trace << u"in %1"_s.arg(data);
-            QTest::qWait(30); // as a modal box would
+            QCoreApplication::processEvents(); // its own event loop, as a modal box runs
             trace << u"out %1"_s.arg(data);
         });
         script->changeStatus({true, PaperState::Ok, PowerState::Online, false});
@@ -374,7 +386,7 @@ private slots:
         script->changeStatus({true, PaperState::Ok, PowerState::Online, false});
         QTRY_VERIFY(printer->GetPropertyFlag(QStringLiteral("CoverOpen")));
         printer->SetFlagWhenIdle(true);
-        QTest::qWait(20);
+        deliverPosted(); // what was posted would be delivered now
         QVERIFY(m_events->isEmpty());
         printer->SetFreezeEvents(false);
         QTRY_COMPARE(m_events->size(), 3);
@@ -387,7 +399,7 @@ private slots:
         bringTo(Claimed);
         recordEvents();
         script->changeStatus({true, PaperState::Ok, PowerState::Online, false});
-        QTest::qWait(20);
+        deliverPosted(); // what was posted would be delivered now
         QVERIFY(m_events->isEmpty());
         QVERIFY(!printer->GetPropertyFlag(QStringLiteral("CoverOpen")));
         printer->SetDeviceEnabled(true);
@@ -445,7 +457,7 @@ private slots:
         }
         printer->SetFlagWhenIdle(true);
         QCOMPARE(printer->ResultCode(), OPOS_SUCCESS);
-        QTest::qWait(20);
+        deliverPosted(); // what was posted would be delivered now
         QCOMPARE(status.count(), busy ? 0 : events);
         script->letGo();
         QTRY_COMPARE(status.count(), events);

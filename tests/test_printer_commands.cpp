@@ -449,7 +449,8 @@ private slots:
                 device.setPaper(present ? opos::PaperState::Empty : opos::PaperState::Ok);
         };
         fault(true);
-        QTest::qWait(1); // the status update of the fault arrives before the click
+        QCoreApplication::processEvents(); // the status update of the fault arrives before the
+                                           // click
         const int from = f.form().LogRow;
         for (int i = 0; i < okBeforeFixing; ++i)
             f.dialogs().queueAnswer(Dialogs::Answer::Ok);

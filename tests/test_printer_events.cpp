@@ -300,11 +300,13 @@ private slots:
                  QStringList{QStringLiteral("PrintNormal() OPOS_SUCCESS")});
 
         QTRY_COMPARE(f.printer().State(), opos::OPOS_S_IDLE);
-        QTest::qWait(20); // a completion would have arrived by now
+        const QString completionRow = QStringLiteral("OutputCompleteEvent() OID=") + outputId;
+        QTRY_COMPARE(logRowTexts(f.window().logGrid(), f.form()).contains(completionRow),
+                     completes);
+        QCoreApplication::processEvents();
         const QStringList rows = logRowTexts(f.window().logGrid(), f.form());
         const FlexGridModel& grid = f.window().logGrid();
-        const int completion =
-            int(rows.indexOf(QStringLiteral("OutputCompleteEvent() OID=") + outputId));
+        const int completion = int(rows.indexOf(completionRow));
         QCOMPARE(completion >= 0, completes);
         if (completes)
             QCOMPARE(grid.CellForeColor(completion + 1, 0), colours::Green);

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-QString AboutText(int32_t controlObjectVersion, const QString& deviceFile)
+QString aboutText(int32_t controlObjectVersion, const QString& deviceFile)
 {
     const QString version = QCoreApplication::applicationVersion();
     return QObject::tr("OPOS printer test bench %1\n"
@@ -25,7 +25,7 @@ QDialog* makeAboutBox(int32_t controlObjectVersion, const QString& deviceFile, Q
     auto* box = new QDialog(parent);
     box->setObjectName(QStringLiteral("dlgAbout"));
     box->setWindowTitle(QObject::tr("About"));
-    auto* text = new QLabel(AboutText(controlObjectVersion, deviceFile));
+    auto* text = new QLabel(aboutText(controlObjectVersion, deviceFile));
     text->setObjectName(QStringLiteral("lblAbout"));
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);

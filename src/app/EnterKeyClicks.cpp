@@ -30,7 +30,7 @@ protected:
 
 } // namespace
 
-void MakeEnterClickButtons(QWidget& window)
+void makeEnterClickButtons(QWidget& window)
 {
     auto* filter = new EnterKeyClicks(&window);
     for (QPushButton* button : window.findChildren<QPushButton*>())

@@ -15,7 +15,7 @@ const QChar kEscPicture(0x241b); // the symbol for ESC, as lstPrinter shows it
 
 } // namespace
 
-const QList<EscapeSequence>& PrintEscapeSequences()
+const QList<EscapeSequence>& printEscapeSequences()
 {
     static const QList<EscapeSequence> sequences{
         {QStringLiteral("|N"), QObject::tr("Normal: every characteristic off"), true, true},
@@ -54,7 +54,7 @@ EscapeSequenceHelp::EscapeSequenceHelp(QLineEdit& target, QWidget* parent)
 {
     setObjectName(QStringLiteral("dlgEscapeHelp"));
     setWindowTitle(tr("Print data escape sequences"));
-    const QList<EscapeSequence>& sequences = PrintEscapeSequences();
+    const QList<EscapeSequence>& sequences = printEscapeSequences();
     auto* table = new QTableWidget(int(sequences.size()), 5, this);
     table->setObjectName(QStringLiteral("tblEscapeSequences"));
     table->setHorizontalHeaderLabels(

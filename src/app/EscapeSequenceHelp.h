@@ -15,7 +15,7 @@ struct EscapeSequence
 };
 
 // The escape sequences the simulated and ESC/POS printers understand.
-const QList<EscapeSequence>& PrintEscapeSequences();
+const QList<EscapeSequence>& printEscapeSequences();
 
 // "Print data escape sequences": each sequence with what it does, which printers obey it, and an
 // Insert button that puts it, with a real ESC, into the line to print at its cursor.

@@ -170,7 +170,7 @@ void MainMenu::SaveLog()
                                             QStringLiteral("CSV (*.csv)|*.csv|Text (*.txt)|*.txt"),
                                             stampedName("opos-log", "csv"), QStringLiteral("csv")});
         if (path)
-            ::SaveLog(m_parts.window.logGrid(), m_parts.window.form().LogRow, *path);
+            saveLogFile(m_parts.window.logGrid(), m_parts.window.form().LogRow, *path);
     });
 }
 
@@ -201,9 +201,9 @@ void MainMenu::Copy()
             focus && (focus == &properties || properties.isAncestorOf(focus));
         const QString text =
             fromProperties
-                ? RowsAsTabText(window.propertyGrid(),
+                ? rowsAsTabText(window.propertyGrid(),
                                 selectedGridRows(properties, window.form().PropRow), false)
-                : RowsAsTabText(window.logGrid(),
+                : rowsAsTabText(window.logGrid(),
                                 selectedGridRows(window.control<QAbstractItemView>("MSFlexGrid1"),
                                                  window.form().LogRow),
                                 true);

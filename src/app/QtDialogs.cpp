@@ -51,7 +51,7 @@ std::optional<QString> QtDialogs::openFile(const OpenFileRequest& request)
 
 void QtDialogs::startEditor(const QString& path)
 {
-    StartTextEditor(path, QProcessEnvironment::systemEnvironment());
+    startTextEditor(path, QProcessEnvironment::systemEnvironment());
 }
 
 std::optional<QString> QtDialogs::saveFile(const SaveFileRequest& request)

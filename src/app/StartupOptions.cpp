@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-bool DisplayAvailable(const QProcessEnvironment& environment)
+bool displayIsAvailable(const QProcessEnvironment& environment)
 {
     const QString platform = environment.value(QStringLiteral("QT_QPA_PLATFORM"));
     if (platform.startsWith(QLatin1String("offscreen")) ||
@@ -15,7 +15,7 @@ bool DisplayAvailable(const QProcessEnvironment& environment)
            !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
 }
 
-int RefuseOptions(const QString& message, Dialogs* dialogs)
+int refuseOptions(const QString& message, Dialogs* dialogs)
 {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     if (dialogs)

@@ -255,7 +255,7 @@ Candidate fromDesktopEntry(const QString& id, const QString& file, const QProces
 
 } // namespace
 
-EditorCommand FindTextEditor(const QString& file, const QProcessEnvironment& environment)
+EditorCommand findTextEditor(const QString& file, const QProcessEnvironment& environment)
 {
     QStringList reasons;
     for (const QString& id : associatedApplications(environment)) {
@@ -276,9 +276,9 @@ EditorCommand FindTextEditor(const QString& file, const QProcessEnvironment& env
             .toStdString());
 }
 
-void StartTextEditor(const QString& file, const QProcessEnvironment& environment)
+void startTextEditor(const QString& file, const QProcessEnvironment& environment)
 {
-    const EditorCommand command = FindTextEditor(file, environment);
+    const EditorCommand command = findTextEditor(file, environment);
     QProcess process;
     process.setProgram(command.program);
     process.setArguments(command.arguments);

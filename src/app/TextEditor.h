@@ -19,8 +19,8 @@ struct EditorCommand
 // installed. Its Exec line is split as the desktop entry format says, with the file as one
 // argument in place of %f, %F, %u or %U (appended when there is none). The file need not exist.
 // Throws std::runtime_error saying why when nothing fits.
-EditorCommand FindTextEditor(const QString& file, const QProcessEnvironment& environment);
+EditorCommand findTextEditor(const QString& file, const QProcessEnvironment& environment);
 
-// Starts FindTextEditor's command without a shell and without waiting for it. Throws
+// Starts findTextEditor's command without a shell and without waiting for it. Throws
 // std::runtime_error saying why when no editor can be started.
-void StartTextEditor(const QString& file, const QProcessEnvironment& environment);
+void startTextEditor(const QString& file, const QProcessEnvironment& environment);

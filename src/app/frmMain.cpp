@@ -38,7 +38,7 @@ frmMain::frmMain(const opos::DeviceRegistry& registry, const opos::ControlOption
     setWindowTitle(QStringLiteral("Quenta Engineering OPOS Application for Printer"));
     setWindowIcon(makeWindowIcon());
     buildWindow();
-    MakeEnterClickButtons(*this);
+    makeEnterClickButtons(*this);
     d->status = {&control<QLabel>("lblStatus"),       &control<QLabel>("lblAdditional"),
                  &control<QLabel>("lblServiceState"), &control<Lamp>("shpPrinting"),
                  &control<Lamp>("shpPaper"),          &control<Lamp>("shpCover")};

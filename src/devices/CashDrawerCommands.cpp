@@ -13,6 +13,6 @@ CashDrawerCommands::CashDrawerCommands(opos::CashDrawer& drawer, QLineEdit& cdDe
 void CashDrawerCommands::CashDrawerOpen()
 {
     opos::CashDrawer& drawer = m_drawer;
-    RunCompanionTest(drawer, QStringLiteral("CashDrawer"), m_cdDevice.text(), m_dialogs, m_log,
+    runCompanionTest(drawer, QStringLiteral("CashDrawer"), m_cdDevice.text(), m_dialogs, m_log,
                      {{QStringLiteral("OpenDrawer()"), [&drawer] { return drawer.OpenDrawer(); }}});
 }

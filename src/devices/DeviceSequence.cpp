@@ -20,7 +20,7 @@ DeviceStep enableStep(opos::CompanionDevice& device, bool enabled)
 
 } // namespace
 
-void RunCompanionTest(opos::CompanionDevice& device, const QString& className,
+void runCompanionTest(opos::CompanionDevice& device, const QString& className,
                       const QString& deviceName, Dialogs& dialogs, OperationLog& log,
                       std::initializer_list<DeviceStep> actions)
 {

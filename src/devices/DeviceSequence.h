@@ -29,6 +29,6 @@ inline constexpr int32_t kCompanionClaimTimeoutMs = 1000;
 // call. The calls up to the actions stop at the first run-time failure, and the closing calls
 // are made whatever happened, so the next run does not find the device claimed. A run-time
 // failure is shown in an "ERROR MESSAGE" box when it happens and logs no row.
-void RunCompanionTest(opos::CompanionDevice& device, const QString& className,
+void runCompanionTest(opos::CompanionDevice& device, const QString& className,
                       const QString& deviceName, Dialogs& dialogs, OperationLog& log,
                       std::initializer_list<DeviceStep> actions);

@@ -17,7 +17,7 @@ void LineDisplayCommands::DisplayText()
 {
     opos::LineDisplay& display = m_display;
     const QString text = m_txtLDDisplay.text();
-    RunCompanionTest(display, QStringLiteral("LineDisplay"), m_ldDevice.text(), m_dialogs, m_log,
+    runCompanionTest(display, QStringLiteral("LineDisplay"), m_ldDevice.text(), m_dialogs, m_log,
                      {{QStringLiteral("ClearText()"), [&display] { return display.ClearText(); }},
                       {QStringLiteral("DisplayText()"), [&display, text] {
                            return display.DisplayText(text, opos::DISP_DT_NORMAL);

@@ -186,7 +186,7 @@ QString TextFileLines::decode(const QByteArray& line)
     return {};
 }
 
-std::optional<qint64> CountTextLines(QIODevice& device, std::stop_token stop)
+std::optional<qint64> countTextLines(QIODevice& device, std::stop_token stop)
 {
     RawTextLines lines(device);
     for (qint64 count = 0;; ++count) {
@@ -203,7 +203,7 @@ BackgroundLineCount::BackgroundLineCount(const QString& path)
           if (!file.open(QIODevice::ReadOnly))
               return;
           try {
-              if (const std::optional<qint64> count = CountTextLines(file, stop))
+              if (const std::optional<qint64> count = countTextLines(file, stop))
                   m_count.store(*count, std::memory_order_release);
           } catch (const std::exception&) {
               // The job reads the file itself and reports its failures; the count stays unknown.

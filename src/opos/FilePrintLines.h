@@ -83,7 +83,7 @@ private:
 
 // Counts the lines RawTextLines gives for the device, reading it to its end; no value when a
 // stop is requested first.
-std::optional<qint64> CountTextLines(QIODevice& device, std::stop_token stop);
+std::optional<qint64> countTextLines(QIODevice& device, std::stop_token stop);
 
 // Counts a file's lines on a thread of its own, so that a job can tell its length early while
 // it prints. Destroying it stops the count and waits for the thread.

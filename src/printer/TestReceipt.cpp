@@ -1,8 +1,8 @@
 #include "printer/TestReceipt.h"
 
-#include "backends/escpos/TextEncoder.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
+#include "opos/TextEncoder.h"
 #include "printer/DeviceCommands.h"
 #include "printer/FilePrintGuard.h"
 #include "printer/LineCommands.h"
@@ -50,11 +50,11 @@ const QString kCandidates =
 
 } // namespace
 
-QString CodePageCharacters(int characterSet)
+QString codePageCharacters(int characterSet)
 {
-    if (!escpos::TextEncoder::supports(characterSet))
+    if (!opos::TextEncoder::supports(characterSet))
         return kCandidates;
-    escpos::TextEncoder encoder(characterSet);
+    opos::TextEncoder encoder(characterSet);
     QString characters;
     for (const QChar c : kCandidates) {
         if (encoder.encode(QStringView(&c, 1)) != QByteArrayLiteral("?"))
@@ -63,7 +63,7 @@ QString CodePageCharacters(int characterSet)
     return characters;
 }
 
-QStringList TestReceiptLines(const TestReceiptFacts& facts)
+QStringList testReceiptLines(const TestReceiptFacts& facts)
 {
     QStringList lines{
         sequence("cA") + sequence("4C") + QStringLiteral("TEST RECEIPT"),
@@ -74,7 +74,7 @@ QStringList TestReceiptLines(const TestReceiptFacts& facts)
         QString(),
         QStringLiteral("Code page %1:").arg(facts.characterSet),
     };
-    const QString characters = CodePageCharacters(facts.characterSet);
+    const QString characters = codePageCharacters(facts.characterSet);
     if (characters.isEmpty())
         lines.append(QStringLiteral("(no accented letters)"));
     lines.append(wrapped(characters));
@@ -157,7 +157,7 @@ void TestReceipt::printReceipt(const QString& name)
     const TestReceiptFacts facts{name, m_addressOf(name), m_clock(),
                                  printer.GetPropertyNumber(QStringLiteral("CharacterSet"))};
     bool printed = true;
-    for (const QString& line : TestReceiptLines(facts)) {
+    for (const QString& line : testReceiptLines(facts)) {
         printed = m_line.PrintNormalText(line) == opos::OPOS_SUCCESS;
         if (!printed)
             break;

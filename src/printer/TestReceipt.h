@@ -22,11 +22,11 @@ struct TestReceiptFacts
 
 // The letters and currency signs (accented letters, the euro sign) that the character set can
 // print, in the set's order of preference; every candidate when the set is unknown.
-QString CodePageCharacters(int characterSet);
+QString codePageCharacters(int characterSet);
 
 // The print data of the test receipt, one print call each: print-line characteristics end with
 // each call, so a styled line carries its own sequences. The cut is not among them.
-QStringList TestReceiptLines(const TestReceiptFacts& facts);
+QStringList testReceiptLines(const TestReceiptFacts& facts);
 
 // Prints the test receipt on the printer named in txtDevice: opens, claims and enables it where
 // needed through the life-cycle commands (logged as on the page), prints each line with the line

@@ -302,7 +302,7 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const
         const qint64 stamp = RowStamp(index.row() + 1);
         if (stamp == 0)
             return {};
-        QStringList lines{LogTimeText(stamp)};
+        QStringList lines{logTimeText(stamp)};
         for (int col = 0; col < d->cols; ++col)
             lines.append(d->cell(index.row() + 1, col).text);
         return lines.join(u'\n');

@@ -23,7 +23,7 @@ public:
             return {};
         const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
         if (second != m_second || m_head.isEmpty()) {
-            const QString full = LogTimeText(second * 1000);
+            const QString full = logTimeText(second * 1000);
             m_second = second;
             m_head = full.left(19); // yyyy-MM-ddTHH:mm:ss
             m_tail = full.mid(23);  // the offset after .zzz
@@ -111,7 +111,7 @@ void writeAligned(const FlexGridModel& grid, int endRow, QIODevice& out)
     qsizetype nameWidth = header(grid, 0).size();
     for (int row = 1; row < endRow; ++row)
         nameWidth = std::max(nameWidth, grid.TextMatrix(row, 0).size());
-    const qsizetype timeWidth = LogTimeText(QDateTime::currentMSecsSinceEpoch()).size();
+    const qsizetype timeWidth = logTimeText(QDateTime::currentMSecsSinceEpoch()).size();
     const qsizetype detailColumn = timeWidth + 2 + nameWidth + 2;
     QString text;
     auto line = [&](const QString& time, const QString& name, const QString& detail) {
@@ -131,7 +131,7 @@ void writeAligned(const FlexGridModel& grid, int endRow, QIODevice& out)
 
 } // namespace
 
-QString LogTimeText(qint64 msecsSinceEpoch)
+QString logTimeText(qint64 msecsSinceEpoch)
 {
     if (msecsSinceEpoch == 0)
         return {};
@@ -139,14 +139,14 @@ QString LogTimeText(qint64 msecsSinceEpoch)
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
-LogFormat LogFormatFor(const QString& fileName)
+LogFormat logFormatFor(const QString& fileName)
 {
     return QFileInfo(fileName).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0
                ? LogFormat::AlignedText
                : LogFormat::Csv;
 }
 
-void WriteLog(const FlexGridModel& grid, int endRow, LogFormat format, QIODevice& out)
+void writeLog(const FlexGridModel& grid, int endRow, LogFormat format, QIODevice& out)
 {
     endRow = std::clamp(endRow, 1, grid.Rows());
     if (format == LogFormat::Csv)
@@ -155,7 +155,7 @@ void WriteLog(const FlexGridModel& grid, int endRow, LogFormat format, QIODevice
         writeAligned(grid, endRow, out);
 }
 
-void SaveLog(const FlexGridModel& grid, int endRow, const QString& path)
+void saveLogFile(const FlexGridModel& grid, int endRow, const QString& path)
 {
     QSaveFile file(path);
     const auto fail = [&] {
@@ -164,12 +164,12 @@ void SaveLog(const FlexGridModel& grid, int endRow, const QString& path)
     };
     if (!file.open(QIODevice::WriteOnly))
         fail();
-    WriteLog(grid, endRow, LogFormatFor(path), file);
+    writeLog(grid, endRow, logFormatFor(path), file);
     if (!file.commit())
         fail();
 }
 
-QString RowsAsTabText(const FlexGridModel& grid, const QList<int>& rows, bool withTime)
+QString rowsAsTabText(const FlexGridModel& grid, const QList<int>& rows, bool withTime)
 {
     QString text;
     TimeFormatter times;

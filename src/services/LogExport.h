@@ -10,7 +10,7 @@ class QIODevice;
 // tab-separated text. Each row carries the moment it was written.
 
 // A row's moment in ISO 8601 with milliseconds and the local offset from UTC; empty for 0.
-QString LogTimeText(qint64 msecsSinceEpoch);
+QString logTimeText(qint64 msecsSinceEpoch);
 
 enum class LogFormat
 {
@@ -19,14 +19,14 @@ enum class LogFormat
 };
 
 // The format a file name asks for: aligned text for a ".txt" name, else CSV.
-LogFormat LogFormatFor(const QString& fileName);
+LogFormat logFormatFor(const QString& fileName);
 
 // Writes the log's header and its data rows 1 to endRow - 1 as UTF-8, the moment first. A write
 // that fails throws std::runtime_error with the device's reason.
-void WriteLog(const FlexGridModel& grid, int endRow, LogFormat format, QIODevice& out);
+void writeLog(const FlexGridModel& grid, int endRow, LogFormat format, QIODevice& out);
 // The same into a file, replaced only once everything has been written.
-void SaveLog(const FlexGridModel& grid, int endRow, const QString& path);
+void saveLogFile(const FlexGridModel& grid, int endRow, const QString& path);
 
 // The given rows as tab-separated lines, one per row; with withTime the moment comes first.
 // Fields holding a tab, a line end or a quote are quoted as in CSV, as spreadsheets expect.
-QString RowsAsTabText(const FlexGridModel& grid, const QList<int>& rows, bool withTime);
+QString rowsAsTabText(const FlexGridModel& grid, const QList<int>& rows, bool withTime);

@@ -1,6 +1,6 @@
 #include "backends/escpos/DeviceSettings.h"
 
-#include "backends/escpos/TextEncoder.h"
+#include "opos/TextEncoder.h"
 
 #include <QRegularExpression>
 #include <QUrl>
@@ -68,7 +68,7 @@ void checkCharacterSet(const QString& key, int characterSet, const QMap<int, int
         fail(QStringLiteral("Setting \"%1\": character set %2 has no code table")
                  .arg(key)
                  .arg(characterSet));
-    if (!TextEncoder::supports(characterSet))
+    if (!opos::TextEncoder::supports(characterSet))
         fail(QStringLiteral("Setting \"%1\": character set %2 cannot be encoded (437, 850, 858, "
                             "866, 1252 or 998)")
                  .arg(key)

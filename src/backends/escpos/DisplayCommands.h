@@ -1,7 +1,7 @@
 #pragma once
 
 #include "backends/escpos/DeviceSettings.h"
-#include "backends/escpos/TextEncoder.h"
+#include "opos/TextEncoder.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -26,7 +26,7 @@ private:
     QByteArray blink(bool on) const;
 
     DisplaySettings m_settings;
-    TextEncoder m_encoder;
+    opos::TextEncoder m_encoder;
 };
 
 } // namespace escpos

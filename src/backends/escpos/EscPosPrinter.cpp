@@ -250,7 +250,7 @@ QVariantMap EscPosPrinter::deviceProperties()
     const bool sensors = watching();
     QList<int> sets;
     for (const int set : m_settings.printer.codeTables.keys()) {
-        if (TextEncoder::supports(set))
+        if (opos::TextEncoder::supports(set))
             sets.append(set);
     }
     const int dots = m_settings.printer.lineWidth;
@@ -303,14 +303,14 @@ DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const QVarian
     };
     if (name == QLatin1String("CharacterSet")) {
         if (!ok || !m_settings.printer.codeTables.contains(number) ||
-            !TextEncoder::supports(number))
+            !opos::TextEncoder::supports(number))
             return illegal(QStringLiteral("Character set %1 is not in CharacterSetList")
                                .arg(value.toString()));
         if (const DeviceResult sent =
                 send(cmd::codeTable(m_settings.printer.codeTables.value(number)));
             !sent.ok())
             return sent;
-        m_encoder = TextEncoder(number);
+        m_encoder = opos::TextEncoder(number);
     } else if (name == QLatin1String("RecLineChars")) {
         const QList<int>& list = m_settings.printer.lineCharsList;
         if (!ok || number < 1 || number > *std::max_element(list.begin(), list.end()))

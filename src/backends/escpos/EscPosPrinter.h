@@ -4,8 +4,8 @@
 #include "backends/escpos/DeviceStatus.h"
 #include "backends/escpos/EscPosTranslator.h"
 #include "backends/escpos/LinkedDevice.h"
-#include "backends/escpos/TextEncoder.h"
 #include "opos/PrinterBackend.h"
+#include "opos/TextEncoder.h"
 
 #include <atomic>
 #include <memory>
@@ -56,7 +56,7 @@ private:
     std::atomic<bool> m_enabled = false;
     int m_watcher = 0;
     int m_lineChars;
-    TextEncoder m_encoder;
+    opos::TextEncoder m_encoder;
     EscPosTranslator m_translator;
 
     std::mutex m_notifyMutex; // held while the listener hears a change, so changes keep order

@@ -82,7 +82,7 @@ bool isPlain(QStringView data)
 
 } // namespace
 
-QByteArray EscPosTranslator::translate(QStringView data, TextEncoder& encoder)
+QByteArray EscPosTranslator::translate(QStringView data, opos::TextEncoder& encoder)
 {
     QByteArray out;
     out.reserve(data.size() + 8);
@@ -99,7 +99,7 @@ QByteArray EscPosTranslator::translate(QStringView data, TextEncoder& encoder)
 }
 
 void EscPosTranslator::translateSegments(const std::vector<opos::PrintSegment>& segments,
-                                         TextEncoder& encoder, QByteArray& out)
+                                         opos::TextEncoder& encoder, QByteArray& out)
 {
     using Kind = opos::PrintSegment::Kind;
     for (const opos::PrintSegment& segment : segments) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "backends/escpos/TextEncoder.h"
 #include "opos/PrintDataParser.h"
+#include "opos/TextEncoder.h"
 
 #include <QByteArray>
 
@@ -27,13 +27,13 @@ class EscPosTranslator
 {
 public:
     explicit EscPosTranslator(int cutFeed);
-    QByteArray translate(QStringView data, TextEncoder& encoder);
+    QByteArray translate(QStringView data, opos::TextEncoder& encoder);
     // The printer was initialised: its modes and ours are back to normal.
     void reset();
 
 private:
-    void translateSegments(const std::vector<opos::PrintSegment>& segments, TextEncoder& encoder,
-                           QByteArray& out);
+    void translateSegments(const std::vector<opos::PrintSegment>& segments,
+                           opos::TextEncoder& encoder, QByteArray& out);
     void applyStyle(const opos::TextStyle& style, QByteArray& out);
 
     int m_cutFeed;

@@ -1,8 +1,8 @@
-#include "backends/escpos/TextEncoder.h"
+#include "opos/TextEncoder.h"
 
 #include <stdexcept>
 
-namespace escpos {
+namespace opos {
 
 namespace {
 
@@ -94,4 +94,4 @@ void TextEncoder::encodeCodePoint(QByteArray& out, QStringView codePoint)
     }
 }
 
-} // namespace escpos
+} // namespace opos

@@ -5,7 +5,7 @@
 #include <QStringView>
 #include <memory>
 
-namespace escpos {
+namespace opos {
 
 // Encodes text for one character set (437, 850, 858, 866, 1252, or 998 plain ASCII). A character
 // the set lacks becomes '?', never a silent control byte.
@@ -26,4 +26,4 @@ private:
     std::unique_ptr<QStringEncoder> m_encoder; // null for ASCII
 };
 
-} // namespace escpos
+} // namespace opos
