@@ -168,6 +168,60 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.SetColWidth(3, 100));
     }
 
+    // Rows old enough to have moved out of memory read, change, clear and shrink like new ones.
+    void oldRowsBehaveLikeNewOnes()
+    {
+        constexpr int kRows = 20'000;
+        FlexGridModel grid(2);
+        for (int row = 1; row < kRows; ++row) {
+            grid.SetTextMatrix(row, 0, QStringLiteral("PrintNormal"));
+            grid.SetTextMatrix(row, 1, QStringLiteral("line %1 \u00e9").arg(row));
+            grid.SetRowStamp(row, 1'000'000 + row);
+            if (row % 100 == 0) {
+                grid.SetRow(row);
+                grid.SetCol(0);
+                grid.SetCellForeColor(QColor(255, 0, 0));
+            }
+            grid.AddItem(QString());
+        }
+        grid.flush();
+        QCOMPARE(grid.Rows(), kRows + 1);
+        for (const int row : {1, 100, 4097, 12'345, kRows - 1}) {
+            QCOMPARE(grid.TextMatrix(row, 1), QStringLiteral("line %1 \u00e9").arg(row));
+            QCOMPARE(grid.RowStamp(row), 1'000'000 + row);
+            QCOMPARE(grid.CellForeColor(row, 0).isValid(), row % 100 == 0);
+            QCOMPARE(grid.data(grid.index(row - 1, 1), Qt::DisplayRole).toString(),
+                     grid.TextMatrix(row, 1));
+        }
+
+        grid.SetTextMatrix(7, 1, QStringLiteral("changed"));
+        grid.SetRow(7);
+        grid.SetCol(1);
+        grid.SetCellBackColor(QColor(0, 0, 255));
+        grid.SetRowStamp(7, 42);
+        QCOMPARE(grid.TextMatrix(7, 1), QStringLiteral("changed"));
+        QCOMPARE(grid.TextMatrix(7, 0), QStringLiteral("PrintNormal"));
+        QCOMPARE(grid.CellBackColor(7, 1), QColor(0, 0, 255));
+        QCOMPARE(grid.RowStamp(7), 42);
+        QCOMPARE(grid.TextMatrix(8, 1), QStringLiteral("line 8 \u00e9"));
+
+        grid.Clear();
+        QCOMPARE(grid.TextMatrix(7, 1), QString());
+        QCOMPARE(grid.TextMatrix(12'345, 1), QString());
+        QVERIFY(!grid.CellForeColor(200, 0).isValid());
+        QCOMPARE(grid.RowStamp(12'345), 1'000'000 + 12'345);
+        grid.SetTextMatrix(12'345, 0, QStringLiteral("after"));
+        QCOMPARE(grid.TextMatrix(12'345, 0), QStringLiteral("after"));
+
+        grid.SetRows(10);
+        grid.SetRows(12'000);
+        QCOMPARE(grid.TextMatrix(9, 0), QString());
+        QCOMPARE(grid.RowStamp(9), 1'000'009);
+        for (const int row : {10, 11'999})
+            QCOMPARE(grid.RowStamp(row), 0);
+        QCOMPARE(grid.TextMatrix(11'999, 0), QString());
+    }
+
     void repeatedTextsShareStorage()
     {
         FlexGridModel grid(2);

@@ -2,8 +2,8 @@
 // of long lines, where its rows are and how they are selected, and how often a label repaints.
 #include "opos/PosPrinter.h"
 #include "services/FrameRateLabel.h"
-#include "services/PackedTexts.h"
 #include "services/PrinterListModel.h"
+#include "services/RecordStore.h"
 #include "support/WindowFixture.h"
 
 #include <QLabel>
@@ -82,33 +82,53 @@ private slots:
         QCOMPARE(list.data(list.index(0), Qt::DisplayRole).toString(), shown);
     }
 
-    // Stored texts come back as they went in, across block boundaries and whatever their size.
-    void packedTextsKeepEveryText_data()
+    // Records come back as they went in, whatever their size, whether their page is in memory
+    // or in the file, read in any order, and after the store was cut short and filled again.
+    void recordsComeBackAsStored_data()
     {
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("empty and short") << QStringList{QString(), QStringLiteral("a"), QString()};
-        QTest::newRow("beyond the basic plane")
-            << QStringList{QString::fromUcs4(U"\U0001D11E caf\u00E9 \u20AC")};
-        QStringList many;
-        for (int i = 0; i < 3000; ++i)
-            many << QStringLiteral("line %1 ").arg(i).repeated(12); // spans several blocks
-        QTest::newRow("many blocks") << many;
-        QTest::newRow("larger than a block")
-            << QStringList{QStringLiteral("x"), QStringLiteral("0123456789").repeated(10'000),
-                           QStringLiteral("y")};
+        QTest::addColumn<QList<QByteArray>>("records");
+        QTest::addColumn<bool>("spills");
+        QTest::newRow("empty and short") << QList<QByteArray>{{}, "a", {}} << false;
+        QTest::newRow("larger than a page")
+            << QList<QByteArray>{"x", QByteArray("0123456789").repeated(10'000), "y"} << false;
+        QList<QByteArray> many;
+        for (int i = 0; i < 20'000; ++i) // about thirty pages
+            many << QByteArray("line ").append(QByteArray::number(i)).repeated(i % 13 + 1);
+        many[7777] = QByteArray(200'000, 'L'); // a long one among them
+        QTest::newRow("many pages") << many << true;
     }
-    void packedTextsKeepEveryText()
+    void recordsComeBackAsStored()
     {
-        QFETCH(QStringList, texts);
-        PackedTexts packed;
-        for (const QString& text : texts)
-            packed.append(text);
-        QCOMPARE(packed.size(), std::size_t(texts.size()));
-        for (int i = 0; i < texts.size(); ++i)
-            QCOMPARE(packed.at(std::size_t(i)), texts[i]);
-        packed.clear();
-        packed.append(QStringLiteral("again"));
-        QCOMPARE(packed.at(0), QStringLiteral("again"));
+        QFETCH(QList<QByteArray>, records);
+        QFETCH(bool, spills);
+        RecordStore store;
+        for (const QByteArray& record : records)
+            store.append(record);
+        QCOMPARE(store.size(), std::size_t(records.size()));
+        QCOMPARE(store.spilled(), spills);
+        if (spills)
+            QVERIFY(store.residentBytes() < 1'000'000);
+        const auto n = std::size_t(records.size());
+        for (std::size_t i = 0; i < n; ++i)
+            QCOMPARE(store.at(i), records[qsizetype(i)]);
+        for (std::size_t i = n; i-- > 0;)
+            QCOMPARE(store.at(i), records[qsizetype(i)]);
+        for (std::size_t i = 0; i < n; i += 997)
+            QCOMPARE(store.at((i * 7919) % n), records[qsizetype((i * 7919) % n)]);
+        QCOMPARE(store.at(n), QByteArray());
+
+        const std::size_t kept = n / 3 + 1;
+        store.truncate(kept);
+        store.append("after");
+        QCOMPARE(store.size(), kept + 1);
+        QCOMPARE(store.at(kept - 1), records[qsizetype(kept - 1)]);
+        QCOMPARE(store.at(kept), QByteArray("after"));
+        QCOMPARE(store.at(0), records[0]);
+
+        store.clear();
+        store.append("again");
+        QCOMPARE(store.size(), std::size_t(1));
+        QCOMPARE(store.at(0), QByteArray("again"));
     }
 
     // A long line reaches the printer whole; only its echo in the list is cut.

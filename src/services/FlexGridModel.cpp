@@ -1,13 +1,16 @@
 #include "services/FlexGridModel.h"
 
 #include "services/LogExport.h"
+#include "services/RecordStore.h"
 #include "services/TextPool.h"
 
 #include <QTimer>
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <deque>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -35,27 +38,169 @@ struct Cell
     QRgb back = 0;
 };
 
+// Rows beyond the newest few thousand move into a record store, and from there mostly to a
+// temporary file: a log of ten million rows stays a few megabytes in memory.
+constexpr std::size_t kHotRowsMost = 4096;
+constexpr std::size_t kHotRowsKept = 2048;
+
+// A stored row: its stamp, then for each cell a flags byte, the colours it has and its text.
+enum CellFlags : uint8_t
+{
+    kHasFore = 1,
+    kHasBack = 2
+};
+
+template <typename T> void put(QByteArray& out, T value)
+{
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T> T take(const char*& in)
+{
+    T value;
+    std::memcpy(&value, in, sizeof value);
+    in += sizeof value;
+    return value;
+}
+
+QByteArray encodeRow(qint64 stamp, const Cell* cells, int cols)
+{
+    QByteArray out;
+    put(out, stamp);
+    for (int col = 0; col < cols; ++col) {
+        const Cell& cell = cells[col];
+        const QByteArray text = cell.text.toUtf8();
+        put(out, uint8_t((cell.fore ? kHasFore : 0) | (cell.back ? kHasBack : 0)));
+        if (cell.fore)
+            put(out, cell.fore);
+        if (cell.back)
+            put(out, cell.back);
+        put(out, uint32_t(text.size()));
+        out.append(text);
+    }
+    return out;
+}
+
+// A row that could not be read back has no stamp and empty cells.
+qint64 decodeRow(const QByteArray& record, std::vector<Cell>& cells)
+{
+    std::fill(cells.begin(), cells.end(), Cell{});
+    if (record.isEmpty())
+        return 0;
+    const char* in = record.constData();
+    const qint64 stamp = take<qint64>(in);
+    for (Cell& cell : cells) {
+        const auto flags = take<uint8_t>(in);
+        cell.fore = (flags & kHasFore) ? take<QRgb>(in) : 0;
+        cell.back = (flags & kHasBack) ? take<QRgb>(in) : 0;
+        const auto length = take<uint32_t>(in);
+        cell.text = QString::fromUtf8(in, qsizetype(length));
+        in += length;
+    }
+    return stamp;
+}
+
 } // namespace
 
+// Row 0 is kept apart; data rows 1..stored live in the record store, the newer ones in memory.
+// A stored row that is changed again is copied out and kept in memory from then on.
 class FlexGridModel::Impl
 {
 public:
-    explicit Impl(int columns) : cols(columns), colWidths(std::size_t(columns), kStandardColWidth)
+    struct RowCopy
     {
-        cells.resize(std::size_t(kDesignedRows) * std::size_t(cols));
+        std::vector<Cell> cells;
+        qint64 stamp = 0;
+    };
+
+    explicit Impl(int columns)
+        : cols(columns), colWidths(std::size_t(columns), kStandardColWidth),
+          header(std::size_t(columns))
+    {
+        decoded.cells.resize(std::size_t(columns));
+        growHot(kDesignedRows - 1);
         publishTimer.setSingleShot(true);
         publishTimer.setInterval(kPublishDelayMs);
     }
 
-    int rows() const { return int(cells.size() / std::size_t(cols)); }
+    int stored() const { return int(store.size()); }
+    int firstHot() const { return 1 + stored(); }
+    int rows() const { return firstHot() + int(hotStamps.size()); }
 
-    Cell& cell(int row, int col)
-    {
-        return cells[std::size_t(row) * std::size_t(cols) + std::size_t(col)];
-    }
     const Cell& cell(int row, int col) const
     {
-        return cells[std::size_t(row) * std::size_t(cols) + std::size_t(col)];
+        if (row == 0)
+            return header[std::size_t(col)];
+        if (row >= firstHot())
+            return hot[std::size_t(row - firstHot()) * std::size_t(cols) + std::size_t(col)];
+        if (const auto copy = copies.find(row); copy != copies.end())
+            return copy->second.cells[std::size_t(col)];
+        return readStored(row).cells[std::size_t(col)];
+    }
+
+    Cell& writableCell(int row, int col)
+    {
+        if (row == 0)
+            return header[std::size_t(col)];
+        if (row >= firstHot())
+            return hot[std::size_t(row - firstHot()) * std::size_t(cols) + std::size_t(col)];
+        return copyOut(row).cells[std::size_t(col)];
+    }
+
+    qint64 stamp(int row) const
+    {
+        if (row == 0)
+            return headerStamp;
+        if (row >= firstHot())
+            return hotStamps[std::size_t(row - firstHot())];
+        if (const auto copy = copies.find(row); copy != copies.end())
+            return copy->second.stamp;
+        return readStored(row).stamp;
+    }
+
+    qint64& writableStamp(int row)
+    {
+        if (row == 0)
+            return headerStamp;
+        if (row >= firstHot())
+            return hotStamps[std::size_t(row - firstHot())];
+        return copyOut(row).stamp;
+    }
+
+    void growHot(std::size_t count)
+    {
+        hot.resize(hot.size() + count * std::size_t(cols));
+        hotStamps.resize(hotStamps.size() + count, 0);
+        if (hotStamps.size() > kHotRowsMost)
+            storeOldRows();
+    }
+
+    // Keeps rows 0..rows-1.
+    void shrinkTo(int rows)
+    {
+        const int dataRows = rows - 1;
+        if (dataRows >= stored()) {
+            const auto hotRows = std::size_t(dataRows - stored());
+            hot.resize(hotRows * std::size_t(cols));
+            hotStamps.resize(hotRows);
+            return;
+        }
+        store.truncate(std::size_t(dataRows));
+        hot.clear();
+        hotStamps.clear();
+        std::erase_if(copies, [dataRows](const auto& copy) { return copy.first > dataRows; });
+        blankUpTo = std::min(blankUpTo, dataRows);
+        decodedRow = -1;
+    }
+
+    void clearCells()
+    {
+        std::fill(header.begin(), header.end(), Cell{});
+        std::fill(hot.begin(), hot.end(), Cell{});
+        for (auto& [row, copy] : copies)
+            std::fill(copy.cells.begin(), copy.cells.end(), Cell{});
+        blankUpTo = stored();
+        decodedRow = -1;
     }
 
     void checkCell(int row, int col) const
@@ -68,7 +213,7 @@ public:
     void setCurrentColour(QRgb Cell::*which, const QColor& colour)
     {
         checkCell(row, col);
-        cell(row, col).*which = packColour(colour);
+        writableCell(row, col).*which = packColour(colour);
         if (row > 0 && row < published)
             markDirty(row);
     }
@@ -88,9 +233,7 @@ public:
     }
 
     const int cols;
-    std::deque<Cell> cells; // row after row; a deque appends without moving what is stored
     std::vector<int> colWidths;
-    std::vector<qint64> stamps; // by row, as far as a row was stamped
     TextPool texts;
     int published = kDesignedRows; // rows the views know of, the header row included
     int row = 1;
@@ -100,6 +243,45 @@ public:
     int dirtyFirst = INT_MAX; // rows changed since the last publish
     int dirtyLast = -1;
     QTimer publishTimer;
+
+private:
+    void storeOldRows()
+    {
+        const std::size_t moving = hotStamps.size() - kHotRowsKept;
+        for (std::size_t i = 0; i < moving; ++i)
+            store.append(encodeRow(hotStamps[i], &hot[i * std::size_t(cols)], cols));
+        hot.erase(hot.begin(), hot.begin() + std::ptrdiff_t(moving * std::size_t(cols)));
+        hotStamps.erase(hotStamps.begin(), hotStamps.begin() + std::ptrdiff_t(moving));
+    }
+
+    const RowCopy& readStored(int row) const
+    {
+        if (decodedRow != row) {
+            decoded.stamp = decodeRow(store.at(std::size_t(row - 1)), decoded.cells);
+            if (row <= blankUpTo)
+                std::fill(decoded.cells.begin(), decoded.cells.end(), Cell{});
+            decodedRow = row;
+        }
+        return decoded;
+    }
+
+    RowCopy& copyOut(int row)
+    {
+        const auto [copy, added] = copies.try_emplace(row);
+        if (added)
+            copy->second = readStored(row);
+        return copy->second;
+    }
+
+    std::vector<Cell> header;
+    qint64 headerStamp = 0;
+    RecordStore store;            // rows 1..stored()
+    std::deque<Cell> hot;         // the rows after them, row after row
+    std::deque<qint64> hotStamps; // one for each of those rows
+    std::unordered_map<int, RowCopy> copies;
+    int blankUpTo = 0; // stored rows up to this one were cleared
+    mutable int decodedRow = -1;
+    mutable RowCopy decoded;
 };
 
 FlexGridModel::FlexGridModel(int columns, QObject* parent)
@@ -120,18 +302,18 @@ void FlexGridModel::SetRows(int rows)
     if (rows < 1)
         throw std::out_of_range("Invalid Rows value");
     if (rows >= d->rows()) {
-        d->cells.resize(std::size_t(rows) * std::size_t(d->cols));
+        d->growHot(std::size_t(rows - d->rows()));
         d->schedulePublish();
         return;
     }
     flush();
     if (rows < d->published) {
         beginRemoveRows({}, rows - 1, d->published - 2);
-        d->cells.resize(std::size_t(rows) * std::size_t(d->cols));
+        d->shrinkTo(rows);
         d->published = rows;
         endRemoveRows();
     } else {
-        d->cells.resize(std::size_t(rows) * std::size_t(d->cols));
+        d->shrinkTo(rows);
     }
     d->row = std::min(d->row, rows - 1);
     d->topRow = std::min(d->topRow, rows - 1);
@@ -144,16 +326,14 @@ int FlexGridModel::Cols() const
 
 void FlexGridModel::AddItem(const QString& text)
 {
-    d->cells.emplace_back(Cell{d->texts.share(text)});
-    for (int col = 1; col < d->cols; ++col)
-        d->cells.emplace_back();
+    d->growHot(1);
+    d->writableCell(d->rows() - 1, 0).text = d->texts.share(text);
     d->schedulePublish();
 }
 
 void FlexGridModel::Clear()
 {
-    for (Cell& cell : d->cells)
-        cell = Cell{};
+    d->clearCells();
     if (d->published > 1) {
         d->markDirty(1);
         d->markDirty(d->published - 1);
@@ -170,7 +350,7 @@ QString FlexGridModel::TextMatrix(int row, int col) const
 void FlexGridModel::SetTextMatrix(int row, int col, const QString& text)
 {
     d->checkCell(row, col);
-    d->cell(row, col).text = d->texts.share(text);
+    d->writableCell(row, col).text = d->texts.share(text);
     if (row == 0)
         emit headerDataChanged(Qt::Horizontal, col, col);
     else if (row < d->published)
@@ -236,15 +416,13 @@ QColor FlexGridModel::CellBackColor(int row, int col) const
 qint64 FlexGridModel::RowStamp(int row) const
 {
     d->checkCell(row, 0);
-    return std::size_t(row) < d->stamps.size() ? d->stamps[std::size_t(row)] : 0;
+    return d->stamp(row);
 }
 
 void FlexGridModel::SetRowStamp(int row, qint64 msecsSinceEpoch)
 {
     d->checkCell(row, 0);
-    if (std::size_t(row) >= d->stamps.size())
-        d->stamps.resize(std::size_t(row) + 1, 0);
-    d->stamps[std::size_t(row)] = msecsSinceEpoch;
+    d->writableStamp(row) = msecsSinceEpoch;
 }
 
 int FlexGridModel::TopRow() const

@@ -1,6 +1,6 @@
 #include "services/PrinterListModel.h"
 
-#include "services/PackedTexts.h"
+#include "services/RecordStore.h"
 
 #include <QTimer>
 #include <stdexcept>
@@ -41,7 +41,7 @@ public:
             publishTimer.start();
     }
 
-    PackedTexts items;
+    RecordStore items; // UTF-8
     int published = 0;
     int listIndex = -1;
     bool indexPending = false;
@@ -58,7 +58,7 @@ PrinterListModel::~PrinterListModel() = default;
 
 void PrinterListModel::AddItem(const QString& text)
 {
-    d->items.append(shown(text));
+    d->items.append(shown(text).toUtf8());
     d->schedulePublish();
 }
 
@@ -83,7 +83,7 @@ QString PrinterListModel::List(int index) const
 {
     if (index < 0 || index >= d->count())
         throw std::out_of_range("Invalid property array index");
-    return d->items.at(std::size_t(index));
+    return QString::fromUtf8(d->items.at(std::size_t(index)));
 }
 
 int PrinterListModel::ListIndex() const
@@ -113,7 +113,7 @@ QVariant PrinterListModel::data(const QModelIndex& index, int role) const
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     // An escape character shows as its symbol; the item keeps the text that was sent.
-    QString text = d->items.at(std::size_t(index.row()));
+    QString text = QString::fromUtf8(d->items.at(std::size_t(index.row())));
     return text.contains(QChar(0x1b)) ? text.replace(QChar(0x1b), QChar(0x241b)) : text;
 }
 
