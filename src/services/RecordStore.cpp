@@ -108,7 +108,8 @@ void RecordStore::append(QByteArrayView record)
     }
     Page& page = m_pages.back();
     char* out = putLength(page.data.get() + page.bytes, length);
-    std::memcpy(out, record.data(), length);
+    if (length > 0) // an empty view may have no data at all
+        std::memcpy(out, record.data(), length);
     page.bytes += needed;
     ++page.count;
     ++m_size;
