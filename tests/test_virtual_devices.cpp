@@ -154,7 +154,14 @@ void printSample(TwoWindows& windows)
     windows.main.type("txtLDDisplay", QStringLiteral("TOTAL EUR 9.59"));
     windows.main.click("cmdDisplayText");
     windows.main.click("cmdCashDrawerOpen");
-    QTest::qWait(100);
+    // The picture is taken once the window shows what the devices did last.
+    auto& display = windows.control<VirtualDevicesDisplayView>("vdDisplay");
+    if (!QTest::qWaitFor([&] {
+            return display.rows().value(0).startsWith(QLatin1String("TOTAL")) &&
+                   windows.receipt().itemCount() > 0 &&
+                   windows.text("vdState") == QLatin1String("OPOS_S_IDLE");
+        }))
+        qWarning("the window did not catch up with the devices");
 }
 
 // Clicks a check box on its indicator, where a user clicks it.
