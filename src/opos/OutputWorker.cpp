@@ -49,9 +49,12 @@ struct OutputWorker::Outbox
     void settle(uint64_t serial, const DeviceResult& result)
     {
         const std::lock_guard lock(mutex);
-        for (InFlight& job : inFlight) {
-            if (job.serial == serial)
-                job.result = result;
+        // Serials are handed out in order and only the front leaves, so the job is found by
+        // its distance from the front; it is gone when a clear dropped it.
+        if (!inFlight.empty() && serial >= inFlight.front().serial) {
+            const auto index = serial - inFlight.front().serial;
+            if (index < inFlight.size())
+                inFlight[index].result = result;
         }
         while (!inFlight.empty() && inFlight.front().result) {
             InFlight done = std::move(inFlight.front());
