@@ -84,6 +84,7 @@ private:
     void accept(QTcpSocket* socket)
     {
         m_clients.append(socket);
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         ++m_open;
         {
             std::lock_guard lock(mutex);
@@ -174,8 +175,11 @@ private:
             }
         }
         m_pending.remove(0, i);
-        if (!state.silent && !reply.isEmpty())
+        if (!state.silent && !reply.isEmpty()) {
+            // Out now, as a printer answers, not on the next turn of this thread's loop.
             socket->write(reply);
+            socket->flush();
+        }
     }
 
     // One ESC, GS or DLE command at `start` of m_pending: its length, 0 while incomplete.

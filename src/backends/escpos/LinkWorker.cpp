@@ -181,9 +181,10 @@ void LinkWorker::pump()
 {
     QByteArray out;
     std::vector<std::pair<int, Confirmed>> confirms;
+    bool scheduled = false;
     {
         std::lock_guard lock(m_state.mutex);
-        m_state.pumpScheduled = false;
+        scheduled = std::exchange(m_state.pumpScheduled, false);
         if (m_open) {
             out.swap(m_state.out);
             confirms.swap(m_state.confirms);
@@ -193,8 +194,16 @@ void LinkWorker::pump()
         return;
     if (!out.isEmpty()) {
         m_handed += out.size();
-        m_transport->write(out); // a failure ends everything through onLost()
+        // A failure ends everything through onLost().
+        if (m_transport->write(out)) {
+            std::lock_guard lock(m_state.mutex);
+            m_state.backlog = m_transport->bytesToWrite();
+        }
     }
+    // Writers and flushes wait for the queue to be handed on; a pump that found nothing
+    // scheduled and nothing queued (a request going out) frees none of them.
+    if (scheduled || !out.isEmpty())
+        m_wake();
     if (confirms.empty())
         return;
     if (!m_open) {
@@ -234,9 +243,10 @@ void LinkWorker::onBytesWritten(qint64 count)
         return;
     m_written += count;
     const qint64 backlog = m_transport->bytesToWrite();
+    qint64 before = 0;
     {
         std::lock_guard lock(m_state.mutex);
-        m_state.backlog = backlog;
+        before = std::exchange(m_state.backlog, backlog);
     }
     // One-way output counts as done once the system has its last byte.
     const qint64 inSystem = m_handed - backlog;
@@ -245,7 +255,10 @@ void LinkWorker::onBytesWritten(qint64 count)
         m_writeMarks.pop_front();
         done({});
     }
-    m_wake();
+    // Only a shrinking backlog frees a waiting writer or flush: a request written straight
+    // through must not wake the caller that waits for its reply.
+    if (backlog < before)
+        m_wake();
 }
 
 void LinkWorker::onReadyRead()
