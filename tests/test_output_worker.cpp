@@ -1,8 +1,10 @@
-// The asynchronous output worker: jobs submitted in a burst run in order and are each reported
-// in order; a failure stops the batch it happened in; clearing drops what waits.
+// The asynchronous output worker: jobs submitted in a burst run in order, without waiting for
+// the submitting thread's event loop, and are each reported in order; a failure stops the batch
+// it happened in; clearing drops what waits.
 #include "opos/OutputWorker.h"
 
 #include <QTest>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -21,6 +23,7 @@ public:
         return [this](const OutputJob& job) {
             std::unique_lock lock(m_mutex);
             m_ran.append(job.outputId);
+            m_progress.notify_all();
             m_released.wait(lock, [this, &job] { return job.outputId != m_holdAt; });
             return job.outputId == m_failAt ? DeviceResult{114, 201, QStringLiteral("cover open")}
                                             : DeviceResult{};
@@ -36,6 +39,13 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         return m_ran;
+    }
+    // Waits on the test's thread, without turning its event loop, until so many jobs ran.
+    bool waitUntilRan(int count)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_progress.wait_for(lock, std::chrono::seconds(10),
+                                   [this, count] { return m_ran.size() >= count; });
     }
     void failAt(int id)
     {
@@ -56,6 +66,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
+    std::condition_variable m_progress;
     QList<int> m_ran;
     int m_failAt = 0;
     int m_holdAt = 0;
@@ -115,14 +126,26 @@ private slots:
         QCOMPARE(run.recorder.ran(), ids(1, jobs));
     }
 
-    // An idle worker is not woken job by job: a few jobs submitted without a turn of the event
-    // loop wait for the one wake-up that takes them all.
-    void idleWorkerWaitsForTheWholeBurst()
+    // Output does not wait for the caller's event loop: a burst runs while the submitting
+    // thread never turns its loop, and only the outcomes wait for it.
+    void burstRunsWithoutTheEventLoop_data()
     {
+        QTest::addColumn<int>("jobs");
+        QTest::newRow("one") << 1;
+        QTest::newRow("a few") << 20;
+        QTest::newRow("more than a batch") << 300;
+    }
+    void burstRunsWithoutTheEventLoop()
+    {
+        QFETCH(int, jobs);
         Running run;
-        run.submit(1, 20);
-        QCOMPARE(run.recorder.ran(), QList<int>());
-        QTRY_COMPARE(run.recorder.reported, ids(1, 20));
+        run.submit(1, 1); // the worker has done its first job and waits for more
+        QTRY_COMPARE(run.recorder.reported, ids(1, 1));
+        run.submit(2, jobs + 1);
+        QVERIFY(run.recorder.waitUntilRan(jobs + 1));
+        QCOMPARE(run.recorder.ran(), ids(1, jobs + 1));
+        QCOMPARE(run.recorder.reported, ids(1, 1));
+        QTRY_COMPARE(run.recorder.reported, ids(1, jobs + 1));
     }
 
     // A job that fails stops the queue: nothing after it runs until it is retried.

@@ -1,15 +1,16 @@
 #include "opos/OutputWorker.h"
 
 #include <atomic>
+#include <chrono>
 #include <optional>
 #include <utility>
 
 namespace opos {
 
 namespace {
-// An idle worker starts this long after the first of a run of submissions, or at once when
-// this many jobs wait.
-constexpr int kWakeDelayMs = 2;
+// An idle worker woken by the first of a run of submissions starts this long after it, or at
+// once when this many jobs wait.
+constexpr std::chrono::milliseconds kGatherTime{2};
 constexpr std::size_t kBatch = 256;
 } // namespace
 
@@ -68,6 +69,10 @@ struct OutputWorker::Outbox
                 }
                 failing = true;
             }
+            // What a done job printed is not needed any more; outcomes that wait for a caller
+            // who seldom turns its event loop must not hold every line.
+            if (done.result->ok())
+                done.job.steps = {};
             reports.push_back({std::move(done.job), *done.result});
         }
         if (closed || reports.empty() || std::exchange(pending, true))
@@ -99,9 +104,6 @@ OutputWorker::OutputWorker(QObject* context, uint64_t generation, Runner runner,
       m_generation(generation), m_thread([this] { run(); })
 {
     m_outbox->self = m_outbox;
-    m_wakeTimer.setSingleShot(true);
-    m_wakeTimer.setInterval(kWakeDelayMs);
-    QObject::connect(&m_wakeTimer, &QTimer::timeout, context, [this] { wake(); });
 }
 
 OutputWorker::~OutputWorker()
@@ -119,29 +121,19 @@ OutputWorker::~OutputWorker()
     m_thread.join();
 }
 
-void OutputWorker::wake()
-{
-    m_wakeTimer.stop();
-    m_wake.notify_all();
-}
-
 void OutputWorker::submit(OutputJob job)
 {
-    bool now = false;
-    bool later = false;
+    bool wake = false;
     {
         const std::lock_guard lock(m_mutex);
         m_queue.push_back(std::move(job));
-        // A busy worker takes the job when it is done with what it has.
-        if (m_idle && !m_paused) {
-            now = m_queue.size() >= kBatch;
-            later = !now;
-        }
+        // The first job wakes an idle worker, which gathers the rest of the burst itself; a
+        // gathering one is woken early by a full batch; a busy one takes the job when it is
+        // done with what it has. None of it waits for the caller's event loop.
+        wake = (m_idle && m_queue.size() == 1) || (m_gathering && m_queue.size() == kBatch);
     }
-    if (now)
-        wake();
-    else if (later && !m_wakeTimer.isActive())
-        m_wakeTimer.start();
+    if (wake)
+        m_wake.notify_all();
 }
 
 void OutputWorker::retry(OutputJob job)
@@ -208,6 +200,10 @@ void OutputWorker::run()
             return m_stopping || (!m_paused && !m_outbox->failing && !m_queue.empty());
         });
         m_idle = false;
+        m_gathering = true;
+        m_wake.wait_for(lock, kGatherTime,
+                        [this] { return m_stopping || m_queue.size() >= kBatch; });
+        m_gathering = false;
         if (m_stopping)
             return;
         // Everything queued meanwhile, and whatever comes while it runs.

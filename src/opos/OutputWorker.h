@@ -3,7 +3,6 @@
 #include "opos/PrinterBackend.h"
 
 #include <QObject>
-#include <QTimer>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -43,13 +42,16 @@ struct OutputJob
 // reported on the context object's thread, in the order of the jobs, by queued calls: while one
 // call is on its way, further outcomes join it instead of making calls of their own.
 //
-// Jobs are taken in batches: an idle worker is woken once for whatever was submitted within a
-// short delay (or at once when many are waiting), and a busy one takes what is queued when it
-// is done, so a caller submitting line after line does not wake it line by line.
+// Jobs are taken in batches: an idle worker is woken by the first job and takes whatever was
+// submitted within a short delay (or at once when many are waiting), and a busy one takes what
+// is queued when it is done, so a caller submitting line after line does not wake it line by
+// line. Output goes on whether or not the caller turns its event loop; only the outcomes wait
+// for it.
 class OutputWorker
 {
 public:
     using Runner = std::function<DeviceResult(const OutputJob&)>; // on the worker; must not throw
+    // A job reported as done comes without its steps; a failed one has them, for the retry.
     using Reporter = std::function<void(const OutputJob&, const DeviceResult&)>;
     using Confirmed = std::function<void(const DeviceResult&)>;
     // Asks the device to confirm what was handed over so far; answers on any thread.
@@ -70,7 +72,6 @@ private:
     struct Outbox; // outcomes not yet handed to the reporter
 
     void run();
-    void wake();
     void handedOver(OutputJob job, const DeviceResult& result);
 
     QObject* m_context;
@@ -82,8 +83,8 @@ private:
     std::deque<OutputJob> m_queue;
     bool m_paused = false;
     bool m_stopping = false;
-    bool m_idle = false; // waiting for work: only a wake-up gets it going
-    QTimer m_wakeTimer;  // gathers the submissions of a moment into one wake-up
+    bool m_idle = false;      // waiting for work: only a wake-up gets it going
+    bool m_gathering = false; // woken, and waiting a moment for the rest of a burst
     uint64_t m_generation = 0;
     std::thread m_thread;
 };
