@@ -187,6 +187,9 @@ void LinkWorker::pump()
         scheduled = std::exchange(m_state.pumpScheduled, false);
         if (m_open) {
             out.swap(m_state.out);
+            // Held by the transport until it says otherwise, so that a flush never sees the
+            // bytes neither queued nor held while they change hands.
+            m_state.backlog += out.size();
             confirms.swap(m_state.confirms);
         }
     }
