@@ -161,6 +161,9 @@ WindowWaiter::Outcome WindowWaiter::wait(const QString& what, QDeadlineTimer dea
 {
     if (QThread::currentThread() != thread())
         return m_blocking.wait(what, bound(deadline).deadline, ready);
+    // An answer that comes at once needs no nested loop, no timers and no filter.
+    if (readyAtOnce(deadline, ready))
+        return Outcome::Ready;
     GuiWait current(*this, what, deadline, ready);
     if (m_waits.empty()) {
         qApp->installEventFilter(this);
