@@ -297,19 +297,25 @@ private slots:
         // Each transmit-status reply comes after its request gave up: no line may be taken as
         // confirmed by the reply meant for the one before.
         auto printer = enabledPrinter(QStringLiteral("jobTimeout=200&pollInterval=60000"));
-        fake->setReplyDelay(300);
-        for (int i = 0; i < 4; ++i) {
-            const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        fake->holdReplies(true);
+        // Sent and not confirmed, or held back because the printer still owes an answer.
+        const QStringList reasons{
+            QStringLiteral("the printer did not confirm the line within 200 ms; it may still "
+                           "print"),
+            QStringLiteral("the printer has not answered an earlier request yet; this one was "
+                           "not sent")};
+        auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        QCOMPARE(result.code, opos::OPOS_E_TIMEOUT);
+        QCOMPARE(result.text, reasons[0]);
+        for (int i = 0; i < 3; ++i) {
+            // The answer to the line before arrives while this line waits for its own.
+            auto released = std::async(std::launch::async, [this] { fake->releaseReply(); });
+            result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            released.get();
             QCOMPARE(result.code, opos::OPOS_E_TIMEOUT);
-            // Sent and not confirmed, or held back because the printer still owes an answer.
-            const QStringList reasons{
-                QStringLiteral("the printer did not confirm the line within 200 ms; it may "
-                               "still print"),
-                QStringLiteral("the printer has not answered an earlier request yet; this one "
-                               "was not sent")};
             QVERIFY2(reasons.contains(result.text), qPrintable(result.text));
         }
-        fake->setReplyDelay(0);
+        fake->holdReplies(false);
         QTRY_VERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("y\n")).ok());
     }
 

@@ -42,7 +42,7 @@ public:
     int connections = 0;
     int statusRequests = 0;
     int linesBeforePaperOut = -1;
-    int replyDelayMs = 0;
+    bool repliesHeld = false; // transmit-status replies wait for releaseReply()
 
     void changed()
     {
@@ -54,10 +54,22 @@ public:
                 socket->write(autoStatusFrame());
             if (!blocked()) {
                 events += std::exchange(m_heldEvents, {});
-                socket->write(QByteArray(m_heldReplies, transmitReply()));
-                m_heldReplies = 0;
+                if (!repliesHeld) {
+                    socket->write(QByteArray(m_heldReplies, transmitReply()));
+                    m_heldReplies = 0;
+                }
             }
         }
+    }
+
+    void releaseOne()
+    {
+        std::lock_guard lock(mutex);
+        if (m_heldReplies == 0 || blocked())
+            return;
+        --m_heldReplies;
+        for (QTcpSocket* socket : std::as_const(m_clients))
+            socket->write(QByteArray(1, transmitReply()));
     }
 
     void dropAll()
@@ -158,7 +170,7 @@ private:
                 events.append({Event::Kind::Pulse, {}, at(3), at(4), 0});
                 i += 5;
             } else if (c == 0x1B || c == 0x1D || c == 0x10) {
-                const qsizetype used = command(i, reply, socket);
+                const qsizetype used = command(i, reply);
                 if (used == 0)
                     break;
                 i += used;
@@ -183,7 +195,7 @@ private:
     }
 
     // One ESC, GS or DLE command at `start` of m_pending: its length, 0 while incomplete.
-    qsizetype command(qsizetype start, QByteArray& reply, QTcpSocket* socket)
+    qsizetype command(qsizetype start, QByteArray& reply)
     {
         const auto size = m_pending.size() - start;
         if (size < 2)
@@ -227,11 +239,8 @@ private:
         } else if (prefix == 0x1D && code == 'r') {
             if (state.silent)
                 return 3;
-            if (blocked()) {
-                ++m_heldReplies; // answered once the printer can go on
-            } else if (replyDelayMs > 0) {
-                QTimer::singleShot(replyDelayMs, socket,
-                                   [socket, byte = transmitReply()] { socket->write(&byte, 1); });
+            if (blocked() || repliesHeld) {
+                ++m_heldReplies; // answered once the printer can go on, or when released
             } else {
                 reply += transmitReply();
             }
@@ -349,10 +358,15 @@ int FakeEscPosPrinter::openConnections() const
     return m_server->openClients();
 }
 
-void FakeEscPosPrinter::setReplyDelay(int ms)
+void FakeEscPosPrinter::holdReplies(bool hold)
 {
-    std::lock_guard lock(m_server->mutex);
-    m_server->replyDelayMs = ms;
+    change([this, hold] { m_server->repliesHeld = hold; });
+}
+
+void FakeEscPosPrinter::releaseReply()
+{
+    QMetaObject::invokeMethod(
+        m_server, [this] { m_server->releaseOne(); }, Qt::BlockingQueuedConnection);
 }
 
 void FakeEscPosPrinter::dropConnections()

@@ -61,7 +61,8 @@ public:
     void setPaperRunsOutAfter(int lines); // the paper ends once that many more lines printed
     void setSilent(bool silent);          // received bytes are recorded, nothing is answered
     void setChatty(bool chatty);          // sends status frames without pause
-    void setReplyDelay(int ms);           // transmit-status replies come this much later
+    void holdReplies(bool hold);          // transmit-status replies wait until released
+    void releaseReply();                  // answers the oldest held transmit-status request
     void dropConnections();               // closes every client connection
     void stopListening();                 // new connections are refused
 
