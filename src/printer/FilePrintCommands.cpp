@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,9 @@ namespace {
 
 // How often a job that waits for earlier output looks at the printer's state.
 constexpr int kOutputPollMs = 20;
+// A job turns the event loop after its first line and then at least this often: the window
+// repaints, takes Stop and delivers events, without a turn per line costing more than the line.
+constexpr int kYieldEveryMs = 1;
 
 } // namespace
 
@@ -181,6 +185,7 @@ void FilePrintCommands::printLines(const QString& path, LineMethod method)
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The file cannot be opened: " + file.errorString().toStdString());
     TextFileLines lines(file);
+    QDeadlineTimer nextYield(0);
     while (!stopRequested()) {
         const std::optional<QString> line = lines.next();
         if (!line)
@@ -189,7 +194,10 @@ void FilePrintCommands::printLines(const QString& path, LineMethod method)
         m_lineCommands.PrintFileLine(method, *line);
         if (m_context.flags.PrintCancelled)
             break;
-        QCoreApplication::processEvents();
+        if (nextYield.hasExpired()) {
+            QCoreApplication::processEvents();
+            nextYield.setRemainingTime(kYieldEveryMs);
+        }
     }
 }
 
