@@ -38,6 +38,12 @@ struct Cell
     QRgb back = 0;
 };
 
+struct GridRow
+{
+    std::vector<Cell> cells;
+    qint64 stamp = 0; // 0 = none
+};
+
 // Rows beyond the newest few thousand move into a record store, and from there mostly to a
 // temporary file: a log of ten million rows stays a few megabytes in memory.
 constexpr std::size_t kHotRowsMost = 4096;
@@ -63,12 +69,11 @@ template <typename T> T take(const char*& in)
     return value;
 }
 
-QByteArray encodeRow(qint64 stamp, const Cell* cells, int cols)
+QByteArray encodeRow(const GridRow& row)
 {
     QByteArray out;
-    put(out, stamp);
-    for (int col = 0; col < cols; ++col) {
-        const Cell& cell = cells[col];
+    put(out, row.stamp);
+    for (const Cell& cell : row.cells) {
         const QByteArray text = cell.text.toUtf8();
         put(out, uint8_t((cell.fore ? kHasFore : 0) | (cell.back ? kHasBack : 0)));
         if (cell.fore)
@@ -82,14 +87,15 @@ QByteArray encodeRow(qint64 stamp, const Cell* cells, int cols)
 }
 
 // A row that could not be read back has no stamp and empty cells.
-qint64 decodeRow(const QByteArray& record, std::vector<Cell>& cells)
+void decodeRow(const QByteArray& record, GridRow& row)
 {
-    std::fill(cells.begin(), cells.end(), Cell{});
+    std::fill(row.cells.begin(), row.cells.end(), Cell{});
+    row.stamp = 0;
     if (record.isEmpty())
-        return 0;
+        return;
     const char* in = record.constData();
-    const qint64 stamp = take<qint64>(in);
-    for (Cell& cell : cells) {
+    row.stamp = take<qint64>(in);
+    for (Cell& cell : row.cells) {
         const auto flags = take<uint8_t>(in);
         cell.fore = (flags & kHasFore) ? take<QRgb>(in) : 0;
         cell.back = (flags & kHasBack) ? take<QRgb>(in) : 0;
@@ -97,7 +103,6 @@ qint64 decodeRow(const QByteArray& record, std::vector<Cell>& cells)
         cell.text = QString::fromUtf8(in, qsizetype(length));
         in += length;
     }
-    return stamp;
 }
 
 } // namespace
@@ -107,17 +112,12 @@ qint64 decodeRow(const QByteArray& record, std::vector<Cell>& cells)
 class FlexGridModel::Impl
 {
 public:
-    struct RowCopy
-    {
-        std::vector<Cell> cells;
-        qint64 stamp = 0;
-    };
-
     explicit Impl(int columns)
-        : cols(columns), colWidths(std::size_t(columns), kStandardColWidth),
-          header(std::size_t(columns))
+        : cols(columns),
+          colWidths(std::size_t(columns), kStandardColWidth), header{std::vector<Cell>(
+                                                                  std::size_t(columns))},
+          decoded(header)
     {
-        decoded.cells.resize(std::size_t(columns));
         growHot(kDesignedRows - 1);
         publishTimer.setSingleShot(true);
         publishTimer.setInterval(kPublishDelayMs);
@@ -125,53 +125,38 @@ public:
 
     int stored() const { return int(store.size()); }
     int firstHot() const { return 1 + stored(); }
-    int rows() const { return firstHot() + int(hotStamps.size()); }
+    int rows() const { return firstHot() + int(hot.size()); }
 
-    const Cell& cell(int row, int col) const
+    const GridRow& rowAt(int row) const
     {
         if (row == 0)
-            return header[std::size_t(col)];
+            return header;
         if (row >= firstHot())
-            return hot[std::size_t(row - firstHot()) * std::size_t(cols) + std::size_t(col)];
+            return hot[std::size_t(row - firstHot())];
         if (const auto copy = copies.find(row); copy != copies.end())
-            return copy->second.cells[std::size_t(col)];
-        return readStored(row).cells[std::size_t(col)];
+            return copy->second;
+        return readStored(row);
     }
 
-    Cell& writableCell(int row, int col)
+    GridRow& writableRow(int row)
     {
         if (row == 0)
-            return header[std::size_t(col)];
+            return header;
         if (row >= firstHot())
-            return hot[std::size_t(row - firstHot()) * std::size_t(cols) + std::size_t(col)];
-        return copyOut(row).cells[std::size_t(col)];
+            return hot[std::size_t(row - firstHot())];
+        const auto [copy, added] = copies.try_emplace(row);
+        if (added)
+            copy->second = readStored(row);
+        return copy->second;
     }
 
-    qint64 stamp(int row) const
-    {
-        if (row == 0)
-            return headerStamp;
-        if (row >= firstHot())
-            return hotStamps[std::size_t(row - firstHot())];
-        if (const auto copy = copies.find(row); copy != copies.end())
-            return copy->second.stamp;
-        return readStored(row).stamp;
-    }
-
-    qint64& writableStamp(int row)
-    {
-        if (row == 0)
-            return headerStamp;
-        if (row >= firstHot())
-            return hotStamps[std::size_t(row - firstHot())];
-        return copyOut(row).stamp;
-    }
+    const Cell& cell(int row, int col) const { return rowAt(row).cells[std::size_t(col)]; }
+    Cell& writableCell(int row, int col) { return writableRow(row).cells[std::size_t(col)]; }
 
     void growHot(std::size_t count)
     {
-        hot.resize(hot.size() + count * std::size_t(cols));
-        hotStamps.resize(hotStamps.size() + count, 0);
-        if (hotStamps.size() > kHotRowsMost)
+        hot.resize(hot.size() + count, GridRow{std::vector<Cell>(std::size_t(cols))});
+        if (hot.size() > kHotRowsMost)
             storeOldRows();
     }
 
@@ -180,14 +165,11 @@ public:
     {
         const int dataRows = rows - 1;
         if (dataRows >= stored()) {
-            const auto hotRows = std::size_t(dataRows - stored());
-            hot.resize(hotRows * std::size_t(cols));
-            hotStamps.resize(hotRows);
+            hot.resize(std::size_t(dataRows - stored()));
             return;
         }
         store.truncate(std::size_t(dataRows));
         hot.clear();
-        hotStamps.clear();
         std::erase_if(copies, [dataRows](const auto& copy) { return copy.first > dataRows; });
         blankUpTo = std::min(blankUpTo, dataRows);
         decodedRow = -1;
@@ -195,10 +177,13 @@ public:
 
     void clearCells()
     {
-        std::fill(header.begin(), header.end(), Cell{});
-        std::fill(hot.begin(), hot.end(), Cell{});
+        const auto blank = [](GridRow& row) {
+            std::fill(row.cells.begin(), row.cells.end(), Cell{});
+        };
+        blank(header);
+        std::for_each(hot.begin(), hot.end(), blank);
         for (auto& [row, copy] : copies)
-            std::fill(copy.cells.begin(), copy.cells.end(), Cell{});
+            blank(copy);
         blankUpTo = stored();
         decodedRow = -1;
     }
@@ -247,17 +232,16 @@ public:
 private:
     void storeOldRows()
     {
-        const std::size_t moving = hotStamps.size() - kHotRowsKept;
+        const std::size_t moving = hot.size() - kHotRowsKept;
         for (std::size_t i = 0; i < moving; ++i)
-            store.append(encodeRow(hotStamps[i], &hot[i * std::size_t(cols)], cols));
-        hot.erase(hot.begin(), hot.begin() + std::ptrdiff_t(moving * std::size_t(cols)));
-        hotStamps.erase(hotStamps.begin(), hotStamps.begin() + std::ptrdiff_t(moving));
+            store.append(encodeRow(hot[i]));
+        hot.erase(hot.begin(), hot.begin() + std::ptrdiff_t(moving));
     }
 
-    const RowCopy& readStored(int row) const
+    const GridRow& readStored(int row) const
     {
         if (decodedRow != row) {
-            decoded.stamp = decodeRow(store.at(std::size_t(row - 1)), decoded.cells);
+            decodeRow(store.at(std::size_t(row - 1)), decoded);
             if (row <= blankUpTo)
                 std::fill(decoded.cells.begin(), decoded.cells.end(), Cell{});
             decodedRow = row;
@@ -265,23 +249,13 @@ private:
         return decoded;
     }
 
-    RowCopy& copyOut(int row)
-    {
-        const auto [copy, added] = copies.try_emplace(row);
-        if (added)
-            copy->second = readStored(row);
-        return copy->second;
-    }
-
-    std::vector<Cell> header;
-    qint64 headerStamp = 0;
-    RecordStore store;            // rows 1..stored()
-    std::deque<Cell> hot;         // the rows after them, row after row
-    std::deque<qint64> hotStamps; // one for each of those rows
-    std::unordered_map<int, RowCopy> copies;
+    GridRow header;
+    RecordStore store;       // rows 1..stored()
+    std::deque<GridRow> hot; // the rows after them
+    std::unordered_map<int, GridRow> copies;
     int blankUpTo = 0; // stored rows up to this one were cleared
     mutable int decodedRow = -1;
-    mutable RowCopy decoded;
+    mutable GridRow decoded;
 };
 
 FlexGridModel::FlexGridModel(int columns, QObject* parent)
@@ -416,13 +390,13 @@ QColor FlexGridModel::CellBackColor(int row, int col) const
 qint64 FlexGridModel::RowStamp(int row) const
 {
     d->checkCell(row, 0);
-    return d->stamp(row);
+    return d->rowAt(row).stamp;
 }
 
 void FlexGridModel::SetRowStamp(int row, qint64 msecsSinceEpoch)
 {
     d->checkCell(row, 0);
-    d->writableStamp(row) = msecsSinceEpoch;
+    d->writableRow(row).stamp = msecsSinceEpoch;
 }
 
 int FlexGridModel::TopRow() const

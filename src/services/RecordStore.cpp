@@ -47,6 +47,15 @@ const char* getLength(const char* in, std::size_t& length)
     }
 }
 
+// Where the record `count` records after the one at `at` starts.
+const char* skipRecords(const char* at, std::size_t count)
+{
+    std::size_t length = 0;
+    for (; count > 0; --count)
+        at = getLength(at, length) + length;
+    return at;
+}
+
 // An unlinked file in the temporary folder: it is gone when the process is, however it ends.
 int makeNamelessFile()
 {
@@ -111,7 +120,6 @@ void RecordStore::append(QByteArrayView record)
     if (length > 0) // an empty view may have no data at all
         std::memcpy(out, record.data(), length);
     page.bytes += needed;
-    ++page.count;
     ++m_size;
 }
 
@@ -125,15 +133,8 @@ QByteArray RecordStore::at(std::size_t index) const
         return {};
     if (m_cursor.page != page || m_cursor.index > index)
         m_cursor = {page, m_pages[page].first, 0};
-    const char* at = data + m_cursor.offset;
     std::size_t length = 0;
-    for (;;) {
-        at = getLength(at, length);
-        if (m_cursor.index == index)
-            break;
-        at += length;
-        ++m_cursor.index;
-    }
+    const char* at = getLength(skipRecords(data + m_cursor.offset, index - m_cursor.index), length);
     m_cursor = {page, index + 1, uint32_t(at + length - data)};
     return QByteArray(at, qsizetype(length));
 }
@@ -154,19 +155,12 @@ void RecordStore::truncate(std::size_t size)
         // The page is filled again from here: bring it back to memory.
         page.capacity = std::max(kPageBytes, page.bytes);
         page.data = std::make_unique<char[]>(page.capacity);
-        if (!readAll(m_fd, page.data.get(), page.bytes, page.fileOffset))
+        if (!readPage(page, page.data.get()))
             std::memset(page.data.get(), 0, page.bytes); // reads back as empty records
         page.fileOffset = -1;
         m_firstResident = last;
     }
-    const char* at = page.data.get();
-    std::size_t length = 0;
-    for (std::size_t index = page.first; index < size; ++index) {
-        at = getLength(at, length);
-        at += length;
-    }
-    page.count = uint32_t(size - page.first);
-    page.bytes = uint32_t(at - page.data.get());
+    page.bytes = uint32_t(skipRecords(page.data.get(), size - page.first) - page.data.get());
     m_size = size;
 }
 
@@ -186,7 +180,7 @@ void RecordStore::clear()
 
 std::size_t RecordStore::residentBytes() const
 {
-    std::size_t bytes = m_loaded ? m_loadedCapacity : 0;
+    std::size_t bytes = m_loaded.capacity();
     for (std::size_t page = m_firstResident; page < m_pages.size(); ++page)
         bytes += m_pages[page].data ? m_pages[page].capacity : 0;
     return bytes;
@@ -198,17 +192,19 @@ const char* RecordStore::pageData(std::size_t index) const
     if (page.data)
         return page.data.get();
     if (m_loadedPage != index) {
-        if (m_loadedCapacity < page.bytes) {
-            m_loaded = std::make_unique<char[]>(page.bytes);
-            m_loadedCapacity = page.bytes;
-        }
+        m_loaded.resize(page.bytes);
         m_loadedPage = SIZE_MAX;
         m_cursor = {};
-        if (!readAll(m_fd, m_loaded.get(), page.bytes, page.fileOffset))
+        if (!readPage(page, m_loaded.data()))
             return nullptr;
         m_loadedPage = index;
     }
-    return m_loaded.get();
+    return m_loaded.data();
+}
+
+bool RecordStore::readPage(const Page& page, char* into) const
+{
+    return readAll(m_fd, into, page.bytes, page.fileOffset);
 }
 
 std::size_t RecordStore::pageOf(std::size_t index) const

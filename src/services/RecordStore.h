@@ -36,7 +36,6 @@ private:
     struct Page
     {
         std::size_t first = 0; // index of its first record
-        uint32_t count = 0;
         uint32_t bytes = 0;    // used
         uint32_t capacity = 0; // of data, while in memory
         int64_t fileOffset = -1;
@@ -51,6 +50,7 @@ private:
     };
 
     const char* pageData(std::size_t page) const;
+    bool readPage(const Page& page, char* into) const;
     std::size_t pageOf(std::size_t index) const;
     void spillOldPages();
     bool writeToFile(Page& page);
@@ -65,7 +65,6 @@ private:
 
     // A page read back from the file, kept for the next records asked for.
     mutable std::size_t m_loadedPage = SIZE_MAX;
-    mutable std::unique_ptr<char[]> m_loaded;
-    mutable uint32_t m_loadedCapacity = 0;
+    mutable std::vector<char> m_loaded;
     mutable Cursor m_cursor;
 };
