@@ -15,7 +15,7 @@ constexpr std::size_t kBatch = 256;
 } // namespace
 
 // Shared with confirmations, which may arrive after the worker is gone.
-struct OutputWorker::Outbox
+struct OutputWorker::Outbox : std::enable_shared_from_this<Outbox>
 {
     struct Report
     {
@@ -81,11 +81,8 @@ struct OutputWorker::Outbox
             context, [self = shared_from_this()] { self->deliver(); }, Qt::QueuedConnection);
     }
 
-    std::shared_ptr<Outbox> shared_from_this() { return self.lock(); }
-
     QObject* const context;
     const Reporter reporter;
-    std::weak_ptr<Outbox> self;
     std::mutex mutex;
     std::vector<Report> reports;
     bool pending = false; // a delivery is on its way
@@ -99,12 +96,10 @@ struct OutputWorker::Outbox
 
 OutputWorker::OutputWorker(QObject* context, uint64_t generation, Runner runner, Reporter reporter,
                            Confirmer confirmer)
-    : m_context(context), m_runner(std::move(runner)), m_confirmer(std::move(confirmer)),
+    : m_runner(std::move(runner)), m_confirmer(std::move(confirmer)),
       m_outbox(std::make_shared<Outbox>(context, std::move(reporter), generation)),
       m_generation(generation), m_thread([this] { run(); })
-{
-    m_outbox->self = m_outbox;
-}
+{}
 
 OutputWorker::~OutputWorker()
 {

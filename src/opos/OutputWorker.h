@@ -74,7 +74,6 @@ private:
     void run();
     void handedOver(OutputJob job, const DeviceResult& result);
 
-    QObject* m_context;
     Runner m_runner;
     Confirmer m_confirmer;
     std::shared_ptr<Outbox> m_outbox;

@@ -121,8 +121,7 @@ DeviceResult EscPosPrinter::enable()
             init + statusRequest(), {3, 0},
             std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)), m_device.waiter());
         if (!reply.ok()) {
-            if (reply.code == opos::OPOS_E_TIMEOUT &&
-                reply.text != waitFailed(opos::Waiter::Outcome::Cancelled, {}).text)
+            if (reply.code == opos::OPOS_E_TIMEOUT && !reply.cancelled)
                 return {opos::OPOS_E_TIMEOUT, 0, m_device.statusSilence()};
             return {reply.code, 0, reply.text};
         }
@@ -387,7 +386,7 @@ DeviceResult EscPosPrinter::exchange(const QByteArray& bytes, QDeadlineTimer dea
         return {};
     if (reply.code != opos::OPOS_E_TIMEOUT)
         return {reply.code, 0, QStringLiteral("%1; the line may not have printed").arg(reply.text)};
-    if (reply.text == waitFailed(opos::Waiter::Outcome::Cancelled, {}).text)
+    if (reply.cancelled)
         return {reply.code, 0, reply.text + QStringLiteral("; the line may still print")};
     if (reply.text == QLatin1String(kNotSent))
         return {opos::OPOS_E_TIMEOUT, 0, reply.text};

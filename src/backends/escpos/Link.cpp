@@ -264,6 +264,7 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
         result.code = why.code;
         result.text = why.text;
         result.done = true;
+        result.cancelled = outcome == opos::Waiter::Outcome::Cancelled;
     }
     return result;
 }

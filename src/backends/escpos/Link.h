@@ -34,6 +34,7 @@ struct QueryResult
     QByteArray realTime;
     QByteArray transmit;
     bool done = false;
+    bool cancelled = false; // the person ended the wait
     bool ok() const { return done && code == 0; }
 };
 

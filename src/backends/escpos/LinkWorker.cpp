@@ -61,7 +61,7 @@ void LinkWorker::open(int timeoutMs, Done done)
             [this](const QString& why) { onLost(why); });
     connect(m_transport, &DeviceTransport::readyRead, this, [this] { onReadyRead(); });
     connect(m_transport, &DeviceTransport::bytesWritten, this,
-            [this](qint64 count) { onBytesWritten(count); });
+            [this] { onBytesWritten(); });
     m_transport->open(timeoutMs);
 }
 
@@ -71,7 +71,7 @@ void LinkWorker::onOpened()
     m_sorter = {};
     m_owedRealTime.clear();
     m_owedTransmit.clear();
-    m_handed = m_written = 0;
+    m_handed = 0;
     {
         std::lock_guard lock(m_state.mutex);
         ++m_state.epoch;
@@ -236,15 +236,14 @@ void LinkWorker::pump()
     } else {
         for (auto& confirm : confirms)
             m_writeMarks.emplace_back(m_handed, std::move(confirm.second));
-        onBytesWritten(0);
+        onBytesWritten();
     }
 }
 
-void LinkWorker::onBytesWritten(qint64 count)
+void LinkWorker::onBytesWritten()
 {
     if (!m_transport)
         return;
-    m_written += count;
     const qint64 backlog = m_transport->bytesToWrite();
     qint64 before = 0;
     {

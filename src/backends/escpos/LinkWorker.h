@@ -49,7 +49,7 @@ private:
     void endEverything(int32_t code, const QString& reason);
     void setConnected(bool connected, const QString& error);
     void onReadyRead();
-    void onBytesWritten(qint64 count);
+    void onBytesWritten();
     void assign(QByteArrayView bytes, bool realTime);
     void finishAnswered();
     void expire();
@@ -83,7 +83,6 @@ private:
     // Requests waiting for those debts to be paid or forgiven before they go out, in order.
     std::deque<std::pair<QByteArray, Query>> m_held;
     qint64 m_handed = 0;  // bytes given to the transport on this connection
-    qint64 m_written = 0; // bytes the transport wrote to the system
     std::deque<std::pair<qint64, Confirmed>> m_writeMarks;
     bool m_pollPending = false;
     bool m_autoStatusOn = false;
