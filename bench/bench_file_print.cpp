@@ -8,6 +8,7 @@
 //   from the log rows and printed items that every line adds.
 #include "CountingDialogs.h"
 #include "ProcessMemory.h"
+#include "StallWatch.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
@@ -68,38 +69,6 @@ QString writeLargeFile(const QTemporaryDir& dir, qint64 lines)
     return path;
 }
 
-// Times between consecutive turns of the event loop, seen by a 0 ms timer.
-class LoopWatch
-{
-public:
-    LoopWatch()
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
-            const auto now = Clock::now();
-            m_maxGap = std::max(m_maxGap, now - m_last);
-            m_last = now;
-            ++m_turns;
-        });
-    }
-    void start()
-    {
-        m_last = Clock::now();
-        m_maxGap = {};
-        m_turns = 0;
-        m_timer.start();
-    }
-    void stop() { m_timer.stop(); }
-    double maxGapMs() const { return std::chrono::duration<double, std::milli>(m_maxGap).count(); }
-    int turns() const { return m_turns; }
-
-private:
-    QTimer m_timer;
-    Clock::time_point m_last;
-    Clock::duration m_maxGap{};
-    int m_turns = 0;
-};
-
 // The main window shown over an instant simulated printer, opened, claimed and enabled, with the
 // file selected.
 struct ShownWindow
@@ -142,17 +111,17 @@ void BM_FilePrintNormal(benchmark::State& state)
 
         int ticks = 0;
         QObject::connect(&window.Timer1(), &QTimer::timeout, &window, [&ticks] { ++ticks; });
-        LoopWatch watch;
-        watch.start();
+        const StallWatch watch(0); // a turn of the loop is a tick
         const auto start = Clock::now();
         window.control<QAbstractButton>("cmdFilePrintNormal").click();
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        watch.stop();
+        const double longestMs = watch.longestMs();
+        const int turns = watch.turns();
 
         state.counters["total_s"] = seconds;
         state.counters["us_per_line"] = seconds * 1e6 / kLines;
-        state.counters["max_loop_gap_ms"] = watch.maxGapMs();
-        state.counters["loop_turns"] = watch.turns();
+        state.counters["max_loop_gap_ms"] = longestMs;
+        state.counters["loop_turns"] = turns;
         state.counters["status_ticks"] = ticks;
         state.counters["log_rows"] = window.form().LogRow - 1;
         state.counters["printed_items"] = window.printerList().ListCount();

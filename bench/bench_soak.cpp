@@ -12,6 +12,7 @@
 // (several minutes).
 #include "CountingDialogs.h"
 #include "ProcessMemory.h"
+#include "StallWatch.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/frmMain.h"
 #include "backends/BackendSetup.h"
@@ -120,34 +121,6 @@ SoakFiles& soakFiles()
     static SoakFiles files;
     return files;
 }
-
-// The longest time between two turns of the GUI thread's event loop, seen by a 1 ms timer.
-class StallWatch
-{
-public:
-    StallWatch()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
-            const auto now = Clock::now();
-            m_longest = std::max(m_longest, now - m_last);
-            m_last = now;
-        });
-        m_last = Clock::now();
-        m_timer.start();
-    }
-    double longestMs() const
-    {
-        const auto tail = Clock::now() - m_last;
-        return std::chrono::duration<double, std::milli>(std::max(m_longest, tail)).count();
-    }
-
-private:
-    QTimer m_timer;
-    Clock::time_point m_last;
-    Clock::duration m_longest{};
-};
 
 // What a run measured, reported the same way for every path.
 struct Outcome

@@ -1,5 +1,6 @@
 // The longest stall of the GUI thread while a synchronous call waits for its printer: with the
 // plain blocking waiter (argument 0) and with the window's waiter (argument 1).
+#include "StallWatch.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/WindowWaiter.h"
 #include "backends/sim/SimulatedDevices.h"
@@ -8,45 +9,12 @@
 #include "opos/PosPrinter.h"
 #include "support/ScriptedPrinterBackend.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <benchmark/benchmark.h>
 #include <thread>
 
 namespace {
-
-// Ticks as often as the GUI thread lets it and keeps the longest gap between two ticks.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        m_clock.start();
-        m_tick.setTimerType(Qt::PreciseTimer);
-        m_tick.setInterval(1);
-        QObject::connect(&m_tick, &QTimer::timeout, &m_tick, [this] { sample(); });
-        m_tick.start();
-    }
-    qint64 longestMs()
-    {
-        sample();
-        return m_longest;
-    }
-
-private:
-    void sample()
-    {
-        const qint64 now = m_clock.elapsed();
-        m_longest = std::max(m_longest, now - m_last);
-        m_last = now;
-    }
-
-    QElapsedTimer m_clock;
-    QTimer m_tick;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
 
 std::shared_ptr<opos::Waiter> makeWaiter(bool window, QWidget& mainWindow)
 {
@@ -78,13 +46,13 @@ void BM_SyncPrintStall(benchmark::State& state)
             script->letGo();
         });
         QApplication::processEvents(); // what earlier runs left is not this call's stall
-        StallMeter meter;
+        const StallWatch watch;
         const int32_t result = printer.PrintNormal(opos::PTR_S_RECEIPT, QStringLiteral("line\n"));
-        const qint64 stall = meter.longestMs();
+        const double stall = watch.longestMs();
         device.join();
         if (result != opos::OPOS_SUCCESS)
             state.SkipWithError("the print failed");
-        state.counters["longest_stall_ms"] = static_cast<double>(stall);
+        state.counters["longest_stall_ms"] = stall;
     }
 }
 BENCHMARK(BM_SyncPrintStall)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -108,9 +76,9 @@ void BM_SimulatedTransactionStall(benchmark::State& state)
         for (int line = 0; line < 200; ++line)
             printer.PrintNormal(opos::PTR_S_RECEIPT, QStringLiteral("line %1\n").arg(line));
         QApplication::processEvents();
-        StallMeter meter;
+        const StallWatch watch;
         const int32_t result = printer.TransactionPrint(opos::PTR_S_RECEIPT, opos::PTR_TP_NORMAL);
-        state.counters["longest_stall_ms"] = static_cast<double>(meter.longestMs());
+        state.counters["longest_stall_ms"] = watch.longestMs();
         if (result != opos::OPOS_SUCCESS)
             state.SkipWithError("the transaction failed");
     }
