@@ -60,8 +60,7 @@ void LinkWorker::open(int timeoutMs, Done done)
     connect(m_transport, &DeviceTransport::failed, this,
             [this](const QString& why) { onLost(why); });
     connect(m_transport, &DeviceTransport::readyRead, this, [this] { onReadyRead(); });
-    connect(m_transport, &DeviceTransport::bytesWritten, this,
-            [this] { onBytesWritten(); });
+    connect(m_transport, &DeviceTransport::bytesWritten, this, [this] { onBytesWritten(); });
     m_transport->open(timeoutMs);
 }
 

@@ -82,7 +82,7 @@ private:
     std::deque<Owed> m_owedTransmit;
     // Requests waiting for those debts to be paid or forgiven before they go out, in order.
     std::deque<std::pair<QByteArray, Query>> m_held;
-    qint64 m_handed = 0;  // bytes given to the transport on this connection
+    qint64 m_handed = 0; // bytes given to the transport on this connection
     std::deque<std::pair<qint64, Confirmed>> m_writeMarks;
     bool m_pollPending = false;
     bool m_autoStatusOn = false;
