@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -29,6 +30,9 @@ AppOptions readOptions(std::optional<QString>& refusal)
 
 int main(int argc, char* argv[])
 {
+    // A device or pipe whose reader went away must give a write error with its reason, never
+    // end the program, in the window as well as in a scripted run.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationVersion(QStringLiteral(OPOS_PRINTER_TEST_VERSION));
     const bool headless = runsWithoutWindow(argc, argv);
     AppOptions options;

@@ -3,11 +3,42 @@
 #include "backends/escpos/DeviceErrors.h"
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace escpos {
+
+namespace {
+
+// write() on a FIFO whose reader went away raises SIGPIPE, which ends the process unless
+// ignored. The signal is blocked on this thread for the call and a SIGPIPE it caused is taken
+// back, so the caller sees EPIPE and nothing else, whatever the process does with the signal.
+ssize_t writeWithoutSigpipe(int fd, const char* data, size_t size)
+{
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    sigset_t old;
+    pthread_sigmask(SIG_BLOCK, &pipe, &old);
+    const ssize_t n = ::write(fd, data, size);
+    const int error = errno;
+    if (n < 0 && error == EPIPE && !alreadyPending) {
+        const timespec now{};
+        while (sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    errno = error;
+    return n;
+}
+
+} // namespace
 
 FileTransport::FileTransport(QString path, bool readBack)
     : m_path(std::move(path)), m_readBack(readBack)
@@ -16,6 +47,13 @@ FileTransport::FileTransport(QString path, bool readBack)
 FileTransport::~FileTransport()
 {
     close();
+}
+
+bool FileTransport::isFifo(const QString& path)
+{
+    struct stat info
+    {};
+    return ::stat(path.toLocal8Bit().constData(), &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
 void FileTransport::open(int /*timeoutMs*/)
@@ -96,8 +134,8 @@ void FileTransport::writePending()
 {
     qint64 written = 0;
     while (!m_pending.isEmpty()) {
-        const ssize_t n =
-            ::write(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
+        const ssize_t n = writeWithoutSigpipe(m_fd, m_pending.constData(),
+                                              static_cast<size_t>(m_pending.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -124,7 +162,8 @@ void FileTransport::close()
     m_readNotifier = m_writeNotifier = nullptr;
     // What the device takes now is handed over; it does not wait for a stalled one.
     if (!m_failed && !m_pending.isEmpty())
-        (void)::write(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
+        (void)writeWithoutSigpipe(m_fd, m_pending.constData(),
+                                  static_cast<size_t>(m_pending.size()));
     ::close(m_fd);
     m_fd = -1;
     m_pending.clear();

@@ -19,6 +19,9 @@ public:
     FileTransport(QString path, bool readBack);
     ~FileTransport() override;
 
+    // A FIFO carries data one way only, so a device behind one never answers.
+    static bool isFifo(const QString& path);
+
     void open(int timeoutMs) override;
     bool write(QByteArrayView bytes) override;
     qint64 bytesToWrite() const override { return m_pending.size(); }

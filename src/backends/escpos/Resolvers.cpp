@@ -4,6 +4,7 @@
 #include "backends/escpos/EscPosCashDrawer.h"
 #include "backends/escpos/EscPosLineDisplay.h"
 #include "backends/escpos/EscPosPrinter.h"
+#include "backends/escpos/FileTransport.h"
 #include "backends/escpos/LinkPool.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"
@@ -48,6 +49,10 @@ std::optional<opos::Lookup<Backend>> resolve(const Context& context, const QStri
             if (!settings)
                 return std::nullopt;
         }
+        // Nothing comes back through a FIFO: waiting for status replies would only time out.
+        if (settings->address.transport == Transport::File &&
+            FileTransport::isFifo(settings->address.path))
+            settings->printer.watch = StatusWatch::None;
         const bool drawerOnPrinter =
             wanted == DeviceClass::CashDrawer && settings->deviceClass == DeviceClass::PosPrinter;
         if (settings->deviceClass != wanted && !drawerOnPrinter)
