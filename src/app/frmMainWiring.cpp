@@ -103,6 +103,8 @@ void frmMain::wireHandlers()
             &PrinterEventHandlers::OnOutputCompleteEvent);
     connect(pos, &opos::PosPrinter::StatusUpdateEvent, events,
             &PrinterEventHandlers::OnStatusUpdateEvent);
+    connect(pos, &opos::PosPrinter::StatusChangesNotShown, events,
+            &PrinterEventHandlers::OnStatusChangesNotShown);
 
     d->propertyPage = std::make_unique<properties::PropertyPage>(
         d->OPOSPOSPrinter1, d->propertyGrid, d->form,

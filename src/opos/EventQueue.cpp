@@ -16,8 +16,27 @@ EventQueue::~EventQueue() = default;
 
 void EventQueue::post(std::function<void()> event)
 {
-    m_events.push_back(std::move(event));
+    m_events.push_back({0, std::move(event)});
     schedule();
+}
+
+bool EventQueue::postFoldable(int kind, std::function<void()> event)
+{
+    int waiting = 0;
+    auto newest = m_events.rend();
+    for (auto it = m_events.rbegin(); it != m_events.rend(); ++it) {
+        if (it->kind != kind)
+            continue;
+        if (waiting++ == 0)
+            newest = it;
+        if (waiting >= kKeptPerKind) {
+            newest->deliver = std::move(event);
+            return true;
+        }
+    }
+    m_events.push_back({kind, std::move(event)});
+    schedule();
+    return false;
 }
 
 void EventQueue::setFrozen(bool frozen)
@@ -54,7 +73,7 @@ void EventQueue::deliver()
     const QPointer<EventQueue> alive(this);
     m_delivering = true;
     while (!m_frozen && !m_events.empty()) {
-        auto event = std::move(m_events.front());
+        auto event = std::move(m_events.front().deliver);
         m_events.pop_front();
         try {
             event();

@@ -25,9 +25,15 @@ public:
     ~EventQueue() override;
 
     void post(std::function<void()> event);
+    // An event of a kind (a status update of the cover, the paper, the power) that may be
+    // folded: once several of its kind wait, a new one takes the place of the newest of them,
+    // so the newest state wins and the queue stays short. True when it was folded.
+    bool postFoldable(int kind, std::function<void()> event);
     void setFrozen(bool frozen);
     bool frozen() const { return m_frozen; }
     void clear() { m_events.clear(); }
+    // Events of one foldable kind that may wait before new ones take their place.
+    static constexpr int kKeptPerKind = 4;
     qsizetype pending() const { return static_cast<qsizetype>(m_events.size()); }
 
 private:
@@ -35,7 +41,12 @@ private:
     void deliver();
 
     WaiterSource m_waiter;
-    std::deque<std::function<void()>> m_events;
+    struct Pending
+    {
+        int kind; // 0: never folded
+        std::function<void()> deliver;
+    };
+    std::deque<Pending> m_events;
     bool m_frozen = false;
     bool m_delivering = false;
     bool m_scheduled = false;

@@ -14,7 +14,9 @@ namespace opos {
 PosPrinter::Impl::Impl(PosPrinter* owner, const DeviceRegistry& devices, ControlOptions settings)
     : q(owner), registry(devices), options(settings),
       m_events([&devices] { return devices.waiter(); })
-{}
+{
+    m_foldClock.start();
+}
 
 PosPrinter::Impl::~Impl()
 {

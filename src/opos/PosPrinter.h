@@ -87,6 +87,9 @@ signals:
                     int32_t* pErrorResponse);
     void OutputCompleteEvent(int32_t outputId);
     void StatusUpdateEvent(int32_t data);
+    // Not an OPOS event: status changes came faster than events can show them, and the newest
+    // state of each kind won; the note says how many were left out.
+    void StatusChangesNotShown(const QString& note);
 
 private:
     class Impl;

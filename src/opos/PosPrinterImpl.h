@@ -6,7 +6,9 @@
 #include "opos/PosPrinter.h"
 #include "opos/PrinterBackend.h"
 #include "opos/PrinterPropertyTable.h"
+#include "opos/StatusMailbox.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <memory>
@@ -82,6 +84,7 @@ private:
     void stateChanged();
     void checkIdle();
     void postStatusUpdate(int32_t data);
+    void foldedStatusChanges(qint64 count);
     void onStatus(const PrinterStatus& status);
     std::optional<OutputStep> printableStep(int32_t station, const QString& data);
     int32_t powerReporting() const;
@@ -92,6 +95,10 @@ private:
     // Declared before the worker and the backend: they report to it, so it must outlive them.
     QObject m_context;
     EventQueue m_events;
+    StatusMailbox m_statusMailbox;
+    FoldReport m_folds;
+    QElapsedTimer m_foldClock;
+    static constexpr int kFoldNoteMs = 1000;
     std::unique_ptr<PrinterBackend> m_backend;
     std::mutex m_backendMutex; // one backend call at a time, GUI thread or worker
     std::unique_ptr<OutputWorker> m_worker;

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <exception>
 
 namespace opos {
@@ -361,7 +362,25 @@ void PosPrinter::Impl::checkIdle()
 
 void PosPrinter::Impl::postStatusUpdate(int32_t data)
 {
-    m_events.post([this, data] { emit q->StatusUpdateEvent(data); });
+    auto event = [this, data] { emit q->StatusUpdateEvent(data); };
+    if (const int kind = statusUpdateKind(data); kind != 0) {
+        if (m_events.postFoldable(kind, std::move(event)))
+            foldedStatusChanges(1);
+    } else {
+        m_events.post(std::move(event));
+    }
+}
+
+// Changes that came faster than they could be shown are counted, and said once a second.
+void PosPrinter::Impl::foldedStatusChanges(qint64 count)
+{
+    if (!m_folds.add(count, m_foldClock.elapsed()))
+        return;
+    QTimer::singleShot(kFoldNoteMs, &m_context, [this] {
+        const QString note = m_folds.note(m_foldClock.elapsed());
+        if (!note.isEmpty() && life.opened)
+            m_events.post([this, note] { emit q->StatusChangesNotShown(note); });
+    });
 }
 
 int32_t PosPrinter::Impl::powerReporting() const
@@ -369,10 +388,22 @@ int32_t PosPrinter::Impl::powerReporting() const
     return m_powerNotify == OPOS_PN_ENABLED ? number(pidx::CapPowerReporting) : OPOS_PR_NONE;
 }
 
+// Called on the backend's thread, as often as the device changes; the control object's thread
+// takes the newest status when it gets to it.
 void PosPrinter::Impl::statusChanged(const PrinterStatus& status)
 {
+    if (!m_statusMailbox.put(status))
+        return;
     QMetaObject::invokeMethod(
-        &m_context, [this, status] { onStatus(status); }, Qt::QueuedConnection);
+        &m_context,
+        [this] {
+            if (const auto taken = m_statusMailbox.take()) {
+                if (life.enabled)
+                    foldedStatusChanges(taken->folded);
+                onStatus(taken->status);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // The device's status, on the GUI thread: properties first, then the events.

@@ -23,6 +23,26 @@ int32_t powerStateValue(PowerState power, int32_t powerReporting)
     return OPOS_PS_OFF_OFFLINE;
 }
 
+int statusUpdateKind(int32_t data)
+{
+    switch (data) {
+    case PTR_SUE_COVER_OPEN:
+    case PTR_SUE_COVER_OK:
+        return 1;
+    case PTR_SUE_REC_EMPTY:
+    case PTR_SUE_REC_NEAREMPTY:
+    case PTR_SUE_REC_PAPEROK:
+        return 2;
+    case OPOS_PS_ONLINE:
+    case OPOS_PS_OFF:
+    case OPOS_PS_OFFLINE:
+    case OPOS_PS_OFF_OFFLINE:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 std::vector<int32_t> statusUpdateEvents(const PrinterStatus& before, const PrinterStatus& after,
                                         int32_t powerReporting)
 {

@@ -87,3 +87,10 @@ void PrinterEventHandlers::OnStatusUpdateEvent(int32_t data)
                                 statusUpdateEventDetail(data));
     });
 }
+
+void PrinterEventHandlers::OnStatusChangesNotShown(const QString& note)
+{
+    trapFailures(m_dialogs, QStringLiteral("StatusUpdate EVENT Handler"), [=, this] {
+        m_log.AppendEventLogRow(QStringLiteral("StatusUpdateEvent()"), colours::Blue, note);
+    });
+}

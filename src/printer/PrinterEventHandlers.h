@@ -25,6 +25,8 @@ public:
                       int32_t* pErrorResponse);
     void OnOutputCompleteEvent(int32_t outputId);
     void OnStatusUpdateEvent(int32_t data);
+    // Status changes that came too fast to show one by one: the note says how many.
+    void OnStatusChangesNotShown(const QString& note);
 
 private:
     ModuleFlags& m_flags;

@@ -48,6 +48,11 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
         recordEvent({DeviceClass::Printer, QStringLiteral("StatusUpdateEvent"), data, 0},
                     statusUpdateEventDetail(data));
     });
+    connect(m_printer.get(), &opos::PosPrinter::StatusChangesNotShown, this,
+            [this](const QString& note) {
+                writeLine(deviceWord(DeviceClass::Printer), QStringLiteral("StatusUpdateEvent()"),
+                          note);
+            });
     connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
             [this, printer](int32_t id) {
                 recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},

@@ -33,6 +33,10 @@ public:
     virtual QByteArray read(qint64 maxSize) = 0;
     // Hands the system what it takes without waiting, then lets go of the device.
     virtual void close() = 0;
+    // Stops or resumes readyRead() for input waiting to be read, so that a device sending
+    // without end is not spun on. Transports whose read buffer is bounded need do nothing:
+    // what is not read stays with the system.
+    virtual void setReading(bool /*on*/) {}
 
 protected:
     // Answers open() on the next turn of the event loop: opened() when `why` is empty, else

@@ -75,10 +75,7 @@ DeviceResult EscPosCashDrawer::enable()
             link.query(cmd::realTimeStatus(1), {1, 0}, QDeadlineTimer(m_settings.timeouts.statusMs),
                        m_device.waiter());
         if (!reply.ok())
-            return {reply.code, 0,
-                    reply.code == opos::OPOS_E_TIMEOUT && reply.text.startsWith(u"no reply")
-                        ? m_device.statusSilence()
-                        : reply.text};
+            return {reply.code, 0, m_device.noStatus(reply)};
         DeviceStatus status;
         status.answered = true;
         status.drawerHigh = (static_cast<uint8_t>(reply.realTime[0]) & 0x04) != 0;

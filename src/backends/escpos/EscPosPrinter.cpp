@@ -5,7 +5,6 @@
 #include "backends/escpos/LinkPool.h"
 #include "opos/OposConstants.h"
 
-#include <QStringList>
 #include <QThread>
 
 namespace escpos {
@@ -44,14 +43,6 @@ DeviceResult outputCondition(const opos::PrinterStatus& status)
     device.paperEnd = status.receiptPaper == opos::PaperState::Empty;
     device.offline = status.power != opos::PowerState::Online;
     return outputCondition(device);
-}
-
-QString joinNumbers(const QList<int>& numbers)
-{
-    QStringList texts;
-    for (const int n : numbers)
-        texts.append(QString::number(n));
-    return texts.join(QLatin1Char(','));
 }
 
 } // namespace
@@ -122,7 +113,7 @@ DeviceResult EscPosPrinter::enable()
             std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)), m_device.waiter());
         if (!reply.ok()) {
             if (reply.code == opos::OPOS_E_TIMEOUT && !reply.cancelled)
-                return {opos::OPOS_E_TIMEOUT, 0, m_device.statusSilence()};
+                return {opos::OPOS_E_TIMEOUT, 0, m_device.noStatus(reply)};
             return {reply.code, 0, reply.text};
         }
         const auto& r = reply.realTime;
@@ -233,93 +224,12 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
         const QueryResult reply = m_device.link()->query(prefix + cmd::realTimeStatus(*data),
                                                          {1, 0}, deadline, m_device.waiter());
         if (!reply.ok())
-            return {reply.code, 0,
-                    reply.code == opos::OPOS_E_TIMEOUT && reply.text.startsWith(u"no reply")
-                        ? m_device.statusSilence()
-                        : reply.text};
+            return {reply.code, 0, m_device.noStatus(reply)};
         *data = static_cast<uint8_t>(reply.realTime[0]);
         return {};
     }
     return illegal(
         QStringLiteral("DirectIO command %1 is unknown (1: raw bytes, 2: status)").arg(command));
-}
-
-QVariantMap EscPosPrinter::deviceProperties()
-{
-    const bool sensors = watching();
-    QList<int> sets;
-    for (const int set : m_settings.printer.codeTables.keys()) {
-        if (opos::TextEncoder::supports(set))
-            sets.append(set);
-    }
-    const int dots = m_settings.printer.lineWidth;
-    return {
-        {QStringLiteral("DeviceName"), m_device.name()},
-        {QStringLiteral("DeviceDescription"),
-         QStringLiteral("ESC/POS receipt printer at %1").arg(m_settings.address.key())},
-        {QStringLiteral("ServiceObjectDescription"), QStringLiteral("ESC/POS printer service")},
-        {QStringLiteral("CapPowerReporting"),
-         sensors ? opos::OPOS_PR_STANDARD : opos::OPOS_PR_NONE},
-        {QStringLiteral("CapRecPresent"), true},
-        {QStringLiteral("CapRecPapercut"), true},
-        {QStringLiteral("CapRecEmptySensor"), sensors},
-        {QStringLiteral("CapRecNearEndSensor"), sensors},
-        {QStringLiteral("CapCoverSensor"), sensors},
-        {QStringLiteral("CapRecBold"), true},
-        {QStringLiteral("CapRecUnderline"), true},
-        {QStringLiteral("CapRecDhigh"), true},
-        {QStringLiteral("CapRecDwide"), true},
-        {QStringLiteral("CapRecDwideDhigh"), true},
-        {QStringLiteral("CapRecItalic"), false},
-        {QStringLiteral("CapRecBarCode"), false},
-        {QStringLiteral("CapRecBitmap"), false},
-        {QStringLiteral("CapRecStamp"), false},
-        {QStringLiteral("CapJrnPresent"), false},
-        {QStringLiteral("CapSlpPresent"), false},
-        {QStringLiteral("CapTransaction"), true},
-        {QStringLiteral("CapRecColor"), 1},
-        {QStringLiteral("CapCharacterSet"), 998},
-        {QStringLiteral("CharacterSet"), m_encoder.characterSet()},
-        {QStringLiteral("CharacterSetList"), joinNumbers(sets)},
-        {QStringLiteral("RecLineChars"), m_lineChars},
-        {QStringLiteral("RecLineCharsList"), joinNumbers(m_settings.printer.lineCharsList)},
-        {QStringLiteral("RecLineWidth"), dots},
-        {QStringLiteral("RecLineHeight"), 24},
-        {QStringLiteral("RecLineSpacing"), 30},
-        {QStringLiteral("RecLinesToPaperCut"), 4},
-    };
-}
-
-DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const QVariant& value)
-{
-    bool ok = false;
-    const int number = value.toInt(&ok);
-    const auto send = [this](const QByteArray& bytes) -> DeviceResult {
-        if (!m_enabled || !m_device.link())
-            return {};
-        return m_device.link()->write(bytes, QDeadlineTimer(m_settings.timeouts.jobMs),
-                                      m_device.waiter());
-    };
-    if (name == QLatin1String("CharacterSet")) {
-        if (!ok || !m_settings.printer.codeTables.contains(number) ||
-            !opos::TextEncoder::supports(number))
-            return illegal(QStringLiteral("Character set %1 is not in CharacterSetList")
-                               .arg(value.toString()));
-        if (const DeviceResult sent =
-                send(cmd::codeTable(m_settings.printer.codeTables.value(number)));
-            !sent.ok())
-            return sent;
-        m_encoder = opos::TextEncoder(number);
-    } else if (name == QLatin1String("RecLineChars")) {
-        const QList<int>& list = m_settings.printer.lineCharsList;
-        if (!ok || number < 1 || number > *std::max_element(list.begin(), list.end()))
-            return illegal(QStringLiteral("RecLineChars %1 is out of range").arg(value.toString()));
-        // The narrow font gives the longer lines.
-        if (const DeviceResult sent = send(cmd::font(number > list.value(0))); !sent.ok())
-            return sent;
-        m_lineChars = number;
-    }
-    return {};
 }
 
 void EscPosPrinter::abortOutput()
@@ -392,7 +302,7 @@ DeviceResult EscPosPrinter::exchange(const QByteArray& bytes, QDeadlineTimer dea
         return {opos::OPOS_E_TIMEOUT, 0, reply.text};
     if (reply.realTime.size() < 3) {
         applyStatus({}, true);
-        return {opos::OPOS_E_TIMEOUT, 0, m_device.statusSilence()};
+        return {opos::OPOS_E_TIMEOUT, 0, m_device.noStatus(reply)};
     }
     return {opos::OPOS_E_TIMEOUT, 0,
             QStringLiteral("the printer did not confirm the line within %1 ms; it may still print")
@@ -407,7 +317,7 @@ DeviceResult EscPosPrinter::liveCheck(QDeadlineTimer deadline)
     if (!reply.ok()) {
         if (reply.code == opos::OPOS_E_TIMEOUT) {
             applyStatus({}, true);
-            return {reply.code, 0, m_device.statusSilence()};
+            return {reply.code, 0, m_device.noStatus(reply)};
         }
         return {reply.code, 0, reply.text};
     }

@@ -115,7 +115,7 @@ bool FileTransport::write(QByteArrayView bytes)
 
 QByteArray FileTransport::read(qint64 maxSize)
 {
-    if (m_fd < 0 || !m_readNotifier || !m_readNotifier->isEnabled())
+    if (m_fd < 0 || !m_readNotifier || m_readEnded)
         return {};
     QByteArray bytes(std::min(maxSize, kReadChunk), Qt::Uninitialized);
     const ssize_t n = ::read(m_fd, bytes.data(), static_cast<size_t>(bytes.size()));
@@ -125,17 +125,25 @@ QByteArray FileTransport::read(qint64 maxSize)
     }
     // End of file (a device that never answers, such as /dev/null) or a device that cannot be
     // read (EINVAL on a one-way printer): stop asking instead of spinning.
-    if (n == 0 || (errno != EAGAIN && errno != EINTR))
+    if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        m_readEnded = true;
         m_readNotifier->setEnabled(false);
+    }
     return {};
+}
+
+void FileTransport::setReading(bool on)
+{
+    if (m_readNotifier)
+        m_readNotifier->setEnabled(on && !m_readEnded);
 }
 
 void FileTransport::writePending()
 {
     qint64 written = 0;
     while (!m_pending.isEmpty()) {
-        const ssize_t n = writeWithoutSigpipe(m_fd, m_pending.constData(),
-                                              static_cast<size_t>(m_pending.size()));
+        const ssize_t n =
+            writeWithoutSigpipe(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;

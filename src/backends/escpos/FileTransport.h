@@ -27,6 +27,7 @@ public:
     qint64 bytesToWrite() const override { return m_pending.size(); }
     QByteArray read(qint64 maxSize) override;
     void close() override;
+    void setReading(bool on) override;
 
 private:
     QString openFile();
@@ -37,6 +38,7 @@ private:
     bool m_readBack;
     int m_fd = -1;
     bool m_failed = false;
+    bool m_readEnded = false; // end of file or a device that cannot be read
     QByteArray m_pending;
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;

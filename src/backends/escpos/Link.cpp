@@ -123,6 +123,12 @@ quint64 Link::epoch() const
     return m_state.epoch;
 }
 
+QString Link::flood() const
+{
+    std::lock_guard lock(m_state.mutex);
+    return m_state.flood;
+}
+
 opos::DeviceResult Link::connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter)
 {
     if (QThread::currentThread() == &m_thread)

@@ -35,6 +35,7 @@ struct QueryResult
     QByteArray transmit;
     bool done = false;
     bool cancelled = false; // the person ended the wait
+    bool silent = false;    // timed out without a byte from the device meanwhile
     bool ok() const { return done && code == 0; }
 };
 
@@ -62,6 +63,7 @@ struct LinkState
     bool connecting = false;
     quint64 epoch = 0; // counts connections made, so users know when the device starts afresh
     QString lastError;
+    QString flood;  // what a device sends beyond any reply, while it does; empty otherwise
     QByteArray out; // queued for the device, not yet handed to it
     bool pumpScheduled = false;
     qint64 backlog = 0; // handed to the transport, not yet written to the system
@@ -101,6 +103,8 @@ public:
     opos::DeviceResult reconnect(QDeadlineTimer deadline, opos::Waiter& waiter);
     bool isConnected() const;
     quint64 epoch() const;
+    // "the device sends data nobody asked for: …" while the device floods the link.
+    QString flood() const;
 
     // Queues bytes behind everything queued before; waits only while much is queued already.
     opos::DeviceResult write(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter);

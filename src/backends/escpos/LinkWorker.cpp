@@ -3,8 +3,6 @@
 #include "backends/escpos/EscPosTranslator.h"
 #include "opos/OposConstants.h"
 
-#include <limits>
-
 namespace escpos {
 
 namespace {
@@ -12,8 +10,6 @@ namespace {
 // Automatic status back for drawer, on/offline, errors and paper; and off again.
 const QByteArray kAutoStatusOn("\x1d\x61\x0f", 3);
 const QByteArray kAutoStatusOff("\x1d\x61\x00", 3);
-// A device that keeps sending is read this many chunks at a time before others get a turn.
-constexpr int kChunksPerTurn = 16;
 
 opos::DeviceResult failure(int32_t code, const QString& why)
 {
@@ -26,7 +22,7 @@ LinkWorker::LinkWorker(Address address, LinkOptions options, TransportFactory fa
                        LinkState& state, std::function<void()> wake)
     : m_address(std::move(address)), m_options(options), m_factory(std::move(factory)),
       m_state(state), m_wake(std::move(wake)), m_queryTimer(this), m_pollTimer(this),
-      m_pumpTimer(this)
+      m_pumpTimer(this), m_readTimer(this)
 {
     m_queryTimer.setSingleShot(true);
     connect(&m_queryTimer, &QTimer::timeout, this, [this] { expire(); });
@@ -34,6 +30,12 @@ LinkWorker::LinkWorker(Address address, LinkOptions options, TransportFactory fa
     m_pumpTimer.setSingleShot(true);
     m_pumpTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pumpTimer, &QTimer::timeout, this, [this] { pump(); });
+    m_readTimer.setSingleShot(true);
+    connect(&m_readTimer, &QTimer::timeout, this, [this] {
+        if (m_transport)
+            m_transport->setReading(true);
+        onReadyRead();
+    });
 }
 
 LinkWorker::~LinkWorker()
@@ -73,13 +75,20 @@ void LinkWorker::onOpened()
     m_handed = 0;
     {
         std::lock_guard lock(m_state.mutex);
-        ++m_state.epoch;
+        // The same device on a fresh connection after a resync has not started afresh.
+        if (!std::exchange(m_resyncing, false)) {
+            ++m_state.epoch;
+            m_throttle.reset();
+            m_state.flood.clear();
+        }
         m_state.connecting = false;
     }
     setConnected(true, {});
     for (auto& done : std::exchange(m_opening, {}))
         done({});
     pump();
+    sendHeld();
+    armTimer();
     updateWatching();
 }
 
@@ -92,6 +101,7 @@ void LinkWorker::close()
     pump();
     if (m_transport)
         m_transport->close();
+    m_resyncing = false;
     dropTransport();
     endEverything(opos::OPOS_E_CLOSED, QStringLiteral("the connection was closed"));
 }
@@ -100,7 +110,7 @@ void LinkWorker::onLost(const QString& reason)
 {
     if (!m_transport)
         return;
-    const bool wasOpen = m_open;
+    const bool wasOpen = m_open || std::exchange(m_resyncing, false);
     dropTransport();
     endEverything(wasOpen ? opos::OPOS_E_OFFLINE : opos::OPOS_E_NOHARDWARE, reason);
     if (wasOpen)
@@ -117,6 +127,7 @@ void LinkWorker::dropTransport()
     m_autoStatusOn = false;
     m_pollTimer.stop();
     m_pumpTimer.stop();
+    m_readTimer.stop();
     transport->disconnect(this);
     transport->deleteLater();
 }
@@ -260,185 +271,6 @@ void LinkWorker::onBytesWritten()
     // through must not wake the caller that waits for its reply.
     if (backlog < before)
         m_wake();
-}
-
-void LinkWorker::onReadyRead()
-{
-    for (int chunk = 0; chunk < kChunksPerTurn && m_open; ++chunk) {
-        const QByteArray bytes = m_transport->read(DeviceTransport::kReadChunk);
-        if (bytes.isEmpty())
-            return;
-        m_sorter.feed(bytes);
-        for (const auto& frame : m_sorter.takeFrames())
-            notify(decodeAutoStatus(frame));
-        assign(m_sorter.take(ReplyKind::RealTime, m_sorter.available(ReplyKind::RealTime)), true);
-        assign(m_sorter.take(ReplyKind::Transmit, m_sorter.available(ReplyKind::Transmit)), false);
-        finishAnswered();
-    }
-    // More may be waiting: read it on the next turn, after whatever else is due.
-    if (m_open)
-        QMetaObject::invokeMethod(
-            this, [this] { onReadyRead(); }, Qt::QueuedConnection);
-}
-
-// Replies come back in the order of the requests: each goes to the oldest request still
-// expecting one of its kind, after those owed to requests that gave up. Anything else is
-// thrown away, so nothing unasked for is kept.
-void LinkWorker::assign(QByteArrayView bytes, bool realTime)
-{
-    std::deque<Owed>& owed = realTime ? m_owedRealTime : m_owedTransmit;
-    for (const char byte : bytes) {
-        while (!owed.empty() && owed.front().forgetAt.hasExpired())
-            owed.pop_front();
-        if (!owed.empty()) {
-            if (--owed.front().count == 0)
-                owed.pop_front();
-            continue;
-        }
-        for (auto it = m_queries.begin(); it != m_queries.end(); ++it) {
-            QByteArray& got = realTime ? it->result.realTime : it->result.transmit;
-            const int wanted = realTime ? it->expect.realTime : it->expect.transmit;
-            if (got.size() >= wanted)
-                continue;
-            got.append(byte);
-            // The printer is making progress: the next request of the kind gets its full time.
-            for (auto next = std::next(it); next != m_queries.end(); ++next) {
-                if ((realTime ? next->expect.realTime : next->expect.transmit) > 0) {
-                    const QDeadlineTimer fresh(next->timeoutMs);
-                    if (next->deadline < fresh)
-                        next->deadline = fresh;
-                    break;
-                }
-            }
-            break;
-        }
-    }
-}
-
-void LinkWorker::finishAnswered()
-{
-    for (auto it = m_queries.begin(); it != m_queries.end();) {
-        Query& query = *it;
-        const bool complete = query.result.realTime.size() >= query.expect.realTime &&
-                              query.result.transmit.size() >= query.expect.transmit;
-        query.result.done = complete;
-        if (!complete) {
-            if (!query.result.realTime.isEmpty() || !query.result.transmit.isEmpty())
-                query.update(query.result);
-            ++it;
-            continue;
-        }
-        Query finished = std::move(query);
-        it = m_queries.erase(it);
-        finished.update(finished.result);
-    }
-    sendHeld();
-    armTimer();
-}
-
-void LinkWorker::query(QByteArray request, Expect expect, QDeadlineTimer deadline, Update update)
-{
-    Query query{expect,
-                static_cast<int>(std::max<qint64>(0, deadline.remainingTime())),
-                deadline,
-                {},
-                std::move(update)};
-    // The request goes behind the output queued before it.
-    pump();
-    if (!m_open) {
-        query.result = {opos::OPOS_E_OFFLINE, m_state.lastError, {}, {}, true};
-        query.update(query.result);
-        return;
-    }
-    if (!m_held.empty() || owes(expect)) {
-        m_held.emplace_back(std::move(request), std::move(query));
-        armTimer();
-        return;
-    }
-    send(std::move(request), std::move(query));
-}
-
-bool LinkWorker::owes(const Expect& expect)
-{
-    for (auto* owed : {&m_owedRealTime, &m_owedTransmit}) {
-        while (!owed->empty() && owed->front().forgetAt.hasExpired())
-            owed->pop_front();
-    }
-    return (expect.realTime > 0 && !m_owedRealTime.empty()) ||
-           (expect.transmit > 0 && !m_owedTransmit.empty());
-}
-
-void LinkWorker::send(QByteArray request, Query query)
-{
-    m_queries.push_back(std::move(query));
-    m_handed += request.size();
-    m_transport->write(request);
-    armTimer();
-}
-
-// A late reply could not be told from the answer to a request sent meanwhile, so requests of
-// that kind wait until the debt is paid or forgiven.
-void LinkWorker::sendHeld()
-{
-    while (m_open && !m_held.empty() && !owes(m_held.front().second.expect)) {
-        auto [request, query] = std::move(m_held.front());
-        m_held.pop_front();
-        send(std::move(request), std::move(query));
-    }
-}
-
-// A request not answered by its deadline ends; its missing replies are owed.
-void LinkWorker::expire()
-{
-    for (auto it = m_held.begin(); it != m_held.end();) {
-        if (!it->second.deadline.hasExpired()) {
-            ++it;
-            continue;
-        }
-        Query expired = std::move(it->second);
-        it = m_held.erase(it);
-        expired.result = {opos::OPOS_E_TIMEOUT, QString::fromLatin1(kNotSent), {}, {}, true};
-        expired.update(expired.result);
-    }
-    for (auto it = m_queries.begin(); it != m_queries.end();) {
-        if (!it->deadline.hasExpired()) {
-            ++it;
-            continue;
-        }
-        Query expired = std::move(*it);
-        it = m_queries.erase(it);
-        const QDeadlineTimer forgetAt(std::max(expired.timeoutMs, 100));
-        if (const auto missing = expired.expect.realTime - expired.result.realTime.size();
-            missing > 0)
-            m_owedRealTime.push_back({static_cast<int>(missing), forgetAt});
-        if (const auto missing = expired.expect.transmit - expired.result.transmit.size();
-            missing > 0)
-            m_owedTransmit.push_back({static_cast<int>(missing), forgetAt});
-        expired.result.done = true;
-        expired.result.code = opos::OPOS_E_TIMEOUT;
-        expired.result.text = QStringLiteral("no reply within %1 ms").arg(expired.timeoutMs);
-        expired.update(expired.result);
-    }
-    sendHeld();
-    armTimer();
-}
-
-void LinkWorker::armTimer()
-{
-    if (m_queries.empty() && m_held.empty()) {
-        m_queryTimer.stop();
-        return;
-    }
-    qint64 soonest = std::numeric_limits<qint64>::max();
-    for (const Query& query : m_queries)
-        soonest = std::min(soonest, query.deadline.remainingTime());
-    for (const auto& held : m_held)
-        soonest = std::min(soonest, held.second.deadline.remainingTime());
-    for (const auto* owed : {&m_owedRealTime, &m_owedTransmit}) {
-        if (!owed->empty() && !m_held.empty())
-            soonest = std::min(soonest, owed->front().forgetAt.remainingTime());
-    }
-    m_queryTimer.start(static_cast<int>(std::max<qint64>(0, soonest)));
 }
 
 void LinkWorker::updateWatching()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backends/escpos/Link.h"
+#include "backends/escpos/ReadThrottle.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -40,6 +41,8 @@ private:
         QDeadlineTimer deadline;
         QueryResult result;
         Update update;
+        QByteArray heard; // the first bytes that came while it waited and were not its answer
+        qint64 heardCount = 0;
     };
 
     bool readBack() const { return m_options.watch != StatusWatch::None; }
@@ -49,10 +52,15 @@ private:
     void endEverything(int32_t code, const QString& reason);
     void setConnected(bool connected, const QString& error);
     void onReadyRead();
+    void pauseReading();
+    void hear(QByteArrayView bytes);
     void onBytesWritten();
     void assign(QByteArrayView bytes, bool realTime);
     void finishAnswered();
     void expire();
+    QString unanswered(const Query& query) const;
+    bool resyncDue();
+    void resync();
     bool owes(const Expect& expect);
     void send(QByteArray request, Query query);
     void sendHeld();
@@ -79,7 +87,10 @@ private:
         QDeadlineTimer forgetAt;
     };
     std::deque<Owed> m_owedRealTime;
+    // A transmit-status reply confirms output, so one that is owed is never forgiven: once it
+    // is overdue the connection is made afresh before the next such request (resync()).
     std::deque<Owed> m_owedTransmit;
+    bool m_resyncing = false;
     // Requests waiting for those debts to be paid or forgiven before they go out, in order.
     std::deque<std::pair<QByteArray, Query>> m_held;
     qint64 m_handed = 0; // bytes given to the transport on this connection
@@ -89,6 +100,8 @@ private:
     QTimer m_queryTimer;
     QTimer m_pollTimer;
     QTimer m_pumpTimer;
+    ReadThrottle m_throttle;
+    QTimer m_readTimer; // ends a pause of reading
 };
 
 } // namespace escpos

@@ -69,8 +69,10 @@ opos::Waiter& LinkedDevice::waiter() const
     return m_link->waiter(userCall());
 }
 
-QString LinkedDevice::statusSilence() const
+QString LinkedDevice::noStatus(const QueryResult& reply) const
 {
+    if (!reply.silent)
+        return reply.text;
     return QStringLiteral("no answer to a status request within %1 ms: if this printer is "
                           "one-way, add ?status=none to its address")
         .arg(m_settings.timeouts.statusMs);

@@ -40,7 +40,9 @@ public:
 
     bool userCall() const;
     opos::Waiter& waiter() const;
-    QString statusSilence() const;
+    // Why a status request failed: the advice for a device that said nothing at all, else what
+    // the link found (what came instead of the answer, a flood, a lost connection).
+    QString noStatus(const QueryResult& reply) const;
     opos::DeviceResult notOpen() const;
 
 private:

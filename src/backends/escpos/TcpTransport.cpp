@@ -5,6 +5,9 @@ namespace escpos {
 TcpTransport::TcpTransport(QString host, quint16 port)
     : m_host(std::move(host)), m_port(port), m_socket(this), m_connectTimer(this)
 {
+    // What is not read yet stays with the system, so a flooding printer is slowed down by TCP
+    // itself instead of filling memory.
+    m_socket.setReadBufferSize(16 * kReadChunk);
     m_connectTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
         fail(QStringLiteral("%1 did not accept a connection within %2 ms")
