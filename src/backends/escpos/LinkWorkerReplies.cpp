@@ -130,11 +130,11 @@ void LinkWorker::finishAnswered()
 
 void LinkWorker::query(QByteArray request, Expect expect, QDeadlineTimer deadline, Update update)
 {
-    Query query{expect,
-                static_cast<int>(std::max<qint64>(0, deadline.remainingTime())),
-                deadline,
-                {},
-                std::move(update)};
+    Query query;
+    query.expect = expect;
+    query.timeoutMs = static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
+    query.deadline = deadline;
+    query.update = std::move(update);
     // The request goes behind the output queued before it.
     pump();
     if (!m_open && !m_resyncing) {
