@@ -498,7 +498,7 @@ private slots:
         QTest::newRow("zeros, one-way") << "/dev/zero?status=none" << 0 << 0 << QString();
         // Endless zeros are no status replies; memory stays bounded while they are read.
         QTest::newRow("zeros, two-way")
-            << "/dev/zero?statusTimeout=300" << 0 << opos::OPOS_E_TIMEOUT << silence;
+            << "/dev/zero?statusTimeout=300" << 0 << opos::OPOS_E_TIMEOUT << "the printer answered";
         QTest::newRow("null, one-way") << "/dev/null?status=none" << 0 << 0 << QString();
         // End of file stops reading instead of spinning; the silence has its reason.
         QTest::newRow("null, two-way")
@@ -512,6 +512,9 @@ private slots:
         QTest::newRow("FIFO nobody reads")
             << "DIR/fifo" << opos::OPOS_E_NOHARDWARE << 0 << "nobody reads the FIFO DIR/fifo";
         QTest::newRow("FIFO with a reader") << "DIR/fifo?status=none READ" << 0 << 0 << QString();
+        // A FIFO cannot answer: it is one-way without being told.
+        QTest::newRow("FIFO with a reader, one-way by nature")
+            << "DIR/fifo READ" << 0 << 0 << QString();
     }
 
     void deviceFiles()
