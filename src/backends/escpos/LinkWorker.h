@@ -87,8 +87,8 @@ private:
         QDeadlineTimer forgetAt;
     };
     std::deque<Owed> m_owedRealTime;
-    // A transmit-status reply confirms output, so one that is owed is never forgiven: once it
-    // is overdue the connection is made afresh before the next such request (resync()).
+    // A transmit-status reply confirms output, so one that is owed is never forgiven: the
+    // connection is made afresh before the next such request goes out (resync()).
     std::deque<Owed> m_owedTransmit;
     bool m_resyncing = false;
     // Requests waiting for those debts to be paid or forgiven before they go out, in order.

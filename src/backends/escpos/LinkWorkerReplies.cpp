@@ -2,6 +2,7 @@
 #include "backends/escpos/LinkWorker.h"
 #include "opos/OposConstants.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace escpos {
@@ -182,12 +183,14 @@ void LinkWorker::sendHeld()
     }
 }
 
-// An overdue transmit-status reply holds up a request that needs one, and nothing else is on
-// the way whose answer a new connection would lose.
+// A request that needs a transmit-status reply waits behind one still owed, and nothing else is
+// on the way whose answer a new connection would lose.
 bool LinkWorker::resyncDue()
 {
-    return m_open && !m_held.empty() && m_queries.empty() && !m_owedTransmit.empty() &&
-           m_owedTransmit.front().forgetAt.hasExpired();
+    if (!m_open || m_held.empty() || !m_queries.empty() || m_owedTransmit.empty())
+        return false;
+    return std::any_of(m_held.begin(), m_held.end(),
+                       [](const auto& held) { return held.second.expect.transmit > 0; });
 }
 
 // A transmit-status reply carries no tag: one that is still owed could arrive at any time and
