@@ -250,8 +250,12 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
             return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}, {}, true};
     }
     auto slot = std::make_shared<Slot<QueryResult>>();
-    post([slot, request = std::move(request), expect, deadline, this](LinkWorker& worker) {
-        worker.query(request, expect, deadline, [slot, this](const QueryResult& result) {
+    // The link's own verdict comes a little before the caller's wait ends, so that it, and not
+    // a bare time-out, says what the device sent instead of its answer.
+    const QDeadlineTimer verdict =
+        deadline.remainingTime() > 4 * kVerdictMarginMs ? deadline - kVerdictMarginMs : deadline;
+    post([slot, request = std::move(request), expect, verdict, this](LinkWorker& worker) {
+        worker.query(request, expect, verdict, [slot, this](const QueryResult& result) {
             {
                 std::lock_guard lock(slot->mutex);
                 slot->value = result;

@@ -44,6 +44,9 @@ struct QueryResult
 inline constexpr char kNotSent[] =
     "the printer has not answered an earlier request yet; this one was not sent";
 
+// How long before a caller's deadline the link ends a request that has no answer.
+inline constexpr int kVerdictMarginMs = 25;
+
 struct LinkOptions
 {
     StatusWatch watch = StatusWatch::Poll;

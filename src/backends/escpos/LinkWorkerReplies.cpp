@@ -215,9 +215,7 @@ QString LinkWorker::unanswered(const Query& query) const
         flood = m_state.flood;
     }
     if (!flood.isEmpty())
-        return QStringLiteral("%1, and no reply among it within %2 ms")
-            .arg(flood)
-            .arg(query.timeoutMs);
+        return flood + QStringLiteral(", and no reply among it");
     if (query.heardCount == 0)
         return QStringLiteral("no reply within %1 ms").arg(query.timeoutMs);
     const QString quoted =
@@ -226,11 +224,9 @@ QString LinkWorker::unanswered(const Query& query) const
     const bool status = query.expect.realTime > 0;
     const qsizetype partial = query.result.realTime.size();
     if (status && partial > 0 && query.heardCount == partial)
-        return QStringLiteral("the printer answered only %1 of the %2 bytes of a status reply "
-                              "within %3 ms: %4")
+        return QStringLiteral("the printer answered only %1 of the %2 bytes of a status reply: %3")
             .arg(partial)
             .arg(query.expect.realTime)
-            .arg(query.timeoutMs)
             .arg(quoted);
     return QStringLiteral("the printer answered %1 that %2 not a %3: %4")
         .arg(plural(query.heardCount, "byte", "bytes"),
