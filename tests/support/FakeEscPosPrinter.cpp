@@ -108,6 +108,10 @@ private:
             --m_open;
             m_clients.removeAll(socket);
             socket->deleteLater();
+            // Replies owed on a closed connection have nowhere to go.
+            std::lock_guard lock(mutex);
+            if (m_clients.isEmpty())
+                m_heldReplies = 0;
         });
     }
 

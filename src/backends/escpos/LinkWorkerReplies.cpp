@@ -244,7 +244,9 @@ void LinkWorker::expire()
         }
         Query expired = std::move(it->second);
         it = m_held.erase(it);
+        // Held because the device has not answered before: as silent as it gets.
         expired.result = {opos::OPOS_E_TIMEOUT, QString::fromLatin1(kNotSent), {}, {}, true};
+        expired.result.silent = true;
         expired.update(expired.result);
     }
     for (auto it = m_queries.begin(); it != m_queries.end();) {
