@@ -8,6 +8,7 @@
 #include "opos/PosPrinter.h"
 #include "script/ScriptClock.h"
 #include "script/ScriptNames.h"
+#include "script/TranscriptText.h"
 
 #include <QCoreApplication>
 #include <exception>
@@ -43,24 +44,23 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
                                                                              sim::kCashDrawerName,
                                                                              sim::kLineDisplayName}
 {
-    const auto printer = DeviceClass::Printer;
+    constexpr auto printer = DeviceClass::Printer;
     connect(m_printer.get(), &opos::PosPrinter::StatusUpdateEvent, this, [this](int32_t data) {
-        recordEvent({DeviceClass::Printer, QStringLiteral("StatusUpdateEvent"), data, 0},
-                    statusUpdateEventDetail(data));
+        recordEvent({printer, QStringLiteral("StatusUpdateEvent"), data, 0},
+                    QStringLiteral("DATA=") + statusUpdateName(false, data));
     });
-    connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
-            [this, printer](int32_t id) {
-                recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
-                            outputCompleteEventDetail(id));
-            });
+    connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this, [this](int32_t id) {
+        recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
+                    outputCompleteEventDetail(id));
+    });
     connect(m_printer.get(), &opos::PosPrinter::DirectIOEvent, this,
-            [this, printer](int32_t number, int32_t* pData, QString* pString) {
+            [this](int32_t number, int32_t* pData, QString* pString) {
                 recordEvent({printer, QStringLiteral("DirectIOEvent"), number, 0},
                             directIOEventDetail(number, pData ? *pData : 0,
                                                 pString ? *pString : QString()));
             });
     connect(m_printer.get(), &opos::PosPrinter::ErrorEvent, this,
-            [this, printer](int32_t code, int32_t extended, int32_t locus, int32_t* response) {
+            [this](int32_t code, int32_t extended, int32_t locus, int32_t* response) {
                 const int32_t answer = nextErrorAnswer();
                 if (response)
                     *response = answer;
@@ -72,7 +72,7 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
             });
     connect(m_drawer.get(), &opos::CashDrawer::StatusUpdateEvent, this, [this](int32_t data) {
         recordEvent({DeviceClass::Drawer, QStringLiteral("StatusUpdateEvent"), data, 0},
-                    QStringLiteral("DATA=") + drawerStatusName(data));
+                    QStringLiteral("DATA=") + statusUpdateName(true, data));
     });
 }
 
@@ -105,8 +105,8 @@ RunSummary ScriptRunner::run(const Script& script)
         reportUnexpectedFailure();
     writeLine(QStringLiteral("run"),
               m_summary.failures ? QStringLiteral("FAILED") : QStringLiteral("PASSED"),
-              QStringLiteral("%1 expectations, %2 failed")
-                  .arg(m_summary.expectations)
+              QStringLiteral("%1, %2 failed")
+                  .arg(expectationCount(m_summary.expectations))
                   .arg(m_summary.failures));
     return m_summary;
 }
@@ -178,25 +178,30 @@ void ScriptRunner::expectResult(const Step& step)
 
 void ScriptRunner::expectProperty(const Step& step)
 {
-    QString seen;
-    QString failure;
+    QString message;
     const auto holds = [&] {
         try {
-            const QVariant value = readProperty(step.device, step.name);
-            seen = valueText(value);
-            const bool equal = value.typeId() == QMetaType::Bool
-                                   ? value.toBool() == step.value.toBool()
-                                   : valueText(value) == valueText(step.value);
+            const PropertyRead read = checkedRead(step.device, step.name);
+            if (read.result != opos::OPOS_SUCCESS) {
+                message = QStringLiteral("%1 not read: ResultCode = %2, %3")
+                              .arg(step.name,
+                                   propertyValueText(QStringLiteral("ResultCode"), read.result),
+                                   read.reason);
+                return false;
+            }
+            message =
+                QStringLiteral("%1 is %2").arg(step.name, propertyValueText(step.name, read.value));
+            const bool equal = read.value.typeId() == QMetaType::Bool
+                                   ? read.value.toBool() == step.value.toBool()
+                                   : valueText(read.value) == valueText(step.value);
             return equal != step.negated;
         } catch (const std::exception& what) {
-            failure = QString::fromUtf8(what.what());
+            message = QStringLiteral("run-time failure: ") + QString::fromUtf8(what.what());
             return false;
         }
     };
     const bool held = m_clock.waitUntil(step.timeoutMs, holds);
-    reportOutcome(step, held,
-                  failure.isEmpty() ? QStringLiteral("%1 is %2").arg(step.name, seen)
-                                    : QStringLiteral("run-time failure: ") + failure);
+    reportOutcome(step, held, message);
 }
 
 void ScriptRunner::expectEvent(const Step& step)
@@ -206,7 +211,7 @@ void ScriptRunner::expectEvent(const Step& step)
     if (arrived && !step.negated)
         m_events.erase(findEvent(step));
     const QString what =
-        step.value.isValid() ? step.name + QLatin1Char(' ') + step.value.toString() : step.name;
+        step.value.isValid() ? step.name + QLatin1Char(' ') + eventValueText(step) : step.name;
     reportOutcome(step, arrived != step.negated,
                   arrived ? QStringLiteral("%1 arrived").arg(what)
                           : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs));
@@ -223,10 +228,7 @@ void ScriptRunner::expectSimulated(const Step& step)
             return false;
         }
     });
-    reportOutcome(step, held,
-                  failure.isEmpty()
-                      ? QStringLiteral("the simulated %1 shows otherwise").arg(step.name)
-                      : failure);
+    reportOutcome(step, held, failure.isEmpty() && !held ? simulatedState(step) : failure);
 }
 
 void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message)

@@ -70,6 +70,14 @@ private:
         int line = 0;
         QString statement;
     };
+    // A property's value with the result its read gives: not OPOS_SUCCESS when the device is
+    // not in a state where the value means anything.
+    struct PropertyRead
+    {
+        QVariant value;
+        int32_t result = 0;
+        QString reason; // why the read failed, for the transcript
+    };
 
     void runStep(const Step& step);
     void call(const Step& step);
@@ -78,6 +86,9 @@ private:
     void printFile(const Step& step);
     void setProperty(const Step& step);
     QVariant readProperty(DeviceClass device, const QString& name) const;
+    PropertyRead checkedRead(DeviceClass device, const QString& name) const;
+    QString errorString(DeviceClass device) const;
+    QString simulatedState(const Step& step) const;
     void simulate(const Step& step);
     bool simulatedStateHolds(const Step& step) const;
 
@@ -93,6 +104,7 @@ private:
     int32_t nextErrorAnswer();
 
     void recordCall(const Step& step, const QString& name, int32_t result, int32_t extended);
+    void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& name, const QString& what);
     void writeLine(const QString& device, const QString& name, const QString& detail);
     opos::CompanionDevice& companion(DeviceClass device) const;
@@ -107,6 +119,7 @@ private:
     QString m_names[3];
     QString m_folder;
     LastCall m_last;
+    QString m_errorStringBefore; // the printer's ErrorString before the current call
     bool m_failurePending = false;
     std::deque<SeenEvent> m_events;
     std::deque<std::pair<int32_t, int32_t>> m_errorAnswers; // answer, how many times
