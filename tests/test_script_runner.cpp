@@ -422,15 +422,24 @@ void TestScriptRunner::powerEventsByName()
     bench.run("printer Open\nprinter PowerNotify = OPOS_PN_ENABLED\nprinter ClaimDevice 0\n"
               "printer DeviceEnabled = true\nsim printer power off\n"
               "expect StatusUpdateEvent OPOS_SUE_POWER_OFF_OFFLINE within 1 s\n"
-              "expect printer PowerState = OPOS_PS_OFF_OFFLINE\n");
+              "expect printer PowerState = OPOS_PS_OFF_OFFLINE\n"
+              "sim printer power online\n"
+              "expect StatusUpdateEvent OPOS_SUE_POWER_ONLINE within 1 s\n"
+              "expect StatusUpdateEvent OPOS_SUE_POWER_ONLINE within 1 s\n");
     QCOMPARE(bench.recorder.failures(), QString());
-    const QString all = bench.recorder.lines.join(u'\n');
+    const QStringList& lines = bench.recorder.lines;
+    const QString all = lines.join(u'\n');
     QVERIFY2(all.contains(u"StatusUpdateEvent()  DATA=OPOS_SUE_POWER_ONLINE\n") &&
                  all.contains(u"StatusUpdateEvent()  DATA=OPOS_SUE_POWER_OFF_OFFLINE\n"),
              qPrintable(all));
     QVERIFY(!all.contains(u"UNKNOWN"));
-    // The PASS line follows the line of the event it took.
-    QVERIFY2(all.indexOf(u"DATA=OPOS_SUE_POWER_OFF") < all.indexOf(u"PASS  line 6"),
+    // The PASS line follows the line of the event it took; one that takes an event kept from
+    // before the latest action says which.
+    QVERIFY2(all.indexOf(u"DATA=OPOS_SUE_POWER_OFF_OFFLINE") < all.indexOf(u"PASS  line 6"),
+             qPrintable(all));
+    QVERIFY2(lineWith(lines, QStringLiteral("PASS  line 9")).endsWith(u"(during line 4)"),
+             qPrintable(all));
+    QVERIFY2(lineWith(lines, QStringLiteral("PASS  line 10")).endsWith(u"within 1 s"),
              qPrintable(all));
 }
 
@@ -611,7 +620,8 @@ void TestScriptRunner::aRunThatCannotRunLeavesAnErrorReport()
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(elements, (QStringList{QStringLiteral("testsuites"), QStringLiteral("testsuite"),
                                     QStringLiteral("testcase"), QStringLiteral("error")}));
-    QVERIFY2(message.contains(u"broken.txt:3: the printer has no member or property"), qPrintable(message));
+    QVERIFY2(message.contains(u"broken.txt:3: the printer has no member or property"),
+             qPrintable(message));
 }
 
 void TestScriptRunner::aFullDiskIsACannotRun()

@@ -98,6 +98,18 @@ RunSummary ScriptRunner::run(const Script& script)
             step.kind == Step::Kind::ExpectResult || step.kind == Step::Kind::ExpectFailure;
         if (m_failurePending && !checksLastCall)
             reportUnexpectedFailure();
+        m_currentLine = step.line;
+        switch (step.kind) {
+        case Step::Kind::Call:
+        case Step::Kind::PrintFile:
+        case Step::Kind::SetProperty:
+        case Step::Kind::Sim:
+        case Step::Kind::Wait:
+            m_lastActionLine = step.line;
+            break;
+        default:
+            break;
+        }
         runStep(step);
         QCoreApplication::processEvents();
     }
@@ -208,13 +220,22 @@ void ScriptRunner::expectEvent(const Step& step)
 {
     const auto found = [this, &step] { return findEvent(step) != m_events.end(); };
     const bool arrived = m_clock.waitUntil(step.timeoutMs, found);
-    if (arrived && !step.negated)
-        m_events.erase(findEvent(step));
+    QString note;
+    if (arrived && !step.negated) {
+        const auto taken = findEvent(step);
+        // An event kept from before the latest action may not be the one the reader expects.
+        if (taken->line < m_lastActionLine)
+            note = QStringLiteral("took the event of %1 (during line %2)")
+                       .arg(taken->at.toUTC().toString(Qt::ISODateWithMs))
+                       .arg(taken->line);
+        m_events.erase(taken);
+    }
     const QString what =
         step.value.isValid() ? step.name + QLatin1Char(' ') + eventValueText(step) : step.name;
     reportOutcome(step, arrived != step.negated,
                   arrived ? QStringLiteral("%1 arrived").arg(what)
-                          : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs));
+                          : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs),
+                  note);
 }
 
 void ScriptRunner::expectSimulated(const Step& step)
@@ -231,7 +252,8 @@ void ScriptRunner::expectSimulated(const Step& step)
     reportOutcome(step, held, failure.isEmpty() && !held ? simulatedState(step) : failure);
 }
 
-void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message)
+void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message,
+                                 const QString& note)
 {
     const QDateTime now = m_clock.now();
     ExpectationOutcome outcome;
@@ -247,8 +269,7 @@ void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& mes
     for (RunListener* listener : m_listeners)
         listener->expectationChecked(outcome);
     writeLine(held ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
-              QStringLiteral("line %1: %2").arg(step.line).arg(step.text),
-              held ? QString() : message);
+              QStringLiteral("line %1: %2").arg(step.line).arg(step.text), held ? note : message);
 }
 
 void ScriptRunner::reportUnexpectedFailure()
@@ -262,6 +283,8 @@ void ScriptRunner::reportUnexpectedFailure()
 
 void ScriptRunner::recordEvent(SeenEvent event, const QString& text)
 {
+    event.line = m_currentLine;
+    event.at = m_clock.now();
     writeLine(deviceWord(event.device), event.name + QStringLiteral("()"), text);
     m_events.push_back(std::move(event));
     if (m_events.size() > kKeptEvents)

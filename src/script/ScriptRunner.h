@@ -58,6 +58,8 @@ private:
         QString name;
         int32_t value;    // Data, OutputID, EventNumber, ResultCode
         int32_t extended; // ErrorEvent: ResultCodeExtended
+        int line = 0;     // the statement that was running when it arrived
+        QDateTime at = {};
     };
     // What the last call gave.
     struct LastCall
@@ -96,7 +98,9 @@ private:
     void expectProperty(const Step& step);
     void expectEvent(const Step& step);
     void expectSimulated(const Step& step);
-    void reportOutcome(const Step& step, bool held, const QString& message);
+    // `message` says why a failed expectation failed; `note` is shown on a PASS line.
+    void reportOutcome(const Step& step, bool held, const QString& message,
+                       const QString& note = {});
     void reportUnexpectedFailure();
 
     void recordEvent(SeenEvent event, const QString& text);
@@ -124,6 +128,8 @@ private:
     std::deque<SeenEvent> m_events;
     std::deque<std::pair<int32_t, int32_t>> m_errorAnswers; // answer, how many times
     RunSummary m_summary;
+    int m_currentLine = 0;
+    int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
 };
 
