@@ -344,8 +344,10 @@ void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t res
     // ErrorString keeps its text until the next failure that has one; only a text this call
     // set is its reason.
     const QString why = errorString(step.device);
-    if (result != opos::OPOS_SUCCESS && !why.isEmpty() && why != m_errorStringBefore)
+    if (result != opos::OPOS_SUCCESS && !why.isEmpty() && why != m_errorStringBefore) {
         detail += QStringLiteral("  ") + why;
+        m_last.reason = why;
+    }
     m_errorStringBefore = why;
     writeLine(deviceWord(step.device), name, detail);
 }

@@ -185,6 +185,8 @@ void ScriptRunner::expectResult(const Step& step)
     QString got = DecodeResultCode(m_last.result);
     if (m_last.result == opos::OPOS_E_EXTENDED)
         got += QStringLiteral(" / ") + DecodeResultCode(m_last.extended);
+    if (!m_last.reason.isEmpty())
+        got += QStringLiteral(" (%1)").arg(m_last.reason);
     reportOutcome(step, held, QStringLiteral("got ") + got);
 }
 

@@ -71,6 +71,7 @@ private:
         QString failure;
         int line = 0;
         QString statement;
+        QString reason = {}; // the ErrorString the call set, when it failed with one
     };
     // A property's value with the result its read gives: not OPOS_SUCCESS when the device is
     // not in a state where the value means anything.
