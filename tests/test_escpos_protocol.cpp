@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -345,12 +347,20 @@ private slots:
         row("broken address typed", "printer", "tcp://127.0.0.1:0", "", noService, "port");
         // A broken entry makes the whole file unusable, whichever name is asked for.
         row("no address", "printer", "Front Printer", "[X]\nclass=PosPrinter\n", noService,
-            "device \"X\" (line 11): no address");
+            "line 11, device \"X\": no address");
         row("bad class", "printer", "X", "[X]\nclass=Scale\naddress=tcp://h\n", noService,
             "\"class\"");
         row("bad time-out", "printer", "X",
             "[X]\nclass=PosPrinter\naddress=tcp://h\nstatusTimeout=soon\n", noService,
             "\"statusTimeout\"");
+        // A value's fault names the line of the value, not the section's header.
+        row("value fault names its line", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h\n\nlineChars=48\nstatusTimeout=soon\n",
+            noService, "line 16, device \"X\": Setting \"statusTimeout\"");
+        row("class fault names its line", "printer", "X", "[X]\naddress=tcp://h\nclass=Scale\n",
+            noService, "line 13, device \"X\"");
+        row("address fault names its line", "printer", "X",
+            "[X]\nclass=PosPrinter\naddress=tcp://h:0\n", noService, "line 13, device \"X\"");
         row("not an address", "printer", "X", "[X]\nclass=PosPrinter\naddress=lpt1\n", noService,
             "not a tcp://");
         row("unknown key", "printer", "X",
@@ -485,6 +495,14 @@ private slots:
                                     << "cannot be read: ";
         QTest::newRow("absent") << "absent"
                                 << "";
+        QTest::newRow("link to itself")
+            << "self-link"
+            << QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(ELOOP));
+        QTest::newRow("link loop")
+            << "link-loop"
+            << QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(ELOOP));
+        QTest::newRow("link to nothing") << "dangling-link"
+                                         << "is a link to ";
     }
 
     void unusableFiles()
@@ -497,6 +515,13 @@ private slots:
             QVERIFY(QDir().mkpath(path));
         } else if (what == QLatin1String("fifo")) {
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (what == QLatin1String("self-link")) {
+            QVERIFY(QFile::link(path, path));
+        } else if (what == QLatin1String("link-loop")) {
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("other.ini")), path));
+            QVERIFY(QFile::link(path, dir.filePath(QStringLiteral("other.ini"))));
+        } else if (what == QLatin1String("dangling-link")) {
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.ini")), path));
         } else if (what == QLatin1String("unreadable")) {
             if (geteuid() == 0)
                 QSKIP("root reads every file");
@@ -532,7 +557,7 @@ private slots:
         writeFile(path, "[Counter]\nclass=PosPrinter\naddress=tcp://h\nlineChars=x\n");
         listed = listConfiguredDevices(path);
         QVERIFY(listed.devices.isEmpty());
-        QVERIFY2(listed.error.startsWith(path + QStringLiteral(", device \"Counter\" (line 1): ")),
+        QVERIFY2(listed.error.startsWith(path + QStringLiteral(", line 4, device \"Counter\": ")),
                  qPrintable(listed.error));
 
         writeFile(path,

@@ -64,13 +64,17 @@ void TestScriptParser::statements_data()
     QTest::newRow("print normal") << QByteArray("printer PrintNormal receipt \"a\\n\"") << K::Call << P << "PrintNormal" << QVariantList{2, QStringLiteral("a\n")} << QVariant() << 0;
     QTest::newRow("print immediate") << QByteArray("printer PrintImmediate PTR_S_SLIP \"b\"") << K::Call << P << "PrintImmediate" << QVariantList{4, QStringLiteral("b")} << QVariant() << 0;
     QTest::newRow("print file") << QByteArray("printer PrintNormal journal file \"r.txt\"") << K::PrintFile << P << "PrintNormal" << QVariantList{1} << QVariant(QStringLiteral("r.txt")) << 0;
-    QTest::newRow("cut default") << QByteArray("printer CutPaper") << K::Call << P << "CutPaper" << QVariantList{} << QVariant() << 0;
+    QTest::newRow("cut default") << QByteArray("printer CutPaper") << K::Call << P << "CutPaper" << QVariantList{100} << QVariant() << 0;
     QTest::newRow("cut") << QByteArray("printer CutPaper 90") << K::Call << P << "CutPaper" << QVariantList{90} << QVariant() << 0;
     QTest::newRow("transaction") << QByteArray("printer TransactionPrint receipt transaction") << K::Call << P << "TransactionPrint" << QVariantList{2, 11} << QVariant() << 0;
     QTest::newRow("transaction end") << QByteArray("printer TransactionPrint 2 PTR_TP_NORMAL") << K::Call << P << "TransactionPrint" << QVariantList{2, 12} << QVariant() << 0;
     QTest::newRow("clear output") << QByteArray("printer ClearOutput") << K::Call << P << "ClearOutput" << QVariantList{} << QVariant() << 0;
     QTest::newRow("directio") << QByteArray("printer DirectIO 7 3 \"s\"") << K::Call << P << "DirectIO" << QVariantList{7, 3, QStringLiteral("s")} << QVariant() << 0;
     QTest::newRow("check health") << QByteArray("printer CheckHealth 1") << K::Call << P << "CheckHealth" << QVariantList{1} << QVariant() << 0;
+    QTest::newRow("check health by name") << QByteArray("printer CheckHealth OPOS_CH_INTERACTIVE") << K::Call << P << "CheckHealth" << QVariantList{3} << QVariant() << 0;
+    QTest::newRow("claim forever by name") << QByteArray("printer ClaimDevice opos_forever") << K::Call << P << "ClaimDevice" << QVariantList{-1} << QVariant() << 0;
+    QTest::newRow("map mode by name") << QByteArray("printer MapMode = PTR_MM_METRIC") << K::SetProperty << P << "MapMode" << QVariantList{} << QVariant(4) << 0;
+    QTest::newRow("blinking text by name") << QByteArray("display DisplayText \"x\" DISP_DT_BLINK") << K::Call << L << "DisplayText" << QVariantList{QStringLiteral("x"), 1} << QVariant() << 0;
     QTest::newRow("open drawer") << QByteArray("drawer OpenDrawer") << K::Call << D << "OpenDrawer" << QVariantList{} << QVariant() << 0;
     QTest::newRow("clear text") << QByteArray("display ClearText") << K::Call << L << "ClearText" << QVariantList{} << QVariant() << 0;
     QTest::newRow("display text") << QByteArray("display DisplayText \"Hi\" DISP_DT_BLINK") << K::Call << L << "DisplayText" << QVariantList{QStringLiteral("Hi"), 1} << QVariant() << 0;

@@ -16,6 +16,12 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -115,6 +121,7 @@ private slots:
     void expectations_data();
     void expectations();
     void transcriptUsesTheLogNamesAndIsoTimes();
+    void failuresShowTheirReasonByName();
     void eventWaitsTimeOutOnTheClock();
     void eventsArriveWithinTheWait();
     void errorEventAnswers_data();
@@ -122,9 +129,18 @@ private slots:
     void simulatedDevices_data();
     void simulatedDevices();
     void simStatementsNeedSimulatedDevices();
+    void propertyExpectationsNeedAWorkingRead_data();
+    void propertyExpectationsNeedAWorkingRead();
+    void powerEventsByName();
+    void refusedClaimShowsTheReason();
     void junitReportStructure();
     void exitCodes_data();
     void exitCodes();
+    void aRunThatCannotRunLeavesAnErrorReport();
+    void aFullDiskIsACannotRun();
+    void scriptsAreReadToTheirEnd();
+    void endlessDevicesAreNoScript_data();
+    void endlessDevicesAreNoScript();
     void escPosPrinterReceivesTheBytes();
     void commandLine_data();
     void commandLine();
@@ -160,7 +176,7 @@ void TestScriptRunner::expectations_data()
     QTest::newRow("failure at the end") << QByteArray("printer PrintNormal 2 \"a\"") << none << true << 1 << QStringLiteral("5: unexpected run-time failure: scripted failure");
     QTest::newRow("failure instead of result") << QByteArray("printer PrintNormal 2 \"a\"\nexpect OPOS_SUCCESS") << none << true << 1 << QStringLiteral("6: run-time failure: scripted failure");
     QTest::newRow("property holds") << QByteArray("expect printer DeviceEnabled = true\nexpect printer State != OPOS_S_CLOSED\nexpect printer RecLineChars = 42") << none << false << 3 << QString();
-    QTest::newRow("property fails") << QByteArray("expect printer AsyncMode = true\nexpect printer State = OPOS_S_BUSY within 3 s") << none << false << 2 << QStringLiteral("5: AsyncMode is 0\n6: State is 2");
+    QTest::newRow("property fails") << QByteArray("expect printer AsyncMode = true\nexpect printer State = OPOS_S_BUSY within 3 s") << none << false << 2 << QStringLiteral("5: AsyncMode is 0\n6: State is OPOS_S_IDLE (2)");
     QTest::newRow("refused write") << QByteArray("printer RecLineWidth = 10\nexpect OPOS_E_ILLEGAL") << none << false << 1 << QString();
     QTest::newRow("old claim") << QByteArray("printer Release\nexpect OPOS_SUCCESS\nprinter Claim 0\nexpect OPOS_SUCCESS") << none << false << 2 << QString();
     QTest::newRow("print file stops at a fault") << QByteArray("printer PrintNormal receipt file \"lines.txt\"\nexpect OPOS_EPTR_COVER_OPEN") << QList<int>{0, 0, 114, 201} << false << 1 << QString();
@@ -197,32 +213,63 @@ void TestScriptRunner::transcriptUsesTheLogNamesAndIsoTimes()
 {
     Bench bench;
     bench.backend->outputResults.push_back({114, 201, {}});
-    bench.run(kScriptedReady + "printer PrintNormal 2 \"a\"\n"
+    bench.run(kScriptedReady + "printer PrintNormal 2 \"\\e|bCa\\n\"\n"
                                "printer TransactionPrint receipt transaction\n"
                                "printer TransactionPrint receipt normal\n"
                                "printer DirectIO 3 0 \"x\"\n"
+                               "printer CheckHealth OPOS_CH_INTERNAL\n"
                                "printer RecLineChars\n"
+                               "printer State\n"
                                "expect OPOS_SUCCESS\n");
     const QStringList& lines = bench.recorder.lines;
     QCOMPARE(lines.value(0), QStringLiteral("2026-01-02T03:04:05.000Z  run  %1  script t.txt")
                                  .arg(QCoreApplication::applicationName()));
     const QStringList expected{
-        QStringLiteral("  printer  Open()  OPOS_SUCCESS"),
-        QStringLiteral("  printer  ClaimDevice()  OPOS_SUCCESS"),
+        QStringLiteral("  printer  Open(\"Scripted\")  OPOS_SUCCESS"),
+        QStringLiteral("  printer  ClaimDevice(0)  OPOS_SUCCESS"),
         QStringLiteral("  printer  DeviceEnabled = 1  OPOS_SUCCESS"),
-        QStringLiteral("  printer  PrintNormal()  OPOS_EPTR_COVER_OPEN"),
-        QStringLiteral("  printer  TransactionPrint(TRANSACTION)  OPOS_SUCCESS"),
-        QStringLiteral("  printer  TransactionPrint(NORMAL)  OPOS_SUCCESS"),
-        QStringLiteral("  printer  DirectIO()  OPOS_SUCCESS"),
-        QStringLiteral("  printer  RecLineChars  "),
-        QStringLiteral("  PASS  line 10: expect OPOS_SUCCESS"),
+        QStringLiteral(
+            "  printer  PrintNormal(PTR_S_RECEIPT, \"\\e|bCa\\n\")  OPOS_EPTR_COVER_OPEN"),
+        QStringLiteral(
+            "  printer  TransactionPrint(PTR_S_RECEIPT, PTR_TP_TRANSACTION)  OPOS_SUCCESS"),
+        QStringLiteral("  printer  TransactionPrint(PTR_S_RECEIPT, PTR_TP_NORMAL)  OPOS_SUCCESS"),
+        QStringLiteral("  printer  DirectIO(3, 0, \"x\")  OPOS_SUCCESS"),
+        QStringLiteral("  printer  CheckHealth(OPOS_CH_INTERNAL)  OPOS_SUCCESS"),
+        QStringLiteral("  printer  RecLineChars  48"),
+        QStringLiteral("  printer  State  OPOS_S_IDLE (2)"),
+        QStringLiteral("  PASS  line 12: expect OPOS_SUCCESS"),
+        QStringLiteral("  run  PASSED  1 expectation, 0 failed"),
     };
+    QCOMPARE(lines.size(), expected.size() + 1);
     for (int i = 0; i < expected.size(); ++i) {
         QVERIFY2(lines.value(i + 1).startsWith(u"2026-01-02T03:04:05.000Z"),
                  qPrintable(lines.value(i + 1)));
-        QVERIFY2(lines.value(i + 1).mid(24).startsWith(expected[i]),
-                 qPrintable(lines.value(i + 1)));
+        QCOMPARE(lines.value(i + 1).mid(24), expected[i]);
     }
+}
+
+void TestScriptRunner::failuresShowTheirReasonByName()
+{
+    // A refused call shows ErrorString; a missed event and a property value show names.
+    Bench bench;
+    bench.backend->outputResults.push_back(
+        {opos::OPOS_E_NOHARDWARE, 0, QStringLiteral("the printer went away")});
+    bench.run(kScriptedReady + "printer CutPaper\n"
+                               "expect OPOS_E_NOHARDWARE\n"
+                               "printer RecLineWidth = 10\n"
+                               "expect printer ResultCode = OPOS_SUCCESS\n"
+                               "expect drawer StatusUpdateEvent CASH_SUE_DRAWEROPEN\n"
+                               "expect ErrorEvent OPOS_EPTR_COVER_OPEN\n");
+    const QStringList& lines = bench.recorder.lines;
+    QVERIFY2(
+        lineWith(lines,
+                 QStringLiteral("printer  CutPaper(100)  OPOS_E_NOHARDWARE  the printer went away"))
+            .size(),
+        qPrintable(lines.join(u'\n')));
+    QCOMPARE(bench.recorder.failures(),
+             QStringLiteral("8: ResultCode is OPOS_E_ILLEGAL (106)\n"
+                            "9: no StatusUpdateEvent CASH_SUE_DRAWEROPEN within 0 ms\n"
+                            "10: no ErrorEvent OPOS_EPTR_COVER_OPEN within 0 ms"));
 }
 
 void TestScriptRunner::eventWaitsTimeOutOnTheClock()
@@ -234,8 +281,9 @@ void TestScriptRunner::eventWaitsTimeOutOnTheClock()
                                    "expect OutputCompleteEvent\n"
                                    "wait 1 s\n");
     QCOMPARE(summary.expectations, 3);
-    QCOMPARE(bench.recorder.failures(), QStringLiteral("5: no StatusUpdateEvent 11 within 5000 ms\n"
-                                                       "7: no OutputCompleteEvent within 0 ms"));
+    QCOMPARE(bench.recorder.failures(),
+             QStringLiteral("5: no StatusUpdateEvent PTR_SUE_COVER_OPEN within 5000 ms\n"
+                            "7: no OutputCompleteEvent within 0 ms"));
     QCOMPARE(bench.clock.elapsedMs(), 8000);
     QVERIFY(bench.recorder.lines.last().startsWith(u"2026-01-02T03:04:13.000Z"));
 }
@@ -310,12 +358,12 @@ void TestScriptRunner::simulatedDevices_data()
     QTest::addColumn<QString>("failures");
     // clang-format off
     QTest::newRow("claim held elsewhere") << QByteArray("printer Open\nsim printer held-elsewhere yes\nprinter ClaimDevice 0\nexpect OPOS_E_TIMEOUT\nsim printer held-elsewhere no\nprinter ClaimDevice 0\nexpect OPOS_SUCCESS") << QString();
-    QTest::newRow("cover events") << QByteArray("printer Open\nprinter ClaimDevice 0\nprinter DeviceEnabled = true\nsim printer cover open\nexpect StatusUpdateEvent PTR_SUE_COVER_OPEN within 1 s\nprinter PrintNormal 2 \"x\"\nexpect OPOS_EPTR_COVER_OPEN\nexpect StatusUpdateEvent PTR_SUE_COVER_OK within 1 s") << QStringLiteral("8: no StatusUpdateEvent 12 within 1000 ms");
+    QTest::newRow("cover events") << QByteArray("printer Open\nprinter ClaimDevice 0\nprinter DeviceEnabled = true\nsim printer cover open\nexpect StatusUpdateEvent PTR_SUE_COVER_OPEN within 1 s\nprinter PrintNormal 2 \"x\"\nexpect OPOS_EPTR_COVER_OPEN\nexpect StatusUpdateEvent PTR_SUE_COVER_OK within 1 s") << QStringLiteral("8: no StatusUpdateEvent PTR_SUE_COVER_OK within 1000 ms");
     QTest::newRow("paper and power") << QByteArray("printer Open\nprinter ClaimDevice 0\nprinter DeviceEnabled = true\nsim printer paper empty\nprinter PrintNormal 2 \"x\"\nexpect OPOS_EPTR_REC_EMPTY\nsim printer paper ok\nsim printer power off\nprinter PrintNormal 2 \"x\"\nexpect OPOS_E_OFFLINE") << QString();
     QTest::newRow("failing call") << QByteArray("printer Open\nprinter ClaimDevice 0\nprinter DeviceEnabled = true\nsim printer fail-next-call OPOS_E_EXTENDED OPOS_EPTR_TOOBIG\nprinter CutPaper 100\nexpect OPOS_EPTR_TOOBIG\nsim printer fail-next-call run-time-failure\nprinter CutPaper 100\nexpect failure") << QString();
-    QTest::newRow("receipt text") << QByteArray("printer Open\nprinter ClaimDevice 0\nprinter DeviceEnabled = true\nprinter PrintNormal receipt \"\\e|bCBold\\e|N line\\n\"\nexpect sim receipt \"Bold line\"\nexpect sim receipt \"absent\"") << QStringLiteral("6: the simulated receipt shows otherwise");
-    QTest::newRow("drawer") << QByteArray("drawer Open\ndrawer DeviceEnabled = true\nexpect sim drawer closed\ndrawer OpenDrawer\nexpect drawer StatusUpdateEvent CASH_SUE_DRAWEROPEN\nexpect drawer DrawerOpened = true\nsim drawer close\nexpect drawer StatusUpdateEvent CASH_SUE_DRAWERCLOSED within 1 s\nexpect sim drawer open") << QStringLiteral("9: the simulated drawer shows otherwise");
-    QTest::newRow("display") << QByteArray("use display \"Quenta Line Display\"\ndisplay Open\ndisplay ClaimDevice 0\ndisplay DeviceEnabled = true\ndisplay DisplayText \"HELLO\"\nexpect sim display \"HELLO\"\nexpect display DeviceColumns = 20\ndisplay ClearText\nexpect sim display \"HELLO\"") << QStringLiteral("9: the simulated display shows otherwise");
+    QTest::newRow("receipt text") << QByteArray("printer Open\nprinter ClaimDevice 0\nprinter DeviceEnabled = true\nprinter PrintNormal receipt \"\\e|bCBold\\e|N line\\n\"\nexpect sim receipt \"Bold line\"\nexpect sim receipt \"absent\"") << QStringLiteral("6: the simulated receipt shows \"Bold line\"");
+    QTest::newRow("drawer") << QByteArray("drawer Open\ndrawer DeviceEnabled = true\nexpect sim drawer closed\ndrawer OpenDrawer\nexpect drawer StatusUpdateEvent CASH_SUE_DRAWEROPEN\nexpect drawer DrawerOpened = true\nsim drawer close\nexpect drawer StatusUpdateEvent CASH_SUE_DRAWERCLOSED within 1 s\nexpect sim drawer open") << QStringLiteral("9: the simulated drawer is closed");
+    QTest::newRow("display") << QByteArray("use display \"Quenta Line Display\"\ndisplay Open\ndisplay ClaimDevice 0\ndisplay DeviceEnabled = true\ndisplay DisplayText \"HELLO\"\nexpect sim display \"HELLO\"\nexpect display DeviceColumns = 20\ndisplay ClearText\nexpect sim display \"HELLO\"") << QStringLiteral("9: the simulated display shows nothing");
     QTest::newRow("frozen events") << QByteArray("printer Open\nprinter ClaimDevice 0\nprinter DeviceEnabled = true\nprinter FreezeEvents = true\nsim printer cover open\nexpect no StatusUpdateEvent within 1 s\nprinter FreezeEvents = false\nexpect StatusUpdateEvent PTR_SUE_COVER_OPEN") << QString();
     // clang-format on
 }
@@ -345,6 +393,75 @@ void TestScriptRunner::simStatementsNeedSimulatedDevices()
     QCOMPARE(summary.expectations, 4);
 }
 
+void TestScriptRunner::propertyExpectationsNeedAWorkingRead_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("failure");
+    // clang-format off
+    QTest::newRow("never opened") << QByteArray("expect printer CoverOpen = false") << QStringLiteral("1: CoverOpen not read: ResultCode = OPOS_E_CLOSED (101), the printer is not open");
+    QTest::newRow("open failed") << QByteArray("use printer \"No Such Printer\"\nprinter Open\nexpect OPOS_E_NOEXIST\nexpect printer CoverOpen = false") << QStringLiteral("4: CoverOpen not read: ResultCode = OPOS_E_CLOSED (101), the printer is not open (ErrorString: ");
+    QTest::newRow("sensor while disabled") << QByteArray("printer Open\nexpect printer RecEmpty = false") << QStringLiteral("2: RecEmpty not read: ResultCode = OPOS_E_DISABLED (105), the printer is not enabled");
+    QTest::newRow("drawer never opened") << QByteArray("expect drawer DrawerOpened = false") << QStringLiteral("1: DrawerOpened not read: ResultCode = OPOS_E_CLOSED (101), the drawer is not open");
+    QTest::newRow("state is read while closed") << QByteArray("expect printer State = OPOS_S_CLOSED\nexpect display State = OPOS_S_CLOSED") << QString();
+    // clang-format on
+}
+
+void TestScriptRunner::propertyExpectationsNeedAWorkingRead()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, failure);
+    Bench bench;
+    bench.run(text);
+    QVERIFY2(bench.recorder.failures().startsWith(failure), qPrintable(bench.recorder.failures()));
+    QCOMPARE(bench.recorder.failures().isEmpty(), failure.isEmpty());
+}
+
+void TestScriptRunner::powerEventsByName()
+{
+    Bench bench;
+    bench.run("printer Open\nprinter PowerNotify = OPOS_PN_ENABLED\nprinter ClaimDevice 0\n"
+              "printer DeviceEnabled = true\nsim printer power off\n"
+              "expect StatusUpdateEvent OPOS_SUE_POWER_OFF_OFFLINE within 1 s\n"
+              "expect printer PowerState = OPOS_PS_OFF_OFFLINE\n"
+              "sim printer power online\n"
+              "expect StatusUpdateEvent OPOS_SUE_POWER_ONLINE within 1 s\n"
+              "expect StatusUpdateEvent OPOS_SUE_POWER_ONLINE within 1 s\n");
+    QCOMPARE(bench.recorder.failures(), QString());
+    const QStringList& lines = bench.recorder.lines;
+    const QString all = lines.join(u'\n');
+    QVERIFY2(all.contains(u"StatusUpdateEvent()  DATA=OPOS_SUE_POWER_ONLINE\n") &&
+                 all.contains(u"StatusUpdateEvent()  DATA=OPOS_SUE_POWER_OFF_OFFLINE\n"),
+             qPrintable(all));
+    QVERIFY(!all.contains(u"UNKNOWN"));
+    // The PASS line follows the line of the event it took; one that takes an event kept from
+    // before the latest action says which.
+    QVERIFY2(all.indexOf(u"DATA=OPOS_SUE_POWER_OFF_OFFLINE") < all.indexOf(u"PASS  line 6"),
+             qPrintable(all));
+    QVERIFY2(lineWith(lines, QStringLiteral("PASS  line 9")).endsWith(u"(during line 4)"),
+             qPrintable(all));
+    QVERIFY2(lineWith(lines, QStringLiteral("PASS  line 10")).endsWith(u"within 1 s"),
+             qPrintable(all));
+}
+
+void TestScriptRunner::refusedClaimShowsTheReason()
+{
+    opos::DeviceRegistry registry;
+    escpos::addResolvers(registry, QString());
+    FakeClock clock;
+    script::ScriptRunner runner(registry, {}, nullptr, clock);
+    Recorder recorder;
+    runner.addListener(&recorder);
+    runner.run(script::parseScript("use printer tcp://127.0.0.1:1?connectTimeout=3000\n"
+                                   "printer Open\nprinter ClaimDevice 3000\n"
+                                   "expect OPOS_E_NOHARDWARE\n",
+                                   QStringLiteral("c.txt"), QString()));
+    const QString claim = lineWith(recorder.lines, QStringLiteral("ClaimDevice(3000)"));
+    QVERIFY2(claim.contains(u"ClaimDevice(3000)  OPOS_E_NOHARDWARE  ") &&
+                 claim.contains(u"127.0.0.1:1"),
+             qPrintable(recorder.lines.join(u'\n')));
+    QCOMPARE(recorder.failures(), QString());
+}
+
 void TestScriptRunner::junitReportStructure()
 {
     Bench bench;
@@ -358,14 +475,10 @@ void TestScriptRunner::junitReportStructure()
                                "printer Close\n"
                                "printer Close\n"
                                "expect OPOS_SUCCESS\n");
-    QBuffer buffer;
-    QVERIFY(buffer.open(QIODevice::WriteOnly));
-    QVERIFY(report.write(buffer, QStringLiteral("host")));
-
-    QXmlStreamReader xml(buffer.data());
+    QXmlStreamReader xml(report.toXml(QStringLiteral("host")));
     QStringList path;
     QList<QXmlStreamAttributes> suites, cases, failures;
-    QString failureText;
+    QStringList failureTexts;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement()) {
@@ -380,7 +493,7 @@ void TestScriptRunner::junitReportStructure()
                 cases.append(xml.attributes());
             else if (name == u"failure") {
                 failures.append(xml.attributes());
-                failureText = xml.readElementText();
+                failureTexts.append(xml.readElementText());
                 path.removeLast();
             }
         } else if (xml.isEndElement()) {
@@ -404,13 +517,19 @@ void TestScriptRunner::junitReportStructure()
     QVERIFY(failures[0].value(QLatin1String("message")).startsWith(u"DeviceDescription is "));
     QCOMPARE(failures[1].value(QLatin1String("message")).toString(),
              QStringLiteral("got OPOS_E_CLOSED"));
-    // The last failure's context: the lines before it, its own FAIL line, the verdict after.
-    QVERIFY2(failureText.contains(u"printer  Close()  OPOS_E_CLOSED\n") &&
-                 failureText.contains(u"FAIL  line 12: expect OPOS_SUCCESS  got OPOS_E_CLOSED") &&
-                 failureText.endsWith(u"run  FAILED  3 expectations, 2 failed"),
-             qPrintable(failureText));
-    QCOMPARE(failureText.count(u'\n') + 1,
-             script::JUnitReport::kLinesBefore + 2); // the FAIL line and the verdict follow
+    // A failure holds its own lines: those since the previous expectation, and its FAIL line.
+    QCOMPARE(failureTexts.size(), 2);
+    QVERIFY2(failureTexts[0].contains(u"PrintNormal(PTR_S_RECEIPT, \"\\e|bC\")  OPOS_SUCCESS\n") &&
+                 failureTexts[0].endsWith(u"FAIL  line 7: expect printer DeviceDescription = "
+                                          u"\"\\e<&>\"  DeviceDescription is \"\"") &&
+                 !failureTexts[0].contains(u"line 12"),
+             qPrintable(failureTexts[0]));
+    QCOMPARE(failureTexts[0].count(u'\n') + 1, 2);
+    QVERIFY2(failureTexts[1].startsWith(u"2026") &&
+                 failureTexts[1].contains(u"printer  Close()  OPOS_E_CLOSED\n") &&
+                 failureTexts[1].endsWith(u"FAIL  line 12: expect OPOS_SUCCESS  got OPOS_E_CLOSED"),
+             qPrintable(failureTexts[1]));
+    QCOMPARE(failureTexts[1].count(u'\n') + 1, 5); // four Close lines and the FAIL line
 }
 
 void TestScriptRunner::exitCodes_data()
@@ -429,6 +548,9 @@ void TestScriptRunner::exitCodes_data()
                                   << QStringLiteral("script.txt:3: ");
     QTest::newRow("cannot read") << QByteArray() << QString() << 2
                                  << QStringLiteral("cannot read the script");
+    QTest::newRow("no expectation")
+        << QByteArray("printer Open\nprinter Close\n") << QStringLiteral("r.xml") << 2
+        << QStringLiteral("script.txt: the script holds no expectation");
     QTest::newRow("cannot report")
         << QByteArray("printer Open\n") << QStringLiteral("no/such/folder/r.xml") << 2
         << QStringLiteral("cannot write the report");
@@ -458,7 +580,118 @@ void TestScriptRunner::exitCodes()
             QVERIFY(QFile::exists(reportPath));
     } else {
         QVERIFY2(err.contains(error), qPrintable(err));
+        QCOMPARE(out, QString()); // refused before the first statement ran
     }
+}
+
+void TestScriptRunner::aRunThatCannotRunLeavesAnErrorReport()
+{
+    QTemporaryDir dir;
+    const QString script = dir.filePath(QStringLiteral("broken.txt"));
+    const QString report = dir.filePath(QStringLiteral("r.xml"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("printer Open\nexpect OPOS_SUCCESS\nprinter Opne\n");
+    file.close();
+    QFile old(report);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("<testsuites tests=\"1\" failures=\"0\"/>"); // yesterday's pass
+    old.close();
+
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    QCOMPARE(script::runHeadless(script, report, {}, outStream, errStream),
+             int(script::kCannotRun));
+    QVERIFY2(err.contains(u"broken.txt:3: "), qPrintable(err));
+    QVERIFY(!out.contains(u"Open")); // nothing ran
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(old.readAll());
+    QStringList elements;
+    QString message;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        elements << xml.name().toString();
+        if (xml.name() == u"testsuite")
+            QCOMPARE(xml.attributes().value(QLatin1String("errors")).toString(),
+                     QStringLiteral("1"));
+        if (xml.name() == u"error")
+            message = xml.attributes().value(QLatin1String("message")).toString();
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(elements, (QStringList{QStringLiteral("testsuites"), QStringLiteral("testsuite"),
+                                    QStringLiteral("testcase"), QStringLiteral("error")}));
+    QVERIFY2(message.contains(u"broken.txt:3: the printer has no member or property"),
+             qPrintable(message));
+}
+
+void TestScriptRunner::aFullDiskIsACannotRun()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("this system has no /dev/full");
+    QTemporaryDir dir;
+    const QString script = dir.filePath(QStringLiteral("s.txt"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("printer Open\nexpect OPOS_SUCCESS\nprinter Close\n");
+    file.close();
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    QCOMPARE(script::runHeadless(script, QStringLiteral("/dev/full"), {}, outStream, errStream),
+             int(script::kCannotRun));
+    QVERIFY2(err.contains(u"/dev/full: cannot write the report: ") &&
+                 err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))),
+             qPrintable(err));
+    QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists() &&
+            !QFileInfo(QStringLiteral("/dev/full")).isFile());
+}
+
+void TestScriptRunner::scriptsAreReadToTheirEnd()
+{
+    // A FIFO answers "at end" before its writer has written; the script is read until the
+    // writer closes it.
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("script.fifo")));
+    QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+    std::thread writer([&fifo] {
+        const int fd = ::open(fifo.constData(), O_WRONLY);
+        if (fd < 0)
+            return;
+        const QByteArray text = "printer Open\nexpect OPOS_SUCCESS\nprinter Close\n"
+                                "expect OPOS_SUCCESS\n";
+        [[maybe_unused]] const auto written = ::write(fd, text.constData(), size_t(text.size()));
+        ::close(fd);
+    });
+    script::Script loaded;
+    try {
+        loaded = script::loadScript(QFile::decodeName(fifo));
+    } catch (const std::exception& what) {
+        writer.join();
+        QFAIL(what.what());
+    }
+    writer.join();
+    QCOMPARE(loaded.steps.size(), size_t(4));
+}
+
+void TestScriptRunner::endlessDevicesAreNoScript_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::newRow("zeros") << QStringLiteral("/dev/zero");
+    QTest::newRow("random") << QStringLiteral("/dev/urandom");
+}
+
+void TestScriptRunner::endlessDevicesAreNoScript()
+{
+    QFETCH(QString, device);
+    if (!QFileInfo::exists(device))
+        QSKIP("this system has no such device");
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    QCOMPARE(script::runHeadless(device, QString(), {}, outStream, errStream),
+             int(script::kCannotRun));
+    QVERIFY2(err.contains(u"the script is not text") || err.contains(u"the script is larger than"),
+             qPrintable(err));
+    QVERIFY(out.isEmpty());
 }
 
 void TestScriptRunner::escPosPrinterReceivesTheBytes()
@@ -509,6 +742,13 @@ void TestScriptRunner::commandLine_data()
         << true << false << QStringLiteral("-") << QStringLiteral("r.xml");
     QTest::newRow("report alone") << QStringList{QStringLiteral("--report=r.xml")} << true << true
                                   << QString() << QString();
+    QTest::newRow("empty report name")
+        << QStringList{QStringLiteral("--run"), QStringLiteral("a.txt"), QStringLiteral("--report"),
+                       QString()}
+        << true << true << QString() << QString();
+    QTest::newRow("second script") << QStringList{QStringLiteral("--run"), QStringLiteral("a.txt"),
+                                                  QStringLiteral("--run"), QStringLiteral("b.txt")}
+                                   << true << true << QString() << QString();
     QTest::newRow("after the end of options")
         << QStringList{QStringLiteral("--"), QStringLiteral("--run")} << false << true << QString()
         << QString();

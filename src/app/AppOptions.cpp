@@ -70,6 +70,16 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
         options.control.controlObjectVersion =
             controlVersion(environmentVersion, QStringLiteral("OPOS_CONTROL_VERSION"));
     options.virtualDevices = !parser.isSet(noVirtualDevices);
+    // A second --run or --report would silently win over the first; an empty one names nothing.
+    for (const QCommandLineOption* option : {&run, &report}) {
+        const QString name = option->names().constFirst();
+        if (parser.values(*option).size() > 1)
+            throw std::invalid_argument(
+                QStringLiteral("--%1 is given more than once").arg(name).toStdString());
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            throw std::invalid_argument(
+                QStringLiteral("--%1 needs a file name").arg(name).toStdString());
+    }
     options.runScript = parser.value(run);
     options.reportFile = parser.value(report);
     if (parser.isSet(report) && !parser.isSet(run))

@@ -32,50 +32,62 @@ JUnitReport::JUnitReport(QString suiteName, QDateTime started)
 
 void JUnitReport::transcriptLine(const QString& line)
 {
-    for (size_t index : m_collecting) {
-        m_cases[index].context.append(line);
-        --m_cases[index].linesStillWanted;
+    if (m_outcomeLineNext) {
+        m_outcomeLineNext = false;
+        if (!m_cases.back().outcome.held)
+            m_cases.back().context.append(line);
+        m_recent.clear();
+        return;
     }
-    std::erase_if(m_collecting,
-                  [this](size_t index) { return m_cases[index].linesStillWanted <= 0; });
     m_recent.push_back(line);
-    if (m_recent.size() > kLinesBefore)
+    if (m_recent.size() > kContextLines)
         m_recent.pop_front();
 }
 
 void JUnitReport::expectationChecked(const ExpectationOutcome& outcome)
 {
-    Case entry{outcome, {}, 0};
+    Case entry{outcome, {}, false};
     m_seconds += outcome.seconds;
-    if (!outcome.held) {
+    if (!outcome.held)
         entry.context = QStringList(m_recent.cbegin(), m_recent.cend());
-        entry.linesStillWanted = kLinesAfter;
-        m_collecting.push_back(m_cases.size());
-    }
     m_cases.push_back(std::move(entry));
+    m_outcomeLineNext = true;
 }
 
-bool JUnitReport::write(QIODevice& device, const QString& hostName) const
+void JUnitReport::cannotRun(const QString& reason)
 {
-    const auto failures = std::count_if(m_cases.cbegin(), m_cases.cend(),
-                                        [](const Case& entry) { return !entry.outcome.held; });
+    ExpectationOutcome outcome;
+    outcome.statement = QStringLiteral("the script could not run");
+    outcome.message = reason;
+    m_cases.push_back({outcome, {reason}, true});
+}
+
+QByteArray JUnitReport::toXml(const QString& hostName) const
+{
+    const auto errors = std::count_if(m_cases.cbegin(), m_cases.cend(),
+                                      [](const Case& entry) { return entry.error; });
+    const auto failures = std::count_if(m_cases.cbegin(), m_cases.cend(), [](const Case& entry) {
+        return !entry.outcome.held && !entry.error;
+    });
     const QString tests = QString::number(m_cases.size());
     const QString failed = QString::number(failures);
+    const QString errored = QString::number(errors);
     const QString time = QString::number(m_seconds, 'f', 3);
 
-    QXmlStreamWriter xml(&device);
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
     xml.writeStartElement(QStringLiteral("testsuites"));
     xml.writeAttribute(QStringLiteral("tests"), tests);
     xml.writeAttribute(QStringLiteral("failures"), failed);
-    xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
+    xml.writeAttribute(QStringLiteral("errors"), errored);
     xml.writeAttribute(QStringLiteral("time"), time);
     xml.writeStartElement(QStringLiteral("testsuite"));
     xml.writeAttribute(QStringLiteral("name"), xmlText(m_suite));
     xml.writeAttribute(QStringLiteral("tests"), tests);
     xml.writeAttribute(QStringLiteral("failures"), failed);
-    xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
+    xml.writeAttribute(QStringLiteral("errors"), errored);
     xml.writeAttribute(QStringLiteral("skipped"), QStringLiteral("0"));
     xml.writeAttribute(QStringLiteral("time"), time);
     xml.writeAttribute(QStringLiteral("timestamp"), m_started.toUTC().toString(Qt::ISODate));
@@ -83,14 +95,18 @@ bool JUnitReport::write(QIODevice& device, const QString& hostName) const
     for (const Case& entry : m_cases) {
         xml.writeStartElement(QStringLiteral("testcase"));
         xml.writeAttribute(QStringLiteral("classname"), xmlText(m_suite));
-        xml.writeAttribute(
-            QStringLiteral("name"),
-            QStringLiteral("line %1: %2").arg(entry.outcome.line).arg(entry.outcome.statement));
+        xml.writeAttribute(QStringLiteral("name"),
+                           entry.error ? entry.outcome.statement
+                                       : QStringLiteral("line %1: %2")
+                                             .arg(entry.outcome.line)
+                                             .arg(xmlText(entry.outcome.statement)));
         xml.writeAttribute(QStringLiteral("time"), QString::number(entry.outcome.seconds, 'f', 3));
         if (!entry.outcome.held) {
-            xml.writeStartElement(QStringLiteral("failure"));
+            xml.writeStartElement(entry.error ? QStringLiteral("error")
+                                              : QStringLiteral("failure"));
             xml.writeAttribute(QStringLiteral("message"), xmlText(entry.outcome.message));
-            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("expectation"));
+            xml.writeAttribute(QStringLiteral("type"), entry.error ? QStringLiteral("cannot run")
+                                                                   : QStringLiteral("expectation"));
             xml.writeCharacters(xmlText(entry.context.join(QLatin1Char('\n'))));
             xml.writeEndElement();
         }
@@ -99,7 +115,7 @@ bool JUnitReport::write(QIODevice& device, const QString& hostName) const
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndDocument();
-    return !xml.hasError();
+    return bytes;
 }
 
 } // namespace script

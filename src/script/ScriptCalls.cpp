@@ -7,8 +7,10 @@
 #include "opos/OposConstants.h"
 #include "opos/OposNames.h"
 #include "opos/PosPrinter.h"
+#include "script/ScriptLexer.h"
 #include "script/ScriptProperties.h"
 #include "script/ScriptRunner.h"
+#include "script/TranscriptText.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,30 +19,6 @@
 namespace script {
 
 namespace {
-
-QString callName(const Step& step)
-{
-    switch (step.kind) {
-    case Step::Kind::SetProperty:
-        return step.name + QStringLiteral(" = ") +
-               (step.value.typeId() == QMetaType::Bool ? QString::number(step.value.toBool())
-                                                       : step.value.toString());
-    case Step::Kind::GetProperty:
-        return step.name;
-    case Step::Kind::Sim:
-        return step.text.section(u' ', 1, -1, QString::SectionSkipEmpty);
-    default:
-        break;
-    }
-    if (step.name == u"TransactionPrint" && step.arguments.size() > 1) {
-        const int32_t control = step.arguments.at(1).toInt();
-        if (control == opos::PTR_TP_TRANSACTION)
-            return QStringLiteral("TransactionPrint(TRANSACTION)");
-        if (control == opos::PTR_TP_NORMAL)
-            return QStringLiteral("TransactionPrint(NORMAL)");
-    }
-    return step.name + QStringLiteral("()");
-}
 
 int32_t argument(const Step& step, int position, int32_t otherwise)
 {
@@ -58,7 +36,11 @@ void ScriptRunner::call(const Step& step)
 {
     const QString device =
         step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device);
-    const QString name = callName(step);
+    QString name = callText(step);
+    if (step.kind == Step::Kind::Call && step.name == u"Open" && step.arguments.isEmpty())
+        name = QStringLiteral("Open(%1)")
+                   .arg(quotedString(m_names[static_cast<int>(step.device)], kShownDataLength));
+    m_errorStringBefore = errorString(step.device);
     try {
         switch (step.kind) {
         case Step::Kind::Call: {
@@ -77,13 +59,9 @@ void ScriptRunner::call(const Step& step)
         case Step::Kind::SetProperty:
             setProperty(step);
             break;
-        case Step::Kind::GetProperty: {
-            const QVariant value = readProperty(step.device, step.name);
-            writeLine(device, name,
-                      value.typeId() == QMetaType::Bool ? QString::number(value.toBool())
-                                                        : value.toString());
+        case Step::Kind::GetProperty:
+            readAndShow(step);
             break;
-        }
         case Step::Kind::Sim:
             simulate(step);
             writeLine(device, name, {});
@@ -160,13 +138,13 @@ void ScriptRunner::printFile(const Step& step)
                                      .toStdString());
     TextFileLines lines(file);
     const int32_t station = argument(step, 0, opos::PTR_S_RECEIPT);
-    const QString name = step.name + QStringLiteral("()");
     while (const auto line = lines.next()) {
         const QString data = *line + QLatin1Char('\n');
         const int32_t result = step.name == u"PrintImmediate"
                                    ? m_printer->PrintImmediate(station, data)
                                    : m_printer->PrintNormal(station, data);
-        recordCall(step, name, result, m_printer->ResultCodeExtended());
+        recordCall(step, printCallText(step.name, station, data), result,
+                   m_printer->ResultCodeExtended());
         if (result != opos::OPOS_SUCCESS)
             return; // the rest of the file would fail the same way
     }
@@ -197,7 +175,7 @@ void ScriptRunner::setProperty(const Step& step)
         result = device.ResultCode();
         extended = device.ResultCodeExtended();
     }
-    recordCall(step, callName(step), result, extended);
+    recordCall(step, callText(step), result, extended);
 }
 
 QVariant ScriptRunner::readProperty(DeviceClass device, const QString& name) const
@@ -233,6 +211,45 @@ QVariant ScriptRunner::readProperty(DeviceClass device, const QString& name) con
     if (name == u"DeviceColumns")
         return m_display->DeviceColumns();
     throw std::logic_error("no property " + name.toStdString());
+}
+
+ScriptRunner::PropertyRead ScriptRunner::checkedRead(DeviceClass device, const QString& name) const
+{
+    PropertyRead read{readProperty(device, name), opos::OPOS_SUCCESS, {}};
+    const ReadNeeds needs = readNeeds(name);
+    const bool opened = device == DeviceClass::Printer
+                            ? m_printer->State() != opos::OPOS_S_CLOSED
+                            : companion(device).State() != opos::OPOS_S_CLOSED;
+    const bool enabled = device == DeviceClass::Printer ? m_printer->DeviceEnabled()
+                                                        : companion(device).DeviceEnabled();
+    if (needs != ReadNeeds::Nothing && !opened) {
+        read.result = opos::OPOS_E_CLOSED;
+        read.reason = QStringLiteral("the %1 is not open").arg(deviceWord(device));
+        // After a failed Open, ErrorString says why it failed.
+        if (const QString why = errorString(device); !why.isEmpty())
+            read.reason += QStringLiteral(" (ErrorString: %1)").arg(why);
+    } else if (needs == ReadNeeds::Enabled && !enabled) {
+        read.result = opos::OPOS_E_DISABLED;
+        read.reason = QStringLiteral("the %1 is not enabled").arg(deviceWord(device));
+    }
+    return read;
+}
+
+void ScriptRunner::readAndShow(const Step& step)
+{
+    const PropertyRead read = checkedRead(step.device, step.name);
+    QString detail = propertyValueText(step.name, read.value);
+    if (read.result != opos::OPOS_SUCCESS)
+        detail += QStringLiteral("  %1  %2").arg(DecodeResultCode(read.result), read.reason);
+    writeLine(deviceWord(step.device), step.name, detail);
+}
+
+QString ScriptRunner::errorString(DeviceClass device) const
+{
+    // Only the printer's control object offers ErrorString.
+    if (device != DeviceClass::Printer)
+        return {};
+    return m_printer->GetPropertyString(QStringLiteral("ErrorString"));
 }
 
 void ScriptRunner::simulate(const Step& step)
@@ -286,14 +303,53 @@ bool ScriptRunner::simulatedStateHolds(const Step& step) const
     });
 }
 
+// What the simulated device shows when an expectation on it failed: the drawer's state, the
+// display's rows, the receipt's last lines.
+QString ScriptRunner::simulatedState(const Step& step) const
+{
+    constexpr qsizetype kShownLines = 5;
+    sim::SimulatedDevices& devices = simulated();
+    if (step.name == u"drawer")
+        return devices.cashDrawer().isOpen() ? QStringLiteral("the simulated drawer is open")
+                                             : QStringLiteral("the simulated drawer is closed");
+    QStringList shown;
+    if (step.name == u"display") {
+        shown = devices.lineDisplay().rows();
+    } else {
+        for (const sim::ReceiptItem& item : devices.printer().receipt())
+            if (item.kind == sim::ReceiptItem::Kind::Line)
+                shown.append(item.text);
+    }
+    for (QString& line : shown)
+        line = line.trimmed();
+    shown.removeAll(QString());
+    if (shown.isEmpty())
+        return QStringLiteral("the simulated %1 shows nothing").arg(step.name);
+    const qsizetype first = std::max<qsizetype>(0, shown.size() - kShownLines);
+    QStringList quoted;
+    for (qsizetype i = first; i < shown.size(); ++i)
+        quoted << quotedString(shown.at(i), kShownDataLength);
+    return QStringLiteral("the simulated %1 shows %2%3")
+        .arg(step.name, first > 0 ? QStringLiteral("(last %1 lines) ").arg(kShownLines) : QString(),
+             quoted.join(QStringLiteral(" | ")));
+}
+
 void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t result,
                               int32_t extended)
 {
     m_last = {true, false, result, extended, {}, step.line, step.text};
     m_failurePending = false;
     // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
-    writeLine(deviceWord(step.device), name,
-              DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result));
+    QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);
+    // ErrorString keeps its text until the next failure that has one; only a text this call
+    // set is its reason.
+    const QString why = errorString(step.device);
+    if (result != opos::OPOS_SUCCESS && !why.isEmpty() && why != m_errorStringBefore) {
+        detail += QStringLiteral("  ") + why;
+        m_last.reason = why;
+    }
+    m_errorStringBefore = why;
+    writeLine(deviceWord(step.device), name, detail);
 }
 
 void ScriptRunner::recordFailure(const Step& step, const QString& name, const QString& what)

@@ -122,4 +122,42 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
     return tokens;
 }
 
+QString quotedString(QStringView text, qsizetype maxLength)
+{
+    QString quoted(QLatin1Char('"'));
+    for (const QChar c : text.left(maxLength)) {
+        switch (c.unicode()) {
+        case 0x1B:
+            quoted += QLatin1String("\\e");
+            break;
+        case u'\n':
+            quoted += QLatin1String("\\n");
+            break;
+        case u'\r':
+            quoted += QLatin1String("\\r");
+            break;
+        case u'\t':
+            quoted += QLatin1String("\\t");
+            break;
+        case 0:
+            quoted += QLatin1String("\\0");
+            break;
+        case u'\\':
+        case u'"':
+            quoted += QLatin1Char('\\');
+            quoted += c;
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                quoted += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                quoted += c;
+        }
+    }
+    quoted += QLatin1Char('"');
+    if (text.size() > maxLength)
+        quoted += QStringLiteral("…");
+    return quoted;
+}
+
 } // namespace script

@@ -29,4 +29,8 @@ struct Token
 // `statementEnd`, when given, receives where the statement ends (its comment starts).
 std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd = nullptr);
 
+// Writes text as the quoted string a script would hold ("\e|bCBold\n"), the lexer's inverse;
+// a text longer than maxLength characters is cut there and ends in "…".
+QString quotedString(QStringView text, qsizetype maxLength);
+
 } // namespace script

@@ -11,6 +11,89 @@ namespace {
 
 using Table = QHash<QString, int32_t>;
 
+struct Named
+{
+    QLatin1String name;
+    int32_t value;
+};
+
+// The constants a script may write by name beside result codes and status updates, by family.
+// Names that share a value are told apart by their prefix when a value is shown by name.
+constexpr Named kOtherNames[]{
+    {QLatin1String("OPOS_S_CLOSED"), opos::OPOS_S_CLOSED},
+    {QLatin1String("OPOS_S_IDLE"), opos::OPOS_S_IDLE},
+    {QLatin1String("OPOS_S_BUSY"), opos::OPOS_S_BUSY},
+    {QLatin1String("OPOS_S_ERROR"), opos::OPOS_S_ERROR},
+    {QLatin1String("OPOS_FOREVER"), -1},
+    {QLatin1String("OPOS_CH_INTERNAL"), 1},
+    {QLatin1String("OPOS_CH_EXTERNAL"), 2},
+    {QLatin1String("OPOS_CH_INTERACTIVE"), 3},
+    {QLatin1String("PTR_S_JOURNAL"), opos::PTR_S_JOURNAL},
+    {QLatin1String("PTR_S_RECEIPT"), opos::PTR_S_RECEIPT},
+    {QLatin1String("PTR_S_SLIP"), opos::PTR_S_SLIP},
+    {QLatin1String("PTR_TP_TRANSACTION"), opos::PTR_TP_TRANSACTION},
+    {QLatin1String("PTR_TP_NORMAL"), opos::PTR_TP_NORMAL},
+    {QLatin1String("OPOS_ER_RETRY"), opos::OPOS_ER_RETRY},
+    {QLatin1String("OPOS_ER_CLEAR"), opos::OPOS_ER_CLEAR},
+    {QLatin1String("OPOS_ER_CONTINUEINPUT"), opos::OPOS_ER_CONTINUEINPUT},
+    {QLatin1String("OPOS_EL_OUTPUT"), opos::OPOS_EL_OUTPUT},
+    {QLatin1String("OPOS_EL_INPUT"), opos::OPOS_EL_INPUT},
+    {QLatin1String("OPOS_EL_INPUT_DATA"), opos::OPOS_EL_INPUT_DATA},
+    {QLatin1String("PTR_EL_NONE"), opos::PTR_EL_NONE},
+    {QLatin1String("PTR_EL_RECOVERABLE"), opos::PTR_EL_RECOVERABLE},
+    {QLatin1String("PTR_EL_FATAL"), opos::PTR_EL_FATAL},
+    {QLatin1String("OPOS_PS_UNKNOWN"), opos::OPOS_PS_UNKNOWN},
+    {QLatin1String("OPOS_PS_ONLINE"), opos::OPOS_PS_ONLINE},
+    {QLatin1String("OPOS_PS_OFF"), opos::OPOS_PS_OFF},
+    {QLatin1String("OPOS_PS_OFFLINE"), opos::OPOS_PS_OFFLINE},
+    {QLatin1String("OPOS_PS_OFF_OFFLINE"), opos::OPOS_PS_OFF_OFFLINE},
+    {QLatin1String("OPOS_PR_NONE"), opos::OPOS_PR_NONE},
+    {QLatin1String("OPOS_PR_STANDARD"), opos::OPOS_PR_STANDARD},
+    {QLatin1String("OPOS_PR_ADVANCED"), opos::OPOS_PR_ADVANCED},
+    {QLatin1String("OPOS_PN_DISABLED"), opos::OPOS_PN_DISABLED},
+    {QLatin1String("OPOS_PN_ENABLED"), opos::OPOS_PN_ENABLED},
+    {QLatin1String("OPOS_BC_NONE"), 0},
+    {QLatin1String("OPOS_BC_NIBBLE"), 1},
+    {QLatin1String("OPOS_BC_DECIMAL"), 2},
+    {QLatin1String("PTR_MM_DOTS"), 1},
+    {QLatin1String("PTR_MM_TWIPS"), 2},
+    {QLatin1String("PTR_MM_ENGLISH"), 3},
+    {QLatin1String("PTR_MM_METRIC"), 4},
+    {QLatin1String("PTR_CS_UNICODE"), 997},
+    {QLatin1String("PTR_CS_ASCII"), 998},
+    {QLatin1String("PTR_CS_ANSI"), 999},
+    {QLatin1String("DISP_DT_NORMAL"), opos::DISP_DT_NORMAL},
+    {QLatin1String("DISP_DT_BLINK"), opos::DISP_DT_BLINK},
+    {QLatin1String("DISP_DT_REVERSE"), opos::DISP_DT_REVERSE},
+    {QLatin1String("DISP_DT_BLINK_REVERSE"), opos::DISP_DT_BLINK_REVERSE},
+};
+
+constexpr Named kPowerEvents[]{
+    {QLatin1String("OPOS_SUE_POWER_ONLINE"), opos::OPOS_SUE_POWER_ONLINE},
+    {QLatin1String("OPOS_SUE_POWER_OFF"), opos::OPOS_SUE_POWER_OFF},
+    {QLatin1String("OPOS_SUE_POWER_OFFLINE"), opos::OPOS_SUE_POWER_OFFLINE},
+    {QLatin1String("OPOS_SUE_POWER_OFF_OFFLINE"), opos::OPOS_SUE_POWER_OFF_OFFLINE},
+};
+
+constexpr Named kDrawerEvents[]{
+    {QLatin1String("CASH_SUE_DRAWERCLOSED"), opos::CASH_SUE_DRAWERCLOSED},
+    {QLatin1String("CASH_SUE_DRAWEROPEN"), opos::CASH_SUE_DRAWEROPEN},
+};
+
+template <size_t N> void insertAll(Table& table, const Named (&names)[N])
+{
+    for (const Named& named : names)
+        table.insert(QString(named.name), named.value);
+}
+
+template <size_t N> QString nameIn(const Named (&names)[N], int32_t value)
+{
+    for (const Named& named : names)
+        if (named.value == value)
+            return named.name;
+    return {};
+}
+
 // Every named result code, read back from the table the operation log uses.
 Table resultNames()
 {
@@ -25,14 +108,9 @@ Table resultNames()
 
 Table statusNames()
 {
-    Table names{
-        {QStringLiteral("CASH_SUE_DRAWERCLOSED"), opos::CASH_SUE_DRAWERCLOSED},
-        {QStringLiteral("CASH_SUE_DRAWEROPEN"), opos::CASH_SUE_DRAWEROPEN},
-        {QStringLiteral("OPOS_SUE_POWER_ONLINE"), opos::OPOS_SUE_POWER_ONLINE},
-        {QStringLiteral("OPOS_SUE_POWER_OFF"), opos::OPOS_SUE_POWER_OFF},
-        {QStringLiteral("OPOS_SUE_POWER_OFFLINE"), opos::OPOS_SUE_POWER_OFFLINE},
-        {QStringLiteral("OPOS_SUE_POWER_OFF_OFFLINE"), opos::OPOS_SUE_POWER_OFF_OFFLINE},
-    };
+    Table names;
+    insertAll(names, kDrawerEvents);
+    insertAll(names, kPowerEvents);
     const QString unknown = DecodeStatusUpdate(-1);
     for (int32_t data = 0; data <= 1001; ++data) {
         const QString name = DecodeStatusUpdate(data);
@@ -40,41 +118,6 @@ Table statusNames()
             names.insert(name, data);
     }
     return names;
-}
-
-Table otherNames()
-{
-    return {
-        {QStringLiteral("OPOS_S_CLOSED"), opos::OPOS_S_CLOSED},
-        {QStringLiteral("OPOS_S_IDLE"), opos::OPOS_S_IDLE},
-        {QStringLiteral("OPOS_S_BUSY"), opos::OPOS_S_BUSY},
-        {QStringLiteral("OPOS_S_ERROR"), opos::OPOS_S_ERROR},
-        {QStringLiteral("PTR_S_JOURNAL"), opos::PTR_S_JOURNAL},
-        {QStringLiteral("PTR_S_RECEIPT"), opos::PTR_S_RECEIPT},
-        {QStringLiteral("PTR_S_SLIP"), opos::PTR_S_SLIP},
-        {QStringLiteral("PTR_TP_TRANSACTION"), opos::PTR_TP_TRANSACTION},
-        {QStringLiteral("PTR_TP_NORMAL"), opos::PTR_TP_NORMAL},
-        {QStringLiteral("OPOS_ER_RETRY"), opos::OPOS_ER_RETRY},
-        {QStringLiteral("OPOS_ER_CLEAR"), opos::OPOS_ER_CLEAR},
-        {QStringLiteral("OPOS_EL_OUTPUT"), opos::OPOS_EL_OUTPUT},
-        {QStringLiteral("PTR_EL_NONE"), opos::PTR_EL_NONE},
-        {QStringLiteral("PTR_EL_RECOVERABLE"), opos::PTR_EL_RECOVERABLE},
-        {QStringLiteral("PTR_EL_FATAL"), opos::PTR_EL_FATAL},
-        {QStringLiteral("OPOS_PS_UNKNOWN"), opos::OPOS_PS_UNKNOWN},
-        {QStringLiteral("OPOS_PS_ONLINE"), opos::OPOS_PS_ONLINE},
-        {QStringLiteral("OPOS_PS_OFF"), opos::OPOS_PS_OFF},
-        {QStringLiteral("OPOS_PS_OFFLINE"), opos::OPOS_PS_OFFLINE},
-        {QStringLiteral("OPOS_PS_OFF_OFFLINE"), opos::OPOS_PS_OFF_OFFLINE},
-        {QStringLiteral("OPOS_PR_NONE"), opos::OPOS_PR_NONE},
-        {QStringLiteral("OPOS_PR_STANDARD"), opos::OPOS_PR_STANDARD},
-        {QStringLiteral("OPOS_PR_ADVANCED"), opos::OPOS_PR_ADVANCED},
-        {QStringLiteral("OPOS_PN_DISABLED"), opos::OPOS_PN_DISABLED},
-        {QStringLiteral("OPOS_PN_ENABLED"), opos::OPOS_PN_ENABLED},
-        {QStringLiteral("DISP_DT_NORMAL"), opos::DISP_DT_NORMAL},
-        {QStringLiteral("DISP_DT_BLINK"), opos::DISP_DT_BLINK},
-        {QStringLiteral("DISP_DT_REVERSE"), opos::DISP_DT_REVERSE},
-        {QStringLiteral("DISP_DT_BLINK_REVERSE"), opos::DISP_DT_BLINK_REVERSE},
-    };
 }
 
 std::optional<int32_t> lookUp(const Table& table, QStringView text)
@@ -113,24 +156,30 @@ std::optional<int32_t> statusUpdateValue(QStringView text)
 std::optional<int32_t> constantValue(QStringView text)
 {
     static const Table table = [] {
-        Table all = otherNames();
-        all.insert(resultNames());
+        Table all = resultNames();
+        insertAll(all, kOtherNames);
         all.insert(statusNames());
         return all;
     }();
     return lookUp(table, text);
 }
 
-QString drawerStatusName(int32_t data)
+QString statusUpdateName(bool cashDrawer, int32_t data)
 {
-    switch (data) {
-    case opos::CASH_SUE_DRAWERCLOSED:
-        return QStringLiteral("CASH_SUE_DRAWERCLOSED");
-    case opos::CASH_SUE_DRAWEROPEN:
-        return QStringLiteral("CASH_SUE_DRAWEROPEN");
-    default:
-        return QString::number(data);
-    }
+    QString name = nameIn(kPowerEvents, data);
+    if (name.isEmpty() && cashDrawer)
+        name = nameIn(kDrawerEvents, data);
+    if (name.isEmpty() && !cashDrawer && DecodeStatusUpdate(data) != DecodeStatusUpdate(-1))
+        name = DecodeStatusUpdate(data);
+    return name.isEmpty() ? QString::number(data) : name;
+}
+
+QString constantName(int32_t value, QStringView prefix)
+{
+    for (const Named& named : kOtherNames)
+        if (named.value == value && named.name.startsWith(prefix))
+            return named.name;
+    return {};
 }
 
 } // namespace script

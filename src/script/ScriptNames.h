@@ -19,10 +19,16 @@ std::optional<int32_t> resultCodeValue(QStringView text);
 std::optional<int32_t> statusUpdateValue(QStringView text);
 
 // Any constant a script may name as a value: the two above, states ("OPOS_S_IDLE"), stations
-// ("PTR_S_RECEIPT"), transaction controls, error responses and levels, power states; or a number.
+// ("PTR_S_RECEIPT"), transaction controls, health-check levels, error responses and levels,
+// power states, map modes, character sets, display attributes; or a number.
 std::optional<int32_t> constantValue(QStringView text);
 
-// The name a drawer status update shows in the transcript: "CASH_SUE_DRAWEROPEN" or the number.
-QString drawerStatusName(int32_t data);
+// The name of a status-update value of the printer or the cash drawer ("PTR_SUE_COVER_OPEN",
+// "OPOS_SUE_POWER_OFF", "CASH_SUE_DRAWEROPEN"), or the number when it has none.
+QString statusUpdateName(bool cashDrawer, int32_t data);
+
+// The name of a constant of the family the prefix names ("PTR_S_", "OPOS_CH_", ...) with that
+// value; empty when the family has none.
+QString constantName(int32_t value, QStringView prefix);
 
 } // namespace script

@@ -1,5 +1,6 @@
 #include "script/ScriptProperties.h"
 
+#include <QStringList>
 #include <array>
 
 namespace script {
@@ -65,6 +66,24 @@ std::optional<PropertyName> findProperty(DeviceClass device, QStringView name)
         break;
     }
     return findIn(kCompanionProperties, name);
+}
+
+ReadNeeds readNeeds(const QString& name)
+{
+    static const QStringList always{QStringLiteral("State"),
+                                    QStringLiteral("ResultCode"),
+                                    QStringLiteral("ResultCodeExtended"),
+                                    QStringLiteral("ErrorString"),
+                                    QStringLiteral("OpenResult"),
+                                    QStringLiteral("ControlObjectVersion"),
+                                    QStringLiteral("ControlObjectDescription")};
+    static const QStringList sensors{QStringLiteral("CoverOpen"),  QStringLiteral("RecEmpty"),
+                                     QStringLiteral("RecNearEnd"), QStringLiteral("JrnEmpty"),
+                                     QStringLiteral("JrnNearEnd"), QStringLiteral("SlpEmpty"),
+                                     QStringLiteral("SlpNearEnd")};
+    if (always.contains(name))
+        return ReadNeeds::Nothing;
+    return sensors.contains(name) ? ReadNeeds::Enabled : ReadNeeds::Open;
 }
 
 } // namespace script

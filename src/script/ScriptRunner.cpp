@@ -8,6 +8,7 @@
 #include "opos/PosPrinter.h"
 #include "script/ScriptClock.h"
 #include "script/ScriptNames.h"
+#include "script/TranscriptText.h"
 
 #include <QCoreApplication>
 #include <exception>
@@ -43,29 +44,28 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
                                                                              sim::kCashDrawerName,
                                                                              sim::kLineDisplayName}
 {
-    const auto printer = DeviceClass::Printer;
+    constexpr auto printer = DeviceClass::Printer;
     connect(m_printer.get(), &opos::PosPrinter::StatusUpdateEvent, this, [this](int32_t data) {
-        recordEvent({DeviceClass::Printer, QStringLiteral("StatusUpdateEvent"), data, 0},
-                    statusUpdateEventDetail(data));
+        recordEvent({printer, QStringLiteral("StatusUpdateEvent"), data, 0},
+                    QStringLiteral("DATA=") + statusUpdateName(false, data));
+    });
+    connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this, [this](int32_t id) {
+        recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
+                    outputCompleteEventDetail(id));
     });
     connect(m_printer.get(), &opos::PosPrinter::StatusChangesNotShown, this,
             [this](const QString& note) {
                 writeLine(deviceWord(DeviceClass::Printer), QStringLiteral("StatusUpdateEvent()"),
                           note);
             });
-    connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
-            [this, printer](int32_t id) {
-                recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
-                            outputCompleteEventDetail(id));
-            });
     connect(m_printer.get(), &opos::PosPrinter::DirectIOEvent, this,
-            [this, printer](int32_t number, int32_t* pData, QString* pString) {
+            [this](int32_t number, int32_t* pData, QString* pString) {
                 recordEvent({printer, QStringLiteral("DirectIOEvent"), number, 0},
                             directIOEventDetail(number, pData ? *pData : 0,
                                                 pString ? *pString : QString()));
             });
     connect(m_printer.get(), &opos::PosPrinter::ErrorEvent, this,
-            [this, printer](int32_t code, int32_t extended, int32_t locus, int32_t* response) {
+            [this](int32_t code, int32_t extended, int32_t locus, int32_t* response) {
                 const int32_t answer = nextErrorAnswer();
                 if (response)
                     *response = answer;
@@ -77,7 +77,7 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
             });
     connect(m_drawer.get(), &opos::CashDrawer::StatusUpdateEvent, this, [this](int32_t data) {
         recordEvent({DeviceClass::Drawer, QStringLiteral("StatusUpdateEvent"), data, 0},
-                    QStringLiteral("DATA=") + drawerStatusName(data));
+                    QStringLiteral("DATA=") + statusUpdateName(true, data));
     });
 }
 
@@ -103,6 +103,18 @@ RunSummary ScriptRunner::run(const Script& script)
             step.kind == Step::Kind::ExpectResult || step.kind == Step::Kind::ExpectFailure;
         if (m_failurePending && !checksLastCall)
             reportUnexpectedFailure();
+        m_currentLine = step.line;
+        switch (step.kind) {
+        case Step::Kind::Call:
+        case Step::Kind::PrintFile:
+        case Step::Kind::SetProperty:
+        case Step::Kind::Sim:
+        case Step::Kind::Wait:
+            m_lastActionLine = step.line;
+            break;
+        default:
+            break;
+        }
         runStep(step);
         QCoreApplication::processEvents();
     }
@@ -110,8 +122,8 @@ RunSummary ScriptRunner::run(const Script& script)
         reportUnexpectedFailure();
     writeLine(QStringLiteral("run"),
               m_summary.failures ? QStringLiteral("FAILED") : QStringLiteral("PASSED"),
-              QStringLiteral("%1 expectations, %2 failed")
-                  .arg(m_summary.expectations)
+              QStringLiteral("%1, %2 failed")
+                  .arg(expectationCount(m_summary.expectations))
                   .arg(m_summary.failures));
     return m_summary;
 }
@@ -178,43 +190,59 @@ void ScriptRunner::expectResult(const Step& step)
     QString got = DecodeResultCode(m_last.result);
     if (m_last.result == opos::OPOS_E_EXTENDED)
         got += QStringLiteral(" / ") + DecodeResultCode(m_last.extended);
+    if (!m_last.reason.isEmpty())
+        got += QStringLiteral(" (%1)").arg(m_last.reason);
     reportOutcome(step, held, QStringLiteral("got ") + got);
 }
 
 void ScriptRunner::expectProperty(const Step& step)
 {
-    QString seen;
-    QString failure;
+    QString message;
     const auto holds = [&] {
         try {
-            const QVariant value = readProperty(step.device, step.name);
-            seen = valueText(value);
-            const bool equal = value.typeId() == QMetaType::Bool
-                                   ? value.toBool() == step.value.toBool()
-                                   : valueText(value) == valueText(step.value);
+            const PropertyRead read = checkedRead(step.device, step.name);
+            if (read.result != opos::OPOS_SUCCESS) {
+                message = QStringLiteral("%1 not read: ResultCode = %2, %3")
+                              .arg(step.name,
+                                   propertyValueText(QStringLiteral("ResultCode"), read.result),
+                                   read.reason);
+                return false;
+            }
+            message =
+                QStringLiteral("%1 is %2").arg(step.name, propertyValueText(step.name, read.value));
+            const bool equal = read.value.typeId() == QMetaType::Bool
+                                   ? read.value.toBool() == step.value.toBool()
+                                   : valueText(read.value) == valueText(step.value);
             return equal != step.negated;
         } catch (const std::exception& what) {
-            failure = QString::fromUtf8(what.what());
+            message = QStringLiteral("run-time failure: ") + QString::fromUtf8(what.what());
             return false;
         }
     };
     const bool held = m_clock.waitUntil(step.timeoutMs, holds);
-    reportOutcome(step, held,
-                  failure.isEmpty() ? QStringLiteral("%1 is %2").arg(step.name, seen)
-                                    : QStringLiteral("run-time failure: ") + failure);
+    reportOutcome(step, held, message);
 }
 
 void ScriptRunner::expectEvent(const Step& step)
 {
     const auto found = [this, &step] { return findEvent(step) != m_events.end(); };
     const bool arrived = m_clock.waitUntil(step.timeoutMs, found);
-    if (arrived && !step.negated)
-        m_events.erase(findEvent(step));
+    QString note;
+    if (arrived && !step.negated) {
+        const auto taken = findEvent(step);
+        // An event kept from before the latest action may not be the one the reader expects.
+        if (taken->line < m_lastActionLine)
+            note = QStringLiteral("took the event of %1 (during line %2)")
+                       .arg(taken->at.toUTC().toString(Qt::ISODateWithMs))
+                       .arg(taken->line);
+        m_events.erase(taken);
+    }
     const QString what =
-        step.value.isValid() ? step.name + QLatin1Char(' ') + step.value.toString() : step.name;
+        step.value.isValid() ? step.name + QLatin1Char(' ') + eventValueText(step) : step.name;
     reportOutcome(step, arrived != step.negated,
                   arrived ? QStringLiteral("%1 arrived").arg(what)
-                          : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs));
+                          : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs),
+                  note);
 }
 
 void ScriptRunner::expectSimulated(const Step& step)
@@ -228,13 +256,11 @@ void ScriptRunner::expectSimulated(const Step& step)
             return false;
         }
     });
-    reportOutcome(step, held,
-                  failure.isEmpty()
-                      ? QStringLiteral("the simulated %1 shows otherwise").arg(step.name)
-                      : failure);
+    reportOutcome(step, held, failure.isEmpty() && !held ? simulatedState(step) : failure);
 }
 
-void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message)
+void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message,
+                                 const QString& note)
 {
     const QDateTime now = m_clock.now();
     ExpectationOutcome outcome;
@@ -250,8 +276,7 @@ void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& mes
     for (RunListener* listener : m_listeners)
         listener->expectationChecked(outcome);
     writeLine(held ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
-              QStringLiteral("line %1: %2").arg(step.line).arg(step.text),
-              held ? QString() : message);
+              QStringLiteral("line %1: %2").arg(step.line).arg(step.text), held ? note : message);
 }
 
 void ScriptRunner::reportUnexpectedFailure()
@@ -265,6 +290,8 @@ void ScriptRunner::reportUnexpectedFailure()
 
 void ScriptRunner::recordEvent(SeenEvent event, const QString& text)
 {
+    event.line = m_currentLine;
+    event.at = m_clock.now();
     writeLine(deviceWord(event.device), event.name + QStringLiteral("()"), text);
     m_events.push_back(std::move(event));
     if (m_events.size() > kKeptEvents)

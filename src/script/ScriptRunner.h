@@ -58,6 +58,8 @@ private:
         QString name;
         int32_t value;    // Data, OutputID, EventNumber, ResultCode
         int32_t extended; // ErrorEvent: ResultCodeExtended
+        int line = 0;     // the statement that was running when it arrived
+        QDateTime at = {};
     };
     // What the last call gave.
     struct LastCall
@@ -69,6 +71,15 @@ private:
         QString failure;
         int line = 0;
         QString statement;
+        QString reason = {}; // the ErrorString the call set, when it failed with one
+    };
+    // A property's value with the result its read gives: not OPOS_SUCCESS when the device is
+    // not in a state where the value means anything.
+    struct PropertyRead
+    {
+        QVariant value;
+        int32_t result = 0;
+        QString reason; // why the read failed, for the transcript
     };
 
     void runStep(const Step& step);
@@ -78,6 +89,9 @@ private:
     void printFile(const Step& step);
     void setProperty(const Step& step);
     QVariant readProperty(DeviceClass device, const QString& name) const;
+    PropertyRead checkedRead(DeviceClass device, const QString& name) const;
+    QString errorString(DeviceClass device) const;
+    QString simulatedState(const Step& step) const;
     void simulate(const Step& step);
     bool simulatedStateHolds(const Step& step) const;
 
@@ -85,7 +99,9 @@ private:
     void expectProperty(const Step& step);
     void expectEvent(const Step& step);
     void expectSimulated(const Step& step);
-    void reportOutcome(const Step& step, bool held, const QString& message);
+    // `message` says why a failed expectation failed; `note` is shown on a PASS line.
+    void reportOutcome(const Step& step, bool held, const QString& message,
+                       const QString& note = {});
     void reportUnexpectedFailure();
 
     void recordEvent(SeenEvent event, const QString& text);
@@ -93,6 +109,7 @@ private:
     int32_t nextErrorAnswer();
 
     void recordCall(const Step& step, const QString& name, int32_t result, int32_t extended);
+    void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& name, const QString& what);
     void writeLine(const QString& device, const QString& name, const QString& detail);
     opos::CompanionDevice& companion(DeviceClass device) const;
@@ -107,10 +124,13 @@ private:
     QString m_names[3];
     QString m_folder;
     LastCall m_last;
+    QString m_errorStringBefore; // the printer's ErrorString before the current call
     bool m_failurePending = false;
     std::deque<SeenEvent> m_events;
     std::deque<std::pair<int32_t, int32_t>> m_errorAnswers; // answer, how many times
     RunSummary m_summary;
+    int m_currentLine = 0;
+    int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
 };
 

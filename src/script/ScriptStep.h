@@ -14,6 +14,17 @@ enum class DeviceClass
     Display
 };
 
+// How a call's argument is written, and so how the transcript shows it back.
+enum class ArgKind
+{
+    Number,        // a number or any constant name
+    Station,       // receipt, journal, slip, a PTR_S_* name or a number
+    Control,       // transaction, normal, a PTR_TP_* name or a number
+    HealthLevel,   // an OPOS_CH_* name or a number
+    TextAttribute, // a DISP_DT_* name or a number
+    Text,          // a quoted string or a word
+};
+
 // One statement of a script, as the parser understood it.
 struct Step
 {
@@ -40,10 +51,11 @@ struct Step
     DeviceClass device = DeviceClass::Printer;
     QString name; // member, property, event, sim control (canonical spelling)
     QVariantList arguments;
-    QVariant value;        // expected or written value; absent for "any"
-    bool negated = false;  // "!=" or "expect no"
-    int32_t timeoutMs = 0; // within / wait
-    int32_t count = 1;     // answers queued by "on ErrorEvent"
+    std::vector<ArgKind> argumentKinds; // one per argument
+    QVariant value;                     // expected or written value; absent for "any"
+    bool negated = false;               // "!=" or "expect no"
+    int32_t timeoutMs = 0;              // within / wait
+    int32_t count = 1;                  // answers queued by "on ErrorEvent"
 };
 
 struct Script
@@ -54,5 +66,8 @@ struct Script
 };
 
 QString deviceWord(DeviceClass device);
+
+// Whether the script checks anything at all; a script without an expectation proves nothing.
+bool holdsExpectation(const Script& script);
 
 } // namespace script

@@ -4,17 +4,22 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <cerrno>
+#include <cstring>
 #include <ini.h>
+#include <sys/stat.h>
 
 namespace escpos {
 
 namespace {
 
-// A devices.ini is a few hundred bytes; anything far larger is the wrong file.
-constexpr qint64 kMaxFileSize = 1024 * 1024;
+// A devices.ini is a few hundred bytes; a site's generated list of every till may hold a few
+// hundred thousand entries. Anything larger is the wrong file.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
 [[noreturn]] void fail(const QString& message)
 {
@@ -62,8 +67,9 @@ QByteArray readWhole(const QString& path)
     if (file.error() != QFileDevice::NoError)
         fail(QStringLiteral("The device file %1 cannot be read: %2").arg(path, file.errorString()));
     if (bytes.size() > kMaxFileSize)
-        fail(QStringLiteral("The device file %1 is larger than 1 MB; it cannot be a device list")
-                 .arg(path));
+        fail(QStringLiteral("The device file %1 is larger than %2 MB; it cannot be a device list")
+                 .arg(path)
+                 .arg(kMaxFileSize / (1024 * 1024)));
     return bytes;
 }
 
@@ -127,12 +133,13 @@ private:
         const QString name = text.sliced(1, close - 1).trimmed();
         if (name.isEmpty())
             return refuse(QStringLiteral("the section has no device name"));
-        for (const Section& earlier : m_sections) {
-            if (earlier.name.compare(name, Qt::CaseInsensitive) == 0)
-                return refuse(QStringLiteral("device \"%1\" is already defined on line %2")
-                                  .arg(name)
-                                  .arg(earlier.line));
-        }
+        // Names are told apart ignoring case; a hash keeps a file of many devices linear.
+        const QString folded = name.toCaseFolded();
+        if (const auto earlier = m_lineOfName.constFind(folded); earlier != m_lineOfName.cend())
+            return refuse(QStringLiteral("device \"%1\" is already defined on line %2")
+                              .arg(name)
+                              .arg(*earlier));
+        m_lineOfName.insert(folded, m_line);
         m_sections.push_back({name, m_line, {}});
         return true;
     }
@@ -181,7 +188,37 @@ private:
     int m_line = 0; // the line inih is working on, from 1
     QString m_error;
     std::vector<Section> m_sections;
+    QHash<QString, int> m_lineOfName; // case-folded section name -> its line
 };
+
+// The line of the setting a fault is about; the section's header when it is about none.
+int lineOf(const Section& section, const QString& key)
+{
+    for (const Setting& setting : section.settings)
+        if (setting.key == key)
+            return setting.line;
+    return section.line;
+}
+
+// False when there is no device file; a path that cannot be followed (a link to itself, a loop,
+// a link to nothing, a folder that cannot be searched) is refused with the system's reason
+// instead of passing for a missing file.
+bool deviceFileExists(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info = {};
+    if (::stat(native.constData(), &info) == 0)
+        return true;
+    const int reason = errno;
+    const bool isLink = ::lstat(native.constData(), &info) == 0;
+    if (reason == ENOENT && !isLink)
+        return false;
+    if (reason == ENOENT)
+        fail(QStringLiteral("The device file %1 is a link to %2, which does not exist")
+                 .arg(path, QFileInfo(path).symLinkTarget()));
+    fail(QStringLiteral("The device file %1 cannot be read: %2")
+             .arg(path, QString::fromLocal8Bit(std::strerror(reason))));
+}
 
 QString addressOf(const Section& section)
 {
@@ -206,10 +243,22 @@ DeviceSettings toSettings(const Section& section)
     }
     if (address.isEmpty())
         fail(QStringLiteral("no address"));
-    if (!isAddress(address))
-        fail(QStringLiteral("\"%1\" is not a tcp://, file:// or serial:// address").arg(address));
-    DeviceSettings settings = parseAddress(address);
-    settings.deviceClass = parseClass(className);
+    // Each fault names the setting it is about, so that the message can point at its line.
+    const auto about = [](const QString& setting, const auto& step) {
+        try {
+            return step();
+        } catch (const SettingsError& error) {
+            throw SettingsError(error.what(),
+                                error.setting().isEmpty() ? setting : error.setting());
+        }
+    };
+    DeviceSettings settings = about(QStringLiteral("address"), [&] {
+        if (!isAddress(address))
+            fail(QStringLiteral("\"%1\" is not a tcp://, file:// or serial:// address")
+                     .arg(address));
+        return parseAddress(address);
+    });
+    settings.deviceClass = about(QStringLiteral("class"), [&] { return parseClass(className); });
     applySettings(settings, values);
     return settings;
 }
@@ -226,17 +275,17 @@ QString DeviceFile::defaultPath()
 
 std::vector<DeviceFile::Entry> DeviceFile::entries() const
 {
-    if (m_path.isEmpty() || !QFileInfo::exists(m_path))
+    if (m_path.isEmpty() || !deviceFileExists(m_path))
         return {};
     std::vector<Entry> entries;
     for (const Section& section : StrictIni(m_path, readWhole(m_path)).parse()) {
         try {
             entries.push_back({section.name, addressOf(section), toSettings(section)});
         } catch (const SettingsError& error) {
-            fail(QStringLiteral("%1, device \"%2\" (line %3): %4")
-                     .arg(m_path, section.name)
-                     .arg(section.line)
-                     .arg(QString::fromUtf8(error.what())));
+            fail(QStringLiteral("%1, line %2, device \"%3\": %4")
+                     .arg(m_path)
+                     .arg(lineOf(section, error.setting()))
+                     .arg(section.name, QString::fromUtf8(error.what())));
         }
     }
     return entries;

@@ -351,19 +351,27 @@ void applySettings(DeviceSettings& settings, const QMap<QString, QString>& value
                                         QStringLiteral("data"), QStringLiteral("stop"),
                                         QStringLiteral("flow")};
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
-        for (const QString& text : {it.key(), it.value()}) {
-            if (const QString control = describeControlCharacter(text); !control.isEmpty())
-                fail(QStringLiteral("Setting %1 holds %2").arg(quoted(it.key()), control));
+        try {
+            for (const QString& text : {it.key(), it.value()}) {
+                if (const QString control = describeControlCharacter(text); !control.isEmpty())
+                    fail(QStringLiteral("Setting %1 holds %2").arg(quoted(it.key()), control));
+            }
+            const auto setter = setters().constFind(it.key());
+            if (setter == setters().constEnd())
+                fail(QStringLiteral("Unknown setting \"%1\"").arg(it.key()));
+            if (serialOnly.contains(it.key()) && settings.address.transport != Transport::Serial)
+                fail(QStringLiteral("Setting \"%1\" is for serial ports only").arg(it.key()));
+            (*setter)(settings, it.key(), it.value());
+        } catch (const SettingsError& error) {
+            throw SettingsError(error.what(), it.key());
         }
-        const auto setter = setters().constFind(it.key());
-        if (setter == setters().constEnd())
-            fail(QStringLiteral("Unknown setting \"%1\"").arg(it.key()));
-        if (serialOnly.contains(it.key()) && settings.address.transport != Transport::Serial)
-            fail(QStringLiteral("Setting \"%1\" is for serial ports only").arg(it.key()));
-        (*setter)(settings, it.key(), it.value());
     }
-    checkCharacterSet(QStringLiteral("characterSet"), settings.printer.characterSet,
-                      settings.printer.codeTables);
+    const QString characterSet = QStringLiteral("characterSet");
+    try {
+        checkCharacterSet(characterSet, settings.printer.characterSet, settings.printer.codeTables);
+    } catch (const SettingsError& error) {
+        throw SettingsError(error.what(), characterSet);
+    }
 }
 
 } // namespace escpos

@@ -8,11 +8,19 @@
 
 namespace escpos {
 
-// A device entry or address that cannot be used; what() says which setting and why.
+// A device entry or address that cannot be used; what() says which setting and why, setting()
+// names the setting at fault when one is (so that a file can point at its line).
 class SettingsError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+    SettingsError(const char* what, QString setting)
+        : std::runtime_error(what), m_setting(std::move(setting))
+    {}
+    const QString& setting() const { return m_setting; }
+
+private:
+    QString m_setting;
 };
 
 enum class Transport

@@ -1,0 +1,140 @@
+// Statements that call a member or read or write a property: DEVICE Member arguments...,
+// DEVICE Property = value, DEVICE Property.
+#include "opos/OposConstants.h"
+#include "script/ScriptLineParser.h"
+
+namespace script {
+
+namespace {
+
+struct Member
+{
+    QLatin1String name;
+    unsigned devices; // bit per DeviceClass
+    std::vector<ArgKind> arguments;
+    size_t required;
+    QVariantList defaults; // for the arguments after the required ones, so a call shows them
+};
+
+constexpr unsigned kPrinter = 1;
+constexpr unsigned kDrawer = 2;
+constexpr unsigned kDisplay = 4;
+constexpr unsigned kAll = kPrinter | kDrawer | kDisplay;
+
+const std::vector<Member>& members()
+{
+    using enum ArgKind;
+    static const std::vector<Member> table{
+        {QLatin1String("Open"), kAll, {Text}, 0, {}},
+        {QLatin1String("ClaimDevice"), kAll, {Number}, 1, {}},
+        {QLatin1String("ReleaseDevice"), kAll, {}, 0, {}},
+        {QLatin1String("Close"), kAll, {}, 0, {}},
+        {QLatin1String("Claim"), kPrinter, {Number}, 1, {}},
+        {QLatin1String("Release"), kPrinter, {}, 0, {}},
+        {QLatin1String("PrintNormal"), kPrinter, {Station, Text}, 2, {}},
+        {QLatin1String("PrintImmediate"), kPrinter, {Station, Text}, 2, {}},
+        {QLatin1String("CutPaper"), kPrinter, {Number}, 0, {100}},
+        {QLatin1String("TransactionPrint"), kPrinter, {Station, Control}, 2, {}},
+        {QLatin1String("ClearOutput"), kPrinter, {}, 0, {}},
+        {QLatin1String("DirectIO"), kPrinter, {Number, Number, Text}, 1, {0, QString()}},
+        {QLatin1String("CheckHealth"), kPrinter, {HealthLevel}, 1, {}},
+        {QLatin1String("OpenDrawer"), kDrawer, {}, 0, {}},
+        {QLatin1String("ClearText"), kDisplay, {}, 0, {}},
+        {QLatin1String("DisplayText"), kDisplay, {Text, TextAttribute}, 1, {opos::DISP_DT_NORMAL}},
+    };
+    return table;
+}
+
+unsigned deviceBit(DeviceClass device)
+{
+    return 1U << static_cast<unsigned>(device);
+}
+
+} // namespace
+
+void LineParser::parseDeviceStatement()
+{
+    const Token& nameToken = take(QStringLiteral("a member or property"));
+    if (peekWord(u"=")) {
+        ++m_next;
+        m_step.kind = Step::Kind::SetProperty;
+        const PropertyName property = propertyName(nameToken);
+        if (m_step.device != DeviceClass::Printer && property.name != u"DeviceEnabled")
+            fail(QStringLiteral("the %1's %2 cannot be written")
+                     .arg(deviceWord(m_step.device), property.name));
+        m_step.name = property.name;
+        m_step.value = propertyValue(property.kind);
+        return;
+    }
+    for (const Member& member : members()) {
+        if (!nameToken.isWord(member.name))
+            continue;
+        if (!(member.devices & deviceBit(m_step.device)))
+            fail(QStringLiteral("the %1 has no member %2")
+                     .arg(deviceWord(m_step.device), member.name));
+        m_step.kind = Step::Kind::Call;
+        m_step.name = member.name;
+        parseArguments(member.name, member.arguments, member.required);
+        for (auto i = size_t(m_step.arguments.size()); i < member.arguments.size(); ++i) {
+            const qsizetype fromDefaults = qsizetype(i - member.required);
+            if (m_step.kind != Step::Kind::Call || fromDefaults >= member.defaults.size())
+                break;
+            m_step.arguments.append(member.defaults.at(fromDefaults));
+            m_step.argumentKinds.push_back(member.arguments[i]);
+        }
+        return;
+    }
+    m_step.kind = Step::Kind::GetProperty;
+    m_step.name = propertyName(nameToken).name;
+}
+
+void LineParser::parseArguments(QLatin1String member, const std::vector<ArgKind>& kinds,
+                                size_t required)
+{
+    for (size_t i = 0; i < kinds.size() && !atEnd(); ++i) {
+        if (kinds[i] == ArgKind::Text && peekWord(u"file") && m_next + 1 < m_tokens.size() &&
+            m_step.name.startsWith(u"Print")) {
+            ++m_next;
+            m_step.kind = Step::Kind::PrintFile;
+            m_step.value = take(QStringLiteral("the file name")).text;
+            continue;
+        }
+        m_step.arguments.append(argument(kinds[i]));
+        m_step.argumentKinds.push_back(kinds[i]);
+    }
+    const size_t given = static_cast<size_t>(m_step.arguments.size()) +
+                         (m_step.kind == Step::Kind::PrintFile ? 1 : 0);
+    if (given < required)
+        fail(QStringLiteral("%1 needs %2 argument(s)").arg(member).arg(required));
+}
+
+QVariant LineParser::argument(ArgKind kind)
+{
+    switch (kind) {
+    case ArgKind::Number:
+        return number(take(QStringLiteral("a number")), QStringLiteral("the argument"));
+    case ArgKind::HealthLevel:
+        return number(take(QStringLiteral("the health check level")),
+                      QStringLiteral("the level (OPOS_CH_INTERNAL, OPOS_CH_EXTERNAL or "
+                                     "OPOS_CH_INTERACTIVE)"));
+    case ArgKind::TextAttribute:
+        return number(take(QStringLiteral("the attribute")),
+                      QStringLiteral("the attribute (DISP_DT_NORMAL, DISP_DT_BLINK, …)"));
+    case ArgKind::Station:
+        return keyword(take(QStringLiteral("the station")),
+                       {{u"receipt", opos::PTR_S_RECEIPT},
+                        {u"journal", opos::PTR_S_JOURNAL},
+                        {u"slip", opos::PTR_S_SLIP}},
+                       QStringLiteral("the station"));
+    case ArgKind::Control:
+        return keyword(
+            take(QStringLiteral("the transaction control")),
+            {{u"transaction", opos::PTR_TP_TRANSACTION}, {u"normal", opos::PTR_TP_NORMAL}},
+            QStringLiteral("the transaction control"));
+    case ArgKind::Text:
+        return take(QStringLiteral("a text")).text;
+    }
+    return {};
+}
+
+} // namespace script

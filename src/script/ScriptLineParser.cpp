@@ -1,0 +1,172 @@
+#include "script/ScriptLineParser.h"
+
+#include "script/ScriptNames.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace script {
+
+namespace {
+
+constexpr double kMaxWaitMs = 24.0 * 3600 * 1000;
+
+} // namespace
+
+LineParser::LineParser(std::vector<Token> tokens, Step& step)
+    : m_tokens(std::move(tokens)), m_step(step)
+{}
+
+void LineParser::parse()
+{
+    const Token& first = take(QStringLiteral("a statement"));
+    if (auto device = deviceClass(first)) {
+        m_step.device = *device;
+        parseDeviceStatement();
+    } else if (first.isWord(u"use")) {
+        parseUse();
+    } else if (first.isWord(u"expect")) {
+        parseExpect();
+    } else if (first.isWord(u"on")) {
+        parseAnswer();
+    } else if (first.isWord(u"wait")) {
+        m_step.kind = Step::Kind::Wait;
+        m_step.timeoutMs = duration();
+    } else if (first.isWord(u"sim")) {
+        parseSim();
+    } else {
+        fail(QStringLiteral("unknown statement \"%1\" (a statement starts with printer, "
+                            "drawer, display, use, expect, on, wait or sim)")
+                 .arg(first.text));
+    }
+    if (m_next < m_tokens.size())
+        fail(QStringLiteral("unexpected \"%1\" at the end of the statement")
+                 .arg(m_tokens[m_next].text));
+}
+
+void LineParser::fail(const QString& message)
+{
+    throw std::invalid_argument(message.toStdString());
+}
+
+const Token& LineParser::take(const QString& what)
+{
+    if (atEnd())
+        fail(QStringLiteral("%1 is missing").arg(what));
+    return m_tokens[m_next++];
+}
+
+std::optional<DeviceClass> LineParser::deviceClass(const Token& token)
+{
+    if (token.isWord(u"printer"))
+        return DeviceClass::Printer;
+    if (token.isWord(u"drawer"))
+        return DeviceClass::Drawer;
+    if (token.isWord(u"display"))
+        return DeviceClass::Display;
+    return std::nullopt;
+}
+
+DeviceClass LineParser::takeDevice()
+{
+    const Token& token = take(QStringLiteral("the device (printer, drawer or display)"));
+    const auto device = deviceClass(token);
+    if (!device)
+        fail(QStringLiteral("\"%1\" is not printer, drawer or display").arg(token.text));
+    return *device;
+}
+
+int32_t LineParser::number(const Token& token, const QString& what)
+{
+    if (token.kind == Token::Kind::Word) {
+        if (const auto value = constantValue(token.text))
+            return *value;
+    }
+    fail(QStringLiteral("%1 must be a number or a constant name, not \"%2\"")
+             .arg(what, token.text.left(40)));
+}
+
+int32_t LineParser::keyword(const Token& token,
+                            std::initializer_list<std::pair<QStringView, int32_t>> words,
+                            const QString& what)
+{
+    for (const auto& [word, value] : words)
+        if (token.isWord(word))
+            return value;
+    return number(token, what);
+}
+
+bool LineParser::flag(const Token& token)
+{
+    for (QStringView yes : {u"true", u"yes", u"on", u"1"})
+        if (token.isWord(yes))
+            return true;
+    for (QStringView no : {u"false", u"no", u"off", u"0"})
+        if (token.isWord(no))
+            return false;
+    fail(QStringLiteral("\"%1\" is not true or false").arg(token.text.left(40)));
+}
+
+// Optional "within T" at the end of an expectation.
+void LineParser::within()
+{
+    if (peekWord(u"within")) {
+        ++m_next;
+        m_step.timeoutMs = duration();
+    }
+}
+
+int32_t LineParser::duration()
+{
+    QString text = take(QStringLiteral("the time (for example 5 s or 500 ms)")).text;
+    QString unit;
+    if (!atEnd() && (peekWord(u"s") || peekWord(u"ms"))) {
+        unit = m_tokens[m_next++].text.toLower();
+    } else if (text.endsWith(u"ms", Qt::CaseInsensitive)) {
+        unit = QStringLiteral("ms");
+        text.chop(2);
+    } else if (text.endsWith(u's', Qt::CaseInsensitive)) {
+        unit = QStringLiteral("s");
+        text.chop(1);
+    } else {
+        fail(QStringLiteral("the time needs its unit, s or ms"));
+    }
+    bool ok = false;
+    const double amount = text.toDouble(&ok) * (unit == u"s" ? 1000.0 : 1.0);
+    if (!ok || !std::isfinite(amount) || amount < 0 || amount > kMaxWaitMs)
+        fail(QStringLiteral("\"%1\" is not a time from 0 to 24 hours").arg(text.left(40)));
+    return static_cast<int32_t>(std::lround(amount));
+}
+
+PropertyName LineParser::propertyName(const Token& token) const
+{
+    if (token.kind == Token::Kind::Word) {
+        if (auto found = findProperty(m_step.device, token.text))
+            return *found;
+    }
+    fail(QStringLiteral("the %1 has no member or property \"%2\"")
+             .arg(deviceWord(m_step.device), token.text.left(40)));
+}
+
+QVariant LineParser::propertyValue(opos::PropertyKind kind)
+{
+    const Token& token = take(QStringLiteral("the value"));
+    switch (kind) {
+    case opos::PropertyKind::Flag:
+        return flag(token);
+    case opos::PropertyKind::Number:
+        return number(token, QStringLiteral("the value"));
+    case opos::PropertyKind::Text:
+        return token.text;
+    }
+    return {};
+}
+
+void LineParser::parseUse()
+{
+    m_step.kind = Step::Kind::Use;
+    m_step.device = takeDevice();
+    m_step.value = take(QStringLiteral("the logical name or address")).text;
+}
+
+} // namespace script

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "opos/PrinterPropertyTable.h"
+#include "script/ScriptLexer.h"
+#include "script/ScriptProperties.h"
+#include "script/ScriptStep.h"
+
+#include <QLatin1String>
+#include <initializer_list>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace script {
+
+// Turns the tokens of one statement into a Step. A fault throws std::invalid_argument with a
+// message for the script's author; the caller adds the file and the line.
+class LineParser
+{
+public:
+    LineParser(std::vector<Token> tokens, Step& step);
+    void parse();
+
+private:
+    [[noreturn]] static void fail(const QString& message);
+
+    // Reading tokens.
+    bool atEnd() const { return m_next >= m_tokens.size(); }
+    const Token* peek() const { return atEnd() ? nullptr : &m_tokens[m_next]; }
+    bool peekWord(QStringView word) const { return peek() && peek()->isWord(word); }
+    const Token& take(const QString& what);
+
+    // Values.
+    static std::optional<DeviceClass> deviceClass(const Token& token);
+    DeviceClass takeDevice();
+    static int32_t number(const Token& token, const QString& what);
+    static int32_t keyword(const Token& token,
+                           std::initializer_list<std::pair<QStringView, int32_t>> words,
+                           const QString& what);
+    static bool flag(const Token& token);
+    int32_t duration();
+    void within();
+    PropertyName propertyName(const Token& token) const;
+    QVariant propertyValue(opos::PropertyKind kind);
+
+    // Statements: calls and properties (ScriptCallParser.cpp).
+    void parseDeviceStatement();
+    void parseArguments(QLatin1String member, const std::vector<ArgKind>& kinds, size_t required);
+    QVariant argument(ArgKind kind);
+    void parseUse();
+
+    // Expectations and answers (ScriptExpectParser.cpp).
+    void parseExpect();
+    void parseExpectEvent(QLatin1String event);
+    void parseExpectProperty(const Token& nameToken);
+    void parseExpectSim();
+    void parseAnswer();
+
+    // The simulated devices' controls (ScriptSimParser.cpp).
+    void parseSim();
+
+    std::vector<Token> m_tokens;
+    size_t m_next = 0;
+    Step& m_step;
+};
+
+} // namespace script

@@ -1,0 +1,65 @@
+// The simulated devices' controls: sim DEVICE control value...
+#include "script/ScriptLineParser.h"
+#include "script/ScriptNames.h"
+
+#include <QStringList>
+
+namespace script {
+
+void LineParser::parseSim()
+{
+    m_step.kind = Step::Kind::Sim;
+    m_step.device = takeDevice();
+    const Token& control = take(QStringLiteral("the control"));
+    m_step.name = control.text.toLower();
+    const auto choose = [this](std::initializer_list<QStringView> words) {
+        const Token& token = take(QStringLiteral("the setting"));
+        for (QStringView word : words)
+            if (token.isWord(word))
+                return word.toString();
+        QStringList names;
+        for (QStringView word : words)
+            names << word.toString();
+        fail(QStringLiteral("the setting is one of %1").arg(names.join(u", ")));
+    };
+    if (m_step.device == DeviceClass::Drawer) {
+        if (m_step.name != u"close")
+            fail(QStringLiteral("the simulated drawer knows only: sim drawer close"));
+        return;
+    }
+    if (m_step.device == DeviceClass::Display)
+        fail(QStringLiteral("the simulated display has no controls"));
+    if (m_step.name == u"cover") {
+        m_step.value = choose({u"open", u"closed"});
+    } else if (m_step.name == u"paper") {
+        m_step.value = choose({u"ok", u"near-end", u"empty"});
+    } else if (m_step.name == u"power") {
+        m_step.value = choose({u"online", u"off", u"offline", u"off-offline"});
+    } else if (m_step.name == u"held-elsewhere") {
+        m_step.value = flag(take(QStringLiteral("yes or no")));
+    } else if (m_step.name == u"speed") {
+        m_step.value = choose({u"instant", u"realistic"});
+    } else if (m_step.name == u"fail-next-call") {
+        const Token& what = take(QStringLiteral("a result code or run-time-failure"));
+        if (what.isWord(u"run-time-failure")) {
+            m_step.value = QStringLiteral("run-time-failure");
+            return;
+        }
+        const auto code = resultCodeValue(what.text);
+        if (!code)
+            fail(QStringLiteral("\"%1\" is not a result code").arg(what.text.left(40)));
+        m_step.arguments.append(*code);
+        if (!atEnd()) {
+            const auto extended = resultCodeValue(take(QStringLiteral("extended code")).text);
+            if (!extended)
+                fail(QStringLiteral("the extended code is not a result code"));
+            m_step.arguments.append(*extended);
+        }
+    } else {
+        fail(QStringLiteral("unknown printer control \"%1\" (cover, paper, power, "
+                            "held-elsewhere, fail-next-call, speed)")
+                 .arg(control.text.left(40)));
+    }
+}
+
+} // namespace script

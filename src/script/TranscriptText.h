@@ -1,0 +1,32 @@
+#pragma once
+
+#include "script/ScriptStep.h"
+
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+
+namespace script {
+
+// How much of a call's print data a transcript line shows.
+inline constexpr qsizetype kShownDataLength = 200;
+
+// A call as the transcript shows it, with its arguments as the script would write them and
+// constants by name: PrintNormal(PTR_S_RECEIPT, "\e|bCBold\n"), ClaimDevice(3000),
+// AsyncMode = 1, CoverOpen.
+QString callText(const Step& step);
+
+// One line of a printed file: PrintNormal(PTR_S_RECEIPT, "line\n").
+QString printCallText(const QString& member, int32_t station, const QString& data);
+
+// A property's value, by name where its family has one: "OPOS_S_IDLE (2)",
+// "OPOS_E_ILLEGAL (106)"; flags as 1 and 0; texts quoted.
+QString propertyValueText(const QString& property, const QVariant& value);
+
+// The value an event expectation waits for, by name: "CASH_SUE_DRAWEROPEN", "OPOS_E_FAILURE".
+QString eventValueText(const Step& step);
+
+// "1 expectation", "3 expectations".
+QString expectationCount(int count);
+
+} // namespace script
