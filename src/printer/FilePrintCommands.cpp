@@ -179,11 +179,12 @@ void FilePrintCommands::endTransaction()
     if (!wasAsync && !waitForEarlierOutput())
         printer.SetAsyncMode(true);
     int32_t code = transactionPrint(opos::PTR_TP_NORMAL);
-    printer.SetAsyncMode(wasAsync);
     if (code == opos::OPOS_SUCCESS)
         m_widgets.lblFileTransPrintOutputID->setText(QString::number(m_context.printer.OutputID()));
     code = resolveExtendedResult(m_context, code);
     logResult(m_context, QStringLiteral("TransactionPrint(NORMAL)"), code);
+    // Only now: the write sets ResultCode, which the row above reports on.
+    printer.SetAsyncMode(wasAsync);
 }
 
 void FilePrintCommands::printLines(const QString& path, LineMethod method)
