@@ -4,6 +4,7 @@
 #include "app/FlexGridView.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
+#include "services/LogRecord.h"
 #include "services/OperationLog.h"
 
 #include <QApplication>
@@ -39,7 +40,7 @@ void BM_AppendLogRow(benchmark::State& state)
     }};
 
     for (auto _ : state) {
-        FlexGridModel grid(2);
+        FlexGridModel grid(2, kLogNotes);
         grid.SetRows(9);
         FormState form;
         OperationLog log(grid, form);

@@ -4,6 +4,7 @@
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 #include "services/LogExport.h"
+#include "services/LogRecord.h"
 #include "services/OperationLog.h"
 
 #include <QTemporaryDir>
@@ -15,7 +16,7 @@ namespace {
 void BM_SaveLog(benchmark::State& state)
 {
     constexpr int kRows = 1'000'000;
-    FlexGridModel grid(2);
+    FlexGridModel grid(2, kLogNotes);
     FormState form;
     OperationLog log(grid, form);
     for (int row = 0; row < kRows; ++row) {

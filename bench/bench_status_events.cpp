@@ -8,6 +8,7 @@
 #include "printer/PrinterEventHandlers.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
+#include "services/LogRecord.h"
 #include "services/ModuleFlags.h"
 #include "services/OperationLog.h"
 
@@ -27,7 +28,7 @@ void BM_StatusUpdateEvents(benchmark::State& state)
         devices.registerWith(registry);
         opos::PosPrinter printer(registry, opos::ControlOptions{});
 
-        FlexGridModel grid(2);
+        FlexGridModel grid(2, kLogNotes);
         grid.SetRows(9);
         FormState form;
         OperationLog log(grid, form);

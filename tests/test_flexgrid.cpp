@@ -169,11 +169,12 @@ private slots:
     void oldRowsBehaveLikeNewOnes()
     {
         constexpr int kRows = 20'000;
-        FlexGridModel grid(2);
+        FlexGridModel grid(2, 2);
         for (int row = 1; row < kRows; ++row) {
             grid.SetTextMatrix(row, 0, QStringLiteral("PrintNormal"));
             grid.SetTextMatrix(row, 1, QStringLiteral("line %1 \u00e9").arg(row));
             grid.SetRowStamp(row, 1'000'000 + row);
+            grid.SetRowNote(row, 1, QStringLiteral("why %1").arg(row));
             if (row % 100 == 0) {
                 grid.SetRow(row);
                 grid.SetCol(0);
@@ -189,7 +190,13 @@ private slots:
             QCOMPARE(grid.CellForeColor(row, 0).isValid(), row % 100 == 0);
             QCOMPARE(grid.data(grid.index(row - 1, 1), Qt::DisplayRole).toString(),
                      grid.TextMatrix(row, 1));
+            QCOMPARE(grid.RowNote(row, 0), QString());
+            QCOMPARE(grid.RowNote(row, 1), QStringLiteral("why %1").arg(row));
         }
+        // Notes are no columns.
+        QCOMPARE(grid.columnCount(), 2);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.RowNote(1, 2));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.TextMatrix(1, 2));
 
         grid.SetTextMatrix(7, 1, QStringLiteral("changed"));
         grid.SetRow(7);
@@ -205,6 +212,7 @@ private slots:
         grid.Clear();
         QCOMPARE(grid.TextMatrix(7, 1), QString());
         QCOMPARE(grid.TextMatrix(12'345, 1), QString());
+        QCOMPARE(grid.RowNote(12'345, 1), QString());
         QVERIFY(!grid.CellForeColor(200, 0).isValid());
         QCOMPARE(grid.RowStamp(12'345), 1'000'000 + 12'345);
         grid.SetTextMatrix(12'345, 0, QStringLiteral("after"));

@@ -160,7 +160,8 @@ private slots:
         qint64 now = kMoment;
         window.log().setClock([&now] { return now++; });
         const QString tricky = QStringLiteral("RC=\"quoted\", comma | pStr=line 1\nline 2 é€");
-        window.log().AppendLogRow(QStringLiteral("Open()"), QStringLiteral("OPOS_SUCCESS"));
+        window.log().AppendLogRow(QStringLiteral("Open()"), QStringLiteral("OPOS_SUCCESS"),
+                                  {QStringLiteral("Quenta POS Printer"), QString()});
         window.log().AppendEventLogRow(QStringLiteral("DirectIOEvent()"), Qt::green, tricky);
         for (int i = 0; i < 8; ++i)
             window.log().AppendLogRow(QStringLiteral("PrintNormal()"),
@@ -175,10 +176,11 @@ private slots:
         if (fileName.endsWith(QLatin1String(".csv"))) {
             const QList<QStringList> records = parseCsv(text);
             QCOMPARE(records.size(), 11);
-            QCOMPARE(records[0],
-                     (QStringList{u"TIME"_s, u"METHOD/EVENT"_s, u"RESULT/PARAMETERS"_s}));
-            QCOMPARE(records[1].mid(1), (QStringList{u"Open()"_s, u"OPOS_SUCCESS"_s}));
-            QCOMPARE(records[2].mid(1), (QStringList{u"DirectIOEvent()"_s, tricky}));
+            QCOMPARE(records[0], (QStringList{u"TIME"_s, u"METHOD/EVENT"_s, u"RESULT/PARAMETERS"_s,
+                                              u"ARGUMENTS"_s, u"ERROR"_s}));
+            QCOMPARE(records[1].mid(1), (QStringList{u"Open()"_s, u"OPOS_SUCCESS"_s,
+                                                     u"Quenta POS Printer"_s, QString()}));
+            QCOMPARE(records[2].mid(1), (QStringList{u"DirectIOEvent()"_s, tricky, {}, {}}));
             QCOMPARE(records[10][1], QStringLiteral("PrintNormal()"));
             for (int row = 1; row < records.size(); ++row) {
                 const QDateTime moment = QDateTime::fromString(records[row][0], Qt::ISODateWithMs);
@@ -189,7 +191,9 @@ private slots:
             const QStringList lines = text.split(u'\n');
             QVERIFY(lines[0].startsWith(QLatin1String("TIME")));
             const qsizetype detail = lines[0].indexOf(QLatin1String("RESULT/PARAMETERS"));
+            const qsizetype arguments = lines[0].indexOf(QLatin1String("ARGUMENTS"));
             QCOMPARE(lines[1].indexOf(QLatin1String("OPOS_SUCCESS")), detail);
+            QCOMPARE(lines[1].indexOf(QLatin1String("Quenta POS Printer")), arguments);
             QCOMPARE(lines[2].indexOf(QLatin1String("RC=")), detail);
             QCOMPARE(lines[3].indexOf(QLatin1String("line 2")), detail); // continued, aligned
             QVERIFY(lines[1].startsWith(logTimeText(kMoment)));
@@ -211,18 +215,64 @@ private slots:
         QCOMPARE(fixture.dialogs().boxes()[0].title, QStringLiteral("ERROR MESSAGE"));
     }
 
+    // What a device sends may hold control characters, and a text may look like a formula:
+    // the saved file shows the former and keeps a spreadsheet from running the latter.
+    void savedCsvShowsControlsAndDefusesFormulas()
+    {
+        WindowFixture fixture;
+        frmMain& window = fixture.window();
+        const QString withControls = u"EN=1 | pD=0 | pStr="_s + kEsc + u"-2C"_s + QChar(0) + u"C"_s;
+        window.log().AppendEventLogRow(u"DirectIOEvent()"_s, Qt::green, withControls);
+        window.log().AppendLogRow(u"DirectIO()"_s, u"OPOS_E_ILLEGAL"_s,
+                                  {u"-5"_s, u"=HYPERLINK(\"http://x\")"_s});
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"log.csv"_s);
+        fixture.dialogs().queueSaveFile(path);
+        action(window, "actSaveLog").trigger();
+        const QString text = readAll(path);
+        QVERIFY(!text.contains(kEsc) && !text.contains(QChar(0)));
+        const QList<QStringList> records = parseCsv(text);
+        QCOMPARE(records[1][2], u"EN=1 | pD=0 | pStr=\\x1b-2C\\x00C"_s);
+        QCOMPARE(records[2].mid(3), (QStringList{u"'-5"_s, u"'=HYPERLINK(\"http://x\")"_s}));
+    }
+
+    // A claim refused by a closed port keeps its time-out and its reason with its row, in the
+    // saved log as in the status bar.
+    void refusedClaimKeepsItsReason()
+    {
+        WindowFixture fixture;
+        fixture.type("txtDevice", u"tcp://127.0.0.1:1"_s);
+        fixture.click("cmdOpen");
+        fixture.type("txtTimeout", u"3"_s);
+        fixture.click("cmdClaim");
+        const QString reason = u"connection refused by 127.0.0.1:1"_s;
+        QCOMPARE(fixture.widget<QLabel>("lblJobStatus").text(),
+                 u"ClaimDevice() failed: OPOS_E_NOHARDWARE ("_s + reason + u')');
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"log.csv"_s);
+        fixture.dialogs().queueSaveFile(path);
+        action(fixture.window(), "actSaveLog").trigger();
+        const QStringList lines = readAll(path).split(u"\r\n"_s);
+        QVERIFY2(lines.value(2).endsWith(u",ClaimDevice(),OPOS_E_NOHARDWARE,3000 ms,"_s + reason),
+                 qPrintable(lines.value(2)));
+        QVERIFY(lines.value(1).endsWith(u",Open(),OPOS_SUCCESS,tcp://127.0.0.1:1,"_s));
+    }
+
     void rowTooltipShowsMomentAndFullDetail()
     {
         WindowFixture fixture;
         fixture.window().log().setClock([] { return kMoment; });
         const QString detail = QStringLiteral("DATA=") + QString(300, u'x');
-        fixture.window().log().AppendLogRow(QStringLiteral("StatusUpdateEvent()"), detail);
+        fixture.window().log().AppendLogRow(QStringLiteral("StatusUpdateEvent()"), detail,
+                                            {u"100 %"_s, u"paper jam"_s});
         fixture.flushViews();
         const FlexGridModel& grid = fixture.window().logGrid();
         QCOMPARE(grid.RowStamp(1), kMoment);
         const QString tip = grid.data(grid.index(0, 1), Qt::ToolTipRole).toString();
         QVERIFY(tip.startsWith(logTimeText(kMoment)));
         QVERIFY(tip.contains(detail));
+        QVERIFY(tip.endsWith(u"\nArguments: 100 %\nError: paper jam"_s));
         QVERIFY(grid.data(grid.index(1, 1), Qt::ToolTipRole).isNull()); // not yet written
         QCOMPARE(grid.columnCount(), 2);                                // no column for it
         auto& view = fixture.widget<QTableView>("MSFlexGrid1");
@@ -251,8 +301,9 @@ private slots:
                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
         action(window, "actCopy").trigger();
         const QString time = logTimeText(kMoment);
-        QCOMPARE(QApplication::clipboard()->text(),
-                 time + u"\tClaimDevice()\tOPOS_E_TIMEOUT\n"_s + time + u"\tClose()\t\"a\tb\"\n"_s);
+        QCOMPARE(QApplication::clipboard()->text(), time +
+                                                        u"\tClaimDevice()\tOPOS_E_TIMEOUT\t\t\n"_s +
+                                                        time + u"\tClose()\t\"a\tb\"\t\t\n"_s);
 
         action(window, "actSelectAll").trigger();
         QApplication::clipboard()->clear();

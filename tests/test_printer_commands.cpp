@@ -4,6 +4,7 @@
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 #include "services/Lamp.h"
+#include "services/LogRecord.h"
 #include "services/ModuleFlags.h"
 #include "services/PrinterListModel.h"
 #include "support/LogRows.h"
@@ -13,7 +14,10 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -311,6 +315,55 @@ private slots:
         QVERIFY(!f.printer().DeviceEnabled());
         QCOMPARE(f.form().LogRow, logRow);
         QVERIFY(f.dialogs().boxes().isEmpty());
+    }
+
+    // The status bar says at once when the printer did not take the enable or disable, and
+    // otherwise shows only what still holds: a failure goes with the next success, with Close,
+    // and with the status change that ends its condition.
+    void statusBarShowsWhatHoldsNow()
+    {
+        WindowFixture f;
+        auto& status = f.widget<QLabel>("lblJobStatus");
+        f.click("cmdSetDeviceEnable");
+        QCOMPARE(f.widget<QAbstractButton>("cmdSetDeviceEnable").text(), u"SetDeviceDisable"_s);
+        QCOMPARE(status.text(), u"DeviceEnabled = True not written: OPOS_E_CLOSED"_s);
+        f.click("cmdSetDeviceEnable");
+        QCOMPARE(status.text(), u"DeviceEnabled = False not written: OPOS_E_CLOSED"_s);
+        prepare(f, Setup::Enabled);
+        QCOMPARE(status.text(), u"DeviceEnabled = True written"_s);
+
+        // Cover open, Cancel: the reason stays through ClearOutput, until the cover closes.
+        f.simPrinter().setCoverOpen(true);
+        QCoreApplication::processEvents();
+        f.widget<QLineEdit>("txtPrint").setText(u"Total\x1b|bC 12.00"_s); // ESC is not typed
+        f.dialogs().queueAnswer(Dialogs::Answer::Cancel);
+        const int row = f.form().LogRow;
+        f.click("cmdPrintNormal");
+        const QString reason = f.window().logGrid().RowNote(row, kErrorNote);
+        QVERIFY2(reason.startsWith(u"ResultCode = OPOS_E_EXTENDED (114), ResultCodeExtended = "
+                                   u"201: "_s),
+                 qPrintable(reason));
+        QCOMPARE(f.window().logGrid().RowNote(row, kArgumentsNote), u"Total\\x1b|bC 12.00\\x0a"_s);
+        QVERIFY2(status.text().startsWith(u"PrintNormal() failed: OPOS_EPTR_COVER_OPEN ("_s),
+                 qPrintable(status.text()));
+        f.simPrinter().setCoverOpen(false);
+        QTRY_COMPARE(status.text(), QString());
+
+        // A failure whose condition no status change ends: the next success clears it.
+        f.simPrinter().failNextCall({false, opos::OPOS_E_FAILURE, 0});
+        f.click("cmdPrintNormal");
+        const QString injected = f.window().logGrid().RowNote(f.form().LogRow - 1, kErrorNote);
+        QVERIFY2(injected.startsWith(u"Injected result in"_s), qPrintable(injected));
+        QCOMPARE(status.text(), u"PrintNormal() failed: OPOS_E_FAILURE ("_s + injected + u')');
+        f.click("cmdPrintNormal");
+        QCOMPARE(status.text(), QString());
+
+        // ... and so does Close.
+        f.simPrinter().failNextCall({false, opos::OPOS_E_FAILURE, 0});
+        f.click("cmdPrintNormal");
+        QVERIFY(!status.text().isEmpty());
+        f.click("cmdClose");
+        QCOMPARE(status.text(), QString());
     }
 
     // Clicks that each log one row keep exactly one empty row at the end of the log.

@@ -135,6 +135,7 @@ private slots:
     void writeSendsTheTypedValue();
     void writeKeepsTheGridAsTyped();
     void refusedWriteShowsInTheNextListing();
+    void writeSaysAtOnceWhatBecameOfIt();
     void refusedTextIsNotWritten_data();
     void refusedTextIsNotWritten();
     void clickOnASpareRowFails();
@@ -422,6 +423,29 @@ void TestProperties::refusedWriteShowsInTheNextListing()
     page.list();
     QCOMPARE(page.valueOf(QStringLiteral("RecLineChars")), listed);
     QCOMPARE(page.valueOf(QStringLiteral("ResultCode")), QString::number(opos::OPOS_E_ILLEGAL));
+}
+
+// The grid keeps the typed text either way; the status bar says at once whether the printer
+// took the value, and why not.
+void TestProperties::writeSaysAtOnceWhatBecameOfIt()
+{
+    PropertyPage page;
+    QVERIFY(page.fixture().openPrinter(true)); // claimed, not enabled
+    page.list();
+    auto& status = page.fixture().widget<QLabel>("lblJobStatus");
+    page.clickCell(QStringLiteral("RecLineChars"), 1);
+    page.type(QStringLiteral("42"));
+    page.clickWrite();
+    QCOMPARE(page.valueOf(QStringLiteral("RecLineChars")), QStringLiteral("42"));
+    QCOMPARE(page.printer().ResultCode(), opos::OPOS_E_DISABLED);
+    QCOMPARE(status.text(), QStringLiteral("RecLineChars = 42 not written: OPOS_E_DISABLED"));
+    QVERIFY(page.dialogs().boxes().isEmpty());
+
+    page.printer().SetDeviceEnabled(true);
+    page.clickCell(QStringLiteral("AsyncMode"), 1);
+    page.type(QStringLiteral("1"));
+    page.clickWrite();
+    QCOMPARE(status.text(), QStringLiteral("AsyncMode = True written"));
 }
 
 void TestProperties::refusedTextIsNotWritten_data()

@@ -5,6 +5,7 @@
 #include "opos/PosPrinter.h"
 #include "services/Dialogs.h"
 #include "services/FormState.h"
+#include "services/LogRecord.h"
 #include "services/ModuleFlags.h"
 #include "support/LogRows.h"
 #include "support/ScriptedPrinterBackend.h"
@@ -107,8 +108,9 @@ private slots:
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("expectedError");
         QTest::newRow("confirmed") << u"confirm"_s << u"PrintNormal() OPOS_SUCCESS"_s << QString();
+        // Both end in OPOS_E_TIMEOUT; the reason kept with the row tells them apart.
         QTest::newRow("cancelled") << u"cancel"_s << u"PrintNormal() OPOS_E_TIMEOUT"_s
-                                   << u"Cancelled while waiting for Scripted"_s;
+                                   << u"cancelled by the user after 2.3 s"_s;
         // A close asks first; Cancel leaves the call waiting untouched until the printer answers.
         QTest::newRow("close refused")
             << u"close"_s << u"PrintNormal() OPOS_SUCCESS"_s << QString();
@@ -132,10 +134,11 @@ private slots:
                 QVERIFY(box && box->isVisible());
                 boxModal = box->windowModality() == Qt::WindowModal;
                 shown = box->findChild<QLabel*>(u"lblWaitingFor"_s)->text();
-                if (end == u"cancel"_s)
+                if (end == u"cancel"_s) {
+                    fixture->setClock(std::chrono::milliseconds(2345));
                     QTest::mouseClick(box->findChild<QAbstractButton*>(u"cmdCancelWait"_s),
                                       Qt::LeftButton);
-                else if (end == u"close"_s) {
+                } else if (end == u"close"_s) {
                     fixture->window().close();
                     QVERIFY(waitBox(*fixture)->isVisible());
                     script->letGo();
@@ -151,8 +154,13 @@ private slots:
         }
         QTRY_VERIFY(!waitBox(*fixture) || !waitBox(*fixture)->isVisible());
         QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()), QStringList{row});
-        if (!expectedError.isEmpty())
-            QCOMPARE(errorString(*fixture), expectedError);
+        if (!expectedError.isEmpty()) {
+            QVERIFY2(errorString(*fixture).startsWith(expectedError),
+                     qPrintable(errorString(*fixture)));
+            QCOMPARE(fixture->window().logGrid().RowNote(1, kErrorNote), errorString(*fixture));
+            QCOMPARE(fixture->widget<QLabel>("lblJobStatus").text(),
+                     u"PrintNormal() failed: OPOS_E_TIMEOUT (%1)"_s.arg(errorString(*fixture)));
+        }
         const QStringList asked = fixture->dialogs().prompts();
         if (end == u"close"_s)
             QTRY_COMPARE(fixture->dialogs().prompts().size(), 1);
@@ -229,7 +237,7 @@ private slots:
 
         QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()),
                  QStringList{u"DirectIO() OPOS_E_TIMEOUT"_s});
-        QVERIFY(errorString(*fixture).startsWith(u"Cancelled"_s));
+        QVERIFY(errorString(*fixture).startsWith(u"cancelled by the user after"_s));
         QVERIFY(!script->takeCalls().join(u' ').contains(u"directIO"_s));
         script->letGo();
         QTRY_COMPARE(completed.count(), 1);

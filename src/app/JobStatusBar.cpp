@@ -1,12 +1,11 @@
 #include "app/JobStatusBar.h"
 
-#include "opos/PosPrinter.h"
 #include "printer/FilePrintCommands.h"
+#include "services/StatusNote.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
-#include <exception>
 
 namespace {
 
@@ -24,9 +23,9 @@ QString progressText(const FilePrintCommands::Progress& progress)
 
 } // namespace
 
-JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs,
-                           const opos::PosPrinter& printer, QObject* parent)
-    : QObject(parent), m_jobs(jobs), m_printer(printer), m_text(new QLabel(&bar)),
+JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs, const StatusNote& note,
+                           QObject* parent)
+    : QObject(parent), m_jobs(jobs), m_note(note), m_text(new QLabel(&bar)),
       m_stop(new QPushButton(QStringLiteral("Stop"), &bar))
 {
     m_text->setObjectName(QStringLiteral("lblJobStatus"));
@@ -53,22 +52,14 @@ JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs,
         m_stop->hide();
         refresh();
     });
+    connect(&note, &StatusNote::changed, this, &JobStatusBar::refresh);
     refresh();
 }
 
 void JobStatusBar::refresh()
 {
     const FilePrintCommands::Progress progress = m_jobs.progress();
-    QString text;
-    if (progress.running) {
-        text = progressText(progress);
-    } else {
-        try {
-            text = m_printer.GetPropertyString(QStringLiteral("ErrorString"));
-        } catch (const std::exception&) {
-            // A status line has nothing to say about a printer it cannot read.
-        }
-    }
+    const QString text = progress.running ? progressText(progress) : m_note.text();
     if (m_text->text() != text)
         m_text->setText(text);
 }

@@ -31,6 +31,13 @@ QString elapsedText(milliseconds elapsed)
     return QStringLiteral("Elapsed: %1 s").arg(elapsed.count() / 1000);
 }
 
+// The reason a cancelled call gives, so that it does not read as a device that ran out of time.
+QString cancelledText(milliseconds elapsed)
+{
+    return QStringLiteral("cancelled by the user after %1 s")
+        .arg(double(elapsed.count()) / 1000.0, 0, 'f', 1);
+}
+
 } // namespace
 
 // One wait on the GUI thread: its nested loop, its deadline and its box.
@@ -124,7 +131,7 @@ private:
         // Cancel, Escape and the close box all end the wait and the rest of its call.
         QObject::connect(m_box, &QDialog::rejected, &m_loop, [this] {
             m_cancelled = true;
-            m_owner.cancelCall();
+            m_owner.cancelCall(cancelledText(m_owner.m_clock() - m_start));
             check();
         });
         m_box->show();

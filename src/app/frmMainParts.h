@@ -7,10 +7,12 @@
 #include "services/ErrorLamps.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
+#include "services/LogRecord.h"
 #include "services/ModuleFlags.h"
 #include "services/OperationLog.h"
 #include "services/PrinterListModel.h"
 #include "services/RunningHandlers.h"
+#include "services/StatusNote.h"
 
 #include <QTimer>
 #include <memory>
@@ -44,11 +46,12 @@ struct frmMain::Parts
     opos::LineDisplay OPOSLineDisplay1;
     ModuleFlags flags;
     FormState form;
-    FlexGridModel logGrid{2};
+    FlexGridModel logGrid{2, kLogNotes};
     FlexGridModel propertyGrid{3};
     PrinterListModel printerList;
     QTimer Timer1;
     OperationLog log{logGrid, form};
+    StatusNote note;                   // what the status bar says about the printer's last call
     std::unique_ptr<ErrorLamps> lamps; // made once the lamps exist
 
     // The status panel, as the 500 ms refresh paints it.

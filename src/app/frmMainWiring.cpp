@@ -9,6 +9,7 @@
 #include "printer/FilePrintCommands.h"
 #include "printer/LineCommands.h"
 #include "printer/PrinterEventHandlers.h"
+#include "printer/ResultReporting.h"
 #include "properties/PropertyPage.h"
 
 #include <QAbstractButton>
@@ -23,7 +24,8 @@
 // to them. Each handler gets only what it works with.
 void frmMain::wireHandlers()
 {
-    const PrinterContext printer{d->OPOSPOSPrinter1, d->flags, d->log, *d->lamps, d->dialogs};
+    const PrinterContext printer{d->OPOSPOSPrinter1, d->flags,   d->log,
+                                 *d->lamps,          d->dialogs, d->note};
     // Every click runs as a handler the window waits for before it closes; afterwards the
     // status bar shows how it went.
     auto onClick = [this](const char* button, auto handler) {
@@ -73,8 +75,7 @@ void frmMain::wireHandlers()
     onClick("cmdFilePrintNormal", [file] { file->FilePrintNormal(); });
     onClick("cmdFilePrintImmediate", [file] { file->FilePrintImmediate(); });
     onClick("cmdTransactionPrint", [file] { file->TransactionPrint(); });
-    d->jobStatus =
-        std::make_unique<JobStatusBar>(control<QStatusBar>("statusBar"), *file, d->OPOSPOSPrinter1);
+    d->jobStatus = std::make_unique<JobStatusBar>(control<QStatusBar>("statusBar"), *file, d->note);
     connect(&d->Timer1, &QTimer::timeout, d->jobStatus.get(), &JobStatusBar::refresh);
 
     d->directIO = std::make_unique<DirectIOCommands>(
@@ -105,13 +106,14 @@ void frmMain::wireHandlers()
             &PrinterEventHandlers::OnStatusUpdateEvent);
     connect(pos, &opos::PosPrinter::StatusChangesNotShown, events,
             &PrinterEventHandlers::OnStatusChangesNotShown);
+    followPrinterEvents(*pos, d->note); // after the handlers: their rows and boxes come first
 
     d->propertyPage = std::make_unique<properties::PropertyPage>(
         d->OPOSPOSPrinter1, d->propertyGrid, d->form,
         properties::PropertyPage::Widgets{
             control<QAbstractItemView>("MSFlexGrid2"), control<QAbstractButton>("cmdReadProp"),
             control<QAbstractButton>("cmdWriteProp"), control<QLabel>("Label15")},
-        d->dialogs);
+        d->dialogs, d->note);
 
     d->menu = std::make_unique<MainMenu>(
         MainMenu::Parts{*this, control<QMenuBar>("menuBar"), printer, *device, *line, d->running});

@@ -180,25 +180,25 @@ PosPrinter::~PosPrinter() = default;
 
 int32_t PosPrinter::Open(const QString& deviceName)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->open(deviceName);
 }
 
 int32_t PosPrinter::ClaimDevice(int32_t timeoutMs)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::ReleaseDevice()
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->release();
 }
 
 int32_t PosPrinter::Close()
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->close();
 }
 
@@ -209,55 +209,55 @@ void PosPrinter::StopWaiting()
 
 int32_t PosPrinter::Claim(int32_t timeoutMs)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::Release()
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->release();
 }
 
 int32_t PosPrinter::PrintNormal(int32_t station, const QString& data)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->printNormal(station, data);
 }
 
 int32_t PosPrinter::PrintImmediate(int32_t station, const QString& data)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->printImmediate(station, data);
 }
 
 int32_t PosPrinter::CutPaper(int32_t percentage)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->cutPaper(percentage);
 }
 
 int32_t PosPrinter::TransactionPrint(int32_t station, int32_t control)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->transactionPrint(station, control);
 }
 
 int32_t PosPrinter::ClearOutput()
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->clearOutput();
 }
 
 int32_t PosPrinter::DirectIO(int32_t command, int32_t* data, QString* text)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->directIO(command, data, text);
 }
 
 int32_t PosPrinter::CheckHealth(int32_t level)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     return d->checkHealth(level);
 }
 
@@ -308,7 +308,7 @@ bool PosPrinter::DeviceEnabled() const
 
 void PosPrinter::SetDeviceEnabled(bool enabled)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     d->setEnabled(enabled);
 }
 
@@ -359,19 +359,19 @@ QString PosPrinter::GetPropertyString(const QString& name) const
 
 void PosPrinter::SetPropertyNumber(const QString& name, int32_t value)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     d->writeByName(name, PropertyKind::Number, value);
 }
 
 void PosPrinter::SetPropertyFlag(const QString& name, bool value)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     d->writeByName(name, PropertyKind::Flag, value);
 }
 
 void PosPrinter::SetPropertyString(const QString& name, const QString& value)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     d->writeByName(name, PropertyKind::Text, value);
 }
 
@@ -387,7 +387,7 @@ QVariant PosPrinter::GetPropertyByIndex(int32_t propertyIndex) const
 
 int32_t PosPrinter::SetPropertyByIndex(int32_t propertyIndex, const QVariant& value)
 {
-    const DeviceCall call(d->registry);
+    const Impl::Call call(*d);
     const PrinterPropertyInfo* info = findPrinterProperty(propertyIndex);
     if (!info)
         throw std::runtime_error(QStringLiteral("The POS Printer has no property with index %1")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "opos/ControlState.h"
+#include "opos/DeviceCall.h"
 #include "opos/EventQueue.h"
 #include "opos/OutputWorker.h"
 #include "opos/PosPrinter.h"
@@ -26,6 +27,29 @@ class PosPrinter::Impl : public PrinterBackendListener
 public:
     Impl(PosPrinter* q, const DeviceRegistry& registry, ControlOptions options);
     ~Impl() override;
+
+    // One member call (see DeviceCall). ErrorString starts empty, so that it only ever gives
+    // this call's reason; a call whose wait the user cancelled takes the waiter's word for it.
+    class Call
+    {
+    public:
+        explicit Call(Impl& printer) : m_printer(printer), m_call(printer.registry)
+        {
+            printer.m_errorString.clear();
+        }
+        ~Call()
+        {
+            const QString why = m_call.waiter().cancelReason();
+            if (!why.isEmpty() && m_printer.life.resultCode == OPOS_E_TIMEOUT)
+                m_printer.m_errorString = why;
+        }
+        Call(const Call&) = delete;
+        Call& operator=(const Call&) = delete;
+
+    private:
+        Impl& m_printer;
+        DeviceCall m_call;
+    };
 
     // Life cycle.
     int32_t open(const QString& deviceName);

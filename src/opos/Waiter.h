@@ -61,7 +61,7 @@ public:
             const std::lock_guard lock(waiter.m_callMutex);
             if (waiter.m_call)
                 return;
-            waiter.m_call = CallState{std::this_thread::get_id(), {}, false};
+            waiter.m_call = CallState{std::this_thread::get_id(), {}, false, {}};
             m_outer = true;
         }
         ~Call()
@@ -87,15 +87,26 @@ public:
             m_call->deducted += waited;
     }
     // Ends the running call's wait, and every later wait of it, as Cancelled. From the thread of
-    // the call (the window's close, for one).
-    void cancelCall()
+    // the call (the window's close, for one). why, when given, is what the call's ErrorString
+    // says (see cancelReason).
+    void cancelCall(const QString& why = {})
     {
         {
             const std::lock_guard lock(m_callMutex);
-            if (m_call)
+            if (m_call && !m_call->cancelled) {
                 m_call->cancelled = true;
+                m_call->cancelReason = why;
+            }
         }
         wake();
+    }
+    // Why the running call of the calling thread was cancelled; empty when it was not, or no
+    // reason was given.
+    QString cancelReason() const
+    {
+        const std::lock_guard lock(m_callMutex);
+        return m_call && m_call->thread == std::this_thread::get_id() ? m_call->cancelReason
+                                                                      : QString();
     }
 
 protected:
@@ -147,6 +158,7 @@ private:
         std::thread::id thread;
         std::chrono::milliseconds deducted{};
         bool cancelled = false;
+        QString cancelReason;
     };
     mutable std::mutex m_callMutex;
     std::optional<CallState> m_call;

@@ -3,11 +3,12 @@
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
 #include "printer/ResultReporting.h"
+#include "services/CallOutcome.h"
 #include "services/FailureTrap.h"
 #include "services/ModuleFlags.h"
 #include "services/NameTables.h"
 #include "services/Numbers.h"
-#include "services/OperationLog.h"
+#include "services/StatusNote.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -52,8 +53,8 @@ void DeviceCommands::Open()
         const int32_t result = m_context.printer.Open(deviceName);
         if (result == opos::OPOS_SUCCESS)
             m_context.flags.DeviceOpened = true;
-        logResult(m_context.log, QStringLiteral("Open()"),
-                  resolveExtendedResult(m_context, result));
+        logResult(m_context, QStringLiteral("Open()"), resolveExtendedResult(m_context, result),
+                  deviceName);
     });
 }
 
@@ -75,8 +76,8 @@ void DeviceCommands::Claim()
                                                              : printer.Claim(timeoutMs);
         if (result == opos::OPOS_SUCCESS)
             m_context.flags.DeviceClaimed = true;
-        const QString name = DecodeResultCode(resolveExtendedResult(m_context, result));
-        m_context.log.AppendLogRow(claimMemberText(printer.ControlObjectVersion()), name);
+        logResult(m_context, claimMemberText(printer.ControlObjectVersion()),
+                  resolveExtendedResult(m_context, result), QStringLiteral("%1 ms").arg(timeoutMs));
     });
 }
 
@@ -87,6 +88,15 @@ void DeviceCommands::SetDeviceEnable()
         const bool enable = m_widgets.cmdSetDeviceEnable->text() == kEnableCaption;
         m_context.printer.SetDeviceEnabled(enable);
         m_widgets.cmdSetDeviceEnable->setText(enable ? kDisableCaption : kEnableCaption);
+        // The caption flips either way; the status bar says whether the printer took the value.
+        const CallOutcome outcome = CallOutcome::of(m_context.printer);
+        const QString said =
+            propertyWriteText(QStringLiteral("DeviceEnabled"),
+                              enable ? QStringLiteral("True") : QStringLiteral("False"), outcome);
+        if (outcome.ok())
+            m_context.note.succeeded(said);
+        else
+            m_context.note.failed(said, resolveExtendedResult(m_context, outcome.resultCode));
     });
 }
 
@@ -99,8 +109,8 @@ void DeviceCommands::Release()
                                    : printer.Release();
         if (result == opos::OPOS_SUCCESS)
             m_context.flags.DeviceClaimed = false;
-        const QString name = DecodeResultCode(resolveExtendedResult(m_context, result));
-        m_context.log.AppendLogRow(releaseMemberText(printer.ControlObjectVersion()), name);
+        logResult(m_context, releaseMemberText(printer.ControlObjectVersion()),
+                  resolveExtendedResult(m_context, result));
     });
 }
 
@@ -112,7 +122,6 @@ void DeviceCommands::Close()
             m_context.flags.DeviceOpened = false;
             m_context.flags.DeviceClaimed = false;
         }
-        logResult(m_context.log, QStringLiteral("Close()"),
-                  resolveExtendedResult(m_context, result));
+        logResult(m_context, QStringLiteral("Close()"), resolveExtendedResult(m_context, result));
     });
 }

@@ -37,11 +37,12 @@ void DirectIOCommands::DirectIO()
         }
         QString text = directIOString();
         const int32_t command = numbers::toLong(numbers::toDouble(commandText));
-        int32_t data = numbers::toLong(numbers::toDouble(dataText));
+        const int32_t sentData = numbers::toLong(numbers::toDouble(dataText));
+        int32_t data = sentData;
         // What the printer writes back into data and text is not used.
         const int32_t result = m_context.printer.DirectIO(command, &data, &text);
-        logResult(m_context.log, QStringLiteral("DirectIO()"),
-                  resolveExtendedResult(m_context, result));
+        logResult(m_context, QStringLiteral("DirectIO()"), resolveExtendedResult(m_context, result),
+                  QStringLiteral("command %1, data %2").arg(command).arg(sentData));
     });
 }
 

@@ -84,8 +84,9 @@ void FilePrintCommands::Edit()
             m_context.dialogs.warning(QStringLiteral("NO FILE selected!"), kErrorMessageTitle);
             return;
         }
-        // The path goes to the editor as typed; whether the file exists is the editor's matter.
-        m_context.dialogs.startEditor(path);
+        // Whether the file exists is the editor's matter. The path goes as an absolute one, so
+        // that a name starting with '-' cannot reach the editor as an option.
+        m_context.dialogs.startEditor(QFileInfo(path).absoluteFilePath());
     });
 }
 
@@ -143,23 +144,26 @@ void FilePrintCommands::printFile(LineMethod method)
     if (transaction) {
         const int32_t code =
             resolveExtendedResult(m_context, transactionPrint(opos::PTR_TP_TRANSACTION));
-        logResult(m_context.log, QStringLiteral("TransactionPrint(TRANSACTION)"), code);
+        logResult(m_context, QStringLiteral("TransactionPrint(TRANSACTION)"), code);
         if (code != opos::OPOS_SUCCESS)
             return;
     }
 
-    flags.PrintingBusy = true;
-    try {
-        printLines(path, method);
-        if (!flags.PrintCancelled && !stopRequested())
-            cutAtEnd();
-    } catch (...) {
-        // A printer left inside the transaction would only collect every later print.
-        if (transaction)
-            endTransaction();
-        throw;
+    {
+        // The PRINTING lamp shows a job in progress: it goes out however the job ends.
+        flags.PrintingBusy = true;
+        const auto notBusy = qScopeGuard([&flags] { flags.PrintingBusy = false; });
+        try {
+            printLines(path, method);
+            if (!flags.PrintCancelled && !stopRequested())
+                cutAtEnd();
+        } catch (...) {
+            // A printer left inside the transaction would only collect every later print.
+            if (transaction)
+                endTransaction();
+            throw;
+        }
     }
-    flags.PrintingBusy = false;
     if (transaction)
         endTransaction(); // also after a cancelled line
 }
@@ -169,14 +173,18 @@ void FilePrintCommands::endTransaction()
     // A synchronous TransactionPrint is refused while earlier asynchronous output still prints,
     // which would leave the printer collecting every later print: wait for that output first.
     // When a stop ends the wait, the closing call queues behind that output instead.
+    // AsyncMode is switched on for that closing call only: the job leaves it as it found it.
     opos::PosPrinter& printer = m_context.printer;
-    if (!printer.AsyncMode() && !waitForEarlierOutput())
+    const bool wasAsync = printer.AsyncMode();
+    if (!wasAsync && !waitForEarlierOutput())
         printer.SetAsyncMode(true);
     int32_t code = transactionPrint(opos::PTR_TP_NORMAL);
     if (code == opos::OPOS_SUCCESS)
         m_widgets.lblFileTransPrintOutputID->setText(QString::number(m_context.printer.OutputID()));
     code = resolveExtendedResult(m_context, code);
-    logResult(m_context.log, QStringLiteral("TransactionPrint(NORMAL)"), code);
+    logResult(m_context, QStringLiteral("TransactionPrint(NORMAL)"), code);
+    // Only now: the write sets ResultCode, which the row above reports on.
+    printer.SetAsyncMode(wasAsync);
 }
 
 void FilePrintCommands::printLines(const QString& path, LineMethod method)

@@ -4,6 +4,7 @@
 #include "opos/PosPrinter.h"
 #include "printer/FilePrintGuard.h"
 #include "printer/ResultReporting.h"
+#include "services/CallOutcome.h"
 #include "services/ErrorLamps.h"
 #include "services/FailureTrap.h"
 #include "services/FrameRateLabel.h"
@@ -122,7 +123,8 @@ int32_t LineCommands::printAttempts(LineMethod method, const QString& text, QLab
         const int32_t result = method == LineMethod::Normal
                                    ? printer.PrintNormal(opos::PTR_S_RECEIPT, data)
                                    : printer.PrintImmediate(opos::PTR_S_RECEIPT, data);
-        outcome = finishAttempt(result, logText, text, outputIdLabel, code);
+        outcome =
+            finishAttempt(result, {logText, printedDataArgument(data)}, text, outputIdLabel, code);
     }
     if (outcome == Outcome::GiveUp) {
         flags.PrintCancelled = true;
@@ -153,15 +155,16 @@ int32_t LineCommands::cutAttempts(int32_t percentage, QLabel* outputIdLabel)
     int32_t code = 0;
     while (outcome == Outcome::Retry) {
         const int32_t result = m_context.printer.CutPaper(percentage);
-        outcome =
-            finishAttempt(result, QStringLiteral("CutPaper()"), kCutMarker, outputIdLabel, code);
+        outcome = finishAttempt(
+            result, {QStringLiteral("CutPaper()"), QStringLiteral("%1 %").arg(percentage)},
+            kCutMarker, outputIdLabel, code);
     }
     if (outcome == Outcome::GiveUp)
         clearOutput(); // a cut never touches PrintCancelled
     return code;
 }
 
-LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString& logText,
+LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const LoggedCall& call,
                                                   const QString& echo, QLabel* outputIdLabel,
                                                   int32_t& code)
 {
@@ -180,7 +183,7 @@ LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString&
         if (outputIdLabel && !m_context.flags.TransactionActive)
             showAtFrameRate(*outputIdLabel, QString::number(m_context.printer.OutputID()));
     }
-    logResult(m_context.log, logText, code);
+    logResult(m_context, call.text, code, call.arguments);
 
     QString prompt;
     if (code == opos::OPOS_EPTR_COVER_OPEN)
@@ -196,5 +199,6 @@ LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const QString&
 
 void LineCommands::clearOutput()
 {
-    logResult(m_context.log, QStringLiteral("ClearOutput()"), m_context.printer.ClearOutput());
+    logResult(m_context, QStringLiteral("ClearOutput()"), m_context.printer.ClearOutput(), {},
+              OnSuccess::KeepNote);
 }

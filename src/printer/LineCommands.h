@@ -78,9 +78,14 @@ private:
     int32_t printAttempts(LineMethod method, const QString& text, QLabel* outputIdLabel);
     void cutPaper(Source source, const QString& percentageText);
     int32_t cutAttempts(int32_t percentage, QLabel* outputIdLabel);
+    struct LoggedCall
+    {
+        QString text;      // the log row's method
+        QString arguments; // kept with the row
+    };
     // Lamps, echo, OutputID, log row and, for an open cover or empty paper, the retry question.
     // code: the result after the extended substitution.
-    Outcome finishAttempt(int32_t result, const QString& logText, const QString& echo,
+    Outcome finishAttempt(int32_t result, const LoggedCall& call, const QString& echo,
                           QLabel* outputIdLabel, int32_t& code);
     void clearOutput();
 

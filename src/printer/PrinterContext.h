@@ -3,13 +3,14 @@
 class Dialogs;
 class ErrorLamps;
 class OperationLog;
+class StatusNote;
 struct ModuleFlags;
 namespace opos {
 class PosPrinter;
 }
 
 // What every printer command works with: the control object, the shared flags, the log, the
-// lamp procedures and the boxes. All owned by the window.
+// lamp procedures, the boxes and the status bar's note. All owned by the window.
 struct PrinterContext
 {
     opos::PosPrinter& printer;
@@ -17,4 +18,5 @@ struct PrinterContext
     OperationLog& log;
     ErrorLamps& lamps;
     Dialogs& dialogs;
+    StatusNote& note;
 };

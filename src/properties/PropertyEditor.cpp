@@ -3,11 +3,13 @@
 #include "opos/PosPrinter.h"
 #include "opos/PrinterPropertyTable.h"
 #include "properties/WritableProperties.h"
+#include "services/CallOutcome.h"
 #include "services/Colours.h"
 #include "services/FailureTrap.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 #include "services/Numbers.h"
+#include "services/StatusNote.h"
 
 #include <QAbstractButton>
 #include <cmath>
@@ -55,9 +57,9 @@ bool hasSelection(const FormState& state)
 } // namespace
 
 PropertyEditor::PropertyEditor(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state,
-                               QAbstractButton& cmdWriteProp, Dialogs& dialogs)
+                               QAbstractButton& cmdWriteProp, Dialogs& dialogs, StatusNote& note)
     : m_printer(printer), m_grid(grid), m_state(state), m_cmdWriteProp(cmdWriteProp),
-      m_dialogs(dialogs)
+      m_dialogs(dialogs), m_note(note)
 {}
 
 bool PropertyEditor::isEditingKey(int key, const QString& text)
@@ -173,10 +175,23 @@ void PropertyEditor::write()
             throw std::logic_error("Writable property missing from the catalogue");
         const QString name(info->name);
         const double value = numbers::toDouble(text);
-        if (info->kind == opos::PropertyKind::Flag)
-            m_printer.SetPropertyFlag(name, std::round(value) != 0.0);
+        QString written;
+        if (info->kind == opos::PropertyKind::Flag) {
+            const bool flag = std::round(value) != 0.0;
+            m_printer.SetPropertyFlag(name, flag);
+            written = flag ? QStringLiteral("True") : QStringLiteral("False");
+        } else {
+            const int32_t number = numbers::toLong(value);
+            m_printer.SetPropertyNumber(name, number);
+            written = QString::number(number);
+        }
+        // The grid keeps the typed text either way; the status bar says what became of it.
+        const CallOutcome outcome = CallOutcome::of(m_printer);
+        const QString said = propertyWriteText(name, written, outcome);
+        if (outcome.ok())
+            m_note.succeeded(said);
         else
-            m_printer.SetPropertyNumber(name, numbers::toLong(value));
+            m_note.failed(said, outcome.shownCode());
     }
     m_state.PropEdited = false;
 }

@@ -7,6 +7,7 @@ class FlexGridModel;
 struct FormState;
 class QAbstractButton;
 class Dialogs;
+class StatusNote;
 namespace opos {
 class PosPrinter;
 }
@@ -15,12 +16,13 @@ namespace properties {
 
 // In-place editing of the writable properties in the property grid: a click selects a cell of
 // a writable row, released keys type into it, and the write button sends the typed value to
-// the printer. The value is not read back; the next listing shows what the printer holds.
+// the printer. The value is not read back; the next listing shows what the printer holds, and the
+// status bar says at once whether the printer took it.
 class PropertyEditor
 {
 public:
     PropertyEditor(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state,
-                   QAbstractButton& cmdWriteProp, Dialogs& dialogs);
+                   QAbstractButton& cmdWriteProp, Dialogs& dialogs, StatusNote& note);
 
     // The grid's current cell is the clicked cell.
     void MSFlexGrid2_Click();
@@ -44,6 +46,7 @@ private:
     FormState& m_state;
     QAbstractButton& m_cmdWriteProp;
     Dialogs& m_dialogs;
+    StatusNote& m_note;
 };
 
 } // namespace properties

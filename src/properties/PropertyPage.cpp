@@ -10,10 +10,10 @@
 namespace properties {
 
 PropertyPage::PropertyPage(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state,
-                           Widgets widgets, Dialogs& dialogs, QObject* parent)
+                           Widgets widgets, Dialogs& dialogs, StatusNote& note, QObject* parent)
     : QObject(parent), m_grid(grid), m_view(widgets.MSFlexGrid2), m_reader(printer, dialogs),
       m_listing(printer, m_reader, grid, state, widgets.cmdWriteProp, widgets.Label15, dialogs),
-      m_editor(printer, grid, state, widgets.cmdWriteProp, dialogs)
+      m_editor(printer, grid, state, widgets.cmdWriteProp, dialogs, note)
 {
     // The selected cell shows as a blue background; the view's own highlight and editors would
     // hide it or take the typed keys.

@@ -29,7 +29,7 @@ public:
     };
 
     PropertyPage(opos::PosPrinter& printer, FlexGridModel& grid, FormState& state, Widgets widgets,
-                 Dialogs& dialogs, QObject* parent = nullptr);
+                 Dialogs& dialogs, StatusNote& note, QObject* parent = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,16 +1,12 @@
 #include "services/FlexGridModel.h"
 
-#include "services/LogExport.h"
-#include "services/RecordStore.h"
+#include "services/GridRowStore.h"
 #include "services/TextPool.h"
 
 #include <QTimer>
 #include <algorithm>
 #include <climits>
-#include <cstring>
-#include <deque>
 #include <stdexcept>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -20,7 +16,6 @@ constexpr int kStandardColWidth = 960;
 // New rows, changed cells and scroll requests reach the views at most once per frame.
 constexpr int kPublishDelayMs = 16;
 
-// A cell colour stored in 4 bytes: 0 is the grid's standard colour, anything else an opaque RGB.
 QRgb packColour(const QColor& colour)
 {
     return colour.isValid() ? (colour.rgb() | 0xFF000000u) : 0u;
@@ -31,171 +26,37 @@ QVariant unpackColour(QRgb packed)
     return packed == 0 ? QVariant() : QVariant(QColor::fromRgb(packed));
 }
 
-struct Cell
-{
-    QString text;
-    QRgb fore = 0;
-    QRgb back = 0;
-};
-
-struct GridRow
-{
-    std::vector<Cell> cells;
-    qint64 stamp = 0; // 0 = none
-};
-
-// Rows beyond the newest few thousand move into a record store, and from there mostly to a
-// temporary file: a log of ten million rows stays a few megabytes in memory.
-constexpr std::size_t kHotRowsMost = 4096;
-constexpr std::size_t kHotRowsKept = 2048;
-
-// A stored row: its stamp, then for each cell a flags byte, the colours it has and its text.
-enum CellFlags : uint8_t
-{
-    kHasFore = 1,
-    kHasBack = 2
-};
-
-template <typename T> void put(QByteArray& out, T value)
-{
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-template <typename T> T take(const char*& in)
-{
-    T value;
-    std::memcpy(&value, in, sizeof value);
-    in += sizeof value;
-    return value;
-}
-
-QByteArray encodeRow(const GridRow& row)
-{
-    QByteArray out;
-    put(out, row.stamp);
-    for (const Cell& cell : row.cells) {
-        const QByteArray text = cell.text.toUtf8();
-        put(out, uint8_t((cell.fore ? kHasFore : 0) | (cell.back ? kHasBack : 0)));
-        if (cell.fore)
-            put(out, cell.fore);
-        if (cell.back)
-            put(out, cell.back);
-        put(out, uint32_t(text.size()));
-        out.append(text);
-    }
-    return out;
-}
-
-// A row that could not be read back has no stamp and empty cells.
-void decodeRow(const QByteArray& record, GridRow& row)
-{
-    std::fill(row.cells.begin(), row.cells.end(), Cell{});
-    row.stamp = 0;
-    if (record.isEmpty())
-        return;
-    const char* in = record.constData();
-    row.stamp = take<qint64>(in);
-    for (Cell& cell : row.cells) {
-        const auto flags = take<uint8_t>(in);
-        cell.fore = (flags & kHasFore) ? take<QRgb>(in) : 0;
-        cell.back = (flags & kHasBack) ? take<QRgb>(in) : 0;
-        const auto length = take<uint32_t>(in);
-        cell.text = QString::fromUtf8(in, qsizetype(length));
-        in += length;
-    }
-}
-
 } // namespace
 
-// Row 0 is kept apart; data rows 1..stored live in the record store, the newer ones in memory.
-// A stored row that is changed again is copied out and kept in memory from then on.
+// The rows, the current cell, the column widths and what the views have been told so far.
 class FlexGridModel::Impl
 {
 public:
-    explicit Impl(int columns)
-        : cols(columns),
-          colWidths(std::size_t(columns), kStandardColWidth), header{std::vector<Cell>(
-                                                                  std::size_t(columns))},
-          decoded(header)
+    Impl(int columns, int rowNotes)
+        : cols(columns), notes(rowNotes), colWidths(std::size_t(columns), kStandardColWidth),
+          rowStore(columns + rowNotes, kDesignedRows)
     {
-        growHot(kDesignedRows - 1);
         publishTimer.setSingleShot(true);
         publishTimer.setInterval(kPublishDelayMs);
     }
 
-    int stored() const { return int(store.size()); }
-    int firstHot() const { return 1 + stored(); }
-    int rows() const { return firstHot() + int(hot.size()); }
-
-    const GridRow& rowAt(int row) const
+    const GridCell& cell(int row, int col) const
     {
-        if (row == 0)
-            return header;
-        if (row >= firstHot())
-            return hot[std::size_t(row - firstHot())];
-        if (const auto copy = copies.find(row); copy != copies.end())
-            return copy->second;
-        return readStored(row);
+        return rowStore.rowAt(row).cells[std::size_t(col)];
     }
-
-    GridRow& writableRow(int row)
+    GridCell& writableCell(int row, int col)
     {
-        if (row == 0)
-            return header;
-        if (row >= firstHot())
-            return hot[std::size_t(row - firstHot())];
-        const auto [copy, added] = copies.try_emplace(row);
-        if (added)
-            copy->second = readStored(row);
-        return copy->second;
-    }
-
-    const Cell& cell(int row, int col) const { return rowAt(row).cells[std::size_t(col)]; }
-    Cell& writableCell(int row, int col) { return writableRow(row).cells[std::size_t(col)]; }
-
-    void growHot(std::size_t count)
-    {
-        hot.resize(hot.size() + count, GridRow{std::vector<Cell>(std::size_t(cols))});
-        if (hot.size() > kHotRowsMost)
-            storeOldRows();
-    }
-
-    // Keeps rows 0..rows-1.
-    void shrinkTo(int rows)
-    {
-        const int dataRows = rows - 1;
-        if (dataRows >= stored()) {
-            hot.resize(std::size_t(dataRows - stored()));
-            return;
-        }
-        store.truncate(std::size_t(dataRows));
-        hot.clear();
-        std::erase_if(copies, [dataRows](const auto& copy) { return copy.first > dataRows; });
-        blankUpTo = std::min(blankUpTo, dataRows);
-        decodedRow = -1;
-    }
-
-    void clearCells()
-    {
-        const auto blank = [](GridRow& row) {
-            std::fill(row.cells.begin(), row.cells.end(), Cell{});
-        };
-        blank(header);
-        std::for_each(hot.begin(), hot.end(), blank);
-        for (auto& [row, copy] : copies)
-            blank(copy);
-        blankUpTo = stored();
-        decodedRow = -1;
+        return rowStore.writableRow(row).cells[std::size_t(col)];
     }
 
     void checkCell(int row, int col) const
     {
-        if (row < 0 || row >= rows() || col < 0 || col >= cols)
+        if (row < 0 || row >= rowStore.rows() || col < 0 || col >= cols)
             throw std::out_of_range("Subscript out of range");
     }
 
     // Sets the fore or back colour of the current cell.
-    void setCurrentColour(QRgb Cell::*which, const QColor& colour)
+    void setCurrentColour(QRgb GridCell::*which, const QColor& colour)
     {
         checkCell(row, col);
         writableCell(row, col).*which = packColour(colour);
@@ -218,8 +79,11 @@ public:
     }
 
     const int cols;
+    const int notes;
     std::vector<int> colWidths;
+    GridRowStore rowStore;
     TextPool texts;
+    std::function<QString(int)> toolTip;
     int published = kDesignedRows; // rows the views know of, the header row included
     int row = 1;
     int col = 0;
@@ -228,38 +92,11 @@ public:
     int dirtyFirst = INT_MAX; // rows changed since the last publish
     int dirtyLast = -1;
     QTimer publishTimer;
-
-private:
-    void storeOldRows()
-    {
-        const std::size_t moving = hot.size() - kHotRowsKept;
-        for (std::size_t i = 0; i < moving; ++i)
-            store.append(encodeRow(hot[i]));
-        hot.erase(hot.begin(), hot.begin() + std::ptrdiff_t(moving));
-    }
-
-    const GridRow& readStored(int row) const
-    {
-        if (decodedRow != row) {
-            decodeRow(store.at(std::size_t(row - 1)), decoded);
-            if (row <= blankUpTo)
-                std::fill(decoded.cells.begin(), decoded.cells.end(), Cell{});
-            decodedRow = row;
-        }
-        return decoded;
-    }
-
-    GridRow header;
-    RecordStore store;       // rows 1..stored()
-    std::deque<GridRow> hot; // the rows after them
-    std::unordered_map<int, GridRow> copies;
-    int blankUpTo = 0; // stored rows up to this one were cleared
-    mutable int decodedRow = -1;
-    mutable GridRow decoded;
 };
 
-FlexGridModel::FlexGridModel(int columns, QObject* parent)
-    : QAbstractTableModel(parent), d(std::make_unique<Impl>(std::max(columns, 1)))
+FlexGridModel::FlexGridModel(int columns, int rowNotes, QObject* parent)
+    : QAbstractTableModel(parent),
+      d(std::make_unique<Impl>(std::max(columns, 1), std::max(rowNotes, 0)))
 {
     connect(&d->publishTimer, &QTimer::timeout, this, [this] { flush(); });
 }
@@ -268,26 +105,26 @@ FlexGridModel::~FlexGridModel() = default;
 
 int FlexGridModel::Rows() const
 {
-    return d->rows();
+    return d->rowStore.rows();
 }
 
 void FlexGridModel::SetRows(int rows)
 {
     if (rows < 1)
         throw std::out_of_range("Invalid Rows value");
-    if (rows >= d->rows()) {
-        d->growHot(std::size_t(rows - d->rows()));
+    if (rows >= d->rowStore.rows()) {
+        d->rowStore.grow(std::size_t(rows - d->rowStore.rows()));
         d->schedulePublish();
         return;
     }
     flush();
     if (rows < d->published) {
         beginRemoveRows({}, rows - 1, d->published - 2);
-        d->shrinkTo(rows);
+        d->rowStore.shrinkTo(rows);
         d->published = rows;
         endRemoveRows();
     } else {
-        d->shrinkTo(rows);
+        d->rowStore.shrinkTo(rows);
     }
     d->row = std::min(d->row, rows - 1);
     d->topRow = std::min(d->topRow, rows - 1);
@@ -300,14 +137,14 @@ int FlexGridModel::Cols() const
 
 void FlexGridModel::AddItem(const QString& text)
 {
-    d->growHot(1);
-    d->writableCell(d->rows() - 1, 0).text = d->texts.share(text);
+    d->rowStore.grow(1);
+    d->writableCell(d->rowStore.rows() - 1, 0).text = d->texts.share(text);
     d->schedulePublish();
 }
 
 void FlexGridModel::Clear()
 {
-    d->clearCells();
+    d->rowStore.clearCells();
     if (d->published > 1) {
         d->markDirty(1);
         d->markDirty(d->published - 1);
@@ -338,7 +175,7 @@ int FlexGridModel::Row() const
 
 void FlexGridModel::SetRow(int row)
 {
-    if (row < 0 || row >= d->rows())
+    if (row < 0 || row >= d->rowStore.rows())
         throw std::out_of_range("Invalid Row value");
     d->row = row;
 }
@@ -367,12 +204,12 @@ void FlexGridModel::SetText(const QString& text)
 
 void FlexGridModel::SetCellForeColor(const QColor& colour)
 {
-    d->setCurrentColour(&Cell::fore, colour);
+    d->setCurrentColour(&GridCell::fore, colour);
 }
 
 void FlexGridModel::SetCellBackColor(const QColor& colour)
 {
-    d->setCurrentColour(&Cell::back, colour);
+    d->setCurrentColour(&GridCell::back, colour);
 }
 
 QColor FlexGridModel::CellForeColor(int row, int col) const
@@ -390,13 +227,34 @@ QColor FlexGridModel::CellBackColor(int row, int col) const
 qint64 FlexGridModel::RowStamp(int row) const
 {
     d->checkCell(row, 0);
-    return d->rowAt(row).stamp;
+    return d->rowStore.rowAt(row).stamp;
 }
 
 void FlexGridModel::SetRowStamp(int row, qint64 msecsSinceEpoch)
 {
     d->checkCell(row, 0);
-    d->writableRow(row).stamp = msecsSinceEpoch;
+    d->rowStore.writableRow(row).stamp = msecsSinceEpoch;
+}
+
+QString FlexGridModel::RowNote(int row, int note) const
+{
+    d->checkCell(row, 0);
+    if (note < 0 || note >= d->notes)
+        throw std::out_of_range("Invalid note");
+    return d->cell(row, d->cols + note).text;
+}
+
+void FlexGridModel::SetRowNote(int row, int note, const QString& text)
+{
+    d->checkCell(row, 0);
+    if (note < 0 || note >= d->notes)
+        throw std::out_of_range("Invalid note");
+    d->writableCell(row, d->cols + note).text = d->texts.share(text);
+}
+
+void FlexGridModel::setToolTipSource(std::function<QString(int row)> source)
+{
+    d->toolTip = std::move(source);
 }
 
 int FlexGridModel::TopRow() const
@@ -406,7 +264,7 @@ int FlexGridModel::TopRow() const
 
 void FlexGridModel::SetTopRow(int row)
 {
-    if (row < 1 || row >= d->rows())
+    if (row < 1 || row >= d->rowStore.rows())
         throw std::out_of_range("Invalid Row value");
     d->topRow = row;
     d->topRowPending = true;
@@ -442,7 +300,7 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Cell& cell = d->cell(index.row() + 1, index.column());
+    const GridCell& cell = d->cell(index.row() + 1, index.column());
     switch (role) {
     case Qt::DisplayRole:
         return cell.text;
@@ -451,13 +309,8 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const
     case Qt::BackgroundRole:
         return unpackColour(cell.back);
     case Qt::ToolTipRole: {
-        const qint64 stamp = RowStamp(index.row() + 1);
-        if (stamp == 0)
-            return {};
-        QStringList lines{logTimeText(stamp)};
-        for (int col = 0; col < d->cols; ++col)
-            lines.append(d->cell(index.row() + 1, col).text);
-        return lines.join(u'\n');
+        const QString tip = d->toolTip ? d->toolTip(index.row() + 1) : QString();
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     default:
         return {};
@@ -483,7 +336,7 @@ QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int
 void FlexGridModel::flush()
 {
     d->publishTimer.stop();
-    const int rows = d->rows();
+    const int rows = d->rowStore.rows();
     if (rows > d->published) {
         beginInsertRows({}, d->published - 1, rows - 2);
         d->published = rows;

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // A grid in the vocabulary the handlers use: row 0 is the fixed header row, data rows start at
@@ -21,7 +22,8 @@ class FlexGridModel : public QAbstractTableModel
 
 public:
     // A new grid has the header row and one empty data row, like a freshly placed grid control.
-    FlexGridModel(int columns, QObject* parent = nullptr);
+    // Each row may also keep rowNotes texts that no view shows.
+    explicit FlexGridModel(int columns, int rowNotes = 0, QObject* parent = nullptr);
     ~FlexGridModel() override;
 
     int Rows() const;
@@ -45,10 +47,14 @@ public:
     QColor CellForeColor(int row, int col) const;
     QColor CellBackColor(int row, int col) const;
 
-    // The moment a data row was written, in ms since the epoch (0 = none). A stamped row shows
-    // the moment and its full texts as its tooltip.
+    // The moment a data row was written, in ms since the epoch (0 = none).
     qint64 RowStamp(int row) const;
     void SetRowStamp(int row, qint64 msecsSinceEpoch);
+    // A row's hidden texts, note 0 to rowNotes - 1; any other note throws std::out_of_range.
+    QString RowNote(int row, int note) const;
+    void SetRowNote(int row, int note, const QString& text);
+    // What a data row shows as its tooltip, by model row; none when empty or not set.
+    void setToolTipSource(std::function<QString(int row)> source);
 
     int TopRow() const;
     void SetTopRow(int row); // the view scrolls so that this row is first (on its next frame)

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -38,29 +39,58 @@ private:
     QString m_tail;
 };
 
+// The fields of one log row as written out: time, name, detail, arguments, error.
+QStringList exportFields(const FlexGridModel& grid, int row, TimeFormatter& times)
+{
+    return {times.format(grid.RowStamp(row)), grid.TextMatrix(row, 0), grid.TextMatrix(row, 1),
+            grid.RowNote(row, kArgumentsNote), grid.RowNote(row, kErrorNote)};
+}
+
+QStringList exportHeader(const FlexGridModel& grid)
+{
+    return {QStringLiteral("TIME"), grid.TextMatrix(0, 0), grid.TextMatrix(0, 1),
+            QStringLiteral("ARGUMENTS"), QStringLiteral("ERROR")};
+}
+
 bool needsQuotes(const QString& field, QChar separator)
 {
     return field.contains(separator) || field.contains(u'"') || field.contains(u'\n') ||
            field.contains(u'\r');
 }
 
-void appendField(QString& out, const QString& field, QChar separator)
+// A field a spreadsheet would take for a formula.
+bool looksLikeFormula(const QString& field)
 {
+    return !field.isEmpty() && QStringView(u"=+-@").contains(field.front());
+}
+
+enum class Guard
+{
+    None,
+    Formulas // a leading ' before a field that looks like a formula
+};
+
+void appendField(QString& out, const QString& given, QChar separator, Guard guard)
+{
+    QString field = visibleControls(given, true);
+    if (guard == Guard::Formulas && looksLikeFormula(field))
+        field.prepend(u'\'');
     if (!needsQuotes(field, separator)) {
         out += field;
         return;
     }
     out += u'"';
-    out += QString(field).replace(u'"', QStringLiteral("\"\""));
+    out += field.replace(u'"', QStringLiteral("\"\""));
     out += u'"';
 }
 
-void appendRecord(QString& out, const QStringList& fields, QChar separator, QStringView lineEnd)
+void appendRecord(QString& out, const QStringList& fields, QChar separator, QStringView lineEnd,
+                  Guard guard = Guard::None)
 {
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += separator;
-        appendField(out, fields[i], separator);
+        appendField(out, fields[i], separator, guard);
     }
     out += lineEnd;
 }
@@ -74,12 +104,20 @@ void writeChunk(QIODevice& out, QString& text)
     text.clear();
 }
 
-QString header(const FlexGridModel& grid, int col)
+void writeCsv(const FlexGridModel& grid, int endRow, QIODevice& out)
 {
-    return grid.TextMatrix(0, col);
+    QString text;
+    TimeFormatter times;
+    appendRecord(text, exportHeader(grid), u',', u"\r\n");
+    for (int row = 1; row < endRow; ++row) {
+        appendRecord(text, exportFields(grid, row, times), u',', u"\r\n", Guard::Formulas);
+        if (text.size() > kFlushChars)
+            writeChunk(out, text);
+    }
+    writeChunk(out, text);
 }
 
-// Continuation lines of a detail start under the detail column.
+// Continuation lines of a field start under its column.
 QString indentLines(const QString& text, qsizetype indent)
 {
     if (!text.contains(u'\n'))
@@ -89,40 +127,44 @@ QString indentLines(const QString& text, qsizetype indent)
     return result.replace(u'\n', u'\n' + QString(indent, u' '));
 }
 
-void writeCsv(const FlexGridModel& grid, int endRow, QIODevice& out)
-{
-    QString text;
-    TimeFormatter times;
-    appendRecord(text, {QStringLiteral("TIME"), header(grid, 0), header(grid, 1)}, u',', u"\r\n");
-    for (int row = 1; row < endRow; ++row) {
-        appendRecord(
-            text,
-            {times.format(grid.RowStamp(row)), grid.TextMatrix(row, 0), grid.TextMatrix(row, 1)},
-            u',', u"\r\n");
-        if (text.size() > kFlushChars)
-            writeChunk(out, text);
-    }
-    writeChunk(out, text);
-}
-
+// Columns padded to the widest first line of each; the last column and the continuation lines
+// of a detail are not padded.
 void writeAligned(const FlexGridModel& grid, int endRow, QIODevice& out)
 {
+    const auto firstLine = [](const QString& text) { return text.section(u'\n', 0, 0); };
+    const QStringList header = exportHeader(grid);
+    std::vector<qsizetype> widths(std::size_t(header.size()), 0);
+    widths[0] = logTimeText(QDateTime::currentMSecsSinceEpoch()).size();
+    const auto widen = [&widths, &firstLine](const QStringList& fields) {
+        for (std::size_t col = 1; col + 1 < widths.size(); ++col)
+            widths[col] = std::max(widths[col], firstLine(fields[qsizetype(col)]).size());
+    };
     TimeFormatter times;
-    qsizetype nameWidth = header(grid, 0).size();
+    widen(header);
     for (int row = 1; row < endRow; ++row)
-        nameWidth = std::max(nameWidth, grid.TextMatrix(row, 0).size());
-    const qsizetype timeWidth = logTimeText(QDateTime::currentMSecsSinceEpoch()).size();
-    const qsizetype detailColumn = timeWidth + 2 + nameWidth + 2;
+        widen(exportFields(grid, row, times));
+
     QString text;
-    auto line = [&](const QString& time, const QString& name, const QString& detail) {
-        text += time.leftJustified(timeWidth + 2);
-        text += name.leftJustified(nameWidth + 2);
-        text += indentLines(detail, detailColumn);
+    const auto line = [&](QStringList fields) {
+        QString rest;
+        for (qsizetype col = 0; col < fields.size(); ++col) {
+            QString field = visibleControls(fields[col], col == 2);
+            const bool last = col + 1 == fields.size();
+            if (!last && field.contains(u'\n')) {
+                rest += u'\n' + field.section(u'\n', 1);
+                field = firstLine(field);
+            }
+            text += last ? field : field.leftJustified(widths[std::size_t(col)] + 2);
+        }
+        if (!rest.isEmpty()) // a detail's further lines, under its column
+            text += indentLines(rest, widths[0] + 2 + widths[1] + 2);
+        while (text.endsWith(u' '))
+            text.chop(1);
         text += u'\n';
     };
-    line(QStringLiteral("TIME"), header(grid, 0), header(grid, 1));
+    line(header);
     for (int row = 1; row < endRow; ++row) {
-        line(times.format(grid.RowStamp(row)), grid.TextMatrix(row, 0), grid.TextMatrix(row, 1));
+        line(exportFields(grid, row, times));
         if (text.size() > kFlushChars)
             writeChunk(out, text);
     }
@@ -130,14 +172,6 @@ void writeAligned(const FlexGridModel& grid, int endRow, QIODevice& out)
 }
 
 } // namespace
-
-QString logTimeText(qint64 msecsSinceEpoch)
-{
-    if (msecsSinceEpoch == 0)
-        return {};
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch);
-    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
-}
 
 LogFormat logFormatFor(const QString& fileName)
 {
@@ -174,9 +208,11 @@ QString rowsAsTabText(const FlexGridModel& grid, const QList<int>& rows, bool wi
     QString text;
     TimeFormatter times;
     for (int row : rows) {
+        if (withTime) {
+            appendRecord(text, exportFields(grid, row, times), u'\t', u"\n");
+            continue;
+        }
         QStringList fields;
-        if (withTime)
-            fields.append(times.format(grid.RowStamp(row)));
         for (int col = 0; col < grid.Cols(); ++col) {
             if (grid.ColWidth(col) != 0) // hidden columns stay behind
                 fields.append(grid.TextMatrix(row, col));
