@@ -1,5 +1,6 @@
 #include "app/JobStatusBar.h"
 
+#include "app/WindowWaiter.h"
 #include "opos/PosPrinter.h"
 #include "printer/FilePrintCommands.h"
 
@@ -22,6 +23,24 @@ QString progressText(const FilePrintCommands::Progress& progress)
     return text;
 }
 
+QString stoppedText(const FilePrintCommands::Progress& at)
+{
+    QString text = QStringLiteral("Stopped at line %1").arg(at.line);
+    if (at.lines)
+        text += QStringLiteral(" of %1").arg(*at.lines);
+    return text;
+}
+
+QString errorStringOf(const opos::PosPrinter& printer)
+{
+    try {
+        return printer.GetPropertyString(QStringLiteral("ErrorString"));
+    } catch (const std::exception&) {
+        // A status line has nothing to say about a printer it cannot read.
+        return {};
+    }
+}
+
 } // namespace
 
 JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs,
@@ -34,6 +53,7 @@ JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs,
     m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_stop->setObjectName(QStringLiteral("cmdStopJob"));
     m_stop->setFocusPolicy(Qt::NoFocus);
+    WindowWaiter::letThrough(*m_stop);
     bar.addWidget(m_text, 1);
     bar.addPermanentWidget(m_stop);
     // The bar keeps its height whether the button shows or not.
@@ -51,6 +71,9 @@ JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs,
     connect(&jobs, &FilePrintCommands::jobEnded, this, [this] {
         m_frame.stop();
         m_stop->hide();
+        const auto stoppedAt = m_jobs.stoppedAt();
+        m_stopped = stoppedAt ? stoppedText(*stoppedAt) : QString();
+        m_errorAtStop = errorStringOf(m_printer);
         refresh();
     });
     refresh();
@@ -63,11 +86,11 @@ void JobStatusBar::refresh()
     if (progress.running) {
         text = progressText(progress);
     } else {
-        try {
-            text = m_printer.GetPropertyString(QStringLiteral("ErrorString"));
-        } catch (const std::exception&) {
-            // A status line has nothing to say about a printer it cannot read.
-        }
+        text = errorStringOf(m_printer);
+        if (!m_stopped.isEmpty() && text == m_errorAtStop)
+            text = m_stopped;
+        else
+            m_stopped.clear();
     }
     if (m_text->text() != text)
         m_text->setText(text);

@@ -12,9 +12,10 @@ class PosPrinter;
 }
 
 // What the window's status bar shows: while a file job runs, its progress ("line N of M", M once
-// counted) and a Stop button (`cmdStopJob`) that ends the job after its current line; otherwise
-// the printer's ErrorString, the reason of its last failure. During a job the text changes at
-// most once a frame, not per line.
+// counted) and a Stop button (`cmdStopJob`) that ends the job after its current line, clickable
+// even while a line waits for the printer; after a stopped job "Stopped at line N of M" until the
+// printer has something new to say; otherwise the printer's ErrorString, the reason of its last
+// failure. During a job the text changes at most once a frame, not per line.
 class JobStatusBar : public QObject
 {
     Q_OBJECT
@@ -32,5 +33,7 @@ private:
     const opos::PosPrinter& m_printer;
     QLabel* m_text;
     QPushButton* m_stop;
-    QTimer m_frame; // runs while a job does
+    QTimer m_frame;        // runs while a job does
+    QString m_stopped;     // "Stopped at line N of M" of the last job
+    QString m_errorAtStop; // the printer's ErrorString when it stopped
 };

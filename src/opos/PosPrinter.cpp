@@ -178,19 +178,19 @@ PosPrinter::~PosPrinter() = default;
 
 int32_t PosPrinter::Open(const QString& deviceName)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, deviceName, QStringLiteral("the connection"));
     return d->open(deviceName);
 }
 
 int32_t PosPrinter::ClaimDevice(int32_t timeoutMs)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(), QStringLiteral("the claim"));
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::ReleaseDevice()
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(), QStringLiteral("the release"));
     return d->release();
 }
 
@@ -207,37 +207,40 @@ void PosPrinter::StopWaiting()
 
 int32_t PosPrinter::Claim(int32_t timeoutMs)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(), QStringLiteral("the claim"));
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::Release()
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(), QStringLiteral("the release"));
     return d->release();
 }
 
 int32_t PosPrinter::PrintNormal(int32_t station, const QString& data)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(),
+                          QStringLiteral("confirmation of the printed line"));
     return d->printNormal(station, data);
 }
 
 int32_t PosPrinter::PrintImmediate(int32_t station, const QString& data)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(),
+                          QStringLiteral("confirmation of the printed line"));
     return d->printImmediate(station, data);
 }
 
 int32_t PosPrinter::CutPaper(int32_t percentage)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(), QStringLiteral("confirmation of the cut"));
     return d->cutPaper(percentage);
 }
 
 int32_t PosPrinter::TransactionPrint(int32_t station, int32_t control)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(),
+                          QStringLiteral("confirmation of the transaction"));
     return d->transactionPrint(station, control);
 }
 
@@ -249,7 +252,7 @@ int32_t PosPrinter::ClearOutput()
 
 int32_t PosPrinter::DirectIO(int32_t command, int32_t* data, QString* text)
 {
-    const DeviceCall call(d->registry);
+    const DeviceCall call(d->registry, d->deviceName(), QStringLiteral("the answer to DirectIO"));
     return d->directIO(command, data, text);
 }
 

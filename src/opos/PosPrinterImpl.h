@@ -27,6 +27,7 @@ public:
 
     // Life cycle.
     int32_t open(const QString& deviceName);
+    const QString& deviceName() const { return m_deviceName; }
     int32_t claim(int32_t timeoutMs);
     void stopWaiting();
     int32_t release();
