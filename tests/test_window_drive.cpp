@@ -1,4 +1,5 @@
 #include "app/EscapeMarks.h"
+#include "app/EscapeSequenceHelp.h"
 #include "app/KnownDevices.h"
 #include "app/MainMenu.h"
 #include "app/QtDialogs.h"

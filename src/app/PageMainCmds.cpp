@@ -1,7 +1,7 @@
 #include "app/FormBuilder.h"
+#include "app/frmMainPages.h"
 
 #include <QLineEdit>
-#include "app/frmMainPages.h"
 
 // Device name at the top; the life-cycle buttons in two columns, the time-out between them.
 void buildMainCmdsPage(const FormBuilder& form, QWidget* page)

@@ -26,17 +26,17 @@ VirtualDevicesWindow::VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidg
 {
     setObjectName(QStringLiteral("frmVirtualDevices"));
     setWindowTitle(tr("Virtual devices"));
-    auto* devices = new QTabWidget;
-    devices->setObjectName(QStringLiteral("vdTabs"));
-    devices->addTab(m_printer, tr("Printer"));
+    auto* tabs = new QTabWidget;
+    tabs->setObjectName(QStringLiteral("vdTabs"));
+    tabs->addTab(m_printer, tr("Printer"));
     auto* companions = new QWidget;
     auto* companionLayout = new QVBoxLayout(companions);
     companionLayout->addWidget(m_drawer);
     companionLayout->addWidget(m_display);
     companionLayout->addStretch(1);
-    devices->addTab(companions, tr("Cash drawer and line display"));
+    tabs->addTab(companions, tr("Cash drawer and line display"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(devices);
+    layout->addWidget(tabs);
     layout->addWidget(m_receipt, 1);
     setMaximumWidth(kMaxWidth);
 }
