@@ -167,6 +167,7 @@ private slots:
         const int row = propertyRow(grid, u"RecLineChars"_s);
         QVERIFY(row > 0);
         auto& view = fixture.widget<QTableView>("MSFlexGrid2");
+        view.scrollTo(view.model()->index(row - 1, 0));
         const QRect cell = view.visualRect(view.model()->index(row - 1, 0));
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell.center());
         QVERIFY(fixture.widget<QAbstractButton>("cmdWriteProp").isEnabled());
@@ -211,6 +212,7 @@ private slots:
         auto& line = fixture.widget<QLineEdit>("txtPrint");
         line.clearFocus();
         line.setText(QString(kEsc));
+        QCoreApplication::processEvents(); // the room is made once the text has settled
         line.setCursorPosition(1);
         const QRect end = line.inputMethodQuery(Qt::ImCursorRectangle).toRect();
         line.setCursorPosition(0);
@@ -299,14 +301,12 @@ private slots:
         fixture.tick();
         QVERIFY(power.isHidden());
         QVERIFY(fixture.openPrinter(true));
-        fixture.tick();
-        QVERIFY(power.isVisible());
+        QTRY_VERIFY(power.isVisible()); // at the next status refresh
         QCOMPARE(power.text(), u"Power: unknown"_s);
         QVERIFY(power.toolTip().contains(u"PowerNotify"_s));
         fixture.printer().SetPropertyNumber(u"PowerNotify"_s, opos::OPOS_PN_ENABLED);
         fixture.printer().SetDeviceEnabled(true);
-        fixture.tick();
-        QCOMPARE(power.text(), u"Power: on"_s);
+        QTRY_COMPARE(power.text(), u"Power: on"_s);
 
         fixture.simPrinter().setPower(opos::PowerState::Off);
         QTRY_COMPARE(power.text(), u"Power: off"_s); // the event, before any refresh
@@ -315,8 +315,7 @@ private slots:
         fixture.printer().SetDeviceEnabled(false);
         fixture.printer().ReleaseDevice();
         fixture.printer().Close();
-        fixture.tick();
-        QVERIFY(power.isHidden());
+        QTRY_VERIFY(power.isHidden());
     }
 
     // Every box is wide enough for its title; the time-out box names its unit.

@@ -172,7 +172,9 @@ QSize EscapeTextDelegate::sizeHint(const QStyleOptionViewItem& option,
 
 LineEditEscapeMarks::LineEditEscapeMarks(QLineEdit& edit) : QObject(&edit), m_edit(edit)
 {
-    connect(&edit, &QLineEdit::textChanged, this, &LineEditEscapeMarks::makeRoom);
+    // Once the edit has finished its own change: inside it, the edit lays its text out again.
+    connect(&edit, &QLineEdit::textChanged, this, &LineEditEscapeMarks::makeRoom,
+            Qt::QueuedConnection);
     edit.installEventFilter(this);
     makeRoom();
 }

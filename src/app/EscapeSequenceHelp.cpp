@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -83,9 +84,9 @@ EscapeSequenceHelp::EscapeSequenceHelp(QLineEdit& target, QWidget* parent)
         table->setCellWidget(row, 4, insert);
     }
     table->setCurrentCell(0, kSequenceColumn);
-    connect(table, &QTableWidget::cellDoubleClicked, this, [this](int row) { insertRow(row); });
     m_table = table;
     table->installEventFilter(this);
+    table->viewport()->installEventFilter(this);
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(false);
     auto* note = new QLabel(tr("The framed ESC stands for the escape character (27). Insert, "
@@ -112,6 +113,11 @@ void EscapeSequenceHelp::insertRow(int row)
 
 bool EscapeSequenceHelp::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_table->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        insertRow(m_table->indexAt(at).row());
+        return true;
+    }
     if (watched == m_table && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
