@@ -109,17 +109,26 @@ bool hasEscape(const QString& text)
 
 // Where the escape characters of text lie, each with the letter spacing that widens it to a
 // mark's width.
+// The advance of one character as a line edit's layout gives it (for a control character it can
+// differ from what the font metrics say).
+qreal laidOutAdvance(QChar c, const QFont& font)
+{
+    QTextLayout layout(QString(c), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.cursorToX(1) - line.cursorToX(0);
+}
+
 QList<QTextLayout::FormatRange> markRooms(const QString& text, const QFont& font)
 {
-    const QFontMetricsF metrics(font);
     QList<QTextLayout::FormatRange> rooms;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!escape_marks::isEscape(text[i]))
             continue;
         QTextCharFormat room;
         room.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-        room.setFontLetterSpacing(escape_marks::markWidth(font) -
-                                  metrics.horizontalAdvance(text[i]));
+        room.setFontLetterSpacing(escape_marks::markWidth(font) - laidOutAdvance(text[i], font));
         rooms.append({int(i), 1, room});
     }
     return rooms;
@@ -228,8 +237,10 @@ void LineEditEscapeMarks::paintMarks()
     painter.setClipRect(inside);
     const QPalette& palette = m_edit.palette();
     for (const QTextLayout::FormatRange& range : std::as_const(formats)) {
+        // The room the layout gave, which rounding may make a little narrower than asked.
         const int left = qRound(origin + line.cursorToX(range.start));
-        const QRect cell(left, inside.top(), escape_marks::markWidth(font), inside.height());
+        const int right = qRound(origin + line.cursorToX(range.start + 1));
+        const QRect cell(left, inside.top(), right - left, inside.height());
         const bool selected = m_edit.hasSelectedText() && range.start >= m_edit.selectionStart() &&
                               range.start < m_edit.selectionEnd();
         escape_marks::paintMark(

@@ -114,8 +114,10 @@ void EscapeSequenceHelp::insertRow(int row)
 bool EscapeSequenceHelp::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_table->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        insertRow(m_table->indexAt(at).row());
+        const int row =
+            m_table->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
+        m_table->setCurrentCell(row, kSequenceColumn);
+        insertRow(row);
         return true;
     }
     if (watched == m_table && event->type() == QEvent::KeyPress) {
