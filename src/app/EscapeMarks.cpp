@@ -109,26 +109,27 @@ bool hasEscape(const QString& text)
 
 // Where the escape characters of text lie, each with the letter spacing that widens it to a
 // mark's width.
-// The advance of one character as a line edit's layout gives it (for a control character it can
-// differ from what the font metrics say).
-qreal laidOutAdvance(QChar c, const QFont& font)
+// The text as a line edit lays it out: it shows control characters as spaces.
+QString shownText(QString text)
 {
-    QTextLayout layout(QString(c), font);
-    layout.beginLayout();
-    const QTextLine line = layout.createLine();
-    layout.endLayout();
-    return line.cursorToX(1) - line.cursorToX(0);
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 && c != u'\t')
+            c = u' ';
+    }
+    return text;
 }
 
 QList<QTextLayout::FormatRange> markRooms(const QString& text, const QFont& font)
 {
+    const QFontMetricsF metrics(font);
     QList<QTextLayout::FormatRange> rooms;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!escape_marks::isEscape(text[i]))
             continue;
         QTextCharFormat room;
         room.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-        room.setFontLetterSpacing(escape_marks::markWidth(font) - laidOutAdvance(text[i], font));
+        room.setFontLetterSpacing(escape_marks::markWidth(font) -
+                                  metrics.horizontalAdvance(shownText(QString(text[i]))));
         rooms.append({int(i), 1, room});
     }
     return rooms;
@@ -224,7 +225,7 @@ void LineEditEscapeMarks::paintMarks()
     const QFont font = m_edit.font();
     // The edit's layout again, with the same room, to find where each character lies.
     const QList<QTextLayout::FormatRange> formats = markRooms(text, font);
-    QTextLayout layout(text, font);
+    QTextLayout layout(shownText(text), font);
     layout.setFormats(formats);
     layout.beginLayout();
     const QTextLine line = layout.createLine();
