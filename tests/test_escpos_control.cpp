@@ -1,3 +1,4 @@
+#include "backends/escpos/LinkedDevice.h"
 #include "backends/escpos/Resolvers.h"
 #include "opos/CashDrawer.h"
 #include "opos/DeviceRegistry.h"
@@ -173,6 +174,26 @@ private slots:
         QVERIFY2(printer->GetPropertyString(QStringLiteral("ErrorString"))
                      .startsWith(QStringLiteral("no answer to a status request within ")),
                  qPrintable(printer->GetPropertyString(QStringLiteral("ErrorString"))));
+    }
+
+    // A silent printer's advice says where status=none goes: into the address typed as the
+    // name, or into the devices.ini section the name comes from.
+    void silenceAdviceFitsWhereThePrinterComesFrom_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("address") << QStringLiteral("tcp://192.0.2.10:9100")
+                                 << QStringLiteral("add ?status=none to its address");
+        QTest::newRow("devices.ini name")
+            << QStringLiteral("Counter Printer")
+            << QStringLiteral("add status=none to its section [Counter Printer] in devices.ini");
+    }
+    void silenceAdviceFitsWhereThePrinterComesFrom()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, advice);
+        const escpos::LinkedDevice device(name, escpos::DeviceSettings{}, nullptr);
+        QVERIFY2(device.statusSilence().endsWith(advice), qPrintable(device.statusSilence()));
     }
 
     void asynchronousLinesThenADroppedConnection()

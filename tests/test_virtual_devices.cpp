@@ -185,46 +185,63 @@ class TestVirtualDevices : public QObject
     Q_OBJECT
 
 private slots:
+    // The main window as it stands at the top left (999 px wide inside, 8 px of frame), on the
+    // common screens; and odd places.
     void placement_data()
     {
         QTest::addColumn<QRect>("main");
         QTest::addColumn<QRect>("available");
         QTest::addColumn<QRect>("expected");
-        QTest::addColumn<bool>("minimised");
-        const QRect screen(0, 0, 1920, 1040);
-        const QRect small(0, 0, 1366, 768);
-        QTest::newRow("right of the main window")
-            << QRect(100, 50, 1024, 667) << screen << QRect(1132, 50, 600, 700) << false;
+        const QRect main(0, 0, 1007, 720);
+        QTest::newRow("1920x1080: beside it")
+            << main << QRect(0, 0, 1920, 1080) << QRect(1015, 0, 560, 720);
+        QTest::newRow("1600x900: beside it, no overlap")
+            << main << QRect(0, 0, 1600, 900) << QRect(1015, 0, 560, 720);
+        QTest::newRow("1366x768: over the main window's right, whole on the screen")
+            << main << QRect(0, 0, 1366, 768) << QRect(806, 0, 560, 720);
+        QTest::newRow("1366x768, main window at the right: still over its right")
+            << QRect(359, 0, 1007, 720) << QRect(0, 0, 1366, 768) << QRect(806, 0, 560, 720);
         QTest::newRow("left when the right is full")
-            << QRect(1200, 50, 700, 667) << screen << QRect(592, 50, 600, 700) << false;
-        QTest::newRow("wider side, narrowed to its room")
-            << QRect(200, 0, 1024, 667) << QRect(0, 0, 1700, 1040) << QRect(1232, 0, 468, 700)
-            << false;
-        QTest::newRow("small screen: beside it, partly off the screen")
-            << QRect(183, 0, 1000, 700) << small << QRect(1191, 0, 600, 700) << false;
-        QTest::newRow("small screen, room on the left: partly off to the left")
-            << QRect(300, 0, 1060, 700) << small << QRect(-308, 0, 600, 700) << false;
-        QTest::newRow("no room on either side: beside it, minimised")
-            << QRect(0, 0, 1366, 700) << small << QRect(1374, 0, 600, 700) << true;
+            << QRect(1200, 50, 700, 667) << QRect(0, 0, 1920, 1040) << QRect(632, 50, 560, 720);
+        QTest::newRow("narrowed to the room beside it")
+            << QRect(200, 0, 1024, 667) << QRect(0, 0, 1700, 1040) << QRect(1232, 0, 468, 720);
         QTest::newRow("low main window: moved up to fit")
-            << QRect(100, 600, 1024, 667) << screen << QRect(1132, 340, 600, 700) << false;
+            << QRect(100, 600, 1024, 667) << QRect(0, 0, 1920, 1040) << QRect(1132, 320, 560, 720);
+        QTest::newRow("main window partly off the screen")
+            << QRect(-400, 0, 1007, 720) << QRect(0, 0, 1366, 768) << QRect(615, 0, 560, 720);
         QTest::newRow("second screen") << QRect(2000, 100, 1024, 667) << QRect(1920, 0, 1920, 1040)
-                                       << QRect(3032, 100, 600, 700) << false;
+                                       << QRect(3032, 100, 560, 720);
+        QTest::newRow("screen lower than the window")
+            << main << QRect(0, 0, 1366, 600) << QRect(806, 0, 560, 600);
     }
     void placement()
     {
         QFETCH(QRect, main);
         QFETCH(QRect, available);
         QFETCH(QRect, expected);
-        QFETCH(bool, minimised);
-        const VirtualDevicesPlace place =
-            virtualDevicesPlacement(main, available, {600, 700}, {400, 300});
-        QCOMPARE(place.frame, expected);
-        QCOMPARE(place.minimised, minimised);
-        // Never over the main window, status panel included; what shows is of use.
-        QVERIFY(!place.frame.intersects(main));
-        if (!minimised)
-            QVERIFY(place.frame.intersected(available).width() >= 160);
+        const QRect place = virtualDevicesPlacement(main, available, {560, 720}, {440, 300});
+        QCOMPARE(place, expected);
+        QVERIFY(available.contains(place));
+    }
+
+    // The window fits beside a 999 px main window on 1600x900 and never grows wider than its
+    // limit, whatever it shows; the receipt scrolls sideways when narrower than the paper.
+    void windowIsNarrowAndItsReceiptScrolls()
+    {
+        sim::SimulatedDevices devices;
+        VirtualDevicesWindow window(devices);
+        const int least = window.minimumSizeHint().width();
+        QVERIFY2(least <= VirtualDevicesWindow::kMaxWidth, qPrintable(QString::number(least)));
+        window.resize(least, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.width() <= VirtualDevicesWindow::kMaxWidth);
+        auto& view = *window.receiptPanel()->view();
+        if (view.viewport()->width() < view.sizeHint().width() - 30)
+            QVERIFY(view.horizontalScrollBar()->maximum() > 0);
+        const QString shot = qEnvironmentVariable("VIRTUAL_DEVICES_NARROW_SCREENSHOT");
+        if (!shot.isEmpty())
+            QVERIFY(window.grab().save(shot));
     }
 
     void lineAttributes_data()
@@ -693,18 +710,23 @@ private slots:
         }
         QCOMPARE(shown.size(), wanted ? 1 : 0);
 
-        // Closed, or never opened: View -> Virtual devices brings it back, clear of the main
-        // window.
+        // Closed, or never opened: View -> Virtual devices brings it back, whole on the screen;
+        // moved off the screen, Ctrl+D brings it back onto it.
         for (VirtualDevicesWindow* window : shown)
             window->close();
         auto* show = application.window()->findChild<QAction*>(QStringLiteral("actVirtualDevices"));
         QVERIFY(show != nullptr);
         show->trigger();
+        const QRect screen = application.window()->screen()->availableGeometry();
         int visible = 0;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (qobject_cast<VirtualDevicesWindow*>(window) && window->isVisible()) {
                 ++visible;
-                QVERIFY(!window->frameGeometry().intersects(application.window()->frameGeometry()));
+                QVERIFY(screen.contains(window->frameGeometry()));
+                window->move(screen.right() + 100, screen.top());
+                QApplication::setActiveWindow(application.window());
+                QTest::keyClick(application.window(), Qt::Key_D, Qt::ControlModifier);
+                QVERIFY(screen.contains(window->frameGeometry()));
             }
         }
         QCOMPARE(visible, 1);

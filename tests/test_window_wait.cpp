@@ -127,13 +127,15 @@ private slots:
             script->waitTimeoutMs = 1;
         fixture->dialogs().queueAnswer(Dialogs::Answer::Cancel); // "Proceed with CLOSE?"
         QString shown;
-        bool boxModal = false;
+        QString device;
+        bool boxModal = true;
         if (end != u"time out"_s) // a wait of 1 ms ends before the box could show
             duringNextWait(*fixture, [&] {
                 QDialog* box = waitBox(*fixture);
                 QVERIFY(box && box->isVisible());
-                boxModal = box->windowModality() == Qt::WindowModal;
+                boxModal = box->isModal() || box->windowModality() != Qt::NonModal;
                 shown = box->findChild<QLabel*>(u"lblWaitingFor"_s)->text();
+                device = box->findChild<QLabel*>(u"lblWaitDevice"_s)->text();
                 if (end == u"cancel"_s) {
                     fixture->setClock(std::chrono::milliseconds(2345));
                     QTest::mouseClick(box->findChild<QAbstractButton*>(u"cmdCancelWait"_s),
@@ -149,8 +151,10 @@ private slots:
         fixture->click("cmdPrintNormal");
 
         if (end != u"time out"_s) {
-            QCOMPARE(shown, u"Waiting for Scripted…"_s);
-            QVERIFY(boxModal);
+            QCOMPARE(device, u"Device: Scripted"_s);
+            QCOMPARE(shown, u"Waiting for confirmation of the printed line…"_s);
+            // The waiter blocks the main window itself, letting Stop through: the box must not.
+            QVERIFY(!boxModal);
         }
         QTRY_VERIFY(!waitBox(*fixture) || !waitBox(*fixture)->isVisible());
         QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()), QStringList{row});
@@ -252,8 +256,12 @@ private slots:
         fixture->type("txtTimeout", u"100"_s);
         fixture->simPrinter().setHeldElsewhere(true);
         QString shown;
+        QString device;
+        QString left;
         duringNextWait(*fixture, [&] {
             shown = waitBox(*fixture)->findChild<QLabel*>(u"lblWaitingFor"_s)->text();
+            device = waitBox(*fixture)->findChild<QLabel*>(u"lblWaitDevice"_s)->text();
+            left = waitBox(*fixture)->findChild<QLabel*>(u"lblWaitElapsed"_s)->text();
             for (const char* button : {"cmdClaim", "cmdRelease", "cmdClose", "cmdOpen"})
                 fixture->click(button);
             fixture->simPrinter().setHeldElsewhere(false);
@@ -261,7 +269,9 @@ private slots:
 
         fixture->click("cmdClaim");
 
-        QCOMPARE(shown, u"Waiting for Quenta POS Printer…"_s);
+        QCOMPARE(shown, u"Waiting for the claim…"_s);
+        QCOMPARE(device, u"Device: Quenta POS Printer"_s);
+        QVERIFY2(left == u"Time left: 100 s"_s || left == u"Time left: 99 s"_s, qPrintable(left));
         QCOMPARE(logRowTexts(fixture->window().logGrid(), fixture->form()),
                  QStringList{u"ClaimDevice() OPOS_SUCCESS"_s});
         QVERIFY(fixture->printer().Claimed() && fixture->flags().DeviceClaimed);
@@ -278,14 +288,17 @@ private slots:
         opos::CashDrawer& drawer = fixture->window().OPOSCashDrawer1();
         QCOMPARE(drawer.Open(sim::kCashDrawerName), opos::OPOS_SUCCESS);
         QString shown;
+        QString device;
         duringNextWait(*fixture, [&] {
             shown = waitBox(*fixture)->findChild<QLabel*>(u"lblWaitingFor"_s)->text();
+            device = waitBox(*fixture)->findChild<QLabel*>(u"lblWaitDevice"_s)->text();
             other.ReleaseDevice();
         });
 
         QCOMPARE(drawer.ClaimDevice(60000), opos::OPOS_SUCCESS);
 
-        QCOMPARE(shown, u"Waiting for Quenta Cash Drawer…"_s);
+        QCOMPARE(shown, u"Waiting for the claim…"_s);
+        QCOMPARE(device, u"Device: Quenta Cash Drawer"_s);
         QVERIFY(drawer.Claimed());
     }
 

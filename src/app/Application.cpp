@@ -51,9 +51,5 @@ void Application::showVirtualDevices()
         m_virtualDevices->showBeside(*m_window);
         return;
     }
-    if (m_virtualDevices->isHidden())
-        m_virtualDevices->showBeside(*m_window);
-    m_virtualDevices->showNormal();
-    m_virtualDevices->raise();
-    m_virtualDevices->activateWindow();
+    m_virtualDevices->showAgain(*m_window);
 }

@@ -1,8 +1,12 @@
 #include "app/EscapeSequenceHelp.h"
 
+#include "app/EscapeMarks.h"
+
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -11,7 +15,7 @@
 namespace {
 
 const QChar kEsc(0x1b);
-const QChar kEscPicture(0x241b); // the symbol for ESC, as lstPrinter shows it
+constexpr int kSequenceColumn = 0;
 
 } // namespace
 
@@ -61,29 +65,33 @@ EscapeSequenceHelp::EscapeSequenceHelp(QLineEdit& target, QWidget* parent)
         {tr("Sequence"), tr("Meaning"), tr("Simulated"), tr("ESC/POS"), QString()});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setItemDelegateForColumn(kSequenceColumn, new EscapeTextDelegate(table));
     const QString yes = QStringLiteral("\u2713");
     const QString no = QStringLiteral("\u2014");
     for (int row = 0; row < sequences.size(); ++row) {
         const EscapeSequence& sequence = sequences[row];
-        table->setItem(row, 0, new QTableWidgetItem(kEscPicture + sequence.body));
+        table->setItem(row, kSequenceColumn, new QTableWidgetItem(kEsc + sequence.body));
         table->setItem(row, 1, new QTableWidgetItem(sequence.meaning));
         table->setItem(row, 2, new QTableWidgetItem(sequence.simulated ? yes : no));
         table->setItem(row, 3, new QTableWidgetItem(sequence.escPos ? yes : no));
         auto* insert = new QPushButton(tr("Insert"));
         insert->setObjectName(QStringLiteral("cmdInsert%1").arg(row));
-        const QString text = kEsc + sequence.body;
-        connect(insert, &QPushButton::clicked, this, [this, text] {
-            m_target.insert(text);
-            emit inserted();
-        });
+        // Enter inserts the selected row, not the first button's.
+        insert->setAutoDefault(false);
+        connect(insert, &QPushButton::clicked, this, [this, row] { insertRow(row); });
         table->setCellWidget(row, 4, insert);
     }
+    table->setCurrentCell(0, kSequenceColumn);
+    m_table = table;
+    table->installEventFilter(this);
+    table->viewport()->installEventFilter(this);
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(false);
-    auto* note = new QLabel(tr("%1 stands for the escape character (27). Insert puts the sequence "
-                               "into the line to print at its cursor.")
-                                .arg(kEscPicture));
+    auto* note = new QLabel(tr("The framed ESC stands for the escape character (27). Insert, "
+                               "Enter or a double click puts the sequence into the line to print "
+                               "at its cursor."));
     note->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note);
@@ -92,4 +100,32 @@ EscapeSequenceHelp::EscapeSequenceHelp(QLineEdit& target, QWidget* parent)
     for (int col = 0; col < table->columnCount(); ++col)
         width += table->columnWidth(col);
     resize(width + 24, 520);
+}
+
+void EscapeSequenceHelp::insertRow(int row)
+{
+    const QList<EscapeSequence>& sequences = printEscapeSequences();
+    if (row < 0 || row >= sequences.size())
+        return;
+    m_target.insert(kEsc + sequences[row].body);
+    emit inserted();
+}
+
+bool EscapeSequenceHelp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_table->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const int row =
+            m_table->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
+        m_table->setCurrentCell(row, kSequenceColumn);
+        insertRow(row);
+        return true;
+    }
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            insertRow(m_table->currentRow());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

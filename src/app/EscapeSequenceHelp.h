@@ -4,6 +4,7 @@
 #include <QList>
 
 class QLineEdit;
+class QTableWidget;
 
 // One print-data escape sequence: what follows ESC, what it does, and which printers obey it.
 struct EscapeSequence
@@ -18,7 +19,8 @@ struct EscapeSequence
 const QList<EscapeSequence>& printEscapeSequences();
 
 // "Print data escape sequences": each sequence with what it does, which printers obey it, and an
-// Insert button that puts it, with a real ESC, into the line to print at its cursor.
+// Insert button that puts it, with a real ESC, into the line to print at its cursor; Enter and
+// a double click insert the selected row's.
 class EscapeSequenceHelp : public QDialog
 {
     Q_OBJECT
@@ -30,6 +32,12 @@ public:
 signals:
     void inserted();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void insertRow(int row);
+
     QLineEdit& m_target;
+    QTableWidget* m_table = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/JobStatusBar.h"
 
+#include "app/WindowWaiter.h"
 #include "printer/FilePrintCommands.h"
 #include "services/StatusNote.h"
 
@@ -21,6 +22,14 @@ QString progressText(const FilePrintCommands::Progress& progress)
     return text;
 }
 
+QString stoppedText(const FilePrintCommands::Progress& at)
+{
+    QString text = QStringLiteral("Stopped at line %1").arg(at.line);
+    if (at.lines)
+        text += QStringLiteral(" of %1").arg(*at.lines);
+    return text;
+}
+
 } // namespace
 
 JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs, const StatusNote& note,
@@ -33,6 +42,7 @@ JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs, const Statu
     m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_stop->setObjectName(QStringLiteral("cmdStopJob"));
     m_stop->setFocusPolicy(Qt::NoFocus);
+    WindowWaiter::letThrough(*m_stop);
     bar.addWidget(m_text, 1);
     bar.addPermanentWidget(m_stop);
     // The bar keeps its height whether the button shows or not.
@@ -50,6 +60,9 @@ JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs, const Statu
     connect(&jobs, &FilePrintCommands::jobEnded, this, [this] {
         m_frame.stop();
         m_stop->hide();
+        const auto stoppedAt = m_jobs.stoppedAt();
+        m_stopped = stoppedAt ? stoppedText(*stoppedAt) : QString();
+        m_errorAtStop = m_note.text();
         refresh();
     });
     connect(&note, &StatusNote::changed, this, &JobStatusBar::refresh);
@@ -59,7 +72,16 @@ JobStatusBar::JobStatusBar(QStatusBar& bar, FilePrintCommands& jobs, const Statu
 void JobStatusBar::refresh()
 {
     const FilePrintCommands::Progress progress = m_jobs.progress();
-    const QString text = progress.running ? progressText(progress) : m_note.text();
+    QString text;
+    if (progress.running) {
+        text = progressText(progress);
+    } else {
+        text = m_note.text();
+        if (!m_stopped.isEmpty() && text == m_errorAtStop)
+            text = m_stopped;
+        else
+            m_stopped.clear();
+    }
     if (m_text->text() != text)
         m_text->setText(text);
 }

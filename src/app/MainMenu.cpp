@@ -10,6 +10,7 @@
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 #include "services/LogExport.h"
+#include "services/ModuleFlags.h"
 #include "services/RunningHandlers.h"
 
 #include <QAbstractItemView>
@@ -29,7 +30,10 @@
 
 namespace {
 
+constexpr int kMainCmdsPage = 0;
 constexpr int kLinePrintPage = 1;
+constexpr int kCashDrawerPage = 5;
+constexpr int kLineDisplayPage = 6;
 
 // The grid rows (data rows from 1) selected in a view of a FlexGridModel, below endRow; the
 // current row when nothing is selected.
@@ -91,6 +95,7 @@ MainMenu::MainMenu(const Parts& parts) : m_parts(parts), m_sources(defaultKnownD
               &MainMenu::PrintTestReceipt);
     m_knownDevices = device->addMenu(tr("&Known devices"));
     m_knownDevices->setObjectName(QStringLiteral("mnuKnownDevices"));
+    m_knownDevices->setToolTipsVisible(true); // the devices.ini heading tells its path
     connect(m_knownDevices, &QMenu::aboutToShow, this, &MainMenu::fillKnownDevices);
 
     QMenu* view = m_parts.menuBar.addMenu(tr("&View"));
@@ -255,13 +260,15 @@ void MainMenu::fillKnownDevices()
         const QList<KnownDevice> devices = listKnownDevices(m_sources);
         refreshCompletion(devices);
         const std::array<std::pair<KnownDevice::Source, QString>, 4> sections{{
-            {KnownDevice::Source::DeviceFile, tr("Device file")},
+            {KnownDevice::Source::DeviceFile, QStringLiteral("devices.ini")},
             {KnownDevice::Source::UsbPrinter, tr("USB printers")},
             {KnownDevice::Source::SerialPort, tr("Serial ports")},
             {KnownDevice::Source::Simulated, tr("Simulated")},
         }};
         for (const auto& [source, title] : sections) {
-            m_knownDevices->addSection(title);
+            QAction* section = m_knownDevices->addSection(title);
+            if (source == KnownDevice::Source::DeviceFile)
+                section->setToolTip(m_sources.deviceFile);
             int count = 0;
             for (const KnownDevice& device : devices) {
                 if (device.source != source)
@@ -279,10 +286,29 @@ void MainMenu::fillKnownDevices()
 
 void MainMenu::pickDevice(const KnownDevice& device)
 {
-    const char* box = device.kind == DeviceKind::CashDrawer    ? "cdDevice"
-                      : device.kind == DeviceKind::LineDisplay ? "ldDevice"
-                                                               : "txtDevice";
-    m_parts.window.control<QLineEdit>(box).setText(device.value);
+    frmMain& window = m_parts.window;
+    trapFailures(window.dialogs(), kErrorMessageTitle, [&] {
+        const bool printer =
+            device.kind != DeviceKind::CashDrawer && device.kind != DeviceKind::LineDisplay;
+        const char* box = device.kind == DeviceKind::CashDrawer    ? "cdDevice"
+                          : device.kind == DeviceKind::LineDisplay ? "ldDevice"
+                                                                   : "txtDevice";
+        const int page = device.kind == DeviceKind::CashDrawer    ? kCashDrawerPage
+                         : device.kind == DeviceKind::LineDisplay ? kLineDisplayPage
+                                                                  : kMainCmdsPage;
+        auto& name = window.control<QLineEdit>(box);
+        // The open printer stays the one it is until it is closed; the name box would name
+        // another one meanwhile, so ask first.
+        if (printer && window.flags().DeviceOpened && name.text() != device.value &&
+            window.dialogs().question(
+                tr("The printer %1 is open. Put %2 into the device name box anyway? It is used "
+                   "by the next Open(), after Close().")
+                    .arg(name.text(), device.value),
+                tr("Known devices")) != Dialogs::Answer::Ok)
+            return;
+        name.setText(device.value);
+        window.control<QTabWidget>("SSTab1").setCurrentIndex(page);
+    });
 }
 
 void MainMenu::refreshCompletion(const QList<KnownDevice>& devices)

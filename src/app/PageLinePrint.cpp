@@ -1,3 +1,4 @@
+#include "app/EscapeMarks.h"
 #include "app/FormBuilder.h"
 #include "app/frmMainPages.h"
 
@@ -6,8 +7,9 @@
 void buildLinePrintPage(const FormBuilder& form, QWidget* page)
 {
     form.label(page, "lblLineToPrint", QStringLiteral("Line To Print"), {16, 14, 120, 27});
-    form.textBox(page, "txtPrint", QStringLiteral("Test ** 0123456789 Linea di prova"),
-                 {140, 14, 408, 27});
+    QLineEdit* line = form.textBox(
+        page, "txtPrint", QStringLiteral("Test ** 0123456789 Linea di prova"), {140, 14, 408, 27});
+    new LineEditEscapeMarks(*line); // owned by the line edit
 
     form.button(page, "cmdPrintImmediate", QStringLiteral("PrintImmediate()"), {16, 64, 190, 33});
     form.checkBox(page, "chkAsyncMode", QStringLiteral("AsyncMode"), {228, 69, 140, 23});

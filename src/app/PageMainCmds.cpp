@@ -1,6 +1,8 @@
 #include "app/FormBuilder.h"
 #include "app/frmMainPages.h"
 
+#include <QLineEdit>
+
 // Device name at the top; the life-cycle buttons in two columns, the time-out between them.
 void buildMainCmdsPage(const FormBuilder& form, QWidget* page)
 {
@@ -12,7 +14,8 @@ void buildMainCmdsPage(const FormBuilder& form, QWidget* page)
     form.button(page, "cmdSetDeviceEnable", QStringLiteral("SetDeviceEnable"), {16, 160, 200, 33});
 
     form.label(page, "Label13", QStringLiteral("Timeout"), {232, 90, 100, 20}, Qt::AlignCenter);
-    form.textBox(page, "txtTimeout", QStringLiteral("100"), {248, 112, 68, 27}, 4);
+    form.textBox(page, "txtTimeout", QStringLiteral("100"), {248, 112, 68, 27}, 4)
+        ->setToolTip(QStringLiteral("Claim time-out, in seconds"));
 
     form.button(page, "cmdClose", QStringLiteral("Close()"), {348, 64, 200, 33});
     form.button(page, "cmdRelease", QStringLiteral("ReleaseDevice()"), {348, 112, 200, 33});

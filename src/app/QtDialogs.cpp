@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
 #include "app/TextEditor.h"
+#include "app/TitleFit.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,11 +11,12 @@
 namespace {
 
 // A box blocks the main window only: the virtual devices window stays usable, so that a
-// technician can close the printer's cover while "retry?" is asked.
+// technician can close the printer's cover while "retry?" is asked. Its title shows whole.
 void showBlockingOnlyTheParent(QDialog& box)
 {
     if (box.parentWidget())
         box.setWindowModality(Qt::WindowModal);
+    fitTitle(box);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "app/EscapeMarks.h"
 #include "app/FormBuilder.h"
 #include "app/PrinterListView.h"
 #include "app/Twips.h"
@@ -49,6 +50,7 @@ void buildStatusPanel(const FormBuilder& form, QGroupBox* frame, PrinterListMode
     listView->setObjectName(QStringLiteral("lstPrinter"));
     listView->setFont(form.fonts().controls);
     listView->setGeometry(twipsRect(240, 240, 5115, 3420));
+    listView->setItemDelegate(new EscapeTextDelegate(listView));
 
     form.label(frame, "Label2", QStringLiteral("SERVICE OBJECT STATE"),
                twipsRect(390, 4260, 4815, 300));

@@ -4,29 +4,28 @@
 
 namespace {
 constexpr int kGap = 8;
-// The least of the window that must show on the screen for it to be of use there.
-constexpr int kLeastVisible = 160;
 } // namespace
 
-VirtualDevicesPlace virtualDevicesPlacement(const QRect& mainFrame, const QRect& available,
-                                            QSize wanted, QSize minimum)
+QRect virtualDevicesPlacement(const QRect& mainFrame, const QRect& available, QSize wanted,
+                              QSize minimum)
 {
-    const int rightRoom = available.right() - mainFrame.right() - kGap;
-    const int leftRoom = mainFrame.left() - available.left() - kGap;
+    const int width = std::min(wanted.width(), available.width());
+    const int least = std::min(minimum.width(), width);
     const int height = std::clamp(wanted.height(), std::min(minimum.height(), available.height()),
                                   available.height());
     const int y = std::clamp(mainFrame.top(), available.top(), available.bottom() + 1 - height);
-    const bool right = rightRoom >= leftRoom;
-    const int room = right ? rightRoom : leftRoom;
-    auto beside = [&](bool onRight, int width) {
-        const int x = onRight ? mainFrame.right() + 1 + kGap : mainFrame.left() - kGap - width;
-        return QRect(x, y, width, height);
+    // The room beside the main window's visible part.
+    const int rightRoom = available.right() - std::max(mainFrame.right(), available.left()) - kGap;
+    const int leftRoom = std::min(mainFrame.left(), available.right()) - available.left() - kGap;
+    auto beside = [&](bool onRight, int w) {
+        const int x = onRight ? mainFrame.right() + 1 + kGap : mainFrame.left() - kGap - w;
+        return QRect(x, y, w, height);
     };
-    if (rightRoom >= wanted.width())
-        return {beside(true, wanted.width())};
-    if (leftRoom >= wanted.width())
-        return {beside(false, wanted.width())};
-    if (room >= minimum.width())
-        return {beside(right, room)};
-    return {beside(right, wanted.width()), room < kLeastVisible};
+    if (rightRoom >= width)
+        return beside(true, width);
+    if (leftRoom >= width)
+        return beside(false, width);
+    if (std::max(rightRoom, leftRoom) >= least)
+        return rightRoom >= leftRoom ? beside(true, rightRoom) : beside(false, leftRoom);
+    return {available.right() + 1 - width, y, width, height};
 }

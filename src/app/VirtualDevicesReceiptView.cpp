@@ -118,13 +118,15 @@ QRect VirtualDevicesReceiptView::printableArea() const
 
 QSize VirtualDevicesReceiptView::sizeHint() const
 {
-    return {minimumSizeHint().width(), 40 * m_lineHeight};
+    const int scrollBar = verticalScrollBar()->sizeHint().width();
+    return {paperWidth() + 2 * kSideMargin + scrollBar + 2 * frameWidth(), 40 * m_lineHeight};
 }
 
+// Narrower than the paper, the roll scrolls sideways.
 QSize VirtualDevicesReceiptView::minimumSizeHint() const
 {
     const int scrollBar = verticalScrollBar()->sizeHint().width();
-    return {paperWidth() + 2 * kSideMargin + scrollBar + 2 * frameWidth(), 8 * m_lineHeight};
+    return {kPaperColumns * m_charWidth / 2 + scrollBar + 2 * frameWidth(), 8 * m_lineHeight};
 }
 
 int VirtualDevicesReceiptView::heightOf(const ReceiptItem& item) const
@@ -149,7 +151,8 @@ int VirtualDevicesReceiptView::paperWidth() const
 
 int VirtualDevicesReceiptView::paperLeft() const
 {
-    return std::max(kSideMargin, (viewport()->width() - paperWidth()) / 2);
+    return std::max(kSideMargin, (viewport()->width() - paperWidth()) / 2) -
+           horizontalScrollBar()->value();
 }
 
 int VirtualDevicesReceiptView::contentTop() const
@@ -167,6 +170,10 @@ void VirtualDevicesReceiptView::updateScrollRange()
     const int document = contentTop() + rollHeight() + kBottomMargin;
     verticalScrollBar()->setRange(0, std::max(0, document - viewport()->height()));
     verticalScrollBar()->setPageStep(viewport()->height());
+    const int width = paperWidth() + 2 * kSideMargin;
+    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setSingleStep(m_charWidth);
 }
 
 void VirtualDevicesReceiptView::resizeEvent(QResizeEvent* event)

@@ -8,8 +8,8 @@
 #include "backends/sim/SimulatedDevices.h"
 
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -26,22 +26,25 @@ VirtualDevicesWindow::VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidg
 {
     setObjectName(QStringLiteral("frmVirtualDevices"));
     setWindowTitle(tr("Virtual devices"));
-    auto* controls = new QVBoxLayout;
-    controls->addWidget(m_printer);
-    controls->addWidget(m_drawer);
-    controls->addWidget(m_display);
-    controls->addStretch(1);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(controls);
+    auto* tabs = new QTabWidget;
+    tabs->setObjectName(QStringLiteral("vdTabs"));
+    tabs->addTab(m_printer, tr("Printer"));
+    auto* companions = new QWidget;
+    auto* companionLayout = new QVBoxLayout(companions);
+    companionLayout->addWidget(m_drawer);
+    companionLayout->addWidget(m_display);
+    companionLayout->addStretch(1);
+    tabs->addTab(companions, tr("Cash drawer and line display"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
     layout->addWidget(m_receipt, 1);
+    setMaximumWidth(kMaxWidth);
 }
 
 void VirtualDevicesWindow::showBeside(QWidget& mainWindow)
 {
-    if (placeBeside(mainWindow))
-        showMinimized();
-    else
-        show();
+    placeBeside(mainWindow);
+    showNormal();
     m_followed = &mainWindow;
     mainWindow.installEventFilter(this);
     QTimer::singleShot(kFollowMs, this, [this] {
@@ -59,18 +62,33 @@ bool VirtualDevicesWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-// Window decorations are assumed to be those of the main window.
-bool VirtualDevicesWindow::placeBeside(const QWidget& mainWindow)
+void VirtualDevicesWindow::showAgain(QWidget& mainWindow)
 {
     const QScreen* screen = mainWindow.screen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    if (isHidden() || isMinimized() || !screen ||
+        !screen->availableGeometry().contains(frameGeometry()))
+        showBeside(mainWindow);
+    raise();
+    activateWindow();
+}
+
+namespace {
+QRect availableOf(const QWidget& window)
+{
+    const QScreen* screen = window.screen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+}
+} // namespace
+
+// Window decorations are assumed to be those of the main window.
+void VirtualDevicesWindow::placeBeside(const QWidget& mainWindow)
+{
     const QRect mainFrame = mainWindow.frameGeometry();
     const QSize decoration = mainFrame.size() - mainWindow.size();
     const QSize least = minimumSizeHint() + decoration;
-    const QSize wanted(sizeHint().width() + decoration.width(),
+    const QSize wanted(std::min(sizeHint().width(), kMaxWidth) + decoration.width(),
                        std::max(mainFrame.height(), least.height()));
-    const VirtualDevicesPlace place = virtualDevicesPlacement(mainFrame, available, wanted, least);
-    resize(place.frame.size() - decoration);
-    move(place.frame.topLeft());
-    return place.minimised;
+    const QRect frame = virtualDevicesPlacement(mainFrame, availableOf(mainWindow), wanted, least);
+    resize(frame.size() - decoration);
+    move(frame.topLeft());
 }

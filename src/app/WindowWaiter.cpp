@@ -1,11 +1,14 @@
 #include "app/WindowWaiter.h"
 
+#include "app/TitleFit.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -19,6 +22,7 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr int kTickMs = 100; // how often the box looks at the clock
+constexpr char kTakesInputDuringWaits[] = "takesInputDuringWaits";
 
 milliseconds steadyNow()
 {
@@ -38,6 +42,12 @@ QString cancelledText(milliseconds elapsed)
         .arg(double(elapsed.count()) / 1000.0, 0, 'f', 1);
 }
 
+// Whole seconds, rounded up: "0 s" only once the time is over.
+QString timeLeftText(qint64 remainingMs)
+{
+    return QStringLiteral("Time left: %1 s").arg((std::max<qint64>(remainingMs, 0) + 999) / 1000);
+}
+
 } // namespace
 
 // One wait on the GUI thread: its nested loop, its deadline and its box.
@@ -46,8 +56,8 @@ class WindowWaiter::GuiWait
 public:
     GuiWait(WindowWaiter& owner, const QString& what, QDeadlineTimer deadline,
             const std::function<bool()>& ready)
-        : m_owner(owner), m_what(what), m_deadline(deadline), m_ready(ready),
-          m_start(owner.m_clock())
+        : m_owner(owner), m_subject(owner.callSubject()), m_what(what), m_deadline(deadline),
+          m_ready(ready), m_start(owner.m_clock())
     {
         m_deadlineTimer.setSingleShot(true);
         QObject::connect(&m_deadlineTimer, &QTimer::timeout, &m_loop, [this] { check(); });
@@ -107,18 +117,25 @@ private:
         const milliseconds elapsed = m_owner.m_clock() - m_start;
         if (!m_box && elapsed >= m_owner.m_showDelay)
             showBox();
-        if (m_elapsed)
-            m_elapsed->setText(elapsedText(elapsed));
+        if (!m_elapsed)
+            return;
+        const QDeadlineTimer limit = m_owner.bound(m_deadline).deadline;
+        m_elapsed->setText(limit.isForever() ? elapsedText(elapsed)
+                                             : timeLeftText(limit.remainingTime()));
     }
 
     void showBox()
     {
+        const QString device = m_subject.device.isEmpty() ? m_what : m_subject.device;
         m_box = new QDialog(m_owner.m_window);
         m_box->setObjectName(QStringLiteral("dlgWait"));
-        m_box->setWindowTitle(QStringLiteral("Waiting"));
-        m_box->setWindowModality(Qt::WindowModal);
+        m_box->setWindowTitle(QStringLiteral("Waiting for %1").arg(device));
         auto* layout = new QVBoxLayout(m_box);
-        auto* waitingFor = new QLabel(QStringLiteral("Waiting for %1…").arg(m_what), m_box);
+        auto* deviceLabel = new QLabel(QStringLiteral("Device: %1").arg(device), m_box);
+        deviceLabel->setObjectName(QStringLiteral("lblWaitDevice"));
+        layout->addWidget(deviceLabel);
+        const QString purpose = m_subject.purpose.isEmpty() ? device : m_subject.purpose;
+        auto* waitingFor = new QLabel(QStringLiteral("Waiting for %1…").arg(purpose), m_box);
         waitingFor->setObjectName(QStringLiteral("lblWaitingFor"));
         layout->addWidget(waitingFor);
         m_elapsed = new QLabel(m_box);
@@ -134,10 +151,12 @@ private:
             m_owner.cancelCall(cancelledText(m_owner.m_clock() - m_start));
             check();
         });
+        fitTitle(*m_box);
         m_box->show();
     }
 
     WindowWaiter& m_owner;
+    const Subject m_subject;
     const QString m_what;
     const QDeadlineTimer m_deadline;
     const std::function<bool()>& m_ready;
@@ -161,6 +180,11 @@ WindowWaiter::~WindowWaiter() = default;
 void WindowWaiter::setWindow(QWidget* window)
 {
     m_window = window;
+}
+
+void WindowWaiter::letThrough(QWidget& control)
+{
+    control.setProperty(kTakesInputDuringWaits, true);
 }
 
 WindowWaiter::Outcome WindowWaiter::wait(const QString& what, QDeadlineTimer deadline,
@@ -243,11 +267,24 @@ bool WindowWaiter::blocksInput(QObject* watched, const QEvent* event) const
     }
     if (!m_window)
         return false;
-    const QWidget* main = m_window->window();
+    QWidget* main = m_window->window();
     if (const auto* widget = qobject_cast<const QWidget*>(watched))
-        return widget->window() == main;
-    if (const auto* window = qobject_cast<const QWindow*>(watched))
-        return window == main->windowHandle();
+        return widget->window() == main && !letsThrough(widget);
+    const auto* window = qobject_cast<const QWindow*>(watched);
+    if (!window || window != main->windowHandle())
+        return false;
+    // The window system hands a click to the window first; the widget under it decides.
+    if (const auto* mouse = dynamic_cast<const QMouseEvent*>(event))
+        return !letsThrough(main->childAt(main->mapFromGlobal(mouse->globalPosition().toPoint())));
+    return true;
+}
+
+bool WindowWaiter::letsThrough(const QWidget* widget)
+{
+    for (; widget && !widget->isWindow(); widget = widget->parentWidget()) {
+        if (widget->property(kTakesInputDuringWaits).toBool())
+            return widget->isVisible() && widget->isEnabled();
+    }
     return false;
 }
 

@@ -14,8 +14,10 @@ class QWidget;
 // The waiter of the window's control-object calls. On the GUI thread a wait runs a nested event
 // loop: the windows keep painting and the timers ticking, the Virtual devices window stays
 // usable, but no click or key reaches the main window until the call returns. A wait that lasts
-// longer than the show delay shows the window-modal "Waiting for <device>…" box (dlgWait) with
-// the elapsed seconds and a Cancel button; Cancel ends the wait and the rest of its call.
+// longer than the show delay shows the "Waiting" box (dlgWait): the device as the user named it,
+// what the call waits for, the time left (or the seconds elapsed, for a wait without an end)
+// and a Cancel button; Cancel ends the wait and the rest of its call. The box blocks nothing
+// itself, so that the controls let through (Stop of a file job) stay usable beside it.
 // Control objects hold their events back meanwhile. Off the GUI thread (the printer's output
 // worker) a wait blocks, as the plain waiter does.
 class WindowWaiter final : public QObject, public opos::Waiter
@@ -34,6 +36,9 @@ public:
 
     // The main window: its input is blocked during a wait, and it owns the wait box.
     void setWindow(QWidget* window);
+    // A control of the main window that takes clicks during a wait too: one that only asks
+    // for something to end, never starts a call (Stop of a file job).
+    static void letThrough(QWidget& control);
 
     Outcome wait(const QString& what, QDeadlineTimer deadline,
                  const std::function<bool()>& ready) override;
@@ -52,6 +57,7 @@ protected:
 private:
     class GuiWait;
     bool blocksInput(QObject* watched, const QEvent* event) const;
+    static bool letsThrough(const QWidget* widget);
     void checkInnermost();
 
     opos::BlockingWaiter m_blocking;

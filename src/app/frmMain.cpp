@@ -4,6 +4,7 @@
 #include "app/JobStatusBar.h"
 #include "app/Logo.h"
 #include "app/MainMenu.h"
+#include "app/PowerStatusField.h"
 #include "app/frmMainParts.h"
 #include "devices/CashDrawerCommands.h"
 #include "devices/LineDisplayCommands.h"

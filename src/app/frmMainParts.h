@@ -23,6 +23,7 @@ class DeviceCommands;
 class LineCommands;
 class FilePrintCommands;
 class JobStatusBar;
+class PowerStatusField;
 class DirectIOCommands;
 class CashDrawerCommands;
 class LineDisplayCommands;
@@ -79,4 +80,5 @@ struct frmMain::Parts
     std::unique_ptr<LineDisplayCommands> lineDisplay;
     std::unique_ptr<MainMenu> menu; // runs deviceCommands and lineCommands: declared after them
     std::unique_ptr<JobStatusBar> jobStatus; // shows filePrint's jobs: declared after it
+    std::unique_ptr<PowerStatusField> power;
 };

@@ -1,5 +1,6 @@
 #include "app/JobStatusBar.h"
 #include "app/MainMenu.h"
+#include "app/PowerStatusField.h"
 #include "app/frmMain.h"
 #include "app/frmMainParts.h"
 #include "devices/CashDrawerCommands.h"
@@ -77,6 +78,9 @@ void frmMain::wireHandlers()
     onClick("cmdTransactionPrint", [file] { file->TransactionPrint(); });
     d->jobStatus = std::make_unique<JobStatusBar>(control<QStatusBar>("statusBar"), *file, d->note);
     connect(&d->Timer1, &QTimer::timeout, d->jobStatus.get(), &JobStatusBar::refresh);
+    d->power =
+        std::make_unique<PowerStatusField>(control<QStatusBar>("statusBar"), d->OPOSPOSPrinter1);
+    connect(&d->Timer1, &QTimer::timeout, d->power.get(), &PowerStatusField::refresh);
 
     d->directIO = std::make_unique<DirectIOCommands>(
         printer,

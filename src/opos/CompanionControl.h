@@ -30,6 +30,7 @@ public:
     const DeviceRegistry& registry;
     const ControlOptions options;
     ControlState life;
+    QString deviceName; // as last opened: names the device while a call waits
 };
 
 // The inner working the Cash Drawer and Line Display control objects share: one backend found

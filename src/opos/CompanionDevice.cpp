@@ -13,13 +13,15 @@ CompanionDevice::~CompanionDevice() = default;
 
 int32_t CompanionDevice::Open(const QString& deviceName)
 {
-    const DeviceCall call(m_core->registry);
+    const DeviceCall call(m_core->registry, deviceName, QStringLiteral("the connection"));
+    if (!m_core->life.opened)
+        m_core->deviceName = deviceName;
     return m_core->open(deviceName);
 }
 
 int32_t CompanionDevice::ClaimDevice(int32_t timeoutMs)
 {
-    const DeviceCall call(m_core->registry);
+    const DeviceCall call(m_core->registry, m_core->deviceName, QStringLiteral("the claim"));
     return m_core->claim(timeoutMs);
 }
 

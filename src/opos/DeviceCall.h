@@ -12,8 +12,9 @@ namespace opos {
 class DeviceCall
 {
 public:
-    explicit DeviceCall(const DeviceRegistry& registry)
-        : m_waiter(registry.waiter()), m_call(*m_waiter)
+    explicit DeviceCall(const DeviceRegistry& registry, const QString& device = {},
+                        const QString& purpose = {})
+        : m_waiter(registry.waiter()), m_call(*m_waiter, device, purpose)
     {}
 
     Waiter& waiter() const { return *m_waiter; }

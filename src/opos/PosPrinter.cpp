@@ -180,19 +180,19 @@ PosPrinter::~PosPrinter() = default;
 
 int32_t PosPrinter::Open(const QString& deviceName)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("the connection"), deviceName);
     return d->open(deviceName);
 }
 
 int32_t PosPrinter::ClaimDevice(int32_t timeoutMs)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("the claim"));
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::ReleaseDevice()
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("the release"));
     return d->release();
 }
 
@@ -209,37 +209,37 @@ void PosPrinter::StopWaiting()
 
 int32_t PosPrinter::Claim(int32_t timeoutMs)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("the claim"));
     return d->claim(timeoutMs);
 }
 
 int32_t PosPrinter::Release()
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("the release"));
     return d->release();
 }
 
 int32_t PosPrinter::PrintNormal(int32_t station, const QString& data)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("confirmation of the printed line"));
     return d->printNormal(station, data);
 }
 
 int32_t PosPrinter::PrintImmediate(int32_t station, const QString& data)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("confirmation of the printed line"));
     return d->printImmediate(station, data);
 }
 
 int32_t PosPrinter::CutPaper(int32_t percentage)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("confirmation of the cut"));
     return d->cutPaper(percentage);
 }
 
 int32_t PosPrinter::TransactionPrint(int32_t station, int32_t control)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("confirmation of the transaction"));
     return d->transactionPrint(station, control);
 }
 
@@ -251,7 +251,7 @@ int32_t PosPrinter::ClearOutput()
 
 int32_t PosPrinter::DirectIO(int32_t command, int32_t* data, QString* text)
 {
-    const Impl::Call call(*d);
+    const Impl::Call call(*d, QStringLiteral("the answer to DirectIO"));
     return d->directIO(command, data, text);
 }
 

@@ -33,7 +33,11 @@ public:
     class Call
     {
     public:
-        explicit Call(Impl& printer) : m_printer(printer), m_call(printer.registry)
+        // purpose: what the call's waits are for ("the claim"); device: the device as the user
+        // named it, when the call is not about the open one.
+        explicit Call(Impl& printer, const QString& purpose = {}, const QString& device = {})
+            : m_printer(printer),
+              m_call(printer.registry, device.isEmpty() ? printer.deviceName() : device, purpose)
         {
             printer.m_errorString.clear();
         }
@@ -53,6 +57,7 @@ public:
 
     // Life cycle.
     int32_t open(const QString& deviceName);
+    const QString& deviceName() const { return m_deviceName; }
     int32_t claim(int32_t timeoutMs);
     void stopWaiting();
     int32_t release();

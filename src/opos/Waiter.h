@@ -56,12 +56,15 @@ public:
     class Call
     {
     public:
-        explicit Call(Waiter& waiter) : m_waiter(waiter)
+        // device: the device as the user named it; purpose: what the call's waits are for
+        // ("the claim"). Either may be empty; a window shows them while the call waits.
+        explicit Call(Waiter& waiter, QString device = {}, QString purpose = {}) : m_waiter(waiter)
         {
             const std::lock_guard lock(waiter.m_callMutex);
             if (waiter.m_call)
                 return;
-            waiter.m_call = CallState{std::this_thread::get_id(), {}, false, {}};
+            waiter.m_call = CallState{std::this_thread::get_id(), {}, false, {},
+                                      Subject{std::move(device), std::move(purpose)}};
             m_outer = true;
         }
         ~Call()
@@ -107,6 +110,20 @@ public:
         const std::lock_guard lock(m_callMutex);
         return m_call && m_call->thread == std::this_thread::get_id() ? m_call->cancelReason
                                                                       : QString();
+    }
+
+    // What the running call of the calling thread is about; empty texts outside a call.
+    struct Subject
+    {
+        QString device;
+        QString purpose;
+    };
+    Subject callSubject() const
+    {
+        const std::lock_guard lock(m_callMutex);
+        if (!m_call || m_call->thread != std::this_thread::get_id())
+            return {};
+        return m_call->subject;
     }
 
 protected:
@@ -159,6 +176,7 @@ private:
         std::chrono::milliseconds deducted{};
         bool cancelled = false;
         QString cancelReason;
+        Subject subject;
     };
     mutable std::mutex m_callMutex;
     std::optional<CallState> m_call;

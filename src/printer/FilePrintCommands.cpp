@@ -133,9 +133,13 @@ void FilePrintCommands::printFile(LineMethod method)
     flags.FileJobRunning = true;
     m_stopRequested = false;
     m_line = 0;
+    m_printedLine = 0;
+    m_stoppedAt.reset();
     m_lineCount = std::make_unique<BackgroundLineCount>(path);
     emit jobStarted();
     const auto jobEnds = qScopeGuard([this, &flags] {
+        if (m_stopRequested)
+            m_stoppedAt = Progress{false, m_printedLine, m_lineCount->result(), false};
         flags.FileJobRunning = false;
         m_lineCount.reset();
         emit jobEnded();
@@ -202,6 +206,7 @@ void FilePrintCommands::printLines(const QString& path, LineMethod method)
         m_lineCommands.PrintFileLine(method, *line);
         if (m_context.flags.PrintCancelled)
             break;
+        m_printedLine = m_line;
         if (nextYield.hasExpired()) {
             QCoreApplication::processEvents();
             nextYield.setRemainingTime(kYieldEveryMs);

@@ -59,6 +59,9 @@ public:
         bool waitingForOutput = false; // before closing the transaction
     };
     Progress progress() const;
+    // Where the last job ended when Stop ended it (line: the last line printed); empty when it
+    // ran to its end, failed or was cancelled otherwise. A new job clears it.
+    std::optional<Progress> stoppedAt() const { return m_stoppedAt; }
 
 signals:
     void jobStarted();
@@ -80,6 +83,8 @@ private:
     const RunningHandlers& m_running;
     bool m_stopRequested = false;
     qint64 m_line = 0;
+    qint64 m_printedLine = 0;
+    std::optional<Progress> m_stoppedAt;
     bool m_waitingForOutput = false;
     std::unique_ptr<BackgroundLineCount> m_lineCount; // while a job runs
 };

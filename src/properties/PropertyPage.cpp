@@ -51,8 +51,18 @@ bool PropertyPage::eventFilter(QObject* watched, QEvent* event)
     const auto* key = static_cast<QKeyEvent*>(event);
     if (!PropertyEditor::isEditingKey(key->key(), key->text()))
         return false;
-    // Editing keys act once, on release; the view must not search or move on their press.
-    if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+    // Editing keys act once, on release; the view must not search or move on their press. A
+    // key pressed with Ctrl, Alt or Meta is a shortcut (Ctrl+C, Ctrl+A), and one whose press a
+    // shortcut took never reached the view: their releases type nothing, whatever their text.
+    constexpr Qt::KeyboardModifiers commands =
+        Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event->type() == QEvent::KeyPress) {
+        if (key->modifiers() & commands)
+            return false;
+        m_typing.insert(key->key());
+        return true;
+    }
+    if (!key->isAutoRepeat() && m_typing.remove(key->key()))
         m_editor.MSFlexGrid2_KeyUp(key->key(), key->text());
     return true;
 }

@@ -5,6 +5,7 @@
 #include "properties/PropertyListing.h"
 
 #include <QObject>
+#include <QSet>
 
 class QAbstractItemView;
 class QModelIndex;
@@ -42,6 +43,7 @@ private:
     PrinterPropertyReader m_reader;
     PropertyListing m_listing;
     PropertyEditor m_editor;
+    QSet<int> m_typing; // editing keys pressed without a command modifier, not yet released
 };
 
 } // namespace properties

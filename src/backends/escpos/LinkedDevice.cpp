@@ -73,9 +73,16 @@ QString LinkedDevice::noStatus(const QueryResult& reply) const
 {
     if (!reply.silent)
         return reply.text;
+    // A name from devices.ini is set up in its section there, an address typed as the name in
+    // the address itself.
+    const QString remedy =
+        isAddress(m_name)
+            ? QStringLiteral("add ?status=none to its address")
+            : QStringLiteral("add status=none to its section [%1] in devices.ini").arg(m_name);
     return QStringLiteral("no answer to a status request within %1 ms: if this printer is "
-                          "one-way, add ?status=none to its address")
-        .arg(m_settings.timeouts.statusMs);
+                          "one-way, %2")
+        .arg(m_settings.timeouts.statusMs)
+        .arg(remedy);
 }
 
 opos::DeviceResult LinkedDevice::notOpen() const
