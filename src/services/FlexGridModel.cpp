@@ -241,9 +241,12 @@ private:
     const GridRow& readStored(int row) const
     {
         if (decodedRow != row) {
-            decodeRow(store.at(std::size_t(row - 1)), decoded);
+            QString lost;
+            decodeRow(store.at(std::size_t(row - 1), &lost), decoded);
             if (row <= blankUpTo)
                 std::fill(decoded.cells.begin(), decoded.cells.end(), Cell{});
+            else if (!lost.isEmpty())
+                decoded.cells.front().text = QStringLiteral("(row lost: %1)").arg(lost);
             decodedRow = row;
         }
         return decoded;
