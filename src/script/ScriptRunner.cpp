@@ -43,24 +43,23 @@ ScriptRunner::ScriptRunner(const opos::DeviceRegistry& registry, opos::ControlOp
                                                                              sim::kCashDrawerName,
                                                                              sim::kLineDisplayName}
 {
-    const auto printer = DeviceClass::Printer;
+    constexpr auto printer = DeviceClass::Printer;
     connect(m_printer.get(), &opos::PosPrinter::StatusUpdateEvent, this, [this](int32_t data) {
         recordEvent({DeviceClass::Printer, QStringLiteral("StatusUpdateEvent"), data, 0},
                     statusUpdateEventDetail(data));
     });
-    connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this,
-            [this, printer](int32_t id) {
-                recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
-                            outputCompleteEventDetail(id));
-            });
+    connect(m_printer.get(), &opos::PosPrinter::OutputCompleteEvent, this, [this](int32_t id) {
+        recordEvent({printer, QStringLiteral("OutputCompleteEvent"), id, 0},
+                    outputCompleteEventDetail(id));
+    });
     connect(m_printer.get(), &opos::PosPrinter::DirectIOEvent, this,
-            [this, printer](int32_t number, int32_t* pData, QString* pString) {
+            [this](int32_t number, int32_t* pData, QString* pString) {
                 recordEvent({printer, QStringLiteral("DirectIOEvent"), number, 0},
                             directIOEventDetail(number, pData ? *pData : 0,
                                                 pString ? *pString : QString()));
             });
     connect(m_printer.get(), &opos::PosPrinter::ErrorEvent, this,
-            [this, printer](int32_t code, int32_t extended, int32_t locus, int32_t* response) {
+            [this](int32_t code, int32_t extended, int32_t locus, int32_t* response) {
                 const int32_t answer = nextErrorAnswer();
                 if (response)
                     *response = answer;

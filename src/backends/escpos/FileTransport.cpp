@@ -123,8 +123,10 @@ void FileTransport::close()
     delete m_writeNotifier;
     m_readNotifier = m_writeNotifier = nullptr;
     // What the device takes now is handed over; it does not wait for a stalled one.
-    if (!m_failed && !m_pending.isEmpty())
-        (void)::write(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
+    if (!m_failed && !m_pending.isEmpty()) {
+        [[maybe_unused]] const ssize_t handed =
+            ::write(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
+    }
     ::close(m_fd);
     m_fd = -1;
     m_pending.clear();
