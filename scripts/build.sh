@@ -19,8 +19,10 @@ case "${1:-}" in
     options=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14)
     ;;
 esac
-# ccache, when the machine has it, lets several checkouts share what they compiled.
-command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# ccache, when the machine has it, lets several checkouts share what they compiled; with the
+# precompiled headers it caches only when told to trust them.
+command -v ccache >/dev/null &&
+    options+=("-DCMAKE_CXX_COMPILER_LAUNCHER=env;CCACHE_SLOPPINESS=pch_defines,time_macros;ccache")
 mkdir -p "$root/$dir"
 exec 9>"$root/$dir/.build.lock"
 flock 9
