@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch folder and checks what lands there: exactly the expected files,
-# a valid menu entry whose icon is installed, and a program that answers --version without a
-# display and refuses a bad option with exit code 2.
+# every document the README links, a valid menu entry whose icon is installed, and a program that
+# answers --version without a display and refuses a bad option with exit code 2.
 #   check-install.sh BUILD_DIR SOURCE_DIR APP_ID VERSION
 set -euo pipefail
 build=$1 source=$2 app_id=$3 version=$4
@@ -25,12 +25,20 @@ expected=(
 for example in "$source"/examples/*.txt; do
     [ -e "$example" ] && expected+=("$doc/examples/$(basename "$example")")
 done
+for document in "$source"/docs/*.md; do
+    [ -e "$document" ] && expected+=("$doc/docs/$(basename "$document")")
+done
 actual=$(cd "$stage" && find . -type f -printf '%P\n' | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 if [ "$actual" != "$wanted" ]; then
     diff <(echo "$wanted") <(echo "$actual") >&2 || true
     fail "the install tree differs from the expected files (< expected, > installed)"
 fi
+
+# Every document the installed README links is installed where the link leads.
+while read -r link; do
+    [ -e "$stage/$doc/$link" ] || fail "the README links $link, which is not installed"
+done < <(grep -oE '\]\([^):#]+\)' "$stage/$doc/README.md" | sed -E 's/^\]\((.*)\)$/\1/')
 
 desktop-file-validate "$stage/usr/share/applications/$app_id.desktop" ||
     fail "the menu entry is not valid"

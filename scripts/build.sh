@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
 # Configures (once) and builds one build folder with Ninja.
-#   scripts/build.sh [--sanitize] [ninja targets...]
-# The folder is build/ (build-asan/ with --sanitize). A lock keeps two builds of the same
-# folder from running at once.
+#   scripts/build.sh [--sanitize | --clang] [ninja targets...]
+# The folder is build/ (build-asan/ with --sanitize, build-clang/ with --clang, a debug build with
+# clang 14). A lock keeps two builds of the same folder from running at once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=build
 options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if [ "${1:-}" = "--sanitize" ]; then
+case "${1:-}" in
+--sanitize)
     shift
     dir=build-asan
     options=(-DCMAKE_BUILD_TYPE=Debug -DOPT_SANITIZE=ON -DOPT_BENCHMARKS=OFF)
-fi
-# ccache, when the machine has it, lets several checkouts share what they compiled.
-command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    ;;
+--clang)
+    shift
+    dir=build-clang
+    options=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14)
+    ;;
+esac
+# ccache, when the machine has it, lets several checkouts share what they compiled; with the
+# precompiled headers it caches only when told to trust them.
+command -v ccache >/dev/null &&
+    options+=("-DCMAKE_CXX_COMPILER_LAUNCHER=env;CCACHE_SLOPPINESS=pch_defines,time_macros;ccache")
 mkdir -p "$root/$dir"
 exec 9>"$root/$dir/.build.lock"
 flock 9

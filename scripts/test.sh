@@ -18,7 +18,7 @@ export QT_QPA_PLATFORM=offscreen
 (cd "$root/build" && ctest --output-on-failure -j2)
 
 if $sanitize; then
-    "$root/scripts/build.sh" --sanitize
+    "$root/scripts/build.sh" --sanitize test_programs
     (cd "$root/build-asan" && \
         ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --output-on-failure -j2)

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 using opos::DeviceResult;
 using opos::OutputJob;
@@ -101,6 +103,47 @@ struct Running
     OutputWorker worker{&context, 1, recorder.runner(), recorder.reporter()};
 };
 
+// Confirmations the test gives itself: held until answered, or answered at once when told how.
+class Confirmations
+{
+public:
+    OutputWorker::Confirmer confirmer()
+    {
+        return [this](OutputWorker::Confirmed done) {
+            std::unique_lock lock(m_mutex);
+            if (m_answer) {
+                const DeviceResult answer = *m_answer;
+                lock.unlock();
+                done(answer);
+                return;
+            }
+            m_waiting.push_back(std::move(done));
+        };
+    }
+    qsizetype waiting() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return qsizetype(m_waiting.size());
+    }
+    // Answers what waits, in order, on the calling thread; later ones get the same answer.
+    void answer(const DeviceResult& result)
+    {
+        std::vector<OutputWorker::Confirmed> waiting;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_answer = result;
+            waiting.swap(m_waiting);
+        }
+        for (const auto& done : waiting)
+            done(result);
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<OutputWorker::Confirmed> m_waiting;
+    std::optional<DeviceResult> m_answer;
+};
+
 } // namespace
 
 class TestOutputWorker : public QObject
@@ -164,6 +207,29 @@ private slots:
         QTRY_COMPARE(run.recorder.reported.size(), 12);
         QCOMPARE(run.recorder.reported.mid(5), ids(5, 11));
         QCOMPARE(run.recorder.ran(), ids(1, 5) + ids(5, 11));
+    }
+
+    // Jobs go out before the device confirms the ones before them, so several confirmations
+    // may fail: only the first is reported, the others wait behind it and run again with it.
+    void onlyTheFirstFailedConfirmationIsReported()
+    {
+        QObject context;
+        Recorder recorder;
+        Confirmations confirmations;
+        OutputWorker worker{&context, 1, recorder.runner(), recorder.reporter(),
+                            confirmations.confirmer()};
+        for (int id = 1; id <= 3; ++id)
+            worker.submit(job(id));
+        QTRY_COMPARE(confirmations.waiting(), 3);
+        confirmations.answer({114, 203, QStringLiteral("paper out")});
+        QTRY_COMPARE(recorder.reported, QList<int>{-1});
+        QCoreApplication::processEvents();
+        QCOMPARE(recorder.reported, QList<int>{-1});
+
+        confirmations.answer({});
+        worker.retry(job(1));
+        QTRY_COMPARE(recorder.reported, (QList<int>{-1, 1, 2, 3}));
+        QCOMPARE(recorder.ran(), (QList<int>{1, 2, 3, 1, 2, 3}));
     }
 
     // Clearing drops what waits; the job that runs finishes and is reported.

@@ -3,7 +3,6 @@
 #include "opos/PosPrinter.h"
 #include "services/FrameRateLabel.h"
 #include "services/PrinterListModel.h"
-#include "services/RecordStore.h"
 #include "support/WindowFixture.h"
 
 #include <QLabel>
@@ -80,55 +79,6 @@ private slots:
         list.flush();
         QCOMPARE(list.List(0), shown);
         QCOMPARE(list.data(list.index(0), Qt::DisplayRole).toString(), shown);
-    }
-
-    // Records come back as they went in, whatever their size, whether their page is in memory
-    // or in the file, read in any order, and after the store was cut short and filled again.
-    void recordsComeBackAsStored_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("records");
-        QTest::addColumn<bool>("spills");
-        QTest::newRow("empty and short") << QList<QByteArray>{{}, "a", {}} << false;
-        QTest::newRow("larger than a page")
-            << QList<QByteArray>{"x", QByteArray("0123456789").repeated(10'000), "y"} << false;
-        QList<QByteArray> many;
-        for (int i = 0; i < 20'000; ++i) // about thirty pages
-            many << QByteArray("line ").append(QByteArray::number(i)).repeated(i % 13 + 1);
-        many[7777] = QByteArray(200'000, 'L'); // a long one among them
-        QTest::newRow("many pages") << many << true;
-    }
-    void recordsComeBackAsStored()
-    {
-        QFETCH(QList<QByteArray>, records);
-        QFETCH(bool, spills);
-        RecordStore store;
-        for (const QByteArray& record : records)
-            store.append(record);
-        QCOMPARE(store.size(), std::size_t(records.size()));
-        QCOMPARE(store.spilled(), spills);
-        if (spills)
-            QVERIFY(store.residentBytes() < 1'000'000);
-        const auto n = std::size_t(records.size());
-        for (std::size_t i = 0; i < n; ++i)
-            QCOMPARE(store.at(i), records[qsizetype(i)]);
-        for (std::size_t i = n; i-- > 0;)
-            QCOMPARE(store.at(i), records[qsizetype(i)]);
-        for (std::size_t i = 0; i < n; i += 997)
-            QCOMPARE(store.at((i * 7919) % n), records[qsizetype((i * 7919) % n)]);
-        QCOMPARE(store.at(n), QByteArray());
-
-        const std::size_t kept = n / 3 + 1;
-        store.truncate(kept);
-        store.append("after");
-        QCOMPARE(store.size(), kept + 1);
-        QCOMPARE(store.at(kept - 1), records[qsizetype(kept - 1)]);
-        QCOMPARE(store.at(kept), QByteArray("after"));
-        QCOMPARE(store.at(0), records[0]);
-
-        store.clear();
-        store.append("again");
-        QCOMPARE(store.size(), std::size_t(1));
-        QCOMPARE(store.at(0), QByteArray("again"));
     }
 
     // A long line reaches the printer whole; only its echo in the list is cut.

@@ -143,9 +143,12 @@ void GridRowStore::storeOldRows()
 const GridRow& GridRowStore::readStored(int row) const
 {
     if (m_decodedRow != row) {
-        decodeRow(m_store.at(std::size_t(row - 1)), m_decoded);
+        QString lost;
+        decodeRow(m_store.at(std::size_t(row - 1), &lost), m_decoded);
         if (row <= m_blankUpTo)
             blank(m_decoded);
+        else if (!lost.isEmpty() && !m_decoded.cells.empty())
+            m_decoded.cells.front().text = QStringLiteral("(row lost: %1)").arg(lost);
         m_decodedRow = row;
     }
     return m_decoded;

@@ -22,6 +22,14 @@ QString shown(const QString& text)
         --kept; // never split a character in two
     return text.first(kept) + QChar(0x2026);
 }
+
+// An item whose bytes could not be read back says so, and why, instead of showing empty.
+QString itemText(const RecordStore& items, std::size_t index)
+{
+    QString lost;
+    const QByteArray bytes = items.at(index, &lost);
+    return lost.isEmpty() ? QString::fromUtf8(bytes) : QStringLiteral("(line lost: %1)").arg(lost);
+}
 } // namespace
 
 class PrinterListModel::Impl
@@ -83,7 +91,7 @@ QString PrinterListModel::List(int index) const
 {
     if (index < 0 || index >= d->count())
         throw std::out_of_range("Invalid property array index");
-    return QString::fromUtf8(d->items.at(std::size_t(index)));
+    return itemText(d->items, std::size_t(index));
 }
 
 int PrinterListModel::ListIndex() const
@@ -113,7 +121,7 @@ QVariant PrinterListModel::data(const QModelIndex& index, int role) const
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     // An escape character shows as its symbol; the item keeps the text that was sent.
-    QString text = QString::fromUtf8(d->items.at(std::size_t(index.row())));
+    QString text = itemText(d->items, std::size_t(index.row()));
     return text.contains(QChar(0x1b)) ? text.replace(QChar(0x1b), QChar(0x241b)) : text;
 }
 

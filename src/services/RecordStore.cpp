@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -59,43 +61,50 @@ const char* skipRecords(const char* at, std::size_t count)
 // An unlinked file in the temporary folder: it is gone when the process is, however it ends.
 int makeNamelessFile()
 {
-    QByteArray path = QFile::encodeName(QDir::tempPath()) + "/opos-printer-test-XXXXXX";
+    QByteArray path =
+        QFile::encodeName(RecordStore::temporaryFolder()) + "/opos-printer-test-XXXXXX";
     const int fd = ::mkstemp(path.data());
     if (fd >= 0)
         ::unlink(path.constData());
     return fd;
 }
 
-// Moves all bytes with pread or pwrite, through interruptions and short transfers.
+// Moves all bytes with pread or pwrite, through interruptions and short transfers. Answers 0,
+// or why not: the errno value, or kEnded when the file ended first.
+constexpr int kEnded = -1;
 template <typename Transfer, typename Bytes>
-bool transferAll(Transfer transfer, int fd, Bytes* data, std::size_t bytes, int64_t offset)
+int transferAll(Transfer transfer, int fd, Bytes* data, std::size_t bytes, int64_t offset)
 {
     while (bytes > 0) {
         const ssize_t done = transfer(fd, data, bytes, off_t(offset));
         if (done < 0 && errno == EINTR)
             continue;
-        if (done <= 0)
-            return false;
+        if (done < 0)
+            return errno;
+        if (done == 0)
+            return kEnded;
         data += done;
         bytes -= std::size_t(done);
         offset += done;
     }
-    return true;
+    return 0;
 }
 
 bool writeAll(int fd, const char* data, std::size_t bytes, int64_t offset)
 {
-    return transferAll(::pwrite, fd, data, bytes, offset);
+    return transferAll(::pwrite, fd, data, bytes, offset) == 0;
 }
 
-bool readAll(int fd, char* data, std::size_t bytes, int64_t offset)
+int readAll(int fd, char* data, std::size_t bytes, int64_t offset)
 {
     return transferAll(::pread, fd, data, bytes, offset);
 }
 
 } // namespace
 
-RecordStore::RecordStore() = default;
+RecordStore::RecordStore(FileOpener openFile)
+    : m_openFile(openFile ? std::move(openFile) : FileOpener(makeNamelessFile))
+{}
 
 RecordStore::~RecordStore()
 {
@@ -107,7 +116,9 @@ void RecordStore::append(QByteArrayView record)
 {
     const auto length = std::size_t(record.size());
     const uint32_t needed = lengthBytes(length) + uint32_t(length);
-    if (m_pages.empty() || m_pages.back().capacity - m_pages.back().bytes < needed) {
+    // A page left in the file is never filled again.
+    if (m_pages.empty() || !m_pages.back().data ||
+        m_pages.back().capacity - m_pages.back().bytes < needed) {
         Page page;
         page.first = m_size;
         page.capacity = std::max(kPageBytes, needed); // a long record gets a page of its own size
@@ -123,12 +134,14 @@ void RecordStore::append(QByteArrayView record)
     ++m_size;
 }
 
-QByteArray RecordStore::at(std::size_t index) const
+QByteArray RecordStore::at(std::size_t index, QString* lost) const
 {
+    if (lost)
+        lost->clear();
     if (index >= m_size)
         return {};
     const std::size_t page = pageOf(index);
-    const char* data = pageData(page);
+    const char* data = pageData(page, lost);
     if (!data)
         return {};
     if (m_cursor.page != page || m_cursor.index > index)
@@ -150,18 +163,22 @@ void RecordStore::truncate(std::size_t size)
     resetReading();
     const std::size_t last = pageOf(size - 1);
     m_pages.resize(last + 1);
+    m_size = size;
     Page& page = m_pages[last];
     if (!page.data) {
-        // The page is filled again from here: bring it back to memory.
+        // The page is filled again from here: bring it back to memory. One that cannot be read
+        // stays in the file, its records lost as before, and the next record starts a page.
+        auto data = std::make_unique<char[]>(std::max(kPageBytes, page.bytes));
+        if (!readPage(page, data.get()).isEmpty()) {
+            m_firstResident = last + 1;
+            return;
+        }
         page.capacity = std::max(kPageBytes, page.bytes);
-        page.data = std::make_unique<char[]>(page.capacity);
-        if (!readPage(page, page.data.get()))
-            std::memset(page.data.get(), 0, page.bytes); // reads back as empty records
+        page.data = std::move(data);
         page.fileOffset = -1;
         m_firstResident = last;
     }
     page.bytes = uint32_t(skipRecords(page.data.get(), size - page.first) - page.data.get());
-    m_size = size;
 }
 
 void RecordStore::clear()
@@ -186,7 +203,7 @@ std::size_t RecordStore::residentBytes() const
     return bytes;
 }
 
-const char* RecordStore::pageData(std::size_t index) const
+const char* RecordStore::pageData(std::size_t index, QString* lost) const
 {
     const Page& page = m_pages[index];
     if (page.data)
@@ -195,16 +212,25 @@ const char* RecordStore::pageData(std::size_t index) const
         m_loaded.resize(page.bytes);
         m_loadedPage = SIZE_MAX;
         m_cursor = {};
-        if (!readPage(page, m_loaded.data()))
+        const QString failure = readPage(page, m_loaded.data());
+        if (!failure.isEmpty()) {
+            if (lost)
+                *lost = failure;
             return nullptr;
+        }
         m_loadedPage = index;
     }
     return m_loaded.data();
 }
 
-bool RecordStore::readPage(const Page& page, char* into) const
+QString RecordStore::readPage(const Page& page, char* into) const
 {
-    return readAll(m_fd, into, page.bytes, page.fileOffset);
+    const int error = readAll(m_fd, into, page.bytes, page.fileOffset);
+    if (error == 0)
+        return {};
+    return QStringLiteral("the temporary file could not be read back (%1)")
+        .arg(error == kEnded ? QStringLiteral("it is shorter than what was written to it")
+                             : qt_error_string(error));
 }
 
 std::size_t RecordStore::pageOf(std::size_t index) const
@@ -229,7 +255,7 @@ void RecordStore::spillOldPages()
 bool RecordStore::writeToFile(Page& page)
 {
     if (m_fd < 0) {
-        m_fd = makeNamelessFile();
+        m_fd = m_openFile();
         if (m_fd < 0)
             return false;
     }
@@ -240,6 +266,13 @@ bool RecordStore::writeToFile(Page& page)
     page.data.reset();
     page.capacity = 0;
     return true;
+}
+
+QString RecordStore::temporaryFolder()
+{
+    // QDir::tempPath() is empty when TMPDIR names a folder that does not exist.
+    const QString folder = QDir::tempPath();
+    return folder.isEmpty() || !QFileInfo(folder).isDir() ? QStringLiteral(P_tmpdir) : folder;
 }
 
 void RecordStore::resetReading() const

@@ -211,7 +211,8 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
         if (const DeviceResult up = ready(deadline, prefix); !up.ok())
             return up;
         Link& link = *m_device.link();
-        const DeviceResult written = link.write(prefix + bytes, deadline, m_device.waiter());
+        const DeviceResult written =
+            link.write(QByteArray(prefix + bytes), deadline, m_device.waiter());
         return written.ok() ? link.flush(deadline, m_device.waiter()) : written;
     }
     if (command == 2) {
