@@ -1,9 +1,11 @@
 #include "app/MainMenu.h"
 
 #include "app/AboutBox.h"
+#include "app/BarcodeDialog.h"
 #include "app/EscapeSequenceHelp.h"
-#include "app/ReceiptImage.h"
+#include "app/ImageDialog.h"
 #include "app/frmMain.h"
+#include "backends/sim/ReceiptImage.h"
 #include "opos/PosPrinter.h"
 #include "printer/TestReceipt.h"
 #include "services/FailureTrap.h"
@@ -89,6 +91,9 @@ MainMenu::MainMenu(const Parts& parts) : m_parts(parts), m_sources(defaultKnownD
     device->setObjectName(QStringLiteral("mnuDevice"));
     addAction(device, "actTestReceipt", tr("Print &test receipt"), QKeySequence(Qt::Key_F5),
               &MainMenu::PrintTestReceipt);
+    addAction(device, "actPrintBarcode", tr("Print &barcode\u2026"), {},
+              &MainMenu::ShowBarcodeDialog);
+    addAction(device, "actPrintImage", tr("Print &image\u2026"), {}, &MainMenu::ShowImageDialog);
     m_knownDevices = device->addMenu(tr("&Known devices"));
     m_knownDevices->setObjectName(QStringLiteral("mnuKnownDevices"));
     connect(m_knownDevices, &QMenu::aboutToShow, this, &MainMenu::fillKnownDevices);
@@ -221,6 +226,45 @@ void MainMenu::SelectAll()
 void MainMenu::PrintTestReceipt()
 {
     m_testReceipt->Print();
+}
+
+void MainMenu::ShowBarcodeDialog()
+{
+    if (!m_barcode) {
+        m_barcode = new BarcodeDialog(&m_parts.window);
+        connect(m_barcode, &BarcodeDialog::printRequested, this,
+                [this](const BarcodeParameters& parameters) {
+                    const RunningHandlers::Scope scope(m_parts.running);
+                    printBarCode(m_parts.printer, m_parts.line, parameters);
+                });
+    }
+    m_barcode->show();
+    m_barcode->raise();
+    m_barcode->activateWindow();
+}
+
+void MainMenu::ShowImageDialog()
+{
+    if (!m_image) {
+        Dialogs& dialogs = m_parts.window.dialogs();
+        m_image = new ImageDialog(
+            [&dialogs] {
+                return dialogs.openFile(
+                    {tr("Print image"),
+                     QStringLiteral("Images (*.png *.bmp *.gif *.jpg *.jpeg)|*.png;*.bmp;*.gif;"
+                                    "*.jpg;*.jpeg|All files (*.*)|*.*"),
+                     QString(), QStringLiteral("png")});
+            },
+            &m_parts.window);
+        connect(m_image, &ImageDialog::printRequested, this,
+                [this](const BitmapParameters& parameters) {
+                    const RunningHandlers::Scope scope(m_parts.running);
+                    printBitmap(m_parts.printer, m_parts.line, parameters);
+                });
+    }
+    m_image->show();
+    m_image->raise();
+    m_image->activateWindow();
 }
 
 void MainMenu::ShowEscapeHelp()

@@ -72,6 +72,22 @@ const std::vector<Member>& members()
         {QLatin1String("ClearOutput"), kPrinter, {}, 0},
         {QLatin1String("DirectIO"), kPrinter, {Arg::Number, Arg::Number, Arg::Text}, 1},
         {QLatin1String("CheckHealth"), kPrinter, {Arg::Number}, 1},
+        {QLatin1String("PrintBarCode"),
+         kPrinter,
+         {Arg::Station, Arg::Text, Arg::Number, Arg::Number, Arg::Number, Arg::Number, Arg::Number},
+         7},
+        {QLatin1String("PrintBitmap"),
+         kPrinter,
+         {Arg::Station, Arg::Text, Arg::Number, Arg::Number},
+         4},
+        {QLatin1String("SetBitmap"),
+         kPrinter,
+         {Arg::Number, Arg::Station, Arg::Text, Arg::Number, Arg::Number},
+         5},
+        {QLatin1String("PrintMemoryBitmap"),
+         kPrinter,
+         {Arg::Station, Arg::Text, Arg::Number, Arg::Number, Arg::Number},
+         5},
         {QLatin1String("OpenDrawer"), kDrawer, {}, 0},
         {QLatin1String("ClearText"), kDisplay, {}, 0},
         {QLatin1String("DisplayText"), kDisplay, {Arg::Text, Arg::Number}, 1},
@@ -476,6 +492,8 @@ private:
             m_step.value = flag(take(QStringLiteral("yes or no")));
         } else if (m_step.name == u"speed") {
             m_step.value = choose({u"instant", u"realistic"});
+        } else if (m_step.name == u"save-receipt") {
+            m_step.value = take(QStringLiteral("the picture's file name")).text;
         } else if (m_step.name == u"fail-next-call") {
             const Token& what = take(QStringLiteral("a result code or run-time-failure"));
             if (what.isWord(u"run-time-failure")) {
@@ -494,7 +512,7 @@ private:
             }
         } else {
             fail(QStringLiteral("unknown printer control \"%1\" (cover, paper, power, "
-                                "held-elsewhere, fail-next-call, speed)")
+                                "held-elsewhere, fail-next-call, speed, save-receipt)")
                      .arg(control.text.left(40)));
         }
     }

@@ -76,6 +76,7 @@ private:
     int32_t callPrinter(const Step& step);
     int32_t callCompanion(const Step& step, opos::CompanionDevice& device);
     void printFile(const Step& step);
+    QString scriptFile(const Step& step, int position) const;
     void setProperty(const Step& step);
     QVariant readProperty(DeviceClass device, const QString& name) const;
     void simulate(const Step& step);
