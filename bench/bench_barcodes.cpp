@@ -2,6 +2,7 @@
 // simulated printer (checked, encoded, rendered onto the roll) and its saved picture; a 576 x
 // 2000 image made ready for an ESC/POS printer (decoded, dithered, turned into raster bands),
 // CPU time per image.
+#include "SimulatedPrinterBench.h"
 #include "backends/escpos/GraphicCommands.h"
 #include "backends/sim/ReceiptImage.h"
 #include "backends/sim/SimulatedDevices.h"
@@ -17,20 +18,7 @@
 
 namespace {
 
-struct Bench
-{
-    sim::SimulatedDevices devices;
-    opos::DeviceRegistry registry;
-    opos::PosPrinter printer{registry, opos::ControlOptions{}};
-
-    Bench()
-    {
-        devices.registerWith(registry);
-        printer.Open(sim::kPrinterName);
-        printer.ClaimDevice(1000);
-        printer.SetDeviceEnabled(true);
-    }
-};
+using Bench = SimulatedPrinterBench;
 
 int printSymbols(opos::PosPrinter& printer)
 {

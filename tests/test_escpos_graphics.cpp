@@ -126,13 +126,13 @@ private slots:
     {
         auto qr = barcode(PTR_BCS_QRCODE, "https://a.b/c", 6, 6);
         qr.placement = {Placement::Align::Right, 0};
-        QCOMPARE(escpos::graphicCommands(qr, 576).bytes,
-                 hex("1b6102"
-                     "1d286b0400314132 00"
-                     "1d286b0300314306"
-                     "1d286b0300314531"
-                     "1d286b10003150 30") +
-                     "https://a.b/c" + hex("1d286b0300315130 1b6100"));
+        QCOMPARE(escpos::graphicCommands(qr, 576).bytes, hex("1b6102"
+                                                             "1d286b0400314132 00"
+                                                             "1d286b0300314306"
+                                                             "1d286b0300314531"
+                                                             "1d286b10003150 30") +
+                                                             "https://a.b/c" +
+                                                             hex("1d286b0300315130 1b6100"));
         auto pdf = barcode(PTR_BCS_PDF417, "PDF", 3, 9, Placement::Align::At, 300);
         pdf.columns = 2;
         QCOMPARE(escpos::graphicCommands(pdf, 576).bytes,
@@ -163,19 +163,23 @@ private slots:
         }
         QCOMPARE(at + 3, bytes.size());
         // Placed at a distance: the dots move right, the printer stays left-aligned.
-        const QByteArray shifted = escpos::graphicCommands(picture(8, 1, Placement::Align::At, 3), 576).bytes;
+        const QByteArray shifted =
+            escpos::graphicCommands(picture(8, 1, Placement::Align::At, 3), 576).bytes;
         QCOMPARE(shifted, hex("1b6100 1d7630000200 0100 1000 1b6100"));
     }
 
     void refusals()
     {
-        const auto thin = escpos::graphicCommands(barcode(PTR_BCS_EAN13, "4006381333931", 1, 80), 576);
+        const auto thin =
+            escpos::graphicCommands(barcode(PTR_BCS_EAN13, "4006381333931", 1, 80), 576);
         QVERIFY(thin.bytes.isEmpty());
         QVERIFY(thin.refusal.contains(u"narrowest bar is 2 dots"_s));
-        const auto tall = escpos::graphicCommands(barcode(PTR_BCS_EAN13, "4006381333931", 2, 256), 576);
+        const auto tall =
+            escpos::graphicCommands(barcode(PTR_BCS_EAN13, "4006381333931", 2, 256), 576);
         QVERIFY(tall.refusal.contains(u"at most 255 dots high"_s));
         // Code 128 as this printer encodes it (set B) is wider than the symbol checked before.
-        const auto wide = escpos::graphicCommands(barcode(PTR_BCS_Code128, QByteArray(20, 'a'), 3, 50), 576);
+        const auto wide =
+            escpos::graphicCommands(barcode(PTR_BCS_Code128, QByteArray(20, 'a'), 3, 50), 576);
         QVERIFY(wide.tooBig);
         QCOMPARE(wide.refusal, u"The symbol is 765 dots wide on this printer; 576 fit"_s);
     }
@@ -185,8 +189,8 @@ private slots:
         enablePrinter();
         QVERIFY(printer->GetPropertyFlag(u"CapRecBarCode"_s));
         QVERIFY(printer->GetPropertyFlag(u"CapRecBitmap"_s));
-        QCOMPARE(printer->PrintBarCode(PTR_S_RECEIPT, u"https://example.com"_s, PTR_BCS_QRCODE,
-                                       200, 200, PTR_BC_CENTER, PTR_BC_TEXT_NONE),
+        QCOMPARE(printer->PrintBarCode(PTR_S_RECEIPT, u"https://example.com"_s, PTR_BCS_QRCODE, 200,
+                                       200, PTR_BC_CENTER, PTR_BC_TEXT_NONE),
                  OPOS_SUCCESS);
         QImage logo(100, 20, QImage::Format_RGB32);
         logo.fill(Qt::black);
@@ -194,15 +198,15 @@ private slots:
         QVERIFY(logo.save(path));
         QCOMPARE(printer->PrintBitmap(PTR_S_RECEIPT, path, PTR_BM_ASIS, PTR_BM_LEFT), OPOS_SUCCESS);
         const QList<QByteArray> sent = graphics();
-        QCOMPARE(sent.size(), 6); // five QR code functions and one raster band
+        QCOMPARE(sent.size(), 6);                   // five QR code functions and one raster band
         QCOMPARE(sent[1], hex("1d286b0300314308")); // 200 dots / 25 modules
         QVERIFY(sent[3].endsWith("https://example.com"));
         QCOMPARE(sent[5].left(8), hex("1d763000 0d00 1400"));
         QCOMPARE(sent[5].mid(8, 13), hex("ffffffffffffffffffffffff f0"));
         // A refused symbol sends nothing.
         fake->clear();
-        QCOMPARE(printer->PrintBarCode(PTR_S_RECEIPT, u"4006381333937"_s, PTR_BCS_EAN13, 80,
-                                       300, PTR_BC_CENTER, PTR_BC_TEXT_NONE),
+        QCOMPARE(printer->PrintBarCode(PTR_S_RECEIPT, u"4006381333937"_s, PTR_BCS_EAN13, 80, 300,
+                                       PTR_BC_CENTER, PTR_BC_TEXT_NONE),
                  OPOS_E_ILLEGAL);
         QVERIFY(graphics().isEmpty());
     }

@@ -70,8 +70,7 @@ private slots:
         QTest::mouseClick(&in<QPushButton>(*dialog, "cmdPrintBarcode"), Qt::LeftButton);
         QCOMPARE(rows(fixture).last(), u"PrintBarCode() OPOS_SUCCESS"_s);
         QCOMPARE(lastItem(fixture), u"[QR code] https://example.com/r/1"_s);
-        const auto found =
-            decodeSymbols(receipt_image::render(fixture.simPrinter().receipt()));
+        const auto found = decodeSymbols(receipt_image::render(fixture.simPrinter().receipt()));
         QCOMPARE(found.size(), 1U);
         QCOMPARE(found.front().text, u"https://example.com/r/1"_s);
 

@@ -1,5 +1,6 @@
 #include "app/BarcodeDialog.h"
 
+#include "app/PrintDialogButtons.h"
 #include "opos/BarcodeSymbols.h"
 #include "opos/OposConstants.h"
 
@@ -7,7 +8,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 
 namespace {
@@ -59,12 +59,8 @@ BarcodeDialog::BarcodeDialog(QWidget* parent) : QDialog(parent)
                                this);
     m_textPosition->setCurrentIndex(2);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* print = buttons->addButton(tr("Print"), QDialogButtonBox::ActionRole);
-    print->setObjectName(QStringLiteral("cmdPrintBarcode"));
-    print->setDefault(true);
-    connect(print, &QPushButton::clicked, this, [this] { emit printRequested(parameters()); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons =
+        printDialogButtons(this, "cmdPrintBarcode", [this] { emit printRequested(parameters()); });
 
     auto* form = new QFormLayout(this);
     form->addRow(tr("&Symbology:"), m_symbology);

@@ -1,5 +1,6 @@
 #include "app/ImageDialog.h"
 
+#include "app/PrintDialogButtons.h"
 #include "opos/OposConstants.h"
 
 #include <QCheckBox>
@@ -44,12 +45,8 @@ ImageDialog::ImageDialog(std::function<std::optional<QString>()> chooseFile, QWi
     m_alignment->addItem(tr("Right"), opos::PTR_BM_RIGHT);
     m_alignment->setCurrentIndex(1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* print = buttons->addButton(tr("Print"), QDialogButtonBox::ActionRole);
-    print->setObjectName(QStringLiteral("cmdPrintImage"));
-    print->setDefault(true);
-    connect(print, &QPushButton::clicked, this, [this] { emit printRequested(parameters()); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons =
+        printDialogButtons(this, "cmdPrintImage", [this] { emit printRequested(parameters()); });
 
     auto* form = new QFormLayout(this);
     form->addRow(tr("&File:"), fileRow);

@@ -49,6 +49,14 @@ QList<int> selectedGridRows(const QAbstractItemView& view, int endRow)
     return rows;
 }
 
+// Shows a tool window that stays open beside the main window, in front.
+void bringToFront(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 QString stampedName(const char* stem, const char* suffix)
 {
     return QStringLiteral("%1-%2.%3")
@@ -238,9 +246,7 @@ void MainMenu::ShowBarcodeDialog()
                     printBarCode(m_parts.printer, m_parts.line, parameters);
                 });
     }
-    m_barcode->show();
-    m_barcode->raise();
-    m_barcode->activateWindow();
+    bringToFront(m_barcode);
 }
 
 void MainMenu::ShowImageDialog()
@@ -262,9 +268,7 @@ void MainMenu::ShowImageDialog()
                     printBitmap(m_parts.printer, m_parts.line, parameters);
                 });
     }
-    m_image->show();
-    m_image->raise();
-    m_image->activateWindow();
+    bringToFront(m_image);
 }
 
 void MainMenu::ShowEscapeHelp()
@@ -276,9 +280,7 @@ void MainMenu::ShowEscapeHelp()
             window.control<QTabWidget>("SSTab1").setCurrentIndex(kLinePrintPage);
         });
     }
-    m_escapeHelp->show();
-    m_escapeHelp->raise();
-    m_escapeHelp->activateWindow();
+    bringToFront(m_escapeHelp);
 }
 
 void MainMenu::ShowAbout()

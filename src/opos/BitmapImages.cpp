@@ -63,7 +63,7 @@ PreparedBitmap prepare(QImageReader& reader, const QString& name, int widthDots,
         // A black-and-white picture (a logo, a barcode) keeps hard edges; smoothing would turn
         // them grey and the dither would fray them. Photographs are smoothed.
         image = image.scaledToWidth(widthDots, isBlackAndWhite(image) ? Qt::FastTransformation
-                                                                       : Qt::SmoothTransformation);
+                                                                      : Qt::SmoothTransformation);
     if (image.width() > maxWidthDots)
         return {nullptr, tooBig(QStringLiteral("%1 is %2 dots wide; the station prints %3")
                                     .arg(name)
