@@ -1,5 +1,6 @@
 // The control layer over the instant simulated printer: synchronous calls, and asynchronous
 // calls whose completion events are delivered on the GUI thread.
+#include "SimulatedPrinterBench.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
@@ -12,21 +13,7 @@
 
 namespace {
 
-// An enabled printer on the simulated device, ready to print.
-struct Bench
-{
-    sim::SimulatedDevices devices;
-    opos::DeviceRegistry registry;
-    opos::PosPrinter printer{registry, opos::ControlOptions{}};
-
-    Bench()
-    {
-        devices.registerWith(registry);
-        printer.Open(sim::kPrinterName);
-        printer.ClaimDevice(1000);
-        printer.SetDeviceEnabled(true);
-    }
-};
+using Bench = SimulatedPrinterBench;
 
 const QString kLine = QStringLiteral("\x1b|bCTOTAL\x1b|N                     12.34\n");
 

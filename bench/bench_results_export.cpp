@@ -1,6 +1,6 @@
 // What leaves the application: the operation log saved as a file, the receipt saved as a picture.
 #include "WidgetBenchmarkMain.h"
-#include "app/ReceiptImage.h"
+#include "backends/sim/ReceiptImage.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 #include "services/LogExport.h"

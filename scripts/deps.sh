@@ -10,6 +10,8 @@ packages=(
     qt6-serialport-dev libqt6serialport6
     libbenchmark-dev
     libinih-dev
+    libzint-dev
+    libzxing-dev
     libgl-dev
     fonts-dejavu-core
     xdg-utils

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
@@ -42,12 +43,17 @@ int main(int argc, char* argv[])
         // scripted run need no display (a scripted run must work over ssh).
         const QCoreApplication core(argc, argv);
         options = readOptions(refusal);
-        if (headless && !refusal && !options.versionRequested && !options.helpRequested) {
-            QTextStream out(stdout);
-            QTextStream err(stderr);
-            return script::runHeadless(options.runScript, options.reportFile, options.control, out,
-                                       err);
-        }
+    }
+    if (headless && !refusal && !options.versionRequested && !options.helpRequested) {
+        // A saved receipt picture draws text, which needs fonts and so a GUI application; the
+        // offscreen platform gives them without a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        const QGuiApplication gui(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return script::runHeadless(options.runScript, options.reportFile, options.control, out,
+                                   err);
     }
     if (refusal) {
         if (headless || !displayIsAvailable(QProcessEnvironment::systemEnvironment())) {

@@ -1,7 +1,7 @@
 #include "app/EscapeSequenceHelp.h"
 #include "app/KnownDevices.h"
 #include "app/MainMenu.h"
-#include "app/ReceiptImage.h"
+#include "backends/sim/ReceiptImage.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
 #include "opos/TextEncoder.h"
@@ -403,6 +403,7 @@ private slots:
             expected << u"Open() OPOS_SUCCESS"_s << u"ClaimDevice() OPOS_SUCCESS"_s;
         for (qsizetype i = 0; i < lines.size(); ++i)
             expected << u"PrintNormal() OPOS_SUCCESS"_s;
+        expected << u"PrintBarCode() OPOS_SUCCESS"_s << u"PrintBarCode() OPOS_SUCCESS"_s;
         expected << u"CutPaper() OPOS_SUCCESS"_s;
         if (!alreadyReady)
             expected << u"ReleaseDevice() OPOS_SUCCESS"_s << u"Close() OPOS_SUCCESS"_s;

@@ -77,6 +77,8 @@ QString describe(const ReceiptItem& item)
         return u"CUT"_s;
     case ReceiptItem::Kind::PartialCut:
         return u"PCUT"_s;
+    case ReceiptItem::Kind::Picture:
+        return u"PIC %1x%2"_s.arg(item.picture->width).arg(item.picture->height);
     case ReceiptItem::Kind::Line:
         break;
     }

@@ -1,9 +1,11 @@
 #include "app/MainMenu.h"
 
 #include "app/AboutBox.h"
+#include "app/BarcodeDialog.h"
 #include "app/EscapeSequenceHelp.h"
-#include "app/ReceiptImage.h"
+#include "app/ImageDialog.h"
 #include "app/frmMain.h"
+#include "backends/sim/ReceiptImage.h"
 #include "opos/PosPrinter.h"
 #include "printer/TestReceipt.h"
 #include "services/FailureTrap.h"
@@ -51,6 +53,14 @@ QList<int> selectedGridRows(const QAbstractItemView& view, int endRow)
     return rows;
 }
 
+// Shows a tool window that stays open beside the main window, in front.
+void bringToFront(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 QString stampedName(const char* stem, const char* suffix)
 {
     return QStringLiteral("%1-%2.%3")
@@ -93,6 +103,9 @@ MainMenu::MainMenu(const Parts& parts) : m_parts(parts), m_sources(defaultKnownD
     device->setObjectName(QStringLiteral("mnuDevice"));
     addAction(device, "actTestReceipt", tr("Print &test receipt"), QKeySequence(Qt::Key_F5),
               &MainMenu::PrintTestReceipt);
+    addAction(device, "actPrintBarcode", tr("Print &barcode\u2026"), {},
+              &MainMenu::ShowBarcodeDialog);
+    addAction(device, "actPrintImage", tr("Print &image\u2026"), {}, &MainMenu::ShowImageDialog);
     m_knownDevices = device->addMenu(tr("&Known devices"));
     m_knownDevices->setObjectName(QStringLiteral("mnuKnownDevices"));
     m_knownDevices->setToolTipsVisible(true); // the devices.ini heading tells its path
@@ -228,6 +241,41 @@ void MainMenu::PrintTestReceipt()
     m_testReceipt->Print();
 }
 
+void MainMenu::ShowBarcodeDialog()
+{
+    if (!m_barcode) {
+        m_barcode = new BarcodeDialog(&m_parts.window);
+        connect(m_barcode, &BarcodeDialog::printRequested, this,
+                [this](const BarcodeParameters& parameters) {
+                    const RunningHandlers::Scope scope(m_parts.running);
+                    printBarCode(m_parts.printer, m_parts.line, parameters);
+                });
+    }
+    bringToFront(m_barcode);
+}
+
+void MainMenu::ShowImageDialog()
+{
+    if (!m_image) {
+        Dialogs& dialogs = m_parts.window.dialogs();
+        m_image = new ImageDialog(
+            [&dialogs] {
+                return dialogs.openFile(
+                    {tr("Print image"),
+                     QStringLiteral("Images (*.png *.bmp *.gif *.jpg *.jpeg)|*.png;*.bmp;*.gif;"
+                                    "*.jpg;*.jpeg|All files (*.*)|*.*"),
+                     QString(), QStringLiteral("png")});
+            },
+            &m_parts.window);
+        connect(m_image, &ImageDialog::printRequested, this,
+                [this](const BitmapParameters& parameters) {
+                    const RunningHandlers::Scope scope(m_parts.running);
+                    printBitmap(m_parts.printer, m_parts.line, parameters);
+                });
+    }
+    bringToFront(m_image);
+}
+
 void MainMenu::ShowEscapeHelp()
 {
     frmMain& window = m_parts.window;
@@ -237,9 +285,7 @@ void MainMenu::ShowEscapeHelp()
             window.control<QTabWidget>("SSTab1").setCurrentIndex(kLinePrintPage);
         });
     }
-    m_escapeHelp->show();
-    m_escapeHelp->raise();
-    m_escapeHelp->activateWindow();
+    bringToFront(m_escapeHelp);
 }
 
 void MainMenu::ShowAbout()

@@ -11,7 +11,9 @@
 #include <memory>
 
 class DeviceCommands;
+class BarcodeDialog;
 class EscapeSequenceHelp;
+class ImageDialog;
 class LineCommands;
 class QAction;
 class QCompleter;
@@ -24,9 +26,9 @@ class TestReceipt;
 class frmMain;
 
 // The menu bar above the client area: File (save the log, save a picture of the receipt, quit),
-// Edit (copy, select all), Device (print a test receipt, known devices), View (virtual devices)
-// and Help (escape sequences, About). Every action has its object name and shortcut; each
-// handler traps its failures like the window's own.
+// Edit (copy, select all), Device (print a test receipt, a barcode, an image; known devices), View
+// (virtual devices) and Help (escape sequences, About). Every action has its object name and
+// shortcut; each handler traps its failures like the window's own.
 class MainMenu : public QObject
 {
     Q_OBJECT
@@ -59,6 +61,8 @@ public:
     void Copy();
     void SelectAll();
     void PrintTestReceipt();
+    void ShowBarcodeDialog();
+    void ShowImageDialog();
     void ShowEscapeHelp();
     void ShowAbout();
 
@@ -78,5 +82,7 @@ private:
     QAction* m_virtualDevicesAction = nullptr;
     QStringListModel* m_completions = nullptr;
     QPointer<EscapeSequenceHelp> m_escapeHelp;
+    QPointer<BarcodeDialog> m_barcode;
+    QPointer<ImageDialog> m_image;
     QPointer<QDialog> m_about;
 };

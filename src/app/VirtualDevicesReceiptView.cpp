@@ -140,6 +140,8 @@ int VirtualDevicesReceiptView::heightOf(const ReceiptItem& item) const
         return kFullCutHeight;
     case ReceiptItem::Kind::PartialCut:
         return m_lineHeight;
+    case ReceiptItem::Kind::Picture:
+        return item.picture ? qCeil(pictureScale(m_charWidth) * item.picture->height) : 0;
     }
     return 0;
 }
@@ -218,6 +220,8 @@ void VirtualDevicesReceiptView::paintEvent(QPaintEvent*)
     for (; it != m_entries.end() && rollTop + it->top <= area.bottom(); ++it) {
         if (it->item.kind == ReceiptItem::Kind::Line)
             paintLine(painter, *it, rollTop + it->top);
+        else if (it->item.kind == ReceiptItem::Kind::Picture)
+            paintPicture(painter, *it, rollTop + it->top);
         else if (it->item.kind != ReceiptItem::Kind::Feed)
             paintCut(painter, *it, rollTop + it->top);
     }
@@ -264,6 +268,19 @@ void VirtualDevicesReceiptView::paintLine(QPainter& painter, const Entry& entry,
 
 // A full cut separates the paper: a torn lower edge, a gap, a torn upper edge. A partial cut
 // leaves the paper whole and shows as a dashed line.
+// A barcode or image: its dots scaled with the paper (48 columns of 12 dots).
+void VirtualDevicesReceiptView::paintPicture(QPainter& painter, const Entry& entry, int y) const
+{
+    const opos::DotImage& dots = *entry.item.picture;
+    QImage picture(reinterpret_cast<const uchar*>(dots.bits.constData()), dots.width, dots.height,
+                   dots.bytesPerRow(), QImage::Format_Mono);
+    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    const qreal scale = pictureScale(m_charWidth);
+    const QRectF target(paperLeft() + kPaperPadding + entry.item.left * scale, y,
+                        dots.width * scale, dots.height * scale);
+    painter.drawImage(target, picture);
+}
+
 void VirtualDevicesReceiptView::paintCut(QPainter& painter, const Entry& entry, int y) const
 {
     QFont small = m_font;

@@ -57,6 +57,9 @@ private:
     void updateScrollRange();
     void paintLine(QPainter& painter, const Entry& entry, int y) const;
     void paintCut(QPainter& painter, const Entry& entry, int y) const;
+    void paintPicture(QPainter& painter, const Entry& entry, int y) const;
+    // Pixels per printer dot: the paper's columns are 12 dots each.
+    static qreal pictureScale(int charWidth) { return charWidth / 12.0; }
     void paintTearEdge(QPainter& painter, int y, bool pointingUp) const;
 
     QFont m_font;

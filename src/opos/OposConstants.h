@@ -81,6 +81,55 @@ inline constexpr int32_t PTR_S_SLIP = 4;
 inline constexpr int32_t PTR_TP_TRANSACTION = 11;
 inline constexpr int32_t PTR_TP_NORMAL = 12;
 
+// Barcode symbologies (PTR_BCS_*); JAN8 and JAN13 are EAN8 and EAN13.
+inline constexpr int32_t PTR_BCS_UPCA = 101;
+inline constexpr int32_t PTR_BCS_UPCE = 102;
+inline constexpr int32_t PTR_BCS_JAN8 = 103;
+inline constexpr int32_t PTR_BCS_EAN8 = 103;
+inline constexpr int32_t PTR_BCS_JAN13 = 104;
+inline constexpr int32_t PTR_BCS_EAN13 = 104;
+inline constexpr int32_t PTR_BCS_TF = 105;
+inline constexpr int32_t PTR_BCS_ITF = 106;
+inline constexpr int32_t PTR_BCS_Codabar = 107;
+inline constexpr int32_t PTR_BCS_Code39 = 108;
+inline constexpr int32_t PTR_BCS_Code93 = 109;
+inline constexpr int32_t PTR_BCS_Code128 = 110;
+inline constexpr int32_t PTR_BCS_UPCA_S = 111;
+inline constexpr int32_t PTR_BCS_UPCE_S = 112;
+inline constexpr int32_t PTR_BCS_UPCD1 = 113;
+inline constexpr int32_t PTR_BCS_UPCD2 = 114;
+inline constexpr int32_t PTR_BCS_UPCD3 = 115;
+inline constexpr int32_t PTR_BCS_UPCD4 = 116;
+inline constexpr int32_t PTR_BCS_UPCD5 = 117;
+inline constexpr int32_t PTR_BCS_EAN8_S = 118;
+inline constexpr int32_t PTR_BCS_EAN13_S = 119;
+inline constexpr int32_t PTR_BCS_EAN128 = 120;
+inline constexpr int32_t PTR_BCS_OCRA = 121;
+inline constexpr int32_t PTR_BCS_OCRB = 122;
+inline constexpr int32_t PTR_BCS_Code128_Parsed = 123;
+inline constexpr int32_t PTR_BCS_PDF417 = 201;
+inline constexpr int32_t PTR_BCS_MAXICODE = 202;
+inline constexpr int32_t PTR_BCS_DATAMATRIX = 203;
+inline constexpr int32_t PTR_BCS_QRCODE = 204;
+inline constexpr int32_t PTR_BCS_UQRCODE = 205;
+inline constexpr int32_t PTR_BCS_AZTEC = 206;
+inline constexpr int32_t PTR_BCS_UPDF417 = 207;
+
+// Barcode alignment and readable-text position; bitmap width, alignment and memory types.
+inline constexpr int32_t PTR_BC_LEFT = -1;
+inline constexpr int32_t PTR_BC_CENTER = -2;
+inline constexpr int32_t PTR_BC_RIGHT = -3;
+inline constexpr int32_t PTR_BC_TEXT_NONE = -11;
+inline constexpr int32_t PTR_BC_TEXT_ABOVE = -12;
+inline constexpr int32_t PTR_BC_TEXT_BELOW = -13;
+inline constexpr int32_t PTR_BM_ASIS = -11;
+inline constexpr int32_t PTR_BM_LEFT = -1;
+inline constexpr int32_t PTR_BM_CENTER = -2;
+inline constexpr int32_t PTR_BM_RIGHT = -3;
+inline constexpr int32_t PTR_BMT_BMP = 1;
+inline constexpr int32_t PTR_BMT_JPEG = 2;
+inline constexpr int32_t PTR_BMT_GIF = 3;
+
 // Status update events of the POS Printer.
 inline constexpr int32_t PTR_SUE_COVER_OPEN = 11;
 inline constexpr int32_t PTR_SUE_COVER_OK = 12;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "opos/GraphicRequest.h"
 #include "opos/PrinterBackend.h"
 
 #include <QObject>
@@ -13,18 +14,20 @@
 
 namespace opos {
 
-// One piece of printer output: print data for a station, or a paper cut.
+// One piece of printer output: print data for a station, a paper cut, or a barcode or image.
 struct OutputStep
 {
     enum class Kind
     {
         Print,
-        Cut
+        Cut,
+        Graphic
     };
     Kind kind = Kind::Print;
     int32_t station = 0;
     QString data;
     int32_t percentage = 0;
+    std::shared_ptr<const GraphicRequest> graphic;
 };
 
 // One request: what one asynchronous call (or one transaction) prints, run as a whole.

@@ -158,6 +158,7 @@ int32_t PosPrinter::Impl::close()
 // Disables, releases and closes whatever is open; safe to call in any state.
 void PosPrinter::Impl::closeBackend()
 {
+    m_bitmaps.clear();
     if (m_backend) {
         m_backend->abortOutput();
         m_worker.reset();
@@ -235,6 +236,39 @@ int32_t PosPrinter::CutPaper(int32_t percentage)
 {
     const Impl::Call call(*d, QStringLiteral("confirmation of the cut"));
     return d->cutPaper(percentage);
+}
+
+int32_t PosPrinter::PrintBarCode(int32_t station, const QString& data, int32_t symbology,
+                                 int32_t height, int32_t width, int32_t alignment,
+                                 int32_t textPosition)
+{
+    const DeviceCall call(d->registry);
+    return d->printBarCode(station, data, symbology, height, width, alignment, textPosition);
+}
+
+int32_t PosPrinter::PrintBitmap(int32_t station, const QString& fileName, int32_t width,
+                                int32_t alignment)
+{
+    const DeviceCall call(d->registry);
+    return d->printBitmap(station, fileName, width, alignment);
+}
+
+QString PosPrinter::LastGraphicDescription() const
+{
+    return d->lastGraphic;
+}
+
+int32_t PosPrinter::SetBitmap(int32_t bitmapNumber, int32_t station, const QString& fileName,
+                              int32_t width, int32_t alignment)
+{
+    return d->setBitmap(bitmapNumber, station, fileName, width, alignment);
+}
+
+int32_t PosPrinter::PrintMemoryBitmap(int32_t station, const QString& data, int32_t type,
+                                      int32_t width, int32_t alignment)
+{
+    const DeviceCall call(d->registry);
+    return d->printMemoryBitmap(station, data, type, width, alignment);
 }
 
 int32_t PosPrinter::TransactionPrint(int32_t station, int32_t control)

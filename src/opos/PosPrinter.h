@@ -44,10 +44,24 @@ public:
     int32_t PrintNormal(int32_t station, const QString& data);
     int32_t PrintImmediate(int32_t station, const QString& data);
     int32_t CutPaper(int32_t percentage);
+    // Barcodes and images: sizes in MapMode units, alignment PTR_BC_* / PTR_BM_* or a distance.
+    int32_t PrintBarCode(int32_t station, const QString& data, int32_t symbology, int32_t height,
+                         int32_t width, int32_t alignment, int32_t textPosition);
+    int32_t PrintBitmap(int32_t station, const QString& fileName, int32_t width, int32_t alignment);
+    // Stores bitmap 1 to 20 for the print-data sequence ESC|#B; an empty name removes it.
+    int32_t SetBitmap(int32_t bitmapNumber, int32_t station, const QString& fileName, int32_t width,
+                      int32_t alignment);
+    // Data holds the image file's bytes, one per character; type PTR_BMT_BMP, _JPEG or _GIF.
+    int32_t PrintMemoryBitmap(int32_t station, const QString& data, int32_t type, int32_t width,
+                              int32_t alignment);
     int32_t TransactionPrint(int32_t station, int32_t control);
     int32_t ClearOutput();
     int32_t DirectIO(int32_t command, int32_t* data, QString* text);
     int32_t CheckHealth(int32_t level);
+
+    // Not an OPOS member: how the last barcode or image accepted for printing reads in a list of
+    // printed output ("[QR code] https://...", "[image] logo.png 384x120").
+    QString LastGraphicDescription() const;
 
     // Properties used directly by the application.
     int32_t ControlObjectVersion() const;

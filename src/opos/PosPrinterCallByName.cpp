@@ -52,6 +52,32 @@ int32_t PosPrinter::CallByName(const QString& member, const QVariantList& argume
           [](PosPrinter& p, Args a) {
               return p.TransactionPrint(argumentNumber(a, 0), argumentNumber(a, 1));
           }}},
+        {QStringLiteral("printbarcode"),
+         {7,
+          [](PosPrinter& p, Args a) {
+              return p.PrintBarCode(argumentNumber(a, 0), a[1].toString(), argumentNumber(a, 2),
+                                    argumentNumber(a, 3), argumentNumber(a, 4),
+                                    argumentNumber(a, 5), argumentNumber(a, 6));
+          }}},
+        {QStringLiteral("printbitmap"),
+         {4,
+          [](PosPrinter& p, Args a) {
+              return p.PrintBitmap(argumentNumber(a, 0), a[1].toString(), argumentNumber(a, 2),
+                                   argumentNumber(a, 3));
+          }}},
+        {QStringLiteral("setbitmap"),
+         {5,
+          [](PosPrinter& p, Args a) {
+              return p.SetBitmap(argumentNumber(a, 0), argumentNumber(a, 1), a[2].toString(),
+                                 argumentNumber(a, 3), argumentNumber(a, 4));
+          }}},
+        {QStringLiteral("printmemorybitmap"),
+         {5,
+          [](PosPrinter& p, Args a) {
+              return p.PrintMemoryBitmap(argumentNumber(a, 0), a[1].toString(),
+                                         argumentNumber(a, 2), argumentNumber(a, 3),
+                                         argumentNumber(a, 4));
+          }}},
         {QStringLiteral("clearoutput"), {0, [](PosPrinter& p, Args) { return p.ClearOutput(); }}},
         {QStringLiteral("checkhealth"),
          {1, [](PosPrinter& p, Args a) { return p.CheckHealth(argumentNumber(a, 0)); }}},

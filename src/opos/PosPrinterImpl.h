@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,6 +20,7 @@
 namespace opos {
 
 class DeviceRegistry;
+struct PreparedBitmap;
 
 // The inner working of PosPrinter, spread over three files: life cycle (PosPrinter.cpp), output
 // and its events (PosPrinterOutput.cpp), properties (PosPrinterProperties.cpp).
@@ -69,6 +71,14 @@ public:
     int32_t printNormal(int32_t station, const QString& data);
     int32_t printImmediate(int32_t station, const QString& data);
     int32_t cutPaper(int32_t percentage);
+    // Barcodes and images (PosPrinterGraphics.cpp).
+    int32_t printBarCode(int32_t station, const QString& data, int32_t symbology, int32_t height,
+                         int32_t width, int32_t alignment, int32_t textPosition);
+    int32_t printBitmap(int32_t station, const QString& fileName, int32_t width, int32_t alignment);
+    int32_t setBitmap(int32_t number, int32_t station, const QString& fileName, int32_t width,
+                      int32_t alignment);
+    int32_t printMemoryBitmap(int32_t station, const QString& data, int32_t type, int32_t width,
+                              int32_t alignment);
     int32_t transactionPrint(int32_t station, int32_t control);
     int32_t clearOutput();
     int32_t directIO(int32_t command, int32_t* data, QString* text);
@@ -97,6 +107,7 @@ public:
     const ControlOptions options;
     ControlState life;
     int32_t openResult = 0;
+    QString lastGraphic; // the description of the last barcode or image accepted
 
 private:
     // Output internals.
@@ -116,6 +127,14 @@ private:
     void foldedStatusChanges(qint64 count);
     void onStatus(const PrinterStatus& status);
     std::optional<OutputStep> printableStep(int32_t station, const QString& data);
+    // Graphics internals.
+    int32_t refuse(int32_t code, int32_t extended, const QString& reason);
+    int32_t graphicsRefusal(int32_t station, bool barCode);
+    int32_t lineWidthDots(int32_t station) const;
+    int32_t printPreparedBitmap(int32_t station, int32_t width, int32_t alignment,
+                                const std::function<PreparedBitmap(int, int)>& load,
+                                const QString& name, int32_t storeAs = 0);
+    std::vector<OutputStep> withStoredBitmaps(OutputStep step) const;
     int32_t powerReporting() const;
     int32_t writeDevice(const PrinterPropertyInfo& info, int32_t value);
     int32_t toDots(int32_t units) const;
@@ -152,6 +171,8 @@ private:
     int32_t m_errorLevel = PTR_EL_NONE;
     QString m_errorString;
     QString m_checkHealthText;
+    // SetBitmap's pictures by number (1 to 20), printed where ESC|#B asks for them.
+    QHash<int32_t, std::shared_ptr<const GraphicRequest>> m_bitmaps;
 
     // Device status as last reported.
     PrinterStatus m_status;

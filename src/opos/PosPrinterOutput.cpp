@@ -16,7 +16,7 @@ namespace {
 
 OutputStep printStep(int32_t station, const QString& data)
 {
-    return {OutputStep::Kind::Print, station, data, 0};
+    return {OutputStep::Kind::Print, station, data, 0, nullptr};
 }
 
 } // namespace
@@ -63,7 +63,7 @@ std::optional<OutputStep> PosPrinter::Impl::printableStep(int32_t station, const
 int32_t PosPrinter::Impl::printNormal(int32_t station, const QString& data)
 {
     auto step = printableStep(station, data);
-    return step ? output({std::move(*step)}) : life.resultCode;
+    return step ? output(withStoredBitmaps(std::move(*step))) : life.resultCode;
 }
 
 int32_t PosPrinter::Impl::cutPaper(int32_t percentage)
@@ -72,7 +72,7 @@ int32_t PosPrinter::Impl::cutPaper(int32_t percentage)
         return life.finish(code);
     if (!flag(pidx::CapRecPapercut) || percentage < 1 || percentage > 100)
         return life.finish(OPOS_E_ILLEGAL);
-    return output({{OutputStep::Kind::Cut, PTR_S_RECEIPT, {}, percentage}});
+    return output({{OutputStep::Kind::Cut, PTR_S_RECEIPT, {}, percentage, nullptr}});
 }
 
 // Sends steps the way the current mode says: into the transaction, to the queue, or now.
@@ -100,7 +100,7 @@ int32_t PosPrinter::Impl::output(std::vector<OutputStep> steps)
 int32_t PosPrinter::Impl::printImmediate(int32_t station, const QString& data)
 {
     auto step = printableStep(station, data);
-    return step ? runNow({std::move(*step)}) : life.resultCode;
+    return step ? runNow(withStoredBitmaps(std::move(*step))) : life.resultCode;
 }
 
 int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)
@@ -151,7 +151,9 @@ DeviceResult PosPrinter::Impl::runSteps(const std::vector<OutputStep>& steps, bo
             if (!lock)
                 return result;
             result = step.kind == OutputStep::Kind::Cut ? m_backend->cutPaper(step.percentage)
-                                                        : m_backend->print(step.station, step.data);
+                     : step.kind == OutputStep::Kind::Graphic
+                         ? m_backend->printGraphic(*step.graphic)
+                         : m_backend->print(step.station, step.data);
         }
         if (onWorker)
             registry.waiter()->wake(); // a call may wait for the backend between two steps

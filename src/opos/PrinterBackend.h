@@ -1,5 +1,7 @@
 #pragma once
 
+#include "opos/GraphicRequest.h"
+
 #include <QString>
 #include <QVariant>
 #include <cstdint>
@@ -80,6 +82,11 @@ public:
     // Print data for one station, with the print-data escape sequences (ESC '|' ...) unchanged.
     virtual DeviceResult print(int32_t station, const QString& data) = 0;
     virtual DeviceResult cutPaper(int32_t percentage) = 0;
+    // A barcode or image the control layer checked; a device without them refuses it.
+    virtual DeviceResult printGraphic(const GraphicRequest& /*request*/)
+    {
+        return {106, 0, QStringLiteral("This printer cannot print barcodes or images")};
+    }
     virtual DeviceResult directIO(int32_t command, int32_t* data, QString* text) = 0;
 
     // Device values of the printer properties (capabilities, line widths, lists, descriptions),

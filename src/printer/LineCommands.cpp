@@ -164,6 +164,21 @@ int32_t LineCommands::cutAttempts(int32_t percentage, QLabel* outputIdLabel)
     return code;
 }
 
+int32_t LineCommands::PrintAttempts(const std::function<int32_t()>& call, const QString& logText,
+                                    const std::function<QString()>& echo, const QString& arguments)
+{
+    Outcome outcome = Outcome::Retry;
+    int32_t code = 0;
+    while (outcome == Outcome::Retry) {
+        const int32_t result = call();
+        outcome = finishAttempt(result, {logText, arguments},
+                                result == opos::OPOS_SUCCESS ? echo() : QString(), nullptr, code);
+    }
+    if (outcome == Outcome::GiveUp)
+        clearOutput();
+    return code;
+}
+
 LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const LoggedCall& call,
                                                   const QString& echo, QLabel* outputIdLabel,
                                                   int32_t& code)

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class PrinterListModel;
 class QCheckBox;
@@ -55,6 +56,11 @@ public:
     // paper. No OutputID is shown. Returns the last code reported; 0 when it was printed.
     int32_t PrintNormalText(const QString& text);
     int32_t CutPaperPercentage(int32_t percentage);
+    // Any other print call (a barcode, an image) under the same rules: each attempt logged as
+    // logText with its arguments kept, echo() added to the list when it printed, the retry box.
+    // Returns the last code.
+    int32_t PrintAttempts(const std::function<int32_t()>& call, const QString& logText,
+                          const std::function<QString()>& echo, const QString& arguments = {});
     // One line of a file, printed even when empty; sets PrintCancelled as the buttons do.
     void PrintFileLine(LineMethod method, const QString& line);
     // The cut at the end of a file; a percentage that is not a number is a run-time failure.

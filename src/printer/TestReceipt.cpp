@@ -92,6 +92,18 @@ QStringList testReceiptLines(const TestReceiptFacts& facts)
     return lines;
 }
 
+QList<BarcodeParameters> testReceiptSymbols(const TestReceiptFacts& facts, int32_t lineWidth)
+{
+    const QString stamp = facts.printedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString digits = facts.printedAt.toString(QStringLiteral("yyyyMMddHHmmss"));
+    return {
+        {opos::PTR_BCS_Code128, digits, lineWidth / 8, lineWidth * 2 / 3, opos::PTR_BC_CENTER,
+         opos::PTR_BC_TEXT_BELOW},
+        {opos::PTR_BCS_QRCODE, QStringLiteral("%1 %2").arg(facts.deviceName, stamp), lineWidth / 3,
+         lineWidth / 3, opos::PTR_BC_CENTER, opos::PTR_BC_TEXT_NONE},
+    };
+}
+
 TestReceipt::TestReceipt(const PrinterContext& context, DeviceCommands& device, LineCommands& line,
                          QLineEdit& txtDevice, std::function<QString(const QString&)> addressOf,
                          QObject* parent)
@@ -161,6 +173,14 @@ void TestReceipt::printReceipt(const QString& name)
         printed = m_line.PrintNormalText(line) == opos::OPOS_SUCCESS;
         if (!printed)
             break;
+    }
+    if (printed && printer.GetPropertyFlag(QStringLiteral("CapRecBarCode"))) {
+        const int32_t lineWidth = printer.GetPropertyNumber(QStringLiteral("RecLineWidth"));
+        for (const BarcodeParameters& symbol : testReceiptSymbols(facts, lineWidth)) {
+            printed = printBarCode(m_context, m_line, symbol) == opos::OPOS_SUCCESS;
+            if (!printed)
+                break;
+        }
     }
     if (printed)
         m_line.CutPaperPercentage(100);

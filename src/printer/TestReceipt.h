@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printer/GraphicCommands.h"
 #include "printer/PrinterContext.h"
 
 #include <QDateTime>
@@ -27,6 +28,11 @@ QString codePageCharacters(int characterSet);
 // The print data of the test receipt, one print call each: print-line characteristics end with
 // each call, so a styled line carries its own sequences. The cut is not among them.
 QStringList testReceiptLines(const TestReceiptFacts& facts);
+
+// The symbols under the test receipt, for a printer that prints barcodes: a Code 128 of the
+// time it was printed and a QR code of the device name and time, sized for a line lineWidth
+// wide (in MapMode units, as RecLineWidth reads).
+QList<BarcodeParameters> testReceiptSymbols(const TestReceiptFacts& facts, int32_t lineWidth);
 
 // Prints the test receipt on the printer named in txtDevice: opens, claims and enables it where
 // needed through the life-cycle commands (logged as on the page), prints each line with the line

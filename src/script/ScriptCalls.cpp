@@ -1,5 +1,6 @@
 // The statements that act: control-object calls, property reads and writes, file printing and
 // the simulated devices' controls.
+#include "backends/sim/ReceiptImage.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/CashDrawer.h"
 #include "opos/FilePrintLines.h"
@@ -31,6 +32,13 @@ QString textArgument(const Step& step, int position)
 }
 
 } // namespace
+
+// A file named in a script, found beside the script; an empty name stays empty.
+QString ScriptRunner::scriptFile(const Step& step, int position) const
+{
+    const QString name = textArgument(step, position);
+    return name.isEmpty() ? name : QDir(m_folder).filePath(name);
+}
 
 void ScriptRunner::call(const Step& step)
 {
@@ -105,6 +113,20 @@ int32_t ScriptRunner::callPrinter(const Step& step)
     }
     if (member == u"CheckHealth")
         return p.CheckHealth(argument(step, 0, 1));
+    if (member == u"PrintBarCode")
+        return p.PrintBarCode(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1),
+                              argument(step, 2, 0), argument(step, 3, 0), argument(step, 4, 0),
+                              argument(step, 5, 0), argument(step, 6, 0));
+    if (member == u"PrintBitmap")
+        return p.PrintBitmap(argument(step, 0, opos::PTR_S_RECEIPT), scriptFile(step, 1),
+                             argument(step, 2, 0), argument(step, 3, 0));
+    if (member == u"SetBitmap")
+        return p.SetBitmap(argument(step, 0, 0), argument(step, 1, opos::PTR_S_RECEIPT),
+                           scriptFile(step, 2), argument(step, 3, 0), argument(step, 4, 0));
+    if (member == u"PrintMemoryBitmap")
+        return p.PrintMemoryBitmap(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1),
+                                   argument(step, 2, 0), argument(step, 3, 0),
+                                   argument(step, 4, 0));
     throw std::logic_error("the printer has no member " + member.toStdString());
 }
 
@@ -136,6 +158,14 @@ void ScriptRunner::printFile(const Step& step)
         throw std::runtime_error(QStringLiteral("cannot read %1: %2")
                                      .arg(file.fileName(), file.errorString())
                                      .toStdString());
+    if (step.name == u"PrintMemoryBitmap") {
+        // The file's bytes are the data, one character each.
+        const int32_t result = m_printer->PrintMemoryBitmap(
+            argument(step, 0, opos::PTR_S_RECEIPT), QString::fromLatin1(file.readAll()),
+            argument(step, 1, 0), argument(step, 2, 0), argument(step, 3, 0));
+        recordCall(step, callName(step), result, m_printer->ResultCodeExtended());
+        return;
+    }
     TextFileLines lines(file);
     const int32_t station = argument(step, 0, opos::PTR_S_RECEIPT);
     while (const auto line = lines.next()) {
@@ -277,6 +307,9 @@ void ScriptRunner::simulate(const Step& step)
     } else if (step.name == u"speed") {
         printer.setOutputSpeed(setting == u"instant" ? sim::OutputSpeed::Instant
                                                      : sim::OutputSpeed::Realistic);
+    } else if (step.name == u"save-receipt") {
+        // Written where the run was started, like the report; read files sit by the script.
+        receipt_image::savePng(receipt_image::render(printer.receipt()), setting);
     } else if (step.name == u"fail-next-call") {
         sim::InjectedFailure failure;
         failure.runTimeFailure = step.arguments.isEmpty();

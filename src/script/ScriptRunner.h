@@ -87,6 +87,7 @@ private:
     int32_t callPrinter(const Step& step);
     int32_t callCompanion(const Step& step, opos::CompanionDevice& device);
     void printFile(const Step& step);
+    QString scriptFile(const Step& step, int position) const;
     void setProperty(const Step& step);
     QVariant readProperty(DeviceClass device, const QString& name) const;
     PropertyRead checkedRead(DeviceClass device, const QString& name) const;

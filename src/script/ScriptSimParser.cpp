@@ -37,6 +37,8 @@ void LineParser::parseSim()
         m_step.value = choose({u"online", u"off", u"offline", u"off-offline"});
     } else if (m_step.name == u"held-elsewhere") {
         m_step.value = flag(take(QStringLiteral("yes or no")));
+    } else if (m_step.name == u"save-receipt") {
+        m_step.value = take(QStringLiteral("the picture's file name")).text;
     } else if (m_step.name == u"speed") {
         m_step.value = choose({u"instant", u"realistic"});
     } else if (m_step.name == u"fail-next-call") {
@@ -57,7 +59,7 @@ void LineParser::parseSim()
         }
     } else {
         fail(QStringLiteral("unknown printer control \"%1\" (cover, paper, power, "
-                            "held-elsewhere, fail-next-call, speed)")
+                            "held-elsewhere, fail-next-call, speed, save-receipt)")
                  .arg(control.text.left(40)));
     }
 }

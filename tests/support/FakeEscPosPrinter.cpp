@@ -235,6 +235,8 @@ private:
             events.append({Event::Kind::Cut, {}, (m == 0 || m == '0') ? 1 : 0, -1, 0});
             return 3;
         }
+        if (const qsizetype graphic = graphicLength(start); graphic != 0)
+            return std::max<qsizetype>(graphic, 0); // 0: wait for the rest
         if (size < 3)
             return 0;
         const uint8_t n = at(2);
@@ -257,6 +259,37 @@ private:
             events.append({Event::Kind::Style, m_pending.mid(start, 3)});
         }
         return 3;
+    }
+
+    // A barcode, 2D symbol or raster image command with its data (GS L too, as a style): its
+    // length once it is complete, -1 while it is not, 0 for any other command.
+    qsizetype graphicLength(qsizetype start)
+    {
+        const auto size = m_pending.size() - start;
+        const auto at = [&](qsizetype k) { return static_cast<uint8_t>(m_pending[start + k]); };
+        if (at(0) != 0x1D)
+            return 0;
+        qsizetype length = 0;
+        const uint8_t code = at(1);
+        if (code == 'L') {
+            if (size < 4)
+                return -1;
+            events.append({Event::Kind::Style, m_pending.mid(start, 4)});
+            return 4;
+        }
+        if (code == 'k')
+            length = size < 4 ? -1 : 4 + at(3);
+        else if (code == '(' && size >= 3 && at(2) == 'k')
+            length = size < 5 ? -1 : 5 + at(3) + 256 * at(4);
+        else if (code == 'v' && size >= 3 && at(2) == '0')
+            length = size < 8 ? -1 : 8 + qsizetype(at(4) + 256 * at(5)) * (at(6) + 256 * at(7));
+        else
+            return 0;
+        if (length < 0 || size < length)
+            return -1;
+        (blocked() ? m_heldEvents : events)
+            .append({Event::Kind::Graphic, m_pending.mid(start, length)});
+        return length;
     }
 
     QTcpServer m_server;

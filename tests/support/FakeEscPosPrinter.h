@@ -36,7 +36,8 @@ public:
             Cut,
             Pulse,
             Style,
-            AutoStatus
+            AutoStatus,
+            Graphic // GS k, GS ( k, GS v 0: the whole command, data included
         };
         Kind kind;
         QByteArray data; // Line: the printed bytes; Style: the whole command

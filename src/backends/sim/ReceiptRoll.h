@@ -28,6 +28,12 @@ public:
     // Prints one segment. Text wider than lineChars (half that in double width) wraps; a line
     // is kept until LF, a feed or a cut ends it. linesToCutter: the feed before a FeedAndCut.
     Motion add(const opos::PrintSegment& segment, int lineChars, int linesToCutter);
+    // Prints a picture (a rendered barcode, a black-and-white image) on a line of its own, its
+    // left edge `left` dots from the left of the printable width.
+    Motion addPicture(std::shared_ptr<const opos::DotImage> picture, int left);
+    // Prints a barcode or image request: its dots, and a barcode's readable text above or
+    // below as a line of text in lineChars columns.
+    Motion addGraphic(const opos::GraphicRequest& request, int lineChars);
 
     QVector<ReceiptItem> items() const;
     qsizetype size() const { return static_cast<qsizetype>(m_items.size()); }
@@ -38,6 +44,7 @@ public:
 
 private:
     Motion endLine(bool emptyLineFeeds);
+    void addReadableText(const opos::GraphicRequest& request, int lineChars, Motion& motion);
     void push(ReceiptItem item);
     void addText(const QString& text, const opos::TextStyle& style, int lineChars, Motion& motion);
 

@@ -25,7 +25,8 @@ struct ReceiptItem
         Line,
         Feed,
         FullCut,
-        PartialCut
+        PartialCut,
+        Picture // a barcode or image, dot for dot
     };
     enum class Align
     {
@@ -53,6 +54,9 @@ struct ReceiptItem
     bool doubleHeight = false;
     Align align = Align::Left;
     int lines = 0; // Feed: how many lines
+    // Picture: its dots, and where they start across the printable width.
+    std::shared_ptr<const opos::DotImage> picture;
+    int left = 0;
 };
 
 enum class OutputSpeed

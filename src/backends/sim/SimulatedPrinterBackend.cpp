@@ -148,6 +148,32 @@ DeviceResult SimulatedPrinterBackend::cutPaper(int32_t percentage)
     return output({cut});
 }
 
+DeviceResult SimulatedPrinterBackend::printGraphic(const opos::GraphicRequest& request)
+{
+    if (auto failure = m_core->takeFailure("print"))
+        return *failure;
+    if (request.station != opos::PTR_S_RECEIPT)
+        return {opos::OPOS_E_ILLEGAL, 0, QStringLiteral("The printer has no such station")};
+    if (auto ready = readiness(); !ready.ok())
+        return ready;
+    const std::stop_token stop = outputStopToken();
+    std::shared_ptr<PrintPacer> pacer;
+    bool realistic = false;
+    ReceiptRoll::Motion motion;
+    {
+        const std::lock_guard lock(m_core->mutex);
+        realistic = m_core->speed == OutputSpeed::Realistic;
+        pacer = m_core->pacer;
+        motion = m_core->roll.addGraphic(request, m_lineChars);
+    }
+    m_core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
+    if (realistic &&
+        pacer->pause(std::chrono::milliseconds(std::int64_t{motion.lines} * 1000 / kLinesPerSecond),
+                     stop, *m_waiter, kPrinterName) == opos::Waiter::Outcome::Cancelled)
+        return opos::cancelledWait(kPrinterName);
+    return {};
+}
+
 DeviceResult SimulatedPrinterBackend::output(const std::vector<opos::PrintSegment>& segments)
 {
     const std::stop_token stop = outputStopToken();

@@ -1,4 +1,4 @@
-#include "app/ReceiptImage.h"
+#include "backends/sim/ReceiptImage.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -87,6 +87,16 @@ void paintLine(QPainter& painter, const Typeface& face, const ReceiptItem& item,
     }
 }
 
+// A picture's dots as they are: one image pixel per dot.
+void paintPicture(QPainter& painter, const ReceiptItem& item, int top)
+{
+    const opos::DotImage& dots = *item.picture;
+    QImage picture(reinterpret_cast<const uchar*>(dots.bits.constData()), dots.width, dots.height,
+                   dots.bytesPerRow(), QImage::Format_Mono);
+    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    painter.drawImage(item.left, top, picture);
+}
+
 void paintCut(QPainter& painter, const ReceiptItem& item, int top)
 {
     const int middle = top + kLineSpacing / 2;
@@ -107,6 +117,8 @@ int itemHeight(const ReceiptItem& item)
     case ReceiptItem::Kind::FullCut:
     case ReceiptItem::Kind::PartialCut:
         return kLineSpacing;
+    case ReceiptItem::Kind::Picture:
+        return item.picture ? item.picture->height : 0;
     }
     return 0;
 }
@@ -128,6 +140,8 @@ QImage render(const QVector<ReceiptItem>& items)
         for (const ReceiptItem& item : items) {
             if (item.kind == ReceiptItem::Kind::Line)
                 paintLine(painter, face, item, top);
+            else if (item.kind == ReceiptItem::Kind::Picture)
+                paintPicture(painter, item, top);
             else if (item.kind != ReceiptItem::Kind::Feed)
                 paintCut(painter, item, top);
             top += itemHeight(item);
