@@ -391,7 +391,7 @@ int32_t PosPrinter::Impl::powerReporting() const
 }
 
 // Called on the backend's thread, as often as the device changes; the control object's thread
-// takes the newest status when it gets to it.
+// takes what came when it gets to it.
 void PosPrinter::Impl::statusChanged(const PrinterStatus& status)
 {
     if (!m_statusMailbox.put(status))
@@ -402,7 +402,8 @@ void PosPrinter::Impl::statusChanged(const PrinterStatus& status)
             if (const auto taken = m_statusMailbox.take()) {
                 if (life.enabled)
                     foldedStatusChanges(taken->folded);
-                onStatus(taken->status);
+                for (const PrinterStatus& status : taken->statuses)
+                    onStatus(status);
             }
         },
         Qt::QueuedConnection);

@@ -7,21 +7,22 @@ namespace opos {
 bool StatusMailbox::put(const PrinterStatus& status)
 {
     std::lock_guard lock(m_mutex);
-    const bool wasEmpty = !m_status.has_value();
-    if (!wasEmpty)
+    const bool wasEmpty = m_statuses.empty();
+    if (m_statuses.size() < kKept) {
+        m_statuses.push_back(status);
+    } else {
+        m_statuses.back() = status;
         ++m_folded;
-    m_status = status;
+    }
     return wasEmpty;
 }
 
 std::optional<StatusMailbox::Taken> StatusMailbox::take()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_status)
+    if (m_statuses.empty())
         return std::nullopt;
-    Taken taken{*m_status, std::exchange(m_folded, 0)};
-    m_status.reset();
-    return taken;
+    return Taken{std::exchange(m_statuses, {}), std::exchange(m_folded, 0)};
 }
 
 bool FoldReport::add(qint64 count, qint64 nowMs)

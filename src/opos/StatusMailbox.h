@@ -6,27 +6,29 @@
 #include <QtGlobal>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace opos {
 
-// Hands the newest device status from the backend's thread to the control object's. A status
-// that comes before the previous one was taken replaces it and counts as folded, so a device
-// that flips its status without pause costs one pending status, not one per change.
+// Hands device statuses from the backend's thread to the control object's, in order. Once a few
+// wait untaken, a new one replaces the newest of them and counts as folded, so a device that
+// flips its status without pause costs a handful of pending statuses, not one per change.
 class StatusMailbox
 {
 public:
     // True when the mailbox was empty: the receiver must be told to take().
     bool put(const PrinterStatus& status);
+    static constexpr size_t kKept = 16;
     struct Taken
     {
-        PrinterStatus status;
+        std::vector<PrinterStatus> statuses;
         qint64 folded = 0; // changes replaced before they were taken
     };
     std::optional<Taken> take();
 
 private:
     std::mutex m_mutex;
-    std::optional<PrinterStatus> m_status;
+    std::vector<PrinterStatus> m_statuses;
     qint64 m_folded = 0;
 };
 
