@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
+#include <vector>
 
 namespace escape_marks {
 
@@ -219,31 +220,31 @@ bool LineEditEscapeMarks::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+// Where each escape character lies is asked of the edit itself, which knows its own scrolling:
+// the position nearest to a point turns from i to i + 1 in the middle of character i.
 void LineEditEscapeMarks::paintMarks()
 {
     const QString text = m_edit.text();
     const QFont font = m_edit.font();
-    // The edit's layout again, with the same room, to find where each character lies.
-    const QList<QTextLayout::FormatRange> formats = markRooms(text, font);
-    QTextLayout layout(shownText(text), font);
-    layout.setFormats(formats);
-    layout.beginLayout();
-    const QTextLine line = layout.createLine();
-    layout.endLayout();
-    // The cursor rectangle starts 5 pixels left of the cursor's x.
-    const QRect cursor = m_edit.inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const qreal origin = cursor.x() + 5 - line.cursorToX(m_edit.cursorPosition());
-    QPainter painter(&m_edit);
     const QRect inside = m_edit.rect().adjusted(2, 2, -2, -2);
+    const int y = inside.center().y();
+    std::vector<int> middles(std::size_t(text.size()) + 1, -1);
+    for (int x = inside.left(); x <= inside.right(); ++x) {
+        const int position = m_edit.cursorPositionAt(QPoint(x, y));
+        if (position > 0 && position <= text.size() && middles[std::size_t(position)] < 0)
+            middles[std::size_t(position)] = x;
+    }
+    QPainter painter(&m_edit);
     painter.setClipRect(inside);
     const QPalette& palette = m_edit.palette();
-    for (const QTextLayout::FormatRange& range : std::as_const(formats)) {
-        // The room the layout gave, which rounding may make a little narrower than asked.
-        const int left = qRound(origin + line.cursorToX(range.start));
-        const int right = qRound(origin + line.cursorToX(range.start + 1));
-        const QRect cell(left, inside.top(), right - left, inside.height());
-        const bool selected = m_edit.hasSelectedText() && range.start >= m_edit.selectionStart() &&
-                              range.start < m_edit.selectionEnd();
+    const int width = escape_marks::markWidth(font);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int middle = middles[std::size_t(i) + 1];
+        if (!escape_marks::isEscape(text[i]) || middle < 0)
+            continue;
+        const QRect cell(middle - width / 2, inside.top(), width, inside.height());
+        const bool selected =
+            m_edit.hasSelectedText() && i >= m_edit.selectionStart() && i < m_edit.selectionEnd();
         escape_marks::paintMark(
             painter, cell, font,
             palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
