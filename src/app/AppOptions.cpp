@@ -100,7 +100,7 @@ bool runsWithoutWindow(int argc, const char* const* argv)
         if (argument == "--")
             break;
         for (const char* option : {"--run", "--report"})
-            if (argument == option || argument.startsWith(QByteArray(option) + '='))
+            if (argument == option || argument.startsWith(QByteArray(QByteArray(option) + '=')))
                 return true;
     }
     return false;

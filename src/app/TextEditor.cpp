@@ -270,9 +270,9 @@ EditorCommand findTextEditor(const QString& file, const QProcessEnvironment& env
     if (reasons.isEmpty())
         reasons.append(QStringLiteral("the desktop associates no application with ") + kMimeType);
     throw std::runtime_error(
-        (QStringLiteral("No text editor can be started: ") + reasons.join(QStringLiteral("; ")) +
-         QStringLiteral("; and none of ") + kFallbackEditors.join(QStringLiteral(", ")) +
-         QStringLiteral(" is installed."))
+        QString(QStringLiteral("No text editor can be started: ") +
+                reasons.join(QStringLiteral("; ")) + QStringLiteral("; and none of ") +
+                kFallbackEditors.join(QStringLiteral(", ")) + QStringLiteral(" is installed."))
             .toStdString());
 }
 
@@ -285,7 +285,8 @@ void startTextEditor(const QString& file, const QProcessEnvironment& environment
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     if (!process.startDetached())
-        throw std::runtime_error((QStringLiteral("The text editor ") + command.program +
-                                  QStringLiteral(" cannot be started: ") + process.errorString())
+        throw std::runtime_error(QString(QStringLiteral("The text editor ") + command.program +
+                                         QStringLiteral(" cannot be started: ") +
+                                         process.errorString())
                                      .toStdString());
 }

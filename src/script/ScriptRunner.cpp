@@ -94,8 +94,8 @@ RunSummary ScriptRunner::run(const Script& script)
     m_folder = script.folder;
     m_lastOutcomeAt = m_clock.now();
     writeLine(QStringLiteral("run"),
-              (QCoreApplication::applicationName() + QLatin1Char(' ') +
-               QCoreApplication::applicationVersion())
+              QString(QCoreApplication::applicationName() + QLatin1Char(' ') +
+                      QCoreApplication::applicationVersion())
                   .trimmed(),
               QStringLiteral("script ") + script.fileName);
     for (const Step& step : script.steps) {
