@@ -163,7 +163,7 @@ void ScriptRunner::printFile(const Step& step)
         const int32_t result = m_printer->PrintMemoryBitmap(
             argument(step, 0, opos::PTR_S_RECEIPT), QString::fromLatin1(file.readAll()),
             argument(step, 1, 0), argument(step, 2, 0), argument(step, 3, 0));
-        recordCall(step, callName(step), result, m_printer->ResultCodeExtended());
+        recordCall(step, callText(step), result, m_printer->ResultCodeExtended());
         return;
     }
     TextFileLines lines(file);
