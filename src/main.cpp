@@ -1,11 +1,14 @@
 #include "app/AppOptions.h"
 #include "app/Application.h"
 #include "app/QtDialogs.h"
+#include "app/ReceiptImage.h"
 #include "app/StartupOptions.h"
+#include "backends/netprinter/ServePrinter.h"
 #include "script/HeadlessRun.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <optional>
@@ -25,6 +28,22 @@ AppOptions readOptions(std::optional<QString>& refusal)
     }
 }
 
+// The network printer without a window: drawing receipt pictures needs fonts, so it runs on
+// the display-less offscreen platform.
+int serveWithoutWindow(int argc, char* argv[], const AppOptions& options)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return netprinter::servePrinter(
+        {options.servePrinter, options.receiptsDir},
+        [](const QVector<sim::ReceiptItem>& items, const QString& path) {
+            receipt_image::savePng(receipt_image::render(items), path);
+        },
+        out, err);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -33,18 +52,23 @@ int main(int argc, char* argv[])
     const bool headless = runsWithoutWindow(argc, argv);
     AppOptions options;
     std::optional<QString> refusal;
+    bool serve = false;
     {
         // The options are read before any window exists: --version, --help, a bad option and a
         // scripted run need no display (a scripted run must work over ssh).
         const QCoreApplication core(argc, argv);
         options = readOptions(refusal);
-        if (headless && !refusal && !options.versionRequested && !options.helpRequested) {
+        serve = headless && !refusal && !options.versionRequested && !options.helpRequested &&
+                !options.servePrinter.isEmpty();
+        if (headless && !refusal && !serve && !options.versionRequested && !options.helpRequested) {
             QTextStream out(stdout);
             QTextStream err(stderr);
             return script::runHeadless(options.runScript, options.reportFile, options.control, out,
                                        err);
         }
     }
+    if (serve)
+        return serveWithoutWindow(argc, argv, options);
     if (refusal) {
         if (headless || !displayIsAvailable(QProcessEnvironment::systemEnvironment())) {
             const int code = refuseOptions(*refusal, nullptr);

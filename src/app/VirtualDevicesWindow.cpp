@@ -2,6 +2,7 @@
 
 #include "app/VirtualDevicesDisplayPanel.h"
 #include "app/VirtualDevicesDrawerPanel.h"
+#include "app/VirtualDevicesListenPanel.h"
 #include "app/VirtualDevicesPlacement.h"
 #include "app/VirtualDevicesPrinterPanel.h"
 #include "app/VirtualDevicesReceiptPanel.h"
@@ -30,6 +31,7 @@ VirtualDevicesWindow::VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidg
     controls->addWidget(m_printer);
     controls->addWidget(m_drawer);
     controls->addWidget(m_display);
+    controls->addWidget(new VirtualDevicesListenPanel(devices));
     controls->addStretch(1);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(controls);

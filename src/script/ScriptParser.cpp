@@ -476,6 +476,8 @@ private:
             m_step.value = flag(take(QStringLiteral("yes or no")));
         } else if (m_step.name == u"speed") {
             m_step.value = choose({u"instant", u"realistic"});
+        } else if (m_step.name == u"listen") {
+            m_step.value = take(QStringLiteral("[ADDRESS:]PORT")).text;
         } else if (m_step.name == u"fail-next-call") {
             const Token& what = take(QStringLiteral("a result code or run-time-failure"));
             if (what.isWord(u"run-time-failure")) {
@@ -494,7 +496,7 @@ private:
             }
         } else {
             fail(QStringLiteral("unknown printer control \"%1\" (cover, paper, power, "
-                                "held-elsewhere, fail-next-call, speed)")
+                                "held-elsewhere, fail-next-call, speed, listen)")
                      .arg(control.text.left(40)));
         }
     }
