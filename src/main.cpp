@@ -33,6 +33,7 @@ AppOptions readOptions(std::optional<QString>& refusal)
 int serveWithoutWindow(int argc, char* argv[], const AppOptions& options)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    netprinter::blockStopSignals(); // before the application starts any thread
     const QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -18,16 +18,22 @@ namespace {
 constexpr int kCannotRun = 2;
 constexpr qsizetype kRollItems = 100000; // a receipt longer than this loses its top
 
-// SIGTERM and SIGINT arrive as readable data instead of interrupting the program; blocked in
-// every thread started from here on. Returns the descriptor, or -1.
-int signalDescriptor()
+sigset_t stopSignals()
 {
     sigset_t stopping;
     sigemptyset(&stopping);
     sigaddset(&stopping, SIGTERM);
     sigaddset(&stopping, SIGINT);
-    if (pthread_sigmask(SIG_BLOCK, &stopping, nullptr) != 0)
+    return stopping;
+}
+
+// SIGTERM and SIGINT arrive as readable data instead of interrupting the program. Returns the
+// descriptor, or -1.
+int signalDescriptor()
+{
+    if (!blockStopSignals())
         return -1;
+    const sigset_t stopping = stopSignals();
     return signalfd(-1, &stopping, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
@@ -80,6 +86,12 @@ private:
 };
 
 } // namespace
+
+bool blockStopSignals()
+{
+    const sigset_t stopping = stopSignals();
+    return pthread_sigmask(SIG_BLOCK, &stopping, nullptr) == 0;
+}
 
 int servePrinter(const ServeOptions& options, const ReceiptWriter& writeReceipt, QTextStream& out,
                  QTextStream& err)

@@ -20,6 +20,10 @@ struct ServeOptions
 using ReceiptWriter =
     std::function<void(const QVector<sim::ReceiptItem>& items, const QString& path)>;
 
+// Blocks SIGTERM and SIGINT in this thread and every thread started after it, so that they are
+// read by servePrinter; call before anything starts a thread (the application object).
+bool blockStopSignals();
+
 // Runs the simulated printer and drawer as a network printer until SIGTERM or SIGINT, with a
 // transcript of every job on out. Needs an application object; returns the exit code: 0 after a
 // clean stop, 2 when it cannot listen.
