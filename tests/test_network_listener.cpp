@@ -24,7 +24,7 @@ namespace {
 // A network printer on a free loopback port, with its transcript.
 struct Served
 {
-    explicit Served(PrinterServer::Limits limits = {})
+    explicit Served(PrinterServer::Limits limits = {60000, 8, true})
         : printer(devices.printer(), devices.cashDrawer(), limits)
     {
         QObject::connect(&printer, &NetworkPrinter::transcriptLine, &printer,
@@ -100,7 +100,7 @@ private slots:
 
     void oneJobAtATimeOthersWaitOrAreRefused()
     {
-        Served served({60000, 1});
+        Served served({60000, 1, true});
         auto first = served.connect();
         first->write("First\n");
         QTRY_VERIFY(served.printed(u"First"_s));
@@ -117,7 +117,7 @@ private slots:
         QTRY_COMPARE(received(*second, answers).toHex(), QByteArray("12"));
         QVERIFY(served.printed(u"Second"_s));
 
-        Served impatient({1, 4});
+        Served impatient({1, 4, true});
         auto busy = impatient.connect();
         busy->write("Busy\n");
         auto late = impatient.connect();
@@ -129,7 +129,7 @@ private slots:
     // mid-command: the printer refuses or skips, says why, and serves the next client.
     void survivesHostileClients()
     {
-        Served served({60000, 8});
+        Served served({60000, 8, true});
         std::vector<std::unique_ptr<QTcpSocket>> crowd;
         for (int i = 0; i < 100; ++i)
             crowd.push_back(served.connect());

@@ -188,9 +188,10 @@ void PrinterServer::start(QIODevice* device, const QString& peer, std::unique_pt
     const int number = job->number;
     EscPosInterpreter::Output output;
     output.reply = [device](QByteArrayView bytes) { device->write(bytes.data(), bytes.size()); };
-    output.transcript = [this, number](const QString& line) {
-        emit transcriptLine(QStringLiteral("job %1: %2").arg(number).arg(line));
-    };
+    if (m_limits.everyCommand)
+        output.transcript = [this, number](const QString& line) {
+            emit transcriptLine(QStringLiteral("job %1: %2").arg(number).arg(line));
+        };
     output.cut = [this] { emit cutPrinted(); };
     job->interpreter = std::make_unique<EscPosInterpreter>(m_device, std::move(output));
     Job* raw = job.get();

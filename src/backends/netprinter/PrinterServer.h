@@ -45,6 +45,8 @@ public:
     {
         int waitMs = 10000; // how long a client waits for the job before it
         int maxWaiting = 8; // more than this are refused at once
+        // A line per command for transcriptLine; off, only jobs and refusals are told.
+        bool everyCommand = false;
     };
 
     PrinterServer(VirtualPrinterDevice device, Limits limits, QObject* parent = nullptr);

@@ -110,7 +110,9 @@ int servePrinter(const ServeOptions& options, const ReceiptWriter& writeReceipt,
     }
     sim::SimulatedDevices devices;
     devices.printer().setReceiptCapacity(kRollItems);
-    NetworkPrinter printer(devices.printer(), devices.cashDrawer());
+    PrinterServer::Limits limits;
+    limits.everyCommand = true;
+    NetworkPrinter printer(devices.printer(), devices.cashDrawer(), limits);
     QObject::connect(&printer, &NetworkPrinter::transcriptLine, &printer,
                      [&out](const QString& line) {
                          out << line << '\n';
