@@ -1,9 +1,9 @@
 #include "app/AppOptions.h"
 #include "app/Application.h"
 #include "app/QtDialogs.h"
-#include "app/ReceiptImage.h"
 #include "app/StartupOptions.h"
 #include "backends/netprinter/ServePrinter.h"
+#include "backends/sim/ReceiptImage.h"
 #include "script/HeadlessRun.h"
 
 #include <QApplication>
