@@ -112,7 +112,7 @@ DeviceResult EscPosPrinter::enable()
             init + statusRequest(), {3, 0},
             std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)), m_device.waiter());
         if (!reply.ok()) {
-            if (reply.code == opos::OPOS_E_TIMEOUT && !reply.cancelled)
+            if (reply.code == opos::OPOS_E_TIMEOUT && reply.failure != ReplyFailure::Cancelled)
                 return {opos::OPOS_E_TIMEOUT, 0, m_device.noStatus(reply)};
             return {reply.code, 0, reply.text};
         }
@@ -297,9 +297,9 @@ DeviceResult EscPosPrinter::exchange(const QByteArray& bytes, QDeadlineTimer dea
         return {};
     if (reply.code != opos::OPOS_E_TIMEOUT)
         return {reply.code, 0, QStringLiteral("%1; the line may not have printed").arg(reply.text)};
-    if (reply.cancelled)
+    if (reply.failure == ReplyFailure::Cancelled)
         return {reply.code, 0, reply.text + QStringLiteral("; the line may still print")};
-    if (reply.text == QLatin1String(kNotSent))
+    if (reply.failure == ReplyFailure::NotSent)
         return {opos::OPOS_E_TIMEOUT, 0, reply.text};
     if (reply.realTime.size() < 3) {
         applyStatus({}, true);

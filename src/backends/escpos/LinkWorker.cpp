@@ -160,6 +160,7 @@ void LinkWorker::endEverything(int32_t code, const QString& reason)
         query.result.done = true;
         query.result.code = opos::OPOS_E_OFFLINE;
         query.result.text = reason;
+        query.result.failure = ReplyFailure::Offline;
         query.update(query.result);
     }
     m_owedRealTime.clear();

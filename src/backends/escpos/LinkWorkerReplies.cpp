@@ -139,7 +139,8 @@ void LinkWorker::query(QByteArray request, Expect expect, QDeadlineTimer deadlin
     // The request goes behind the output queued before it.
     pump();
     if (!m_open && !m_resyncing) {
-        query.result = {opos::OPOS_E_OFFLINE, m_state.lastError, {}, {}, true};
+        query.result = {opos::OPOS_E_OFFLINE, m_state.lastError, {}, {}, true,
+                        ReplyFailure::Offline};
         query.update(query.result);
         return;
     }
@@ -245,8 +246,7 @@ void LinkWorker::expire()
         Query expired = std::move(it->second);
         it = m_held.erase(it);
         // Held because the device has not answered before: as silent as it gets.
-        expired.result = {opos::OPOS_E_TIMEOUT, QString::fromLatin1(kNotSent), {}, {}, true};
-        expired.result.silent = true;
+        expired.result = notSent();
         expired.update(expired.result);
     }
     for (auto it = m_queries.begin(); it != m_queries.end();) {
@@ -266,7 +266,8 @@ void LinkWorker::expire()
         expired.result.done = true;
         expired.result.code = opos::OPOS_E_TIMEOUT;
         expired.result.text = unanswered(expired);
-        expired.result.silent = expired.heardCount == 0;
+        expired.result.failure =
+            expired.heardCount == 0 ? ReplyFailure::Silent : ReplyFailure::Unanswered;
         expired.update(expired.result);
     }
     sendHeld();

@@ -71,7 +71,7 @@ opos::Waiter& LinkedDevice::waiter() const
 
 QString LinkedDevice::noStatus(const QueryResult& reply) const
 {
-    if (!reply.silent)
+    if (!reply.silent())
         return reply.text;
     // A name from devices.ini is set up in its section there, an address typed as the name in
     // the address itself.
