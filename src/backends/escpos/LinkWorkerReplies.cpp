@@ -32,8 +32,8 @@ void LinkWorker::onReadyRead()
             pauseReading();
             return;
         }
-        const QByteArray bytes =
-            m_transport->read(std::min<qint64>(allowed, DeviceTransport::kReadChunk));
+        const qint64 wanted = std::min<qint64>(allowed, DeviceTransport::kReadChunk);
+        const QByteArray bytes = m_transport->read(wanted);
         if (bytes.isEmpty())
             return;
         m_throttle.took(bytes.size());
@@ -44,6 +44,10 @@ void LinkWorker::onReadyRead()
         assign(m_sorter.take(ReplyKind::RealTime, m_sorter.available(ReplyKind::RealTime)), true);
         assign(m_sorter.take(ReplyKind::Transmit, m_sorter.available(ReplyKind::Transmit)), false);
         finishAnswered();
+        // Less than asked for was all there was: the next readyRead() brings what comes later,
+        // without another read that finds nothing.
+        if (bytes.size() < wanted)
+            return;
     }
     // More may be waiting: read it on the next turn, after whatever else is due.
     if (m_open)
