@@ -1,5 +1,6 @@
 #include "backends/escpos/LinkWorker.h"
 
+#include "backends/escpos/ByteTrace.h"
 #include "backends/escpos/EscPosTranslator.h"
 #include "opos/OposConstants.h"
 
@@ -207,6 +208,7 @@ void LinkWorker::pump()
     if (!m_open)
         return;
     if (!out.isEmpty()) {
+        traceBytes(linkTrace(), m_address.key(), "output", out);
         m_handed += out.size();
         // A failure ends everything through onLost().
         if (m_transport->write(out)) {

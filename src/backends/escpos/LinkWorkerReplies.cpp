@@ -1,4 +1,5 @@
 // The LinkWorker's reading side: requests, the replies matched to them, and time-outs.
+#include "backends/escpos/ByteTrace.h"
 #include "backends/escpos/LinkWorker.h"
 #include "opos/OposConstants.h"
 
@@ -37,6 +38,7 @@ void LinkWorker::onReadyRead()
         if (bytes.isEmpty())
             return;
         m_throttle.took(bytes.size());
+        traceBytes(linkTrace(), m_address.key(), "received", bytes);
         hear(bytes);
         m_sorter.feed(bytes);
         for (const auto& frame : m_sorter.takeFrames())
@@ -167,6 +169,7 @@ bool LinkWorker::owes(const Expect& expect)
 
 void LinkWorker::send(QByteArray request, Query query)
 {
+    traceBytes(linkTrace(), m_address.key(), "request", request);
     m_queries.push_back(std::move(query));
     m_handed += request.size();
     m_transport->write(request);
