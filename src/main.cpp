@@ -1,7 +1,9 @@
 #include "app/AppOptions.h"
 #include "app/Application.h"
 #include "app/QtDialogs.h"
+#include "app/ReceiptImage.h"
 #include "app/StartupOptions.h"
+#include "backends/netprinter/ServePrinter.h"
 #include "script/HeadlessRun.h"
 
 #include <QApplication>
@@ -27,6 +29,23 @@ AppOptions readOptions(std::optional<QString>& refusal)
     }
 }
 
+// The network printer without a window: drawing receipt pictures needs fonts, so it runs on
+// the display-less offscreen platform.
+int serveWithoutWindow(int argc, char* argv[], const AppOptions& options)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    netprinter::blockStopSignals(); // before the application starts any thread
+    const QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return netprinter::servePrinter(
+        {options.servePrinter, options.receiptsDir},
+        [](const QVector<sim::ReceiptItem>& items, const QString& path) {
+            receipt_image::savePng(receipt_image::render(items), path);
+        },
+        out, err);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -38,12 +57,17 @@ int main(int argc, char* argv[])
     const bool headless = runsWithoutWindow(argc, argv);
     AppOptions options;
     std::optional<QString> refusal;
+    bool serve = false;
     {
         // The options are read before any window exists: --version, --help, a bad option and a
         // scripted run need no display (a scripted run must work over ssh).
         const QCoreApplication core(argc, argv);
         options = readOptions(refusal);
+        serve = headless && !refusal && !options.versionRequested && !options.helpRequested &&
+                !options.servePrinter.isEmpty();
     }
+    if (serve)
+        return serveWithoutWindow(argc, argv, options);
     if (headless && !refusal && !options.versionRequested && !options.helpRequested) {
         // A saved receipt picture draws text, which needs fonts and so a GUI application; the
         // offscreen platform gives them without a display.

@@ -386,7 +386,7 @@ private slots:
         const auto withoutPolls = [this] {
             QByteArray bytes = fake->received();
             for (const char n : {'\x01', '\x02', '\x04'})
-                bytes.replace(QByteArray("\x10\x04", 2) + n, QByteArray());
+                bytes.replace(QByteArray(QByteArray("\x10\x04", 2) + n), QByteArray());
             return bytes;
         };
         QTRY_COMPARE(withoutPolls(), QByteArray("\x1b-2C\0C\n\n\n\n\n\n\n\x1bi", 15));

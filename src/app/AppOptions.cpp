@@ -45,7 +45,18 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("With --run: write a JUnit report here."),
                                     QStringLiteral("file"));
-    parser.addOptions({version, noVirtualDevices, quitAfter, run, report});
+    const QCommandLineOption serve(
+        QStringLiteral("serve-printer"),
+        QStringLiteral("Run the simulated printer and drawer as an ESC/POS network printer on "
+                       "[ADDRESS:]PORT (address 127.0.0.1 unless given), without a window, until "
+                       "SIGTERM or SIGINT; a transcript of each job goes to standard output."),
+        QStringLiteral("address"));
+    const QCommandLineOption receipts(
+        QStringLiteral("receipts"),
+        QStringLiteral("With --serve-printer: write the picture of each receipt here, one PNG "
+                       "per cut."),
+        QStringLiteral("folder"));
+    parser.addOptions({version, noVirtualDevices, quitAfter, run, report, serve, receipts});
     if (!parser.parse(arguments))
         throw std::invalid_argument(parser.errorText().toStdString());
     if (!parser.positionalArguments().isEmpty())
@@ -84,6 +95,12 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
     options.reportFile = parser.value(report);
     if (parser.isSet(report) && !parser.isSet(run))
         throw std::invalid_argument("--report needs --run");
+    options.servePrinter = parser.value(serve);
+    options.receiptsDir = parser.value(receipts);
+    if (parser.isSet(receipts) && !parser.isSet(serve))
+        throw std::invalid_argument("--receipts needs --serve-printer");
+    if (parser.isSet(serve) && parser.isSet(run))
+        throw std::invalid_argument("--serve-printer and --run cannot go together");
     if (parser.isSet(quitAfter)) {
         bool ok = false;
         options.quitAfterMs = parser.value(quitAfter).toInt(&ok);
@@ -99,7 +116,7 @@ bool runsWithoutWindow(int argc, const char* const* argv)
         const QByteArrayView argument(argv[i]);
         if (argument == "--")
             break;
-        for (const char* option : {"--run", "--report"})
+        for (const char* option : {"--run", "--report", "--serve-printer", "--receipts"})
             if (argument == option || argument.startsWith(QByteArray(QByteArray(option) + '=')))
                 return true;
     }

@@ -13,6 +13,8 @@ struct AppOptions
     int quitAfterMs = -1;       // for smoke runs: close the program after this time; -1 never
     QString runScript;          // --run: run this script without a window ("-" for standard input)
     QString reportFile;         // --report: write the run's JUnit report here
+    QString servePrinter;       // --serve-printer: be a network printer on [ADDRESS:]PORT
+    QString receiptsDir;        // --receipts: with --serve-printer, one PNG per cut here
     bool helpRequested = false;
     bool versionRequested = false; // --version: print the program's version and stop
     QString helpText;

@@ -2,6 +2,7 @@
 
 #include "app/VirtualDevicesDisplayPanel.h"
 #include "app/VirtualDevicesDrawerPanel.h"
+#include "app/VirtualDevicesListenPanel.h"
 #include "app/VirtualDevicesPlacement.h"
 #include "app/VirtualDevicesPrinterPanel.h"
 #include "app/VirtualDevicesReceiptPanel.h"
@@ -35,6 +36,7 @@ VirtualDevicesWindow::VirtualDevicesWindow(sim::SimulatedDevices& devices, QWidg
     companionLayout->addWidget(m_display);
     companionLayout->addStretch(1);
     tabs->addTab(companions, tr("Cash drawer and line display"));
+    tabs->addTab(new VirtualDevicesListenPanel(devices), tr("Network"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addWidget(m_receipt, 1);

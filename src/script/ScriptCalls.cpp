@@ -1,5 +1,6 @@
 // The statements that act: control-object calls, property reads and writes, file printing and
 // the simulated devices' controls.
+#include "backends/netprinter/NetworkPrinter.h"
 #include "backends/sim/ReceiptImage.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/CashDrawer.h"
@@ -163,7 +164,7 @@ void ScriptRunner::printFile(const Step& step)
         const int32_t result = m_printer->PrintMemoryBitmap(
             argument(step, 0, opos::PTR_S_RECEIPT), QString::fromLatin1(file.readAll()),
             argument(step, 1, 0), argument(step, 2, 0), argument(step, 3, 0));
-        recordCall(step, callName(step), result, m_printer->ResultCodeExtended());
+        recordCall(step, callText(step), result, m_printer->ResultCodeExtended());
         return;
     }
     TextFileLines lines(file);
@@ -310,6 +311,12 @@ void ScriptRunner::simulate(const Step& step)
     } else if (step.name == u"save-receipt") {
         // Written where the run was started, like the report; read files sit by the script.
         receipt_image::savePng(receipt_image::render(printer.receipt()), setting);
+    } else if (step.name == u"listen") {
+        if (!m_networkPrinter)
+            m_networkPrinter =
+                std::make_unique<netprinter::NetworkPrinter>(printer, devices.cashDrawer());
+        if (const QString error = m_networkPrinter->listen(setting); !error.isEmpty())
+            throw std::runtime_error(error.toStdString());
     } else if (step.name == u"fail-next-call") {
         sim::InjectedFailure failure;
         failure.runTimeFailure = step.arguments.isEmpty();

@@ -1,5 +1,6 @@
 #include "script/ScriptRunner.h"
 
+#include "backends/netprinter/NetworkPrinter.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/CashDrawer.h"
 #include "opos/LineDisplay.h"

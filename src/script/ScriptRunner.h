@@ -18,6 +18,9 @@ class CashDrawer;
 class LineDisplay;
 class CompanionDevice;
 } // namespace opos
+namespace netprinter {
+class NetworkPrinter;
+}
 namespace sim {
 class SimulatedDevices;
 }
@@ -118,6 +121,8 @@ private:
 
     ScriptClock& m_clock;
     sim::SimulatedDevices* m_simulated;
+    // "sim printer listen": the simulated printer on the network, for this run.
+    std::unique_ptr<netprinter::NetworkPrinter> m_networkPrinter;
     std::unique_ptr<opos::PosPrinter> m_printer;
     std::unique_ptr<opos::CashDrawer> m_drawer;
     std::unique_ptr<opos::LineDisplay> m_display;

@@ -37,6 +37,8 @@ void LineParser::parseSim()
         m_step.value = choose({u"online", u"off", u"offline", u"off-offline"});
     } else if (m_step.name == u"held-elsewhere") {
         m_step.value = flag(take(QStringLiteral("yes or no")));
+    } else if (m_step.name == u"listen") {
+        m_step.value = take(QStringLiteral("[ADDRESS:]PORT")).text;
     } else if (m_step.name == u"save-receipt") {
         m_step.value = take(QStringLiteral("the picture's file name")).text;
     } else if (m_step.name == u"speed") {
@@ -59,7 +61,7 @@ void LineParser::parseSim()
         }
     } else {
         fail(QStringLiteral("unknown printer control \"%1\" (cover, paper, power, "
-                            "held-elsewhere, fail-next-call, speed, save-receipt)")
+                            "held-elsewhere, fail-next-call, speed, save-receipt, listen)")
                  .arg(control.text.left(40)));
     }
 }

@@ -22,6 +22,8 @@ public:
 
     // The longest feed of one sequence, as on a real printer (ESC d takes one byte).
     static constexpr int kMaxFeedLines = 255;
+    // Lines from the simulated printer's head to its blade.
+    static constexpr int kLinesToCutter = 4;
 
     explicit ReceiptRoll(qsizetype capacity = 5000) : m_capacity(capacity) {}
 

@@ -95,6 +95,11 @@ void SimulatedCashDrawer::closeByHand()
     d->core->setOpen(false);
 }
 
+void SimulatedCashDrawer::kick()
+{
+    d->core->setOpen(true);
+}
+
 std::unique_ptr<opos::CashDrawerBackend>
 SimulatedCashDrawer::createBackend(std::shared_ptr<opos::Waiter> waiter)
 {

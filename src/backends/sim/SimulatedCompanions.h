@@ -21,6 +21,7 @@ public:
 
     bool isOpen() const;
     void closeByHand(); // fires the drawer's close event through its control object
+    void kick();        // a pulse on the kick-out connector opens it, claimed or not
     // waiter: how its claims wait (blocking when none is given).
     std::unique_ptr<opos::CashDrawerBackend>
     createBackend(std::shared_ptr<opos::Waiter> waiter = {});

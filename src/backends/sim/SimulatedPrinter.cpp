@@ -154,6 +154,21 @@ void SimulatedPrinter::clearReceipt()
     d->core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
 }
 
+void SimulatedPrinter::printOnRoll(const std::vector<opos::PrintSegment>& segments, int lineChars)
+{
+    bool moved = false;
+    {
+        const std::lock_guard lock(d->core->mutex);
+        for (const auto& segment : segments) {
+            const ReceiptRoll::Motion motion =
+                d->core->roll.add(segment, lineChars, ReceiptRoll::kLinesToCutter);
+            moved = moved || motion.lines > 0 || motion.cuts > 0;
+        }
+    }
+    if (moved)
+        d->core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
+}
+
 std::unique_ptr<opos::PrinterBackend>
 SimulatedPrinter::createBackend(std::shared_ptr<opos::Waiter> waiter)
 {

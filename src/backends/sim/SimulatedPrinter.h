@@ -1,5 +1,6 @@
 #pragma once
 
+#include "opos/PrintDataParser.h"
 #include "opos/PrinterBackend.h"
 
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace opos {
 class Waiter;
@@ -117,6 +119,9 @@ public:
     qint64 receiptItemsPrinted() const;
     void setReceiptCapacity(qsizetype items);
     void clearReceipt();
+    // Puts segments on the roll as the print head would, whatever the switches say: for a
+    // second road in (the network printer), which checks them itself. lineChars: the columns.
+    void printOnRoll(const std::vector<opos::PrintSegment>& segments, int lineChars);
 
     // A backend bound to this device, for one control object's Open; its waits (a claim, the
     // realistic speed) go through waiter, blocking when none is given.

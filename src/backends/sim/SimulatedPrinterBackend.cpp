@@ -13,7 +13,7 @@ using opos::DeviceResult;
 
 namespace {
 
-constexpr int kLinesToCutter = 4;
+constexpr int kLinesToCutter = ReceiptRoll::kLinesToCutter;
 constexpr int kLinesPerSecond = 60;
 constexpr std::chrono::milliseconds kCutTime{500};
 constexpr int kFontADotsWide = 12;
