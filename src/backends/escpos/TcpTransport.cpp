@@ -41,9 +41,7 @@ TcpTransport::~TcpTransport()
 void TcpTransport::open(int timeoutMs)
 {
     m_connectTimer.start(std::max(0, timeoutMs));
-    // Unbuffered: a write goes straight to the system, without arming the write notifier and
-    // waking the event loop twice for every request.
-    m_socket.connectToHost(m_host, m_port, QIODevice::ReadWrite | QIODevice::Unbuffered);
+    m_socket.connectToHost(m_host, m_port);
 }
 
 bool TcpTransport::write(QByteArrayView bytes)
