@@ -194,7 +194,7 @@ private slots:
         QFETCH(QString, advice);
         const escpos::LinkedDevice device(name, escpos::DeviceSettings{}, nullptr);
         escpos::QueryResult silence;
-        silence.silent = true;
+        silence.failure = escpos::ReplyFailure::Silent;
         QVERIFY2(device.noStatus(silence).endsWith(advice), qPrintable(device.noStatus(silence)));
     }
 

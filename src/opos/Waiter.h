@@ -21,8 +21,6 @@ namespace opos {
 class Waiter
 {
 public:
-    static constexpr std::chrono::microseconds kAnswerAtOnce{50};
-
     enum class Outcome
     {
         Ready,
@@ -63,7 +61,10 @@ public:
             const std::lock_guard lock(waiter.m_callMutex);
             if (waiter.m_call)
                 return;
-            waiter.m_call = CallState{std::this_thread::get_id(), {}, false, {},
+            waiter.m_call = CallState{std::this_thread::get_id(),
+                                      {},
+                                      false,
+                                      {},
                                       Subject{std::move(device), std::move(purpose)}};
             m_outer = true;
         }
@@ -145,22 +146,14 @@ protected:
                 -std::chrono::duration_cast<std::chrono::nanoseconds>(m_call->deducted).count());
         return {own, m_call->cancelled};
     }
-    // A device that answers at once does so within some tens of microseconds. Looking again
-    // for that long costs less than going to sleep and being woken on another processor, which
-    // on an idle machine takes longer than the answer itself. True when ready() held meanwhile;
-    // false leaves the wait to the waiter's own way (also once the call is cancelled or over).
+    // True when ready() holds already and the call may go on: a waiter that has to set up
+    // something to wait in (a nested event loop) looks once before it does. It never spins: a
+    // reply that takes longer than the look costs the spinning time on every call, while
+    // sleeping and being woken costs the same with or without it.
     bool readyAtOnce(QDeadlineTimer deadline, const std::function<bool()>& ready) const
     {
-        const auto until = std::chrono::steady_clock::now() + kAnswerAtOnce;
-        do {
-            const Bound limit = bound(deadline);
-            if (limit.cancelled || limit.deadline.hasExpired())
-                return false;
-            if (ready())
-                return true;
-            std::this_thread::yield();
-        } while (std::chrono::steady_clock::now() < until);
-        return false;
+        const Bound limit = bound(deadline);
+        return !limit.cancelled && !limit.deadline.hasExpired() && ready();
     }
     // True when the running call of the calling thread was cancelled.
     bool callCancelled() const
@@ -195,8 +188,6 @@ public:
     Outcome wait(const QString& /*what*/, QDeadlineTimer deadline,
                  const std::function<bool()>& ready) override
     {
-        if (readyAtOnce(deadline, ready))
-            return Outcome::Ready;
         std::unique_lock lock(m_mutex);
         for (;;) {
             const Bound limit = bound(deadline);

@@ -73,7 +73,7 @@ DeviceResult EscPosCashDrawer::enable()
     if (m_settings.printer.watch != StatusWatch::None) {
         const QueryResult reply =
             link.query(cmd::realTimeStatus(1), {1, 0}, QDeadlineTimer(m_settings.timeouts.statusMs),
-                       m_device.waiter());
+                       m_device.waiter(CallMode::Synchronous));
         if (!reply.ok())
             return {reply.code, 0, m_device.noStatus(reply)};
         DeviceStatus status;
@@ -100,14 +100,14 @@ DeviceResult EscPosCashDrawer::openDrawer()
 {
     const DrawerSettings& d = m_settings.drawer;
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
-    if (const DeviceResult up = m_device.connected(deadline); !up.ok())
+    if (const DeviceResult up = m_device.connected(deadline, CallMode::Synchronous); !up.ok())
         return {
             up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
             QStringLiteral("the printer of the cash drawer cannot be reached: %1").arg(up.text)};
     Link& link = *m_device.link();
-    const DeviceResult written =
-        link.write(cmd::drawerPulse(d.pin, d.onMs, d.offMs), deadline, m_device.waiter());
-    return written.ok() ? link.flush(deadline, m_device.waiter()) : written;
+    const DeviceResult written = link.write(cmd::drawerPulse(d.pin, d.onMs, d.offMs), deadline,
+                                            m_device.waiter(CallMode::Synchronous));
+    return written.ok() ? link.flush(deadline, m_device.waiter(CallMode::Synchronous)) : written;
 }
 
 bool EscPosCashDrawer::drawerOpened()

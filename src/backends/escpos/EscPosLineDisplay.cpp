@@ -73,12 +73,13 @@ QVariantMap EscPosLineDisplay::deviceProperties()
 DeviceResult EscPosLineDisplay::send(const QByteArray& bytes)
 {
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
-    if (const DeviceResult up = m_device.connected(deadline); !up.ok())
+    if (const DeviceResult up = m_device.connected(deadline, CallMode::Synchronous); !up.ok())
         return {up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
                 QStringLiteral("the line display cannot be reached: %1").arg(up.text)};
     Link& link = *m_device.link();
-    const DeviceResult written = link.write(bytes, deadline, m_device.waiter());
-    return written.ok() ? link.flush(deadline, m_device.waiter()) : written;
+    const DeviceResult written =
+        link.write(bytes, deadline, m_device.waiter(CallMode::Synchronous));
+    return written.ok() ? link.flush(deadline, m_device.waiter(CallMode::Synchronous)) : written;
 }
 
 } // namespace escpos

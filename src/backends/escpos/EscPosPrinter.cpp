@@ -68,6 +68,7 @@ DeviceResult EscPosPrinter::open()
 {
     const Timeouts& t = m_settings.timeouts;
     m_device.open({m_settings.printer.watch, t.pollMs, t.statusMs, t.connectMs});
+    m_opener = QThread::currentThread();
     return {};
 }
 
@@ -102,17 +103,18 @@ DeviceResult EscPosPrinter::enable()
         return {opos::OPOS_E_NOTCLAIMED, 0, QStringLiteral("The printer is not claimed")};
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
     QByteArray init;
-    if (const DeviceResult up = ready(deadline, init); !up.ok())
+    if (const DeviceResult up = ready(deadline, init, CallMode::Synchronous); !up.ok())
         return up;
     Link& link = *m_device.link();
     if (watching()) {
         // Initialise and ask for the status in one exchange; silence within statusTimeout
         // most likely means a printer that cannot answer.
-        const QueryResult reply = link.query(
-            init + statusRequest(), {3, 0},
-            std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)), m_device.waiter());
+        const QueryResult reply =
+            link.query(init + statusRequest(), {3, 0},
+                       std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)),
+                       m_device.waiter(CallMode::Synchronous));
         if (!reply.ok()) {
-            if (reply.code == opos::OPOS_E_TIMEOUT && !reply.cancelled)
+            if (reply.code == opos::OPOS_E_TIMEOUT && reply.failure != ReplyFailure::Cancelled)
                 return {opos::OPOS_E_TIMEOUT, 0, m_device.noStatus(reply)};
             return {reply.code, 0, reply.text};
         }
@@ -121,9 +123,9 @@ DeviceResult EscPosPrinter::enable()
                                    static_cast<uint8_t>(r[2])),
                     false);
     } else {
-        DeviceResult result = link.write(init, deadline, m_device.waiter());
+        DeviceResult result = link.write(init, deadline, m_device.waiter(CallMode::Synchronous));
         if (result.ok())
-            result = link.flush(deadline, m_device.waiter());
+            result = link.flush(deadline, m_device.waiter(CallMode::Synchronous));
         if (!result.ok())
             return result;
         DeviceStatus assumed;
@@ -156,11 +158,11 @@ opos::PrinterStatus EscPosPrinter::status()
 
 // The connection, made again once if it was lost; a printer that starts afresh (first use,
 // or back after a power cycle) is initialised before the next output.
-DeviceResult EscPosPrinter::ready(QDeadlineTimer deadline, QByteArray& prefix)
+DeviceResult EscPosPrinter::ready(QDeadlineTimer deadline, QByteArray& prefix, CallMode mode)
 {
     if (!m_device.link())
         return m_device.notOpen();
-    if (const DeviceResult up = m_device.connected(deadline); !up.ok())
+    if (const DeviceResult up = m_device.connected(deadline, mode); !up.ok())
         return {up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
                 QStringLiteral("the printer cannot be reached: %1").arg(up.text)};
     const quint64 epoch = m_device.link()->epoch();
@@ -177,21 +179,23 @@ DeviceResult EscPosPrinter::print(int32_t station, const QString& data)
     if (station != opos::PTR_S_RECEIPT)
         return illegal(QStringLiteral("The printer has only the receipt station"));
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
+    const CallMode mode = outputMode();
     QByteArray bytes;
-    if (const DeviceResult up = ready(deadline, bytes); !up.ok())
+    if (const DeviceResult up = ready(deadline, bytes, mode); !up.ok())
         return up;
     bytes += m_translator.translate(data, m_encoder);
-    return output(bytes, deadline);
+    return output(bytes, deadline, mode);
 }
 
 DeviceResult EscPosPrinter::cutPaper(int32_t percentage)
 {
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
+    const CallMode mode = outputMode();
     QByteArray bytes;
-    if (const DeviceResult up = ready(deadline, bytes); !up.ok())
+    if (const DeviceResult up = ready(deadline, bytes, mode); !up.ok())
         return up;
     bytes += cmd::cut(percentage == 100, m_settings.printer.cutFeed);
-    return output(bytes, deadline);
+    return output(bytes, deadline, mode);
 }
 
 DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* text)
@@ -208,22 +212,24 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
             bytes.append(static_cast<char>(c.unicode()));
         }
         QByteArray prefix;
-        if (const DeviceResult up = ready(deadline, prefix); !up.ok())
+        if (const DeviceResult up = ready(deadline, prefix, CallMode::Synchronous); !up.ok())
             return up;
         Link& link = *m_device.link();
-        const DeviceResult written =
-            link.write(QByteArray(prefix + bytes), deadline, m_device.waiter());
-        return written.ok() ? link.flush(deadline, m_device.waiter()) : written;
+        const DeviceResult written = link.write(QByteArray(prefix + bytes), deadline,
+                                                m_device.waiter(CallMode::Synchronous));
+        return written.ok() ? link.flush(deadline, m_device.waiter(CallMode::Synchronous))
+                            : written;
     }
     if (command == 2) {
         if (!data || *data < 1 || *data > 255)
             return illegal(
                 QStringLiteral("DirectIO 2 needs a status number from 1 to 255 in Data"));
         QByteArray prefix;
-        if (const DeviceResult up = ready(deadline, prefix); !up.ok())
+        if (const DeviceResult up = ready(deadline, prefix, CallMode::Synchronous); !up.ok())
             return up;
-        const QueryResult reply = m_device.link()->query(prefix + cmd::realTimeStatus(*data),
-                                                         {1, 0}, deadline, m_device.waiter());
+        const QueryResult reply =
+            m_device.link()->query(prefix + cmd::realTimeStatus(*data), {1, 0}, deadline,
+                                   m_device.waiter(CallMode::Synchronous));
         if (!reply.ok())
             return {reply.code, 0, m_device.noStatus(reply)};
         *data = static_cast<uint8_t>(reply.realTime[0]);
@@ -231,6 +237,14 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
     }
     return illegal(
         QStringLiteral("DirectIO command %1 is unknown (1: raw bytes, 2: status)").arg(command));
+}
+
+// The control layer runs synchronous output on the thread that opened the device and
+// asynchronous output on its output worker; it does not pass which, so this is the one place
+// that tells them apart. Everything below takes the mode as an argument.
+CallMode EscPosPrinter::outputMode() const
+{
+    return QThread::currentThread() == m_opener ? CallMode::Synchronous : CallMode::Asynchronous;
 }
 
 void EscPosPrinter::abortOutput()
@@ -248,10 +262,10 @@ void EscPosPrinter::confirmOutput(std::function<void(const DeviceResult&)> done)
     m_device.link()->confirm(m_settings.timeouts.jobMs, std::move(done));
 }
 
-DeviceResult EscPosPrinter::output(const QByteArray& bytes, QDeadlineTimer deadline)
+DeviceResult EscPosPrinter::output(const QByteArray& bytes, QDeadlineTimer deadline, CallMode mode)
 {
     Link& link = *m_device.link();
-    const bool sync = m_device.userCall();
+    const bool sync = mode == CallMode::Synchronous;
     // What the printer last said about itself; a bad state is asked again before refusing.
     DeviceResult before = outputCondition(status());
     if (!before.ok() && sync && watching())
@@ -260,10 +274,10 @@ DeviceResult EscPosPrinter::output(const QByteArray& bytes, QDeadlineTimer deadl
         return before;
     if (sync && watching())
         return exchange(bytes, deadline);
-    const DeviceResult written = link.write(bytes, deadline, m_device.waiter());
+    const DeviceResult written = link.write(bytes, deadline, m_device.waiter(mode));
     if (!written.ok() || !sync)
         return written;
-    return link.flush(deadline, m_device.waiter());
+    return link.flush(deadline, m_device.waiter(mode));
 }
 
 // One round trip for a synchronous line: the real-time status (answered at once), the line,
@@ -276,8 +290,8 @@ DeviceResult EscPosPrinter::exchange(const QByteArray& bytes, QDeadlineTimer dea
                               static_cast<uint8_t>(r.realTime[2]));
     };
     const QueryResult reply = m_device.link()->query(
-        statusRequest() + bytes + cmd::transmitPaperStatus(), {3, 1}, deadline, m_device.waiter(),
-        [&](const QueryResult& r) {
+        statusRequest() + bytes + cmd::transmitPaperStatus(), {3, 1}, deadline,
+        m_device.waiter(CallMode::Synchronous), [&](const QueryResult& r) {
             return r.realTime.size() >= 3 && !outputCondition(decoded(r)).ok();
         });
     if (reply.realTime.size() >= 3) {
@@ -297,9 +311,9 @@ DeviceResult EscPosPrinter::exchange(const QByteArray& bytes, QDeadlineTimer dea
         return {};
     if (reply.code != opos::OPOS_E_TIMEOUT)
         return {reply.code, 0, QStringLiteral("%1; the line may not have printed").arg(reply.text)};
-    if (reply.cancelled)
+    if (reply.failure == ReplyFailure::Cancelled)
         return {reply.code, 0, reply.text + QStringLiteral("; the line may still print")};
-    if (reply.text == QLatin1String(kNotSent))
+    if (reply.failure == ReplyFailure::NotSent)
         return {opos::OPOS_E_TIMEOUT, 0, reply.text};
     if (reply.realTime.size() < 3) {
         applyStatus({}, true);
@@ -314,7 +328,7 @@ DeviceResult EscPosPrinter::liveCheck(QDeadlineTimer deadline)
 {
     const QueryResult reply = m_device.link()->query(
         statusRequest(), {3, 0}, std::min(deadline, QDeadlineTimer(m_settings.timeouts.statusMs)),
-        m_device.waiter());
+        m_device.waiter(CallMode::Synchronous));
     if (!reply.ok()) {
         if (reply.code == opos::OPOS_E_TIMEOUT) {
             applyStatus({}, true);

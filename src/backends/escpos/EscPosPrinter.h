@@ -43,8 +43,9 @@ public:
 
 private:
     bool watching() const { return m_settings.printer.watch != StatusWatch::None; }
-    opos::DeviceResult ready(QDeadlineTimer deadline, QByteArray& prefix);
-    opos::DeviceResult output(const QByteArray& bytes, QDeadlineTimer deadline);
+    CallMode outputMode() const;
+    opos::DeviceResult ready(QDeadlineTimer deadline, QByteArray& prefix, CallMode mode);
+    opos::DeviceResult output(const QByteArray& bytes, QDeadlineTimer deadline, CallMode mode);
     opos::DeviceResult exchange(const QByteArray& bytes, QDeadlineTimer deadline);
     opos::DeviceResult liveCheck(QDeadlineTimer deadline);
     QByteArray initialisation() const;
@@ -53,7 +54,8 @@ private:
 
     LinkedDevice m_device;
     const DeviceSettings& m_settings;
-    quint64 m_initialised = 0; // the link's epoch the printer was last initialised in
+    QThread* m_opener = nullptr; // the thread of synchronous output
+    quint64 m_initialised = 0;   // the link's epoch the printer was last initialised in
     std::atomic<bool> m_enabled = false;
     int m_watcher = 0;
     int m_lineChars;

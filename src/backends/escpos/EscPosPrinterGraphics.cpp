@@ -16,9 +16,10 @@ opos::DeviceResult EscPosPrinter::printGraphic(const opos::GraphicRequest& reque
                 commands.tooBig ? opos::OPOS_EPTR_TOOBIG : 0, commands.refusal};
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
     QByteArray bytes;
-    if (const opos::DeviceResult up = ready(deadline, bytes); !up.ok())
+    const CallMode mode = outputMode();
+    if (const opos::DeviceResult up = ready(deadline, bytes, mode); !up.ok())
         return up;
-    return output(bytes + commands.bytes, deadline);
+    return output(bytes + commands.bytes, deadline, mode);
 }
 
 } // namespace escpos

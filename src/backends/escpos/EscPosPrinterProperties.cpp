@@ -80,7 +80,7 @@ opos::DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const Q
         if (!m_enabled || !m_device.link())
             return {};
         return m_device.link()->write(bytes, QDeadlineTimer(m_settings.timeouts.jobMs),
-                                      m_device.waiter());
+                                      m_device.waiter(CallMode::Synchronous));
     };
     if (name == QLatin1String("CharacterSet")) {
         if (!ok || !m_settings.printer.codeTables.contains(number) ||

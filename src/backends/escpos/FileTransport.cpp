@@ -1,5 +1,6 @@
 #include "backends/escpos/FileTransport.h"
 
+#include "backends/escpos/ByteTrace.h"
 #include "backends/escpos/DeviceErrors.h"
 
 #include <cerrno>
@@ -108,6 +109,7 @@ bool FileTransport::write(QByteArrayView bytes)
 {
     if (m_fd < 0 || m_failed)
         return false;
+    traceBytes(fileTrace(), m_path, "sent", bytes);
     m_pending.append(bytes);
     writePending();
     return !m_failed;
@@ -121,6 +123,7 @@ QByteArray FileTransport::read(qint64 maxSize)
     const ssize_t n = ::read(m_fd, bytes.data(), static_cast<size_t>(bytes.size()));
     if (n > 0) {
         bytes.truncate(n);
+        traceBytes(fileTrace(), m_path, "received", bytes);
         return bytes;
     }
     // End of file (a device that never answers, such as /dev/null) or a device that cannot be

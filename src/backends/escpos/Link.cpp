@@ -34,6 +34,17 @@ template <typename R> struct Slot
 
 } // namespace
 
+QueryResult notSent()
+{
+    return {opos::OPOS_E_TIMEOUT,
+            QStringLiteral("the printer has not answered an earlier request yet; this one was "
+                           "not sent"),
+            {},
+            {},
+            true,
+            ReplyFailure::NotSent};
+}
+
 opos::DeviceResult waitFailed(opos::Waiter::Outcome outcome, const QString& timedOut)
 {
     if (outcome == opos::Waiter::Outcome::Cancelled)
@@ -247,7 +258,8 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
     {
         std::lock_guard lock(m_state.mutex);
         if (!m_state.connected)
-            return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}, {}, true};
+            return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}, {}, true,
+                    ReplyFailure::Offline};
     }
     auto slot = std::make_shared<Slot<QueryResult>>();
     // The link's own verdict comes a little before the caller's wait ends, so that it, and not
@@ -274,7 +286,8 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
         result.code = why.code;
         result.text = why.text;
         result.done = true;
-        result.cancelled = outcome == opos::Waiter::Outcome::Cancelled;
+        result.failure = outcome == opos::Waiter::Outcome::Cancelled ? ReplyFailure::Cancelled
+                                                                     : ReplyFailure::TimedOut;
     }
     return result;
 }

@@ -26,6 +26,19 @@ struct Expect
     int transmit = 0;
 };
 
+// Why a request ended without its answer. Callers branch on this; the text beside it is for
+// people only.
+enum class ReplyFailure
+{
+    None,
+    Silent,     // timed out without a byte from the device meanwhile
+    Unanswered, // timed out while the device sent something else
+    NotSent,    // timed out before it could be sent: an earlier request is still owed its answer
+    TimedOut,   // the caller's wait ended before the link's own verdict
+    Cancelled,  // the person ended the wait
+    Offline     // the connection is down or was lost
+};
+
 // The answer to one request, filled in on the link's thread as the replies arrive.
 struct QueryResult
 {
@@ -34,18 +47,20 @@ struct QueryResult
     QByteArray realTime;
     QByteArray transmit;
     bool done = false;
-    bool cancelled = false; // the person ended the wait
-    bool silent = false;    // timed out without a byte from the device meanwhile
+    ReplyFailure failure = ReplyFailure::None;
     bool ok() const { return done && code == 0; }
+    // Nothing came back: no byte while it waited, or it never went out for an earlier silence.
+    bool silent() const
+    {
+        return failure == ReplyFailure::Silent || failure == ReplyFailure::NotSent;
+    }
 };
-
-// The text of a request that timed out before it could be sent: the device still owed the
-// answer to an earlier one.
-inline constexpr char kNotSent[] =
-    "the printer has not answered an earlier request yet; this one was not sent";
 
 // How long before a caller's deadline the link ends a request that has no answer.
 inline constexpr int kVerdictMarginMs = 25;
+
+// What a request answers when the device did not answer an earlier one.
+QueryResult notSent();
 
 struct LinkOptions
 {

@@ -1,5 +1,6 @@
 #include "backends/escpos/LinkWorker.h"
 
+#include "backends/escpos/ByteTrace.h"
 #include "backends/escpos/EscPosTranslator.h"
 #include "opos/OposConstants.h"
 
@@ -160,6 +161,7 @@ void LinkWorker::endEverything(int32_t code, const QString& reason)
         query.result.done = true;
         query.result.code = opos::OPOS_E_OFFLINE;
         query.result.text = reason;
+        query.result.failure = ReplyFailure::Offline;
         query.update(query.result);
     }
     m_owedRealTime.clear();
@@ -206,6 +208,7 @@ void LinkWorker::pump()
     if (!m_open)
         return;
     if (!out.isEmpty()) {
+        traceBytes(linkTrace(), m_address.key(), "output", out);
         m_handed += out.size();
         // A failure ends everything through onLost().
         if (m_transport->write(out)) {

@@ -1,4 +1,5 @@
 // The LinkWorker's reading side: requests, the replies matched to them, and time-outs.
+#include "backends/escpos/ByteTrace.h"
 #include "backends/escpos/LinkWorker.h"
 #include "opos/OposConstants.h"
 
@@ -32,11 +33,12 @@ void LinkWorker::onReadyRead()
             pauseReading();
             return;
         }
-        const QByteArray bytes =
-            m_transport->read(std::min<qint64>(allowed, DeviceTransport::kReadChunk));
+        const qint64 wanted = std::min<qint64>(allowed, DeviceTransport::kReadChunk);
+        const QByteArray bytes = m_transport->read(wanted);
         if (bytes.isEmpty())
             return;
         m_throttle.took(bytes.size());
+        traceBytes(linkTrace(), m_address.key(), "received", bytes);
         hear(bytes);
         m_sorter.feed(bytes);
         for (const auto& frame : m_sorter.takeFrames())
@@ -44,6 +46,10 @@ void LinkWorker::onReadyRead()
         assign(m_sorter.take(ReplyKind::RealTime, m_sorter.available(ReplyKind::RealTime)), true);
         assign(m_sorter.take(ReplyKind::Transmit, m_sorter.available(ReplyKind::Transmit)), false);
         finishAnswered();
+        // Less than asked for was all there was: the next readyRead() brings what comes later,
+        // without another read that finds nothing.
+        if (bytes.size() < wanted)
+            return;
     }
     // More may be waiting: read it on the next turn, after whatever else is due.
     if (m_open)
@@ -139,7 +145,8 @@ void LinkWorker::query(QByteArray request, Expect expect, QDeadlineTimer deadlin
     // The request goes behind the output queued before it.
     pump();
     if (!m_open && !m_resyncing) {
-        query.result = {opos::OPOS_E_OFFLINE, m_state.lastError, {}, {}, true};
+        query.result = {opos::OPOS_E_OFFLINE, m_state.lastError, {}, {}, true,
+                        ReplyFailure::Offline};
         query.update(query.result);
         return;
     }
@@ -162,6 +169,7 @@ bool LinkWorker::owes(const Expect& expect)
 
 void LinkWorker::send(QByteArray request, Query query)
 {
+    traceBytes(linkTrace(), m_address.key(), "request", request);
     m_queries.push_back(std::move(query));
     m_handed += request.size();
     m_transport->write(request);
@@ -245,8 +253,7 @@ void LinkWorker::expire()
         Query expired = std::move(it->second);
         it = m_held.erase(it);
         // Held because the device has not answered before: as silent as it gets.
-        expired.result = {opos::OPOS_E_TIMEOUT, QString::fromLatin1(kNotSent), {}, {}, true};
-        expired.result.silent = true;
+        expired.result = notSent();
         expired.update(expired.result);
     }
     for (auto it = m_queries.begin(); it != m_queries.end();) {
@@ -266,7 +273,8 @@ void LinkWorker::expire()
         expired.result.done = true;
         expired.result.code = opos::OPOS_E_TIMEOUT;
         expired.result.text = unanswered(expired);
-        expired.result.silent = expired.heardCount == 0;
+        expired.result.failure =
+            expired.heardCount == 0 ? ReplyFailure::Silent : ReplyFailure::Unanswered;
         expired.update(expired.result);
     }
     sendHeld();

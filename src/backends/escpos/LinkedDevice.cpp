@@ -3,8 +3,6 @@
 #include "backends/escpos/LinkPool.h"
 #include "opos/OposConstants.h"
 
-#include <QThread>
-
 namespace escpos {
 
 LinkedDevice::LinkedDevice(QString name, DeviceSettings settings, std::shared_ptr<LinkPool> pool)
@@ -20,7 +18,6 @@ void LinkedDevice::open(const LinkOptions& options)
 {
     if (!m_link)
         m_link = m_pool->acquire(m_settings.address, options);
-    m_userThread = QThread::currentThread();
 }
 
 void LinkedDevice::close()
@@ -34,11 +31,12 @@ opos::DeviceResult LinkedDevice::attach(int32_t claimTimeoutMs)
     if (!m_link)
         return notOpen();
     if (m_attached)
-        return connected(QDeadlineTimer(m_settings.timeouts.connectMs));
+        return connected(QDeadlineTimer(m_settings.timeouts.connectMs), CallMode::Synchronous);
     // A claim time-out of 0 means one try: one connect within connectTimeout.
     const int connectMs = m_settings.timeouts.connectMs;
     const int ms = claimTimeoutMs > 0 ? std::min(claimTimeoutMs, connectMs) : connectMs;
-    const opos::DeviceResult result = m_link->attach(QDeadlineTimer(ms), waiter());
+    const opos::DeviceResult result =
+        m_link->attach(QDeadlineTimer(ms), waiter(CallMode::Synchronous));
     m_attached = result.ok();
     return result;
 }
@@ -50,28 +48,23 @@ void LinkedDevice::detach()
     m_attached = false;
 }
 
-opos::DeviceResult LinkedDevice::connected(QDeadlineTimer deadline)
+opos::DeviceResult LinkedDevice::connected(QDeadlineTimer deadline, CallMode mode)
 {
     if (!m_link)
         return notOpen();
     if (m_link->isConnected())
         return {};
-    return m_link->reconnect(deadline, waiter());
+    return m_link->reconnect(deadline, waiter(mode));
 }
 
-bool LinkedDevice::userCall() const
+opos::Waiter& LinkedDevice::waiter(CallMode mode) const
 {
-    return QThread::currentThread() == m_userThread;
-}
-
-opos::Waiter& LinkedDevice::waiter() const
-{
-    return m_link->waiter(userCall());
+    return m_link->waiter(mode == CallMode::Synchronous);
 }
 
 QString LinkedDevice::noStatus(const QueryResult& reply) const
 {
-    if (!reply.silent)
+    if (!reply.silent())
         return reply.text;
     // A name from devices.ini is set up in its section there, an address typed as the name in
     // the address itself.

@@ -12,6 +12,15 @@ namespace escpos {
 
 class LinkPool;
 
+// How a device call waits. A synchronous call is the user's: it waits through the control
+// object's waiter, which a window may show and the user cancel. An asynchronous one comes from
+// the output worker and waits on the link's plain blocking waiter.
+enum class CallMode
+{
+    Synchronous,
+    Asynchronous
+};
+
 // What the ESC/POS backends share: their settings, the link they hold while open, taking it
 // for a claim and giving it back, and making the connection again after it was lost.
 class LinkedDevice
@@ -27,19 +36,18 @@ public:
     Link* link() const { return m_link.get(); }
     bool attached() const { return m_attached; }
 
-    // Open: takes the link (not yet connected). Calls made later on this thread are the
-    // user's, waited for through the control object's waiter.
+    // Open: takes the link (not yet connected).
     void open(const LinkOptions& options);
     // Close: gives everything back at once.
     void close();
-    // Connects for a claim: at most the claim's time-out, and at most connectTimeout.
+    // Connects for a claim, a synchronous call: at most the claim's time-out, and at most
+    // connectTimeout.
     opos::DeviceResult attach(int32_t claimTimeoutMs);
     void detach();
     // The connection, made once more within the deadline if it was lost.
-    opos::DeviceResult connected(QDeadlineTimer deadline);
+    opos::DeviceResult connected(QDeadlineTimer deadline, CallMode mode);
 
-    bool userCall() const;
-    opos::Waiter& waiter() const;
+    opos::Waiter& waiter(CallMode mode) const;
     // Why a status request failed: the advice for a device that said nothing at all, else what
     // the link found (what came instead of the answer, a flood, a lost connection).
     QString noStatus(const QueryResult& reply) const;
@@ -50,7 +58,6 @@ private:
     DeviceSettings m_settings;
     std::shared_ptr<LinkPool> m_pool;
     std::shared_ptr<Link> m_link;
-    QThread* m_userThread = nullptr;
     bool m_attached = false;
 };
 

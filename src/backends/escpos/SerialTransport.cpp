@@ -1,5 +1,6 @@
 #include "backends/escpos/SerialTransport.h"
 
+#include "backends/escpos/ByteTrace.h"
 #include "backends/escpos/DeviceErrors.h"
 
 #include <cerrno>
@@ -44,7 +45,15 @@ bool SerialTransport::write(QByteArrayView bytes)
         fail();
         return false;
     }
+    traceBytes(serialTrace(), m_path, "sent", bytes);
     return true;
+}
+
+QByteArray SerialTransport::read(qint64 maxSize)
+{
+    QByteArray bytes = m_port.read(maxSize);
+    traceBytes(serialTrace(), m_path, "received", bytes);
+    return bytes;
 }
 
 void SerialTransport::close()

@@ -19,7 +19,7 @@ public:
     void open(int timeoutMs) override;
     bool write(QByteArrayView bytes) override;
     qint64 bytesToWrite() const override { return m_port.bytesToWrite(); }
-    QByteArray read(qint64 maxSize) override { return m_port.read(maxSize); }
+    QByteArray read(qint64 maxSize) override;
     void close() override;
 
 private:

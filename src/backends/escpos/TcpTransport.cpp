@@ -1,5 +1,7 @@
 #include "backends/escpos/TcpTransport.h"
 
+#include "backends/escpos/ByteTrace.h"
+
 namespace escpos {
 
 TcpTransport::TcpTransport(QString host, quint16 port)
@@ -48,9 +50,17 @@ bool TcpTransport::write(QByteArrayView bytes)
         fail(reason(m_socket.error()));
         return false;
     }
+    traceBytes(tcpTrace(), where(), "sent", bytes);
     // Hand the bytes to the system now rather than on the next turn of the event loop.
     m_socket.flush();
     return true;
+}
+
+QByteArray TcpTransport::read(qint64 maxSize)
+{
+    QByteArray bytes = m_socket.read(maxSize);
+    traceBytes(tcpTrace(), where(), "received", bytes);
+    return bytes;
 }
 
 void TcpTransport::close()

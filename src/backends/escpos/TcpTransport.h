@@ -20,7 +20,7 @@ public:
     void open(int timeoutMs) override;
     bool write(QByteArrayView bytes) override;
     qint64 bytesToWrite() const override { return m_socket.bytesToWrite(); }
-    QByteArray read(qint64 maxSize) override { return m_socket.read(maxSize); }
+    QByteArray read(qint64 maxSize) override;
     void close() override;
 
 private:
