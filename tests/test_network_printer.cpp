@@ -1,9 +1,11 @@
 #include "backends/escpos/DeviceStatus.h"
 #include "backends/escpos/EscPosTranslator.h"
 #include "backends/netprinter/EscPosInterpreter.h"
+#include "backends/sim/ReceiptImage.h"
 #include "backends/sim/ReceiptRoll.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/TextEncoder.h"
+#include "support/ReceiptDecoder.h"
 
 #include <QTest>
 
@@ -90,7 +92,7 @@ private slots:
     void encoderStreamsLookTheSameByEitherRoad_data()
     {
         QTest::addColumn<QString>("data");
-        const auto esc = [](const char* rest) {
+        const auto esc = [](const char* rest) -> QString {
             return QStringLiteral("\x1b|") + QLatin1String(rest);
         };
         QTest::newRow("plain") << QStringLiteral("Hello\nWorld\n");
@@ -146,22 +148,21 @@ private slots:
         row("unknown code table keeps the table", hex("1b7463 41 0a"), {"A"},
             "code table 99 is not known");
         row("ESC J dots feed", "A" + hex("1b4a3c") + "B\n", {"A", "B"}, "feed dots");
-        row("barcode counted", hex("1d6850 1d7702 1d4802 1d6b 49 05 7b42 616263") + "\n",
-            {"[CODE128] {Babc", ""}, "barcode");
-        row("barcode NUL-terminated", hex("1d6b04 414243 00") + "after\n",
-            {"[CODE39] ABC", "after"}, "barcode: ABC");
+        row("barcode with its text below", hex("1d6850 1d7702 1d4802 1d6b 49 05 7b42 616263"),
+            {"abc"}, "barcode");
+        row("barcode NUL-terminated", hex("1d6b04 414243 00") + "after\n", {"after"},
+            "barcode: ABC");
+        row("barcode with bad data stays text", hex("1d6b02 414243 00"), {"[EAN-13] ABC"},
+            "not drawn: EAN-13 takes digits only");
+        row("barcode wider than the paper stays text",
+            hex("1d7706 1d6b 49 1a 7b42") + QByteArray(24, 'x'),
+            {"[CODE128] {Bxxxxxxxxxxxxxxxxxxxxxxxx"}, "wider than the paper's 576");
+        row("GS1-128 stays text", hex("1d6b 4a 02 3031"), {"[GS1-128] 01"}, "not drawn");
         row("QR code",
             hex("1d286b 0400 31 41 32 00  1d286b 0300 31 43 06  1d286b 0300 31 45 31"
                 "1d286b 0800 31 50 30 68656c6c6f  1d286b 0300 31 51 30"),
-            {"[QR code] hello"}, "QR code data, 5 bytes");
-        row("PDF417", hex("1d286b 0600 30 50 30 706466  1d286b 0300 30 51 30"), {"[PDF417] pdf"},
-            "print PDF417");
-        row("raster image", hex("1d7630 00 0200 0300 ffff 0000 ffff"), {"[image 16x3]"},
-            "raster image");
-        row("bit image 24 dots", hex("1b2a 21 0200 ffffff 000000"), {"[image 2x24]"}, "bit image");
-        row("graphics stored and printed",
-            hex("1d284c 0c00 30 70 30 01 01 31 0800 0200 ff00  1d284c 0200 30 32"), {"[image 8x2]"},
-            "store graphics 8 x 2");
+            {}, "QR code data, 5 bytes");
+        row("PDF417", hex("1d286b 0600 30 50 30 706466  1d286b 0300 30 51 30"), {}, "print PDF417");
         row("GS 8 L long form", hex("1d384c 0c000000 30 70 30 01 01 31 0800 0200 ff00"), {},
             "store graphics");
         row("unknown ESC skipped", hex("1b7e") + "After\n", {"After"}, "unknown 1B 7E");
@@ -184,6 +185,50 @@ private slots:
             QCOMPARE(bench.lines(), lines);
             QVERIFY2(bench.said(transcribed), qPrintable(bench.transcript.join(u'\n')));
         }
+    }
+
+    // Symbols and images sent as bytes come out as the pictures the control layer would print:
+    // a scanner reads the symbols back, and images keep their size, dots and alignment.
+    void drawsSymbolsAndImagesOnTheRoll()
+    {
+        Bench bench;
+        bench.feed(hex("1b6101 1d286b 0300 31 43 05  1d286b 0f00 31 50 30") + "HELLO-QR-123" +
+                   hex("1d286b 0300 31 51 30"));
+        bench.feed(hex("1b6100 1d6850 1d7702 1d4802 1d6b 49 0b 7b42") + "ABC" +
+                   hex("7b43 0c22 38 4e") + "\n");
+        const auto items = bench.devices.printer().receipt();
+        QCOMPARE(items.size(), 4); // the QR code, the bars, their text, the empty line
+        QCOMPARE(items[0].kind, Kind::Picture);
+        QCOMPARE(items[0].picture->width % 5, 0); // 5-dot modules
+        QCOMPARE(items[0].left, (receipt_image::kDotsAcross - items[0].picture->width) / 2);
+        QCOMPARE(items[1].kind, Kind::Picture);
+        QCOMPARE(items[1].picture->height, 80);
+        QCOMPARE(items[1].left, 0);
+        QCOMPARE(items[2].text, u"ABC12345678"_s);
+
+        QStringList found;
+        for (const auto& symbol : decodeSymbols(receipt_image::render(items)))
+            found << symbol.format + u' ' + symbol.text;
+        found.sort();
+        QCOMPARE(found, QStringList({u"Code128 ABC12345678"_s, u"QRCode HELLO-QR-123"_s}));
+
+        // GS v 0 (16 x 3 dots) right-aligned, and ESC * 24-dot columns, dot for dot.
+        Bench images;
+        images.feed(
+            hex("1b6102 1d7630 00 0200 0300 ff00 0000 00ff  1b6100 1b2a 21 0200 800000 000001"));
+        const auto pictures = images.devices.printer().receipt();
+        QCOMPARE(pictures.size(), 2);
+        const opos::DotImage& raster = *pictures[0].picture;
+        QCOMPARE(raster.width, 16);
+        QCOMPARE(raster.height, 3);
+        QCOMPARE(pictures[0].left, receipt_image::kDotsAcross - 16);
+        QVERIFY(raster.dot(0, 0) && raster.dot(7, 0) && !raster.dot(8, 0));
+        QVERIFY(!raster.dot(0, 1) && raster.dot(15, 2) && !raster.dot(7, 2));
+        const opos::DotImage& columns = *pictures[1].picture;
+        QCOMPARE(columns.width, 2);
+        QCOMPARE(columns.height, 24);
+        QVERIFY(columns.dot(0, 0) && !columns.dot(0, 1) && columns.dot(1, 23) &&
+                !columns.dot(1, 0));
     }
 
     void stylesReachTheRoll()
@@ -256,7 +301,7 @@ private slots:
             QCOMPARE(bench.replies.toHex(), QByteArray("000010000000"));
             return;
         }
-        QCOMPARE(bench.replies.toHex(), (transmit + automatic).toHex());
+        QCOMPARE(bench.replies.toHex(), QByteArray(transmit + automatic).toHex());
         escpos::ReplySorter sorter;
         sorter.feed(bench.replies);
         const auto frames = sorter.takeFrames();
@@ -363,5 +408,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestNetworkPrinter)
+QTEST_MAIN(TestNetworkPrinter)
 #include "test_network_printer.moc"

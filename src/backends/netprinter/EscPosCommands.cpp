@@ -1,4 +1,6 @@
 #include "backends/netprinter/EscPosInterpreter.h"
+#include "backends/sim/ReceiptImage.h"
+#include "opos/OposConstants.h"
 
 namespace netprinter {
 
@@ -39,29 +41,6 @@ QString alignName(opos::Alignment align)
 QString onOff(bool on)
 {
     return on ? QStringLiteral("on") : QStringLiteral("off");
-}
-
-const char* barcodeName(int m)
-{
-    static constexpr std::array<const char*, 15> kNames{"UPC-A",
-                                                        "UPC-E",
-                                                        "EAN-13",
-                                                        "EAN-8",
-                                                        "CODE39",
-                                                        "ITF",
-                                                        "CODABAR",
-                                                        "CODE93",
-                                                        "CODE128",
-                                                        "GS1-128",
-                                                        "GS1 DataBar",
-                                                        "GS1 DataBar truncated",
-                                                        "GS1 DataBar limited",
-                                                        "GS1 DataBar expanded",
-                                                        "CODE128 auto"};
-    const int index = m >= 65 ? m - 65 : m;
-    return index >= 0 && index < static_cast<int>(kNames.size()) && (m >= 65 || m <= 6)
-               ? kNames[static_cast<size_t>(index)]
-               : "barcode";
 }
 
 } // namespace
@@ -304,7 +283,9 @@ void EscPosInterpreter::barcode(int m, QByteArrayView data)
 {
     GraphicRequest request;
     request.kind = GraphicRequest::Kind::Barcode;
-    request.symbology = QLatin1String(barcodeName(m));
+    const BarcodeType type = barcodeType(m);
+    request.symbology = QLatin1String(type.name);
+    request.drawnAs = type.drawnAs;
     request.data = data.toByteArray();
     request.height = m_symbols.barHeight;
     request.moduleWidth = m_symbols.moduleWidth;
@@ -354,6 +335,7 @@ void EscPosInterpreter::symbolCommand(QByteArrayView data)
                        : pdf ? GraphicRequest::Kind::Pdf417
                              : GraphicRequest::Kind::Barcode;
         request.symbology = what;
+        request.drawnAs = qr ? opos::PTR_BCS_QRCODE : pdf ? opos::PTR_BCS_PDF417 : 0;
         request.data = qr ? m_symbols.qrData : pdf ? m_symbols.pdfData : m_symbols.otherData;
         request.moduleWidth = qr ? m_symbols.qrModule : m_symbols.pdfModule;
         request.errorLevel = qr ? m_symbols.qrLevel : m_symbols.pdfLevel;
@@ -399,9 +381,17 @@ void EscPosInterpreter::printGraphic(GraphicRequest request)
     if (m_column > 0 || !m_text.isEmpty())
         push(Kind::NewLine);
     endText();
-    for (auto& segment : m_renderer(request))
-        m_segments.push_back(std::move(segment));
     m_column = 0;
+    const DrawnGraphic drawn = drawGraphic(request, receipt_image::kDotsAcross);
+    if (drawn.graphic) {
+        flush();
+        m_device.printGraphic(*drawn.graphic, m_fontB ? 64 : 48);
+        return;
+    }
+    if (!drawn.failure.isEmpty())
+        note(QStringLiteral("not drawn: ") + drawn.failure);
+    for (auto& segment : placeholderSegments(request))
+        m_segments.push_back(std::move(segment));
 }
 
 void EscPosInterpreter::cut(bool full, bool feedFirst)

@@ -41,7 +41,6 @@ public:
     void deviceChanged();
     // The stream ended: print the unfinished line, say what was cut short.
     void finish();
-    void setRenderer(GraphicRenderer renderer) { m_renderer = std::move(renderer); }
 
     qsizetype heldBytes() const { return m_pending.size(); }
     int cuts() const { return m_cuts; }
@@ -105,7 +104,6 @@ private:
 
     VirtualPrinterDevice& m_device;
     Output m_output;
-    GraphicRenderer m_renderer = placeholderSegments;
     DeviceSnapshot m_state;
     QByteArray m_pending;    // received, not yet interpreted
     qsizetype m_scanned = 0; // bytes of m_pending already searched for real-time requests

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "opos/GraphicRequest.h"
 #include "opos/PrintDataParser.h"
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
+#include <optional>
 #include <vector>
 
 namespace netprinter {
@@ -28,6 +29,7 @@ struct GraphicRequest
     };
     Kind kind = Kind::Image;
     QString symbology;    // Barcode: "CODE128", "EAN13", ...
+    int32_t drawnAs = 0;  // the PTR_BCS_* symbology that draws it; 0 when none does
     QByteArray data;      // symbol data as sent
     int width = 0;        // Image: dots across
     int height = 0;       // Image: dots down; Barcode: bar height in dots
@@ -39,11 +41,25 @@ struct GraphicRequest
     opos::Alignment align = opos::Alignment::Left;
 };
 
-// Turns a request into what goes on the roll. The roll shows a picture as a line of text until
-// it can draw one; a renderer that draws them replaces this one in a single place.
-using GraphicRenderer = std::function<std::vector<opos::PrintSegment>(const GraphicRequest&)>;
+// A GS k barcode type m: its name ("CODE128", "EAN-13") and the PTR_BCS_* symbology that
+// draws it, 0 when none does.
+struct BarcodeType
+{
+    const char* name;
+    int32_t drawnAs;
+};
+BarcodeType barcodeType(int m);
 
-// A line of text that says what would be printed: "[QR code] data", "[image 384x120]".
+// A request drawn as the simulated printer draws symbols and images: the dots and where they go
+// on a line lineDots wide, or why they cannot be drawn.
+struct DrawnGraphic
+{
+    std::optional<opos::GraphicRequest> graphic;
+    QString failure;
+};
+DrawnGraphic drawGraphic(const GraphicRequest& request, int lineDots);
+
+// A line of text that says what could not be drawn: "[QR code] data", "[image 384x120]".
 std::vector<opos::PrintSegment> placeholderSegments(const GraphicRequest& request);
 
 } // namespace netprinter

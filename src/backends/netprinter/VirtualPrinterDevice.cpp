@@ -103,6 +103,11 @@ void VirtualPrinterDevice::print(const std::vector<opos::PrintSegment>& segments
     m_printer.printOnRoll(segments, lineChars);
 }
 
+void VirtualPrinterDevice::printGraphic(const opos::GraphicRequest& graphic, int lineChars)
+{
+    m_printer.printGraphicOnRoll(graphic, lineChars);
+}
+
 void VirtualPrinterDevice::pulseDrawer()
 {
     m_drawer.kick();

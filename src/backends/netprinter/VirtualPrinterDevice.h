@@ -1,5 +1,6 @@
 #pragma once
 
+#include "opos/GraphicRequest.h"
 #include "opos/PrintDataParser.h"
 
 #include <QByteArray>
@@ -45,6 +46,7 @@ public:
 
     DeviceSnapshot snapshot() const;
     void print(const std::vector<opos::PrintSegment>& segments, int lineChars);
+    void printGraphic(const opos::GraphicRequest& graphic, int lineChars);
     void pulseDrawer();
 
     sim::SimulatedPrinter& printer() const { return m_printer; }

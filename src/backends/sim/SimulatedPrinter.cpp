@@ -169,6 +169,15 @@ void SimulatedPrinter::printOnRoll(const std::vector<opos::PrintSegment>& segmen
         d->core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
 }
 
+void SimulatedPrinter::printGraphicOnRoll(const opos::GraphicRequest& graphic, int lineChars)
+{
+    {
+        const std::lock_guard lock(d->core->mutex);
+        d->core->roll.addGraphic(graphic, lineChars);
+    }
+    d->core->notifyOwner(SimulatedPrinterCore::Signal::Receipt);
+}
+
 std::unique_ptr<opos::PrinterBackend>
 SimulatedPrinter::createBackend(std::shared_ptr<opos::Waiter> waiter)
 {

@@ -122,6 +122,7 @@ public:
     // Puts segments on the roll as the print head would, whatever the switches say: for a
     // second road in (the network printer), which checks them itself. lineChars: the columns.
     void printOnRoll(const std::vector<opos::PrintSegment>& segments, int lineChars);
+    void printGraphicOnRoll(const opos::GraphicRequest& graphic, int lineChars);
 
     // A backend bound to this device, for one control object's Open; its waits (a claim, the
     // realistic speed) go through waiter, blocking when none is given.
