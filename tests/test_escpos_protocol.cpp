@@ -32,7 +32,7 @@ private slots:
         QTest::addColumn<QString>("data");
         QTest::addColumn<int>("characterSet");
         QTest::addColumn<QByteArray>("expected");
-        const auto esc = [](const char* rest) {
+        const auto esc = [](const char* rest) -> QString {
             return QStringLiteral("\x1b|") + QLatin1String(rest);
         };
 
