@@ -1,6 +1,7 @@
 // Reading the device file: listing every entry (as the window does at start) and looking up the
 // last name (as Open does) in files of 2,000, 20,000 and 100,000 device sections. The time per
 // section should stay flat as the file grows.
+#include "WidgetBenchmarkMain.h"
 #include "backends/escpos/ConfiguredDevices.h"
 #include "backends/escpos/DeviceFile.h"
 
@@ -59,9 +60,5 @@ BENCHMARK(BM_FindLastDevice)->Arg(2000)->Arg(20000)->Arg(100000)->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    const QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksIn<QCoreApplication>(argc, argv);
 }

@@ -2,6 +2,7 @@
 // confirmed by the printer, against the same bytes written straight to a socket; and synchronous
 // lines that each wait for the printer's status confirmation, against the same exchange in
 // plain C.
+#include "WidgetBenchmarkMain.h"
 #include "backends/escpos/DeviceStatus.h"
 #include "backends/escpos/EscPosTranslator.h"
 #include "backends/escpos/Resolvers.h"
@@ -252,9 +253,5 @@ BENCHMARK(BM_SyncLines)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksIn<QCoreApplication>(argc, argv);
 }

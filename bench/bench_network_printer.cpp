@@ -1,6 +1,7 @@
 // The simulated printer as a network printer: how fast it interprets and puts on the roll a large
 // text job, and how long a real-time status request takes to be answered behind queued text and
 // while other clients flood it with connections.
+#include "WidgetBenchmarkMain.h"
 #include "backends/netprinter/EscPosInterpreter.h"
 #include "backends/netprinter/NetworkPrinter.h"
 #include "backends/sim/SimulatedDevices.h"
@@ -139,9 +140,5 @@ BENCHMARK(BM_StatusLatencyUnderConnectionFlood)->UseManualTime()->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksIn<QCoreApplication>(argc, argv);
 }
