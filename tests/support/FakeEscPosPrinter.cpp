@@ -5,6 +5,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <atomic>
+#include <deque>
 
 namespace testing {
 
@@ -43,6 +44,7 @@ public:
     int statusRequests = 0;
     int linesBeforePaperOut = -1;
     bool repliesHeld = false; // transmit-status replies wait for releaseReply()
+    int transmitRequests = 0; // transmit-status requests received, on every connection
 
     void changed()
     {
@@ -54,22 +56,23 @@ public:
                 socket->write(autoStatusFrame());
             if (!blocked()) {
                 events += std::exchange(m_heldEvents, {});
-                if (!repliesHeld) {
-                    socket->write(QByteArray(m_heldReplies, transmitReply()));
-                    m_heldReplies = 0;
-                }
+                if (!repliesHeld)
+                    socket->write(QByteArray(takeHeld(socket), transmitReply()));
             }
         }
     }
 
-    void releaseOne()
+    // Answers the oldest held request on the connection it came on; says which request it was
+    // (counted from 1 over all connections), 0 when none was held.
+    int releaseOne()
     {
         std::lock_guard lock(mutex);
-        if (m_heldReplies == 0 || blocked())
-            return;
-        --m_heldReplies;
-        for (QTcpSocket* socket : std::as_const(m_clients))
-            socket->write(QByteArray(1, transmitReply()));
+        if (m_heldReplies.empty() || blocked())
+            return 0;
+        const auto [socket, request] = m_heldReplies.front();
+        m_heldReplies.pop_front();
+        socket->write(QByteArray(1, transmitReply()));
+        return request;
     }
 
     void dropAll()
@@ -110,9 +113,16 @@ private:
             socket->deleteLater();
             // Replies owed on a closed connection have nowhere to go.
             std::lock_guard lock(mutex);
-            if (m_clients.isEmpty())
-                m_heldReplies = 0;
+            takeHeld(socket);
         });
+    }
+
+    // Drops the replies held for one connection, and says how many there were.
+    int takeHeld(QTcpSocket* socket)
+    {
+        const auto count = std::erase_if(
+            m_heldReplies, [socket](const auto& held) { return held.first == socket; });
+        return static_cast<int>(count);
     }
 
     bool blocked() const { return state.coverOpen || state.paper == Paper::Empty || state.offline; }
@@ -156,6 +166,7 @@ private:
         std::lock_guard lock(mutex);
         received += bytes;
         m_pending += bytes;
+        m_current = socket;
         QByteArray reply;
         qsizetype i = 0;
         const auto need = [&](qsizetype n) { return i + n <= m_pending.size(); };
@@ -245,8 +256,10 @@ private:
         } else if (prefix == 0x1D && code == 'r') {
             if (state.silent)
                 return 3;
+            ++transmitRequests;
             if (blocked() || repliesHeld) {
-                ++m_heldReplies; // answered once the printer can go on, or when released
+                // Answered once the printer can go on, or when released.
+                m_heldReplies.emplace_back(m_current, transmitRequests);
             } else {
                 reply += transmitReply();
             }
@@ -297,7 +310,8 @@ private:
     std::atomic<int> m_open = 0;
     QByteArray m_pending;
     QByteArray m_line;
-    int m_heldReplies = 0;
+    QTcpSocket* m_current = nullptr; // the connection whose bytes are being parsed
+    std::deque<std::pair<QTcpSocket*, int>> m_heldReplies; // oldest first
     QList<Event> m_heldEvents;
     bool m_autoStatus = false;
 };
@@ -400,10 +414,19 @@ void FakeEscPosPrinter::holdReplies(bool hold)
     change([this, hold] { m_server->repliesHeld = hold; });
 }
 
-void FakeEscPosPrinter::releaseReply()
+int FakeEscPosPrinter::releaseReply()
 {
+    int request = 0;
     QMetaObject::invokeMethod(
-        m_server, [this] { m_server->releaseOne(); }, Qt::BlockingQueuedConnection);
+        m_server, [this, &request] { request = m_server->releaseOne(); },
+        Qt::BlockingQueuedConnection);
+    return request;
+}
+
+int FakeEscPosPrinter::transmitRequests() const
+{
+    std::lock_guard lock(m_server->mutex);
+    return m_server->transmitRequests;
 }
 
 void FakeEscPosPrinter::dropConnections()

@@ -63,9 +63,12 @@ public:
     void setSilent(bool silent);          // received bytes are recorded, nothing is answered
     void setChatty(bool chatty);          // sends status frames without pause
     void holdReplies(bool hold);          // transmit-status replies wait until released
-    void releaseReply();                  // answers the oldest held transmit-status request
-    void dropConnections();               // closes every client connection
-    void stopListening();                 // new connections are refused
+    // Answers the oldest held transmit-status request; returns its number (see
+    // transmitRequests()), or 0 when none was held.
+    int releaseReply();
+    int transmitRequests() const; // transmit-status requests received so far
+    void dropConnections();       // closes every client connection
+    void stopListening();         // new connections are refused
 
     QByteArray received() const;
     qint64 receivedCount() const;

@@ -105,9 +105,19 @@ DeviceResult EscPosCashDrawer::openDrawer()
             up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
             QStringLiteral("the printer of the cash drawer cannot be reached: %1").arg(up.text)};
     Link& link = *m_device.link();
-    const DeviceResult written = link.write(cmd::drawerPulse(d.pin, d.onMs, d.offMs), deadline,
-                                            m_device.waiter(CallMode::Synchronous));
-    return written.ok() ? link.flush(deadline, m_device.waiter(CallMode::Synchronous)) : written;
+    opos::Waiter& waiter = m_device.waiter(CallMode::Synchronous);
+    const QByteArray pulse = cmd::drawerPulse(d.pin, d.onMs, d.offMs);
+    if (m_settings.printer.watch == StatusWatch::None) {
+        const DeviceResult written = link.write(pulse, deadline, waiter);
+        return written.ok() ? link.flush(deadline, waiter) : written;
+    }
+    // A two-way printer answers a transmit-status request only after the bytes before it, so
+    // its answer says the pulse reached the printer, not just the system's send buffer.
+    const QueryResult reply =
+        link.query(pulse + cmd::transmitPaperStatus(), {0, 1}, deadline, waiter);
+    if (reply.ok())
+        return {};
+    return {reply.code, 0, QStringLiteral("%1; the drawer may not have opened").arg(reply.text)};
 }
 
 bool EscPosCashDrawer::drawerOpened()
