@@ -226,7 +226,17 @@ private slots:
         line.setText(QString());
         QCOMPARE(darkPixels(line.grab().toImage(), line.rect().adjusted(3, 3, -3, -3)), 0);
 
+        // Each escape has the room of a mark, also in a picture taken at once after the change.
         line.setText(kEsc + u"|bCBold"_s + kEsc + u"|N plain"_s);
+        line.grab();
+        const auto advance = [&line](int position) {
+            line.setCursorPosition(position + 1);
+            const int after = line.inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+            line.setCursorPosition(position);
+            return after - line.inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+        };
+        for (const int escape : {0, 8})
+            QVERIFY(advance(escape) >= escape_marks::markWidth(line.font()) * 3 / 4);
         QVERIFY(fixture.openPrinter(true, true));
         fixture.click("cmdPrintNormal");
         fixture.flushViews();

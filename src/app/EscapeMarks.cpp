@@ -196,6 +196,7 @@ LineEditEscapeMarks::LineEditEscapeMarks(QLineEdit& edit) : QObject(&edit), m_ed
 void LineEditEscapeMarks::makeRoom()
 {
     const QString text = m_edit.text();
+    m_roomFor = text;
     const bool escapes = hasEscape(text);
     if (!escapes && !m_hadEscapes)
         return;
@@ -210,7 +211,13 @@ void LineEditEscapeMarks::makeRoom()
 
 bool LineEditEscapeMarks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != &m_edit || event->type() != QEvent::Paint || m_painting || !m_hadEscapes)
+    if (watched != &m_edit || event->type() != QEvent::Paint || m_painting)
+        return false;
+    // A paint before the queued makeRoom() (a grab right after setText()) would show the rooms
+    // of the text before.
+    if (m_edit.text() != m_roomFor)
+        makeRoom();
+    if (!m_hadEscapes)
         return false;
     // The edit paints first, then the marks go over the room it left.
     m_painting = true;

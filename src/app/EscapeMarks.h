@@ -57,6 +57,7 @@ private:
     void paintMarks();
 
     QLineEdit& m_edit;
+    QString m_roomFor; // the text the rooms were made for
     bool m_hadEscapes = false;
     bool m_painting = false;
 };
