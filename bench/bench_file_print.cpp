@@ -10,7 +10,7 @@
 #include "ProcessMemory.h"
 #include "StallWatch.h"
 #include "WidgetBenchmarkMain.h"
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "backends/BackendSetup.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/ControlOptions.h"

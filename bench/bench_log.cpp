@@ -1,7 +1,7 @@
 // A million command rows appended to the operation log while a shown table view watches it.
 #include "ProcessMemory.h"
 #include "WidgetBenchmarkMain.h"
-#include "app/FlexGridView.h"
+#include "app/pages/FlexGridView.h"
 #include "services/FlexGridModel.h"
 #include "services/FormState.h"
 #include "services/LogRecord.h"

@@ -2,7 +2,7 @@
 // list already holds 10 or 1,000,000 items. Events are processed every 256 appends, as the
 // event loop would run between the lines of a file job.
 #include "WidgetBenchmarkMain.h"
-#include "app/PrinterListView.h"
+#include "app/pages/PrinterListView.h"
 #include "services/PrinterListModel.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // (run with --quit-after-ms 0, so the figure includes exit).
 #include "CountingDialogs.h"
 #include "WidgetBenchmarkMain.h"
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "backends/BackendSetup.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"

@@ -1,7 +1,7 @@
 // Status-update events from the simulated printer, delivered to the window's handler and logged.
 #include "CountingDialogs.h"
 #include "WidgetBenchmarkMain.h"
-#include "app/FlexGridView.h"
+#include "app/pages/FlexGridView.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"

@@ -1,10 +1,10 @@
 #include "WidgetBenchmarkMain.h"
-#include "app/VirtualDevicesReceiptView.h"
-#include "app/VirtualDevicesWindow.h"
 #include "backends/BackendSetup.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/PosPrinter.h"
+#include "virtual/VirtualDevicesReceiptView.h"
+#include "virtual/VirtualDevicesWindow.h"
 
 #include <QCoreApplication>
 #include <QImage>

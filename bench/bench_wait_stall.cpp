@@ -2,7 +2,7 @@
 // plain blocking waiter (argument 0) and with the window's waiter (argument 1).
 #include "StallWatch.h"
 #include "WidgetBenchmarkMain.h"
-#include "app/WindowWaiter.h"
+#include "app/window/WindowWaiter.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
 #include "opos/OposConstants.h"

@@ -1,4 +1,4 @@
-#include "app/Logo.h"
+#include "app/window/Logo.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config lld
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     qt6-serialport-dev libqt6serialport6
     libbenchmark-dev

@@ -1,7 +1,8 @@
 #include "support/WindowFixture.h"
 
-#include "app/MainMenu.h"
+#include "app/window/MainMenu.h"
 #include "backends/BackendSetup.h"
+#include "backends/sim/ReceiptImage.h"
 #include "opos/PosPrinter.h"
 #include "services/FlexGridModel.h"
 #include "services/ModuleFlags.h"
@@ -20,7 +21,9 @@ WindowFixture::WindowFixture(opos::ControlOptions options)
     m_registry.setWaiter(m_waiter);
     addDefaultBackends(m_registry, m_devices);
     m_window = std::make_unique<frmMain>(m_registry, options, m_dialogs);
-    m_window->menu().setReceiptSource([this] { return m_devices.printer().receipt(); });
+    m_window->menu().setReceiptSaver([this](const QString& path) {
+        receipt_image::savePng(receipt_image::render(m_devices.printer().receipt()), path);
+    });
     m_waiter->setWindow(m_window.get());
     m_window->show();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/WindowWaiter.h"
-#include "app/frmMain.h"
+#include "app/window/WindowWaiter.h"
+#include "app/window/frmMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/ControlOptions.h"
 #include "opos/DeviceRegistry.h"

@@ -220,7 +220,7 @@ void EscPosInterpreter::executeGs(QByteArrayView h, const Frame& frame)
         return;
     case '/':
         noteCommand(h, frame);
-        printGraphic(m_symbols.downloaded.value_or(GraphicRequest{}));
+        printGraphic(m_symbols.downloaded.value_or(StreamGraphic{}));
         return;
     default:
         break;
@@ -248,21 +248,21 @@ void EscPosInterpreter::executeWithData(QByteArrayView header, QByteArrayView da
         graphicsCommand(data, total, kept);
         return;
     }
-    GraphicRequest image;
+    StreamGraphic image;
     image.align = m_style.align;
     image.pixels = kept ? data.toByteArray() : QByteArray();
-    image.bits = kept ? GraphicRequest::Bits::Raster : GraphicRequest::Bits::None;
+    image.bits = kept ? StreamGraphic::Bits::Raster : StreamGraphic::Bits::None;
     if (header[0] == '\x1D' && second == 'v') {
         image.width = 8 * (arg(header, 4) + 256 * arg(header, 5));
         image.height = arg(header, 6) + 256 * arg(header, 7);
     } else if (header[0] == '\x1B' && second == '*') {
         image.width = arg(header, 3) + 256 * arg(header, 4);
         image.height = arg(header, 2) >= 32 ? 24 : 8;
-        image.bits = kept ? GraphicRequest::Bits::Columns : GraphicRequest::Bits::None;
+        image.bits = kept ? StreamGraphic::Bits::Columns : StreamGraphic::Bits::None;
     } else if (header[0] == '\x1D' && second == '*') {
         image.width = 8 * arg(header, 2);
         image.height = 8 * arg(header, 3);
-        image.bits = kept ? GraphicRequest::Bits::Columns : GraphicRequest::Bits::None;
+        image.bits = kept ? StreamGraphic::Bits::Columns : StreamGraphic::Bits::None;
         m_symbols.downloaded = image;
         noteCommand(header, frame,
                     QStringLiteral("%1 x %2 dots").arg(image.width).arg(image.height));
@@ -281,8 +281,8 @@ void EscPosInterpreter::executeWithData(QByteArrayView header, QByteArrayView da
 
 void EscPosInterpreter::barcode(int m, QByteArrayView data)
 {
-    GraphicRequest request;
-    request.kind = GraphicRequest::Kind::Barcode;
+    StreamGraphic request;
+    request.kind = StreamGraphic::Kind::Barcode;
     const BarcodeType type = barcodeType(m);
     request.symbology = QLatin1String(type.name);
     request.drawnAs = type.drawnAs;
@@ -330,10 +330,10 @@ void EscPosInterpreter::symbolCommand(QByteArrayView data)
     }
     case 81: {
         note(QStringLiteral("GS ( k  print %1").arg(what));
-        GraphicRequest request;
-        request.kind = qr    ? GraphicRequest::Kind::QrCode
-                       : pdf ? GraphicRequest::Kind::Pdf417
-                             : GraphicRequest::Kind::Barcode;
+        StreamGraphic request;
+        request.kind = qr    ? StreamGraphic::Kind::QrCode
+                       : pdf ? StreamGraphic::Kind::Pdf417
+                             : StreamGraphic::Kind::Barcode;
         request.symbology = what;
         request.drawnAs = qr ? opos::PTR_BCS_QRCODE : pdf ? opos::PTR_BCS_PDF417 : 0;
         request.data = qr ? m_symbols.qrData : pdf ? m_symbols.pdfData : m_symbols.otherData;
@@ -355,10 +355,10 @@ void EscPosInterpreter::graphicsCommand(QByteArrayView data, qint64 total, bool 
 {
     const int fn = arg(data, 1);
     if (fn == 112 || fn == 113) {
-        GraphicRequest image;
+        StreamGraphic image;
         image.width = arg(data, 6) + 256 * arg(data, 7);
         image.height = arg(data, 8) + 256 * arg(data, 9);
-        image.bits = kept ? GraphicRequest::Bits::Raster : GraphicRequest::Bits::None;
+        image.bits = kept ? StreamGraphic::Bits::Raster : StreamGraphic::Bits::None;
         if (kept && data.size() > 10)
             image.pixels = data.sliced(10).toByteArray();
         m_symbols.stored = image;
@@ -375,7 +375,7 @@ void EscPosInterpreter::graphicsCommand(QByteArrayView data, qint64 total, bool 
     }
 }
 
-void EscPosInterpreter::printGraphic(GraphicRequest request)
+void EscPosInterpreter::printGraphic(StreamGraphic request)
 {
     request.align = m_style.align;
     if (m_column > 0 || !m_text.isEmpty())

@@ -2,7 +2,7 @@
 
 #include "backends/netprinter/CodeTables.h"
 #include "backends/netprinter/CommandFraming.h"
-#include "backends/netprinter/GraphicRequest.h"
+#include "backends/netprinter/StreamGraphic.h"
 #include "backends/netprinter/VirtualPrinterDevice.h"
 
 #include <QByteArray>
@@ -66,8 +66,8 @@ private:
         QByteArray qrData;
         QByteArray pdfData;
         QByteArray otherData;
-        std::optional<GraphicRequest> stored;     // GS ( L / GS 8 L graphics in the print buffer
-        std::optional<GraphicRequest> downloaded; // GS * image
+        std::optional<StreamGraphic> stored;     // GS ( L / GS 8 L graphics in the print buffer
+        std::optional<StreamGraphic> downloaded; // GS * image
     };
 
     qsizetype process(QByteArrayView bytes);
@@ -86,7 +86,7 @@ private:
     void symbolCommand(QByteArrayView data);
     void graphicsCommand(QByteArrayView data, qint64 total, bool kept);
     void barcode(int m, QByteArrayView data);
-    void printGraphic(GraphicRequest request);
+    void printGraphic(StreamGraphic request);
     void cut(bool full, bool feedFirst);
     void sendAutomaticStatus(bool always);
     void setCodeTable(int n);

@@ -1,4 +1,4 @@
-#include "backends/netprinter/GraphicRequest.h"
+#include "backends/netprinter/StreamGraphic.h"
 #include "opos/BarcodeSymbols.h"
 #include "opos/OposConstants.h"
 
@@ -57,7 +57,7 @@ opos::Placement placement(opos::Alignment align, int widthDots, int lineDots)
     }
 }
 
-DrawnGraphic drawSymbol(const GraphicRequest& request, int lineDots)
+DrawnGraphic drawSymbol(const StreamGraphic& request, int lineDots)
 {
     if (request.drawnAs == 0)
         return {std::nullopt, QStringLiteral("%1 is not drawn").arg(request.symbology)};
@@ -71,10 +71,10 @@ DrawnGraphic drawSymbol(const GraphicRequest& request, int lineDots)
     const opos::SymbolResult encoded = opos::encodeSymbol(request.drawnAs, data);
     if (!encoded.symbol)
         return {std::nullopt, encoded.error};
-    const bool twoDimensional = request.kind != GraphicRequest::Kind::Barcode;
+    const bool twoDimensional = request.kind != StreamGraphic::Kind::Barcode;
     const int module = std::max(1, request.moduleWidth);
     // A PDF417 row is three modules high, as the printers make it by default.
-    const int rowDots = request.kind == GraphicRequest::Kind::Pdf417 ? 3 * module
+    const int rowDots = request.kind == StreamGraphic::Kind::Pdf417 ? 3 * module
                         : twoDimensional                             ? module
                                                                      : std::max(1, request.height);
     const int widthDots = encoded.symbol->modules.width * module;
@@ -102,9 +102,9 @@ DrawnGraphic drawSymbol(const GraphicRequest& request, int lineDots)
 }
 
 // The image as sent, its part beyond the printable width left off as the head does.
-DrawnGraphic drawImage(const GraphicRequest& request, int lineDots)
+DrawnGraphic drawImage(const StreamGraphic& request, int lineDots)
 {
-    if (request.bits == GraphicRequest::Bits::None || request.width <= 0 || request.height <= 0)
+    if (request.bits == StreamGraphic::Bits::None || request.width <= 0 || request.height <= 0)
         return {std::nullopt, {}};
     const int width = std::min(request.width, lineDots);
     auto image = std::make_shared<opos::DotImage>(width, request.height);
@@ -113,7 +113,7 @@ DrawnGraphic drawImage(const GraphicRequest& request, int lineDots)
     const int columnBytes = (request.height + 7) / 8;
     for (int y = 0; y < request.height; ++y)
         for (int x = 0; x < width; ++x) {
-            const qsizetype bit = request.bits == GraphicRequest::Bits::Raster
+            const qsizetype bit = request.bits == StreamGraphic::Bits::Raster
                                       ? qsizetype(y) * rowBytes * 8 + x
                                       : (qsizetype(x) * columnBytes + y / 8) * 8 + y % 8;
             if (bit / 8 < pixels.size() && (uint8_t(pixels[bit / 8]) >> (7 - bit % 8)) & 1)
@@ -155,9 +155,9 @@ BarcodeType barcodeType(int m)
                : BarcodeType{"barcode", 0};
 }
 
-DrawnGraphic drawGraphic(const GraphicRequest& request, int lineDots)
+DrawnGraphic drawGraphic(const StreamGraphic& request, int lineDots)
 {
-    return request.kind == GraphicRequest::Kind::Image ? drawImage(request, lineDots)
+    return request.kind == StreamGraphic::Kind::Image ? drawImage(request, lineDots)
                                                        : drawSymbol(request, lineDots);
 }
 
