@@ -75,8 +75,8 @@ DrawnGraphic drawSymbol(const StreamGraphic& request, int lineDots)
     const int module = std::max(1, request.moduleWidth);
     // A PDF417 row is three modules high, as the printers make it by default.
     const int rowDots = request.kind == StreamGraphic::Kind::Pdf417 ? 3 * module
-                        : twoDimensional                             ? module
-                                                                     : std::max(1, request.height);
+                        : twoDimensional                            ? module
+                                                                    : std::max(1, request.height);
     const int widthDots = encoded.symbol->modules.width * module;
     if (widthDots > lineDots)
         return {
@@ -158,7 +158,7 @@ BarcodeType barcodeType(int m)
 DrawnGraphic drawGraphic(const StreamGraphic& request, int lineDots)
 {
     return request.kind == StreamGraphic::Kind::Image ? drawImage(request, lineDots)
-                                                       : drawSymbol(request, lineDots);
+                                                      : drawSymbol(request, lineDots);
 }
 
 } // namespace netprinter
