@@ -27,6 +27,9 @@
 
 namespace {
 
+constexpr auto kSync = opos::OutputMode::Synchronous;
+constexpr auto kAsync = opos::OutputMode::Asynchronous; // as from the output worker
+
 QString line(int i)
 {
     return QStringLiteral("Item %1   1 x   12.34 EUR\n").arg(i, 6, 10, QLatin1Char('0'));
@@ -104,7 +107,7 @@ void BM_AsyncLinesVersusRawSocket(benchmark::State& state)
         std::atomic<int> failed = 0;
         const bool ok = std::async(std::launch::async, [&] {
                             for (const QString& text : texts) {
-                                if (!printer->print(opos::PTR_S_RECEIPT, text).ok())
+                                if (!printer->print(opos::PTR_S_RECEIPT, text, kAsync).ok())
                                     return false;
                                 printer->confirmOutput([&](const opos::DeviceResult& result) {
                                     ++(result.ok() ? confirmed : failed);
@@ -233,7 +236,7 @@ void BM_SyncLines(benchmark::State& state)
             plainUs.push_back((cpuNanos(fakeThreads) - start) / 1e3 / kLines);
             start = cpuNanos(fakeThreads);
             for (const QString& text : texts) {
-                if (!printer->print(opos::PTR_S_RECEIPT, text).ok())
+                if (!printer->print(opos::PTR_S_RECEIPT, text, kSync).ok())
                     qFatal("synchronous output failed");
             }
             layerUs.push_back((cpuNanos(fakeThreads) - start) / 1e3 / kLines);

@@ -144,16 +144,17 @@ const DeviceResult& PosPrinter::Impl::keepReason(const DeviceResult& result)
 
 DeviceResult PosPrinter::Impl::runSteps(const std::vector<OutputStep>& steps, bool onWorker)
 {
+    const OutputMode mode = onWorker ? OutputMode::Asynchronous : OutputMode::Synchronous;
     for (const auto& step : steps) {
         DeviceResult result;
         {
             const auto lock = onWorker ? std::unique_lock(m_backendMutex) : takeBackend(&result);
             if (!lock)
                 return result;
-            result = step.kind == OutputStep::Kind::Cut ? m_backend->cutPaper(step.percentage)
+            result = step.kind == OutputStep::Kind::Cut ? m_backend->cutPaper(step.percentage, mode)
                      : step.kind == OutputStep::Kind::Graphic
-                         ? m_backend->printGraphic(*step.graphic)
-                         : m_backend->print(step.station, step.data);
+                         ? m_backend->printGraphic(*step.graphic, mode)
+                         : m_backend->print(step.station, step.data, mode);
         }
         if (onWorker)
             registry.waiter()->wake(); // a call may wait for the backend between two steps

@@ -73,6 +73,15 @@ public:
 // serialises the calls (never two at once), though not always from the same thread: synchronous
 // output runs on the GUI thread, asynchronous output on the printer's worker thread.
 // Any call may throw std::exception for a run-time failure.
+// How output reaches a backend. Synchronous output is the caller's own call: it runs on the
+// caller's thread and waits as the caller's waiter lets it (a window shows the wait and may
+// cancel it). Asynchronous output runs on the output worker, which nobody watches.
+enum class OutputMode
+{
+    Synchronous,
+    Asynchronous
+};
+
 class PrinterBackend : public DeviceBackend
 {
 public:
@@ -80,10 +89,10 @@ public:
     virtual PrinterStatus status() = 0;
 
     // Print data for one station, with the print-data escape sequences (ESC '|' ...) unchanged.
-    virtual DeviceResult print(int32_t station, const QString& data) = 0;
-    virtual DeviceResult cutPaper(int32_t percentage) = 0;
+    virtual DeviceResult print(int32_t station, const QString& data, OutputMode mode) = 0;
+    virtual DeviceResult cutPaper(int32_t percentage, OutputMode mode) = 0;
     // A barcode or image the control layer checked; a device without them refuses it.
-    virtual DeviceResult printGraphic(const GraphicRequest& /*request*/)
+    virtual DeviceResult printGraphic(const GraphicRequest& /*request*/, OutputMode /*mode*/)
     {
         return {106, 0, QStringLiteral("This printer cannot print barcodes or images")};
     }

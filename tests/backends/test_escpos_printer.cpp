@@ -21,6 +21,9 @@ using Kind = FakeEscPosPrinter::Event::Kind;
 
 namespace {
 
+constexpr auto kSync = opos::OutputMode::Synchronous;
+constexpr auto kAsync = opos::OutputMode::Asynchronous; // as from the output worker
+
 // Short time-outs keep the silent-printer cases quick.
 const QString kFast =
     QStringLiteral("connectTimeout=1000&statusTimeout=300&jobTimeout=1000&pollInterval=30");
@@ -148,7 +151,8 @@ private slots:
     {
         auto printer = enabledPrinter();
         fake->clear();
-        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("Hello\x1b|bC bold\n")).ok());
+        QVERIFY(
+            printer->print(opos::PTR_S_RECEIPT, QStringLiteral("Hello\x1b|bC bold\n"), kSync).ok());
         QCOMPARE(fake->lines(), QStringList{QStringLiteral("Hello bold")});
         QCOMPARE(eventsOf(*fake, Kind::Style).value(0).data, QByteArray("\x1b\x45\x01"));
         // Status before, the text, bold off again at the end of the call, then the
@@ -156,7 +160,7 @@ private slots:
         const QByteArray received = fake->received();
         QVERIFY(received.startsWith(QByteArray("\x10\x04\x01", 3)));
         QVERIFY(received.endsWith(QByteArray("\n\x1b\x45\x00\x1dr\x01", 7)));
-        QCOMPARE(printer->print(opos::PTR_S_JOURNAL, QStringLiteral("x")).code,
+        QCOMPARE(printer->print(opos::PTR_S_JOURNAL, QStringLiteral("x"), kSync).code,
                  opos::OPOS_E_ILLEGAL);
     }
 
@@ -187,15 +191,16 @@ private slots:
         else
             fake->setSilent(true);
         for (const bool cut : {false, true}) {
-            const auto result = cut ? printer->cutPaper(100)
-                                    : printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            const auto result =
+                cut ? printer->cutPaper(100, kSync)
+                    : printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"), kSync);
             QCOMPARE(result.code, code);
             QCOMPARE(result.extended, extended);
             QVERIFY(!result.text.isEmpty());
         }
         if (condition == QLatin1String("silent")) {
             // It may have printed; the technician learns why nothing confirmed it.
-            const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"), kSync);
             QCOMPARE(result.text, QStringLiteral("no answer to a status request within 300 ms: if "
                                                  "this printer is one-way, add ?status=none to "
                                                  "its address"));
@@ -212,7 +217,7 @@ private slots:
         // follow-up status query explains why.
         auto printer = enabledPrinter();
         fake->setPaperRunsOutAfter(1);
-        const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        const auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"), kSync);
         QCOMPARE(result.code, opos::OPOS_E_EXTENDED);
         QCOMPARE(result.extended, opos::OPOS_EPTR_REC_EMPTY);
     }
@@ -267,7 +272,7 @@ private slots:
         fake->dropConnections();
         QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
         fake->clear();
-        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("again\n")).ok());
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("again\n"), kSync).ok());
         QCOMPARE(fake->connectionCount(), 2);
         QCOMPARE(fake->lines(), QStringList{QStringLiteral("again")});
         QCOMPARE(fake->events().value(0).kind, Kind::Init);
@@ -277,7 +282,7 @@ private slots:
         fake->stopListening();
         fake->dropConnections();
         QTRY_COMPARE(listener->last().power, opos::PowerState::OffOffline);
-        const auto gone = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        const auto gone = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"), kSync);
         QCOMPARE(gone.code, opos::OPOS_E_OFFLINE);
         QVERIFY2(gone.text.contains(
                      QStringLiteral("connection refused by 127.0.0.1:%1").arg(fake->port())),
@@ -304,7 +309,7 @@ private slots:
                            "print"),
             QStringLiteral("the printer has not answered an earlier request yet; this one was "
                            "not sent")};
-        auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+        auto result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"), kSync);
         QCOMPARE(result.code, opos::OPOS_E_TIMEOUT);
         QCOMPARE(result.text, reasons[0]);
         for (int i = 0; i < 4; ++i) {
@@ -312,7 +317,7 @@ private slots:
             // the line before, or this line's when the printer already has it. The line may
             // succeed only on its own reply.
             auto released = std::async(std::launch::async, [this] { return fake->releaseReply(); });
-            result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"));
+            result = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("x\n"), kSync);
             const int answered = released.get();
             if (result.ok()) {
                 QCOMPARE(answered, fake->transmitRequests());
@@ -322,7 +327,7 @@ private slots:
             QVERIFY2(reasons.contains(result.text), qPrintable(result.text));
         }
         fake->holdReplies(false);
-        QTRY_VERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("y\n")).ok());
+        QTRY_VERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("y\n"), kSync).ok());
     }
 
     void asyncOutputStreamsWithoutConfirmation()
@@ -332,11 +337,11 @@ private slots:
         auto worker = std::async(std::launch::async, [&printer] {
             for (int i = 0; i < 200; ++i) {
                 const auto result =
-                    printer->print(opos::PTR_S_RECEIPT, QStringLiteral("line %1\n").arg(i));
+                    printer->print(opos::PTR_S_RECEIPT, QStringLiteral("line %1\n").arg(i), kAsync);
                 if (!result.ok())
                     return result;
             }
-            return printer->cutPaper(90);
+            return printer->cutPaper(90, kAsync);
         });
         QVERIFY(worker.get().ok());
         QTRY_COMPARE(fake->lines().size(), 200);
@@ -349,7 +354,7 @@ private slots:
         QTRY_VERIFY(printer->status().coverOpen);
         const auto refused =
             std::async(std::launch::async, [&printer] {
-                return printer->print(opos::PTR_S_RECEIPT, QStringLiteral("late\n"));
+                return printer->print(opos::PTR_S_RECEIPT, QStringLiteral("late\n"), kAsync);
             }).get();
         QCOMPARE(refused.code, opos::OPOS_E_EXTENDED);
         QCOMPARE(refused.extended, opos::OPOS_EPTR_COVER_OPEN);
@@ -369,7 +374,7 @@ private slots:
         QFETCH(int, percent);
         QFETCH(int, full);
         auto printer = enabledPrinter(QStringLiteral("cutFeed=3"));
-        QVERIFY(printer->cutPaper(percent).ok());
+        QVERIFY(printer->cutPaper(percent, kSync).ok());
         QCOMPARE(eventsOf(*fake, Kind::Cut), (QList<Event>{{Kind::Cut, {}, full, 3}}));
     }
 
@@ -412,7 +417,7 @@ private slots:
         auto printer = enabledPrinter();
         QVERIFY(printer->setDeviceProperty(QStringLiteral("CharacterSet"), 1252).ok());
         QTRY_COMPARE(eventsOf(*fake, Kind::CodeTable).last().a, 16);
-        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("\u20ac5\n")).ok());
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("\u20ac5\n"), kSync).ok());
         QCOMPARE(eventsOf(*fake, Kind::Line).last().data, QByteArray("\x80"
                                                                      "5"));
         QCOMPARE(printer->setDeviceProperty(QStringLiteral("CharacterSet"), 852).code,
@@ -447,7 +452,7 @@ private slots:
         drawer.release();
         drawer.close();
         // The printer keeps its connection when the drawer lets go.
-        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("still here\n")).ok());
+        QVERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("still here\n"), kSync).ok());
     }
 
     void stalledDeviceFileIsBoundedAndAbortable()
@@ -474,7 +479,7 @@ private slots:
         QVERIFY(printer.claim(0).ok());
         QVERIFY(printer.enable().ok());
         const QString big(400 * 1024, QLatin1Char('x'));
-        QCOMPARE(printer.print(opos::PTR_S_RECEIPT, big).code, opos::OPOS_E_TIMEOUT);
+        QCOMPARE(printer.print(opos::PTR_S_RECEIPT, big, kSync).code, opos::OPOS_E_TIMEOUT);
         printer.close();
 
         // Asynchronous output waiting for room ends when the output is cleared, long before
@@ -486,7 +491,7 @@ private slots:
         auto worker = std::async(std::launch::async, [&slow, &big] {
             opos::DeviceResult result;
             for (int i = 0; i < 50 && result.ok(); ++i)
-                result = slow.print(opos::PTR_S_RECEIPT, big);
+                result = slow.print(opos::PTR_S_RECEIPT, big, kAsync);
             return result;
         });
         QTRY_VERIFY((slow.abortOutput(),
@@ -561,7 +566,7 @@ private slots:
         if (!enabled.ok()) {
             QVERIFY2(enabled.text.startsWith(reason), qPrintable(enabled.text));
         } else {
-            QVERIFY(printer.print(opos::PTR_S_RECEIPT, QStringLiteral("line\n")).ok());
+            QVERIFY(printer.print(opos::PTR_S_RECEIPT, QStringLiteral("line\n"), kSync).ok());
             if (reader >= 0) {
                 QByteArray arrived;
                 const auto readMore = [&] {
@@ -581,7 +586,8 @@ private slots:
         fake->setChatty(true);
         for (int i = 0; i < 50; ++i) {
             auto printer = enabledPrinter(QStringLiteral("status=asb"));
-            const auto printed = printer->print(opos::PTR_S_RECEIPT, QStringLiteral("cycle\n"));
+            const auto printed =
+                printer->print(opos::PTR_S_RECEIPT, QStringLiteral("cycle\n"), kSync);
             QVERIFY2(printed.ok(), qPrintable(printed.text));
             printer->close();
             QTRY_COMPARE(fake->openConnections(), 0);

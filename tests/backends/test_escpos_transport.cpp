@@ -12,6 +12,8 @@ using testing::TransportScript;
 
 namespace {
 
+constexpr auto kAsync = opos::OutputMode::Asynchronous; // as from the output worker
+
 // Gives up every wait at once, as a user pressing Cancel would.
 class CancellingWaiter final : public opos::Waiter
 {
@@ -112,8 +114,8 @@ private slots:
         std::mutex reasonsMutex;
         std::async(std::launch::async, [&] {
             for (int i = 0; i < 20; ++i) {
-                const auto printed =
-                    printer->print(opos::PTR_S_RECEIPT, QStringLiteral("line %1\n").arg(i, 2));
+                const auto printed = printer->print(opos::PTR_S_RECEIPT,
+                                                    QStringLiteral("line %1\n").arg(i, 2), kAsync);
                 if (!printed.ok()) {
                     std::lock_guard lock(reasonsMutex);
                     reasons.append(printed.text);

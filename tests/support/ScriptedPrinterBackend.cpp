@@ -153,12 +153,12 @@ DeviceResult ScriptedPrinterBackend::output(const QString& call)
     return result;
 }
 
-DeviceResult ScriptedPrinterBackend::print(int32_t station, const QString& data)
+DeviceResult ScriptedPrinterBackend::print(int32_t station, const QString& data, opos::OutputMode)
 {
     return output(QStringLiteral("print %1 %2").arg(station).arg(data));
 }
 
-DeviceResult ScriptedPrinterBackend::cutPaper(int32_t percentage)
+DeviceResult ScriptedPrinterBackend::cutPaper(int32_t percentage, opos::OutputMode)
 {
     return output(QStringLiteral("cut %1").arg(percentage));
 }

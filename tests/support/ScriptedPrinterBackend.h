@@ -53,8 +53,8 @@ public:
     opos::DeviceResult enable() override;
     void disable() override;
     opos::PrinterStatus status() override;
-    opos::DeviceResult print(int32_t station, const QString& data) override;
-    opos::DeviceResult cutPaper(int32_t percentage) override;
+    opos::DeviceResult print(int32_t station, const QString& data, opos::OutputMode mode) override;
+    opos::DeviceResult cutPaper(int32_t percentage, opos::OutputMode mode) override;
     opos::DeviceResult directIO(int32_t command, int32_t* data, QString* text) override;
     QVariantMap deviceProperties() override;
     opos::DeviceResult setDeviceProperty(const QString& name, const QVariant& value) override;

@@ -68,7 +68,6 @@ DeviceResult EscPosPrinter::open()
 {
     const Timeouts& t = m_settings.timeouts;
     m_device.open({m_settings.printer.watch, t.pollMs, t.statusMs, t.connectMs});
-    m_opener = QThread::currentThread();
     return {};
 }
 
@@ -174,12 +173,11 @@ DeviceResult EscPosPrinter::ready(QDeadlineTimer deadline, QByteArray& prefix, C
     return {};
 }
 
-DeviceResult EscPosPrinter::print(int32_t station, const QString& data)
+DeviceResult EscPosPrinter::print(int32_t station, const QString& data, opos::OutputMode mode)
 {
     if (station != opos::PTR_S_RECEIPT)
         return illegal(QStringLiteral("The printer has only the receipt station"));
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
-    const CallMode mode = outputMode();
     QByteArray bytes;
     if (const DeviceResult up = ready(deadline, bytes, mode); !up.ok())
         return up;
@@ -187,10 +185,9 @@ DeviceResult EscPosPrinter::print(int32_t station, const QString& data)
     return output(bytes, deadline, mode);
 }
 
-DeviceResult EscPosPrinter::cutPaper(int32_t percentage)
+DeviceResult EscPosPrinter::cutPaper(int32_t percentage, opos::OutputMode mode)
 {
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
-    const CallMode mode = outputMode();
     QByteArray bytes;
     if (const DeviceResult up = ready(deadline, bytes, mode); !up.ok())
         return up;
@@ -237,14 +234,6 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
     }
     return illegal(
         QStringLiteral("DirectIO command %1 is unknown (1: raw bytes, 2: status)").arg(command));
-}
-
-// The control layer runs synchronous output on the thread that opened the device and
-// asynchronous output on its output worker; it does not pass which, so this is the one place
-// that tells them apart. Everything below takes the mode as an argument.
-CallMode EscPosPrinter::outputMode() const
-{
-    return QThread::currentThread() == m_opener ? CallMode::Synchronous : CallMode::Asynchronous;
 }
 
 void EscPosPrinter::abortOutput()

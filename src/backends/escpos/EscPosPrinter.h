@@ -32,9 +32,10 @@ public:
     opos::DeviceResult enable() override;
     void disable() override;
     opos::PrinterStatus status() override;
-    opos::DeviceResult print(int32_t station, const QString& data) override;
-    opos::DeviceResult cutPaper(int32_t percentage) override;
-    opos::DeviceResult printGraphic(const opos::GraphicRequest& request) override;
+    opos::DeviceResult print(int32_t station, const QString& data, opos::OutputMode mode) override;
+    opos::DeviceResult cutPaper(int32_t percentage, opos::OutputMode mode) override;
+    opos::DeviceResult printGraphic(const opos::GraphicRequest& request,
+                                    opos::OutputMode mode) override;
     opos::DeviceResult directIO(int32_t command, int32_t* data, QString* text) override;
     QVariantMap deviceProperties() override;
     opos::DeviceResult setDeviceProperty(const QString& name, const QVariant& value) override;
@@ -43,7 +44,6 @@ public:
 
 private:
     bool watching() const { return m_settings.printer.watch != StatusWatch::None; }
-    CallMode outputMode() const;
     opos::DeviceResult ready(QDeadlineTimer deadline, QByteArray& prefix, CallMode mode);
     opos::DeviceResult output(const QByteArray& bytes, QDeadlineTimer deadline, CallMode mode);
     opos::DeviceResult exchange(const QByteArray& bytes, QDeadlineTimer deadline);
@@ -54,8 +54,7 @@ private:
 
     LinkedDevice m_device;
     const DeviceSettings& m_settings;
-    QThread* m_opener = nullptr; // the thread of synchronous output
-    quint64 m_initialised = 0;   // the link's epoch the printer was last initialised in
+    quint64 m_initialised = 0; // the link's epoch the printer was last initialised in
     std::atomic<bool> m_enabled = false;
     int m_watcher = 0;
     int m_lineChars;

@@ -5,7 +5,8 @@
 namespace escpos {
 
 // A barcode or image goes out like a line: the printer's own commands, confirmed the same way.
-opos::DeviceResult EscPosPrinter::printGraphic(const opos::GraphicRequest& request)
+opos::DeviceResult EscPosPrinter::printGraphic(const opos::GraphicRequest& request,
+                                               opos::OutputMode mode)
 {
     if (request.station != opos::PTR_S_RECEIPT)
         return {opos::OPOS_E_ILLEGAL, 0,
@@ -16,7 +17,6 @@ opos::DeviceResult EscPosPrinter::printGraphic(const opos::GraphicRequest& reque
                 commands.tooBig ? opos::OPOS_EPTR_TOOBIG : 0, commands.refusal};
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
     QByteArray bytes;
-    const CallMode mode = outputMode();
     if (const opos::DeviceResult up = ready(deadline, bytes, mode); !up.ok())
         return up;
     return output(bytes + commands.bytes, deadline, mode);

@@ -14,12 +14,9 @@ class LinkPool;
 
 // How a device call waits. A synchronous call is the user's: it waits through the control
 // object's waiter, which a window may show and the user cancel. An asynchronous one comes from
-// the output worker and waits on the link's plain blocking waiter.
-enum class CallMode
-{
-    Synchronous,
-    Asynchronous
-};
+// the output worker and waits on the link's plain blocking waiter. The control layer says which
+// with each output call.
+using CallMode = opos::OutputMode;
 
 // What the ESC/POS backends share: their settings, the link they hold while open, taking it
 // for a claim and giving it back, and making the connection again after it was lost.

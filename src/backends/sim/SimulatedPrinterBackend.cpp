@@ -125,7 +125,7 @@ DeviceResult SimulatedPrinterBackend::readiness() const
     return {};
 }
 
-DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data)
+DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data, opos::OutputMode)
 {
     if (auto failure = m_core->takeFailure("print"))
         return *failure;
@@ -136,7 +136,7 @@ DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data
     return output(m_parser.parse(data));
 }
 
-DeviceResult SimulatedPrinterBackend::cutPaper(int32_t percentage)
+DeviceResult SimulatedPrinterBackend::cutPaper(int32_t percentage, opos::OutputMode)
 {
     if (auto failure = m_core->takeFailure("CutPaper"))
         return *failure;
@@ -148,7 +148,8 @@ DeviceResult SimulatedPrinterBackend::cutPaper(int32_t percentage)
     return output({cut});
 }
 
-DeviceResult SimulatedPrinterBackend::printGraphic(const opos::GraphicRequest& request)
+DeviceResult SimulatedPrinterBackend::printGraphic(const opos::GraphicRequest& request,
+                                                   opos::OutputMode)
 {
     if (auto failure = m_core->takeFailure("print"))
         return *failure;
