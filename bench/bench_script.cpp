@@ -2,9 +2,11 @@
 // whether the run's memory grows with the number of steps (it must not: events no expectation
 // takes, the transcript and the outcomes are not kept).
 #include "ProcessMemory.h"
+#include "SimulatedPrinterBench.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
+#include "opos/OposConstants.h"
 #include "script/ScriptClock.h"
 #include "script/ScriptParser.h"
 #include "script/ScriptRunner.h"
@@ -13,7 +15,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <ctime>
 
 namespace {
 
@@ -63,6 +67,69 @@ BENCHMARK(BM_ScriptSteps)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+double cpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The runner's own cost: a script of print lines, read and run with its transcript, against the
+// same lines given to the control layer directly, on the instant simulated printer, in
+// alternating rounds; the CPU time of the two taken round by round.
+void BM_RunnerVersusControlLayer(benchmark::State& state)
+{
+    constexpr int kLines = 100'000;
+    constexpr int kRounds = 5;
+    const QString line = QStringLiteral("\x1b|bCTOTAL\x1b|N          12.34\n");
+    QByteArray text = "printer Open\nprinter ClaimDevice 1000\nprinter DeviceEnabled = true\n";
+    for (int i = 0; i < kLines; ++i)
+        text += "printer PrintNormal receipt \"\\e|bCTOTAL\\e|N          12.34\\n\"\n";
+    QFile sink(QStringLiteral("/dev/null"));
+    sink.open(QIODevice::WriteOnly);
+    QTextStream out(&sink);
+    for (auto _ : state) {
+        std::vector<double> layerUs, runnerUs, ratios;
+        for (int round = 0; round < kRounds; ++round) {
+            {
+                SimulatedPrinterBench bench;
+                const double start = cpuSeconds();
+                for (int i = 0; i < kLines; ++i) {
+                    if (bench.printer.PrintNormal(opos::PTR_S_RECEIPT, line) != opos::OPOS_SUCCESS)
+                        qFatal("the control layer failed to print");
+                }
+                layerUs.push_back((cpuSeconds() - start) * 1e6 / kLines);
+            }
+            sim::SimulatedDevices devices;
+            opos::DeviceRegistry registry;
+            devices.registerWith(registry);
+            script::EventLoopClock clock;
+            script::ScriptRunner runner(registry, {}, &devices, clock);
+            script::StreamTranscript transcript(out);
+            runner.addListener(&transcript);
+            const double start = cpuSeconds();
+            const script::Script parsed =
+                script::parseScript(text, QStringLiteral("bench.txt"), QString());
+            if (runner.run(parsed).failures > 0)
+                qFatal("the scripted run failed");
+            runnerUs.push_back((cpuSeconds() - start) * 1e6 / kLines);
+            ratios.push_back(runnerUs.back() / layerUs.back());
+        }
+        state.counters["layer_cpu_us_per_line"] = median(layerUs);
+        state.counters["runner_cpu_us_per_line"] = median(runnerUs);
+        state.counters["ratio_min"] = *std::min_element(ratios.begin(), ratios.end());
+        state.counters["ratio_median"] = median(ratios);
+        state.counters["ratio_max"] = *std::max_element(ratios.begin(), ratios.end());
+    }
+}
+BENCHMARK(BM_RunnerVersusControlLayer)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

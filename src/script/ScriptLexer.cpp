@@ -33,6 +33,7 @@ bool isName(QStringView word)
 QString readString(QStringView line, qsizetype& pos)
 {
     QString text;
+    text.reserve(line.size() - pos);
     ++pos;
     while (pos < line.size()) {
         const QChar c = line[pos++];
@@ -125,6 +126,7 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
 QString quotedString(QStringView text, qsizetype maxLength)
 {
     QString quoted(QLatin1Char('"'));
+    quoted.reserve(std::min(text.size(), maxLength) + 8);
     for (const QChar c : text.left(maxLength)) {
         switch (c.unicode()) {
         case 0x1B:
