@@ -2,6 +2,7 @@
 // confirmed by the printer, against the same bytes written straight to a socket; and synchronous
 // lines that each wait for the printer's status confirmation, against the same exchange in
 // plain C.
+#include "RoundRatios.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/escpos/DeviceStatus.h"
 #include "backends/escpos/EscPosTranslator.h"
@@ -202,12 +203,6 @@ private:
     int m_fd;
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // Synchronous lines, each confirmed by the printer, through the control layer's ESC/POS backend
 // against the same exchange in plain C, in alternating rounds on the same fake printer: the
 // CPU time per line of everything but the fake printer (the caller and the link's thread), and
@@ -252,9 +247,7 @@ void BM_SyncLines(benchmark::State& state)
         state.counters["layer_cpu_us_per_line"] = median(layerUs);
         // Of that, the calling thread's; the rest is the link's thread.
         state.counters["caller_cpu_us_per_line"] = median(callerUs);
-        state.counters["ratio_min"] = *std::min_element(ratios.begin(), ratios.end());
-        state.counters["ratio_median"] = median(ratios);
-        state.counters["ratio_max"] = *std::max_element(ratios.begin(), ratios.end());
+        setRatioCounters(state, ratios);
     }
     printer->close();
 }

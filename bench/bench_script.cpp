@@ -2,6 +2,7 @@
 // whether the run's memory grows with the number of steps (it must not: events no expectation
 // takes, the transcript and the outcomes are not kept).
 #include "ProcessMemory.h"
+#include "RoundRatios.h"
 #include "SimulatedPrinterBench.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
@@ -36,6 +37,22 @@ QByteArray scriptOf(int64_t steps)
     return text;
 }
 
+// A runner over a fresh instant simulated printer, its transcript written to `out`.
+struct SimulatedRun
+{
+    explicit SimulatedRun(QTextStream& out) : transcript(out)
+    {
+        devices.registerWith(registry);
+        runner.addListener(&transcript);
+    }
+
+    sim::SimulatedDevices devices;
+    opos::DeviceRegistry registry;
+    script::EventLoopClock clock;
+    script::ScriptRunner runner{registry, {}, &devices, clock};
+    script::StreamTranscript transcript;
+};
+
 void BM_ScriptSteps(benchmark::State& state)
 {
     const script::Script parsed =
@@ -46,15 +63,9 @@ void BM_ScriptSteps(benchmark::State& state)
     double growth = 0;
     int failures = 0;
     for (auto _ : state) {
-        sim::SimulatedDevices devices;
-        opos::DeviceRegistry registry;
-        devices.registerWith(registry);
-        script::EventLoopClock clock;
-        script::ScriptRunner runner(registry, {}, &devices, clock);
-        script::StreamTranscript transcript(out);
-        runner.addListener(&transcript);
+        SimulatedRun run(out);
         const double before = processMemoryMb("VmRSS");
-        failures += runner.run(parsed).failures;
+        failures += run.runner.run(parsed).failures;
         growth = processMemoryMb("VmRSS") - before;
     }
     state.counters["steps"] = static_cast<double>(parsed.steps.size());
@@ -73,12 +84,6 @@ double cpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The runner's own cost: a script of print lines, read and run with its transcript, against the
@@ -107,26 +112,18 @@ void BM_RunnerVersusControlLayer(benchmark::State& state)
                 }
                 layerUs.push_back((cpuSeconds() - start) * 1e6 / kLines);
             }
-            sim::SimulatedDevices devices;
-            opos::DeviceRegistry registry;
-            devices.registerWith(registry);
-            script::EventLoopClock clock;
-            script::ScriptRunner runner(registry, {}, &devices, clock);
-            script::StreamTranscript transcript(out);
-            runner.addListener(&transcript);
+            SimulatedRun run(out);
             const double start = cpuSeconds();
             const script::Script parsed =
                 script::parseScript(text, QStringLiteral("bench.txt"), QString());
-            if (runner.run(parsed).failures > 0)
+            if (run.runner.run(parsed).failures > 0)
                 qFatal("the scripted run failed");
             runnerUs.push_back((cpuSeconds() - start) * 1e6 / kLines);
             ratios.push_back(runnerUs.back() / layerUs.back());
         }
         state.counters["layer_cpu_us_per_line"] = median(layerUs);
         state.counters["runner_cpu_us_per_line"] = median(runnerUs);
-        state.counters["ratio_min"] = *std::min_element(ratios.begin(), ratios.end());
-        state.counters["ratio_median"] = median(ratios);
-        state.counters["ratio_max"] = *std::max_element(ratios.begin(), ratios.end());
+        setRatioCounters(state, ratios);
     }
 }
 BENCHMARK(BM_RunnerVersusControlLayer)->Iterations(1)->Unit(benchmark::kMillisecond);
