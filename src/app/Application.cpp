@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/FirstPaint.h"
 #include "app/MainMenu.h"
 #include "app/VirtualDevicesWindow.h"
 #include "app/WindowWaiter.h"
@@ -36,11 +37,15 @@ bool Application::Main()
         MainMenu& menu = m_window->menu();
         menu.setReceiptSource([this] { return m_simulated.printer().receipt(); });
         menu.setVirtualDevicesShower([this] { showVirtualDevices(); });
-        if (m_options.virtualDevices)
-            showVirtualDevices();
-        if (m_options.quitAfterMs >= 0)
-            QTimer::singleShot(m_options.quitAfterMs, m_window.get(),
-                               [window = m_window.get()] { window->close(); });
+        // The virtual devices come beside the main window once it is on the screen: its first
+        // sight does not wait for them. A smoke run's time counts from then too.
+        afterFirstPaint(*m_window, [this] {
+            if (m_options.quitAfterMs >= 0)
+                QTimer::singleShot(m_options.quitAfterMs, m_window.get(),
+                                   [window = m_window.get()] { window->close(); });
+            if (m_options.virtualDevices)
+                showVirtualDevices();
+        });
     });
 }
 
