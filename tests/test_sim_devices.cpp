@@ -174,6 +174,13 @@ private slots:
         QTest::newRow("empty line") << QStringList{u"\n"_s} << QStringList{u"L()"_s};
         QTest::newRow("wraps at 48") << QStringList{QString(50, u'x') + u"\n"_s}
                                      << QStringList{u"L(%1)"_s.arg(QString(48, u'x')), u"L(xx)"_s};
+        QTest::newRow("a long line wraps many times")
+            << QStringList{QString(100, u'x') + u"\n"_s}
+            << QStringList{u"L(%1)"_s.arg(QString(48, u'x')), u"L(%1)"_s.arg(QString(48, u'x')),
+                           u"L(xxxx)"_s};
+        QTest::newRow("a wide character that does not fit the last column wraps")
+            << QStringList{QString(47, u'x') + esc("~|2Cy\n")}
+            << QStringList{u"L(%1)"_s.arg(QString(47, u'x')), u"LW(y)"_s};
         QTest::newRow("double width wraps at 24")
             << QStringList{esc("~|2C") + QString(30, u'y') + u"\n"_s}
             << QStringList{u"LW(%1)"_s.arg(QString(24, u'y')), u"LW(%1)"_s.arg(QString(6, u'y'))};
