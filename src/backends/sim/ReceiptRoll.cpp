@@ -118,6 +118,8 @@ void ReceiptRoll::addText(const QString& text, const opos::TextStyle& style, int
             const Motion wrapped = endLine(true);
             motion.lines += wrapped.lines;
         }
+        if (m_columns == 0 && !m_lineStarted)
+            skipUnseenLines(text.size() - pos, std::max(1, lineChars / width), pos, motion);
         // After a wrap one character goes on the line even when it is wider than the line.
         const qsizetype fits = std::max(1, (lineChars - m_columns) / width);
         const QStringView piece = QStringView(text).mid(pos, fits);
@@ -136,6 +138,19 @@ void ReceiptRoll::addText(const QString& text, const opos::TextStyle& style, int
         m_columns += width * static_cast<int>(piece.size());
         pos += piece.size();
     }
+}
+
+// Whole lines a long text would push off the far end of the roll before it ends are counted
+// as printed without being laid out; the roll keeps what it would have kept.
+void ReceiptRoll::skipUnseenLines(qsizetype remaining, qsizetype perLine, qsizetype& pos,
+                                  Motion& motion)
+{
+    const qsizetype unseen = remaining / perLine - m_capacity - 1;
+    if (unseen <= 0)
+        return;
+    pos += unseen * perLine;
+    motion.lines += static_cast<int>(unseen);
+    m_appended += unseen;
 }
 
 ReceiptRoll::Motion ReceiptRoll::endLine(bool emptyLineFeeds)
