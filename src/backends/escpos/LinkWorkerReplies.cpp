@@ -213,6 +213,7 @@ bool LinkWorker::resyncDue()
 void LinkWorker::resync()
 {
     m_resyncing = true;
+    shutRequests(); // its copy of the socket would keep the connection up
     m_transport->close();
     dropTransport();
     m_owedRealTime.clear();
