@@ -2,6 +2,7 @@
 // confirmed by the printer, against the same bytes written straight to a socket; and synchronous
 // lines that each wait for the printer's status confirmation, against the same exchange in
 // plain C.
+#include "RoundRatios.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/escpos/DeviceStatus.h"
 #include "backends/escpos/EscPosTranslator.h"
@@ -151,6 +152,13 @@ qint64 cpuNanos(const QSet<QString>& leftOut = {})
     return total;
 }
 
+// CPU time the calling thread has used so far, in nanoseconds.
+qint64 callerCpuNanos()
+{
+    QFile stat(QStringLiteral("/proc/thread-self/schedstat"));
+    return stat.open(QIODevice::ReadOnly) ? stat.readAll().split(' ').value(0).toLongLong() : 0;
+}
+
 QSet<QString> threadIds()
 {
     const QStringList ids =
@@ -198,12 +206,6 @@ private:
     int m_fd;
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // Synchronous lines, each confirmed by the printer, through the control layer's ESC/POS backend
 // against the same exchange in plain C, in alternating rounds on the same fake printer: the
 // CPU time per line of everything but the fake printer (the caller and the link's thread), and
@@ -227,7 +229,7 @@ void BM_SyncLines(benchmark::State& state)
     auto printer = enabledPrinter(registry, fake);
     PlainExchange plain(fake.port());
     for (auto _ : state) {
-        std::vector<double> plainUs, layerUs, ratios;
+        std::vector<double> plainUs, layerUs, callerUs, ratios;
         for (int round = 0; round < kRounds; ++round) {
             fake.clear();
             qint64 start = cpuNanos(fakeThreads);
@@ -235,18 +237,20 @@ void BM_SyncLines(benchmark::State& state)
                 plain.line(bytes);
             plainUs.push_back((cpuNanos(fakeThreads) - start) / 1e3 / kLines);
             start = cpuNanos(fakeThreads);
+            const qint64 callerStart = callerCpuNanos();
             for (const QString& text : texts) {
                 if (!printer->print(opos::PTR_S_RECEIPT, text, kSync).ok())
                     qFatal("synchronous output failed");
             }
+            callerUs.push_back((callerCpuNanos() - callerStart) / 1e3 / kLines);
             layerUs.push_back((cpuNanos(fakeThreads) - start) / 1e3 / kLines);
             ratios.push_back(layerUs.back() / plainUs.back());
         }
         state.counters["plain_cpu_us_per_line"] = median(plainUs);
         state.counters["layer_cpu_us_per_line"] = median(layerUs);
-        state.counters["ratio_min"] = *std::min_element(ratios.begin(), ratios.end());
-        state.counters["ratio_median"] = median(ratios);
-        state.counters["ratio_max"] = *std::max_element(ratios.begin(), ratios.end());
+        // Of that, the calling thread's; the rest is the link's thread.
+        state.counters["caller_cpu_us_per_line"] = median(callerUs);
+        setRatioCounters(state, ratios);
     }
     printer->close();
 }

@@ -2,9 +2,12 @@
 // whether the run's memory grows with the number of steps (it must not: events no expectation
 // takes, the transcript and the outcomes are not kept).
 #include "ProcessMemory.h"
+#include "RoundRatios.h"
+#include "SimulatedPrinterBench.h"
 #include "WidgetBenchmarkMain.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/DeviceRegistry.h"
+#include "opos/OposConstants.h"
 #include "script/ScriptClock.h"
 #include "script/ScriptParser.h"
 #include "script/ScriptRunner.h"
@@ -13,7 +16,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <ctime>
 
 namespace {
 
@@ -32,6 +37,22 @@ QByteArray scriptOf(int64_t steps)
     return text;
 }
 
+// A runner over a fresh instant simulated printer, its transcript written to `out`.
+struct SimulatedRun
+{
+    explicit SimulatedRun(QTextStream& out) : transcript(out)
+    {
+        devices.registerWith(registry);
+        runner.addListener(&transcript);
+    }
+
+    sim::SimulatedDevices devices;
+    opos::DeviceRegistry registry;
+    script::EventLoopClock clock;
+    script::ScriptRunner runner{registry, {}, &devices, clock};
+    script::StreamTranscript transcript;
+};
+
 void BM_ScriptSteps(benchmark::State& state)
 {
     const script::Script parsed =
@@ -42,15 +63,9 @@ void BM_ScriptSteps(benchmark::State& state)
     double growth = 0;
     int failures = 0;
     for (auto _ : state) {
-        sim::SimulatedDevices devices;
-        opos::DeviceRegistry registry;
-        devices.registerWith(registry);
-        script::EventLoopClock clock;
-        script::ScriptRunner runner(registry, {}, &devices, clock);
-        script::StreamTranscript transcript(out);
-        runner.addListener(&transcript);
+        SimulatedRun run(out);
         const double before = processMemoryMb("VmRSS");
-        failures += runner.run(parsed).failures;
+        failures += run.runner.run(parsed).failures;
         growth = processMemoryMb("VmRSS") - before;
     }
     state.counters["steps"] = static_cast<double>(parsed.steps.size());
@@ -63,6 +78,55 @@ BENCHMARK(BM_ScriptSteps)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+double cpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// The runner's own cost: a script of print lines, read and run with its transcript, against the
+// same lines given to the control layer directly, on the instant simulated printer, in
+// alternating rounds; the CPU time of the two taken round by round.
+void BM_RunnerVersusControlLayer(benchmark::State& state)
+{
+    constexpr int kLines = 100'000;
+    constexpr int kRounds = 5;
+    const QString line = QStringLiteral("\x1b|bCTOTAL\x1b|N          12.34\n");
+    QByteArray text = "printer Open\nprinter ClaimDevice 1000\nprinter DeviceEnabled = true\n";
+    for (int i = 0; i < kLines; ++i)
+        text += "printer PrintNormal receipt \"\\e|bCTOTAL\\e|N          12.34\\n\"\n";
+    QFile sink(QStringLiteral("/dev/null"));
+    sink.open(QIODevice::WriteOnly);
+    QTextStream out(&sink);
+    for (auto _ : state) {
+        std::vector<double> layerUs, runnerUs, ratios;
+        for (int round = 0; round < kRounds; ++round) {
+            {
+                SimulatedPrinterBench bench;
+                const double start = cpuSeconds();
+                for (int i = 0; i < kLines; ++i) {
+                    if (bench.printer.PrintNormal(opos::PTR_S_RECEIPT, line) != opos::OPOS_SUCCESS)
+                        qFatal("the control layer failed to print");
+                }
+                layerUs.push_back((cpuSeconds() - start) * 1e6 / kLines);
+            }
+            SimulatedRun run(out);
+            const double start = cpuSeconds();
+            const script::Script parsed =
+                script::parseScript(text, QStringLiteral("bench.txt"), QString());
+            if (run.runner.run(parsed).failures > 0)
+                qFatal("the scripted run failed");
+            runnerUs.push_back((cpuSeconds() - start) * 1e6 / kLines);
+            ratios.push_back(runnerUs.back() / layerUs.back());
+        }
+        state.counters["layer_cpu_us_per_line"] = median(layerUs);
+        state.counters["runner_cpu_us_per_line"] = median(runnerUs);
+        setRatioCounters(state, ratios);
+    }
+}
+BENCHMARK(BM_RunnerVersusControlLayer)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,7 +1,9 @@
 // Start-up and status refresh of the main window: building, loading and showing frmMain in a
 // running program, one status refresh, and a whole process from start to its window shown
-// (run with --quit-after-ms 0, so the figure includes exit).
+// (run with --quit-after-ms 0, so the figure includes exit), against a minimal widgets program
+// (startup_minimal_window) that starts, shows and exits the same way.
 #include "CountingDialogs.h"
+#include "RoundRatios.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/window/frmMain.h"
 #include "backends/BackendSetup.h"
@@ -65,7 +67,21 @@ void BM_StatusRefresh(benchmark::State& state)
 }
 BENCHMARK(BM_StatusRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-void BM_ProcessStartToWindowShownAndExit(benchmark::State& state)
+// Milliseconds from starting a program to its end; negative when it did not end cleanly.
+double processMs(const QString& program, const QStringList& arguments)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return -1;
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// The whole program from start to its window shown and closed, against the minimal program,
+// in turn; with the virtual devices window (the default) or without.
+void BM_ProcessStartVersusMinimalWindow(benchmark::State& state)
 {
     const QString program =
         QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../opos-printer-test"))
@@ -74,18 +90,34 @@ void BM_ProcessStartToWindowShownAndExit(benchmark::State& state)
         state.SkipWithError("build opos-printer-test first");
         return;
     }
+    QStringList arguments{QStringLiteral("--quit-after-ms"), QStringLiteral("0")};
+    if (state.range(0) == 0)
+        arguments.prepend(QStringLiteral("--no-virtual-devices"));
+    const QString minimal =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/startup_minimal_window");
+    constexpr int kRounds = 10;
     for (auto _ : state) {
-        QProcess process;
-        process.start(program, {QStringLiteral("--no-virtual-devices"),
-                                QStringLiteral("--quit-after-ms"), QStringLiteral("0")});
-        process.waitForFinished(30000);
-        if (process.exitCode() != 0) {
-            state.SkipWithError("the program did not end cleanly");
-            return;
+        std::vector<double> programMs, minimalMs, ratios;
+        for (int round = 0; round < kRounds; ++round) {
+            programMs.push_back(processMs(program, arguments));
+            minimalMs.push_back(processMs(minimal, {}));
+            if (programMs.back() < 0 || minimalMs.back() < 0) {
+                state.SkipWithError("a program did not end cleanly");
+                return;
+            }
+            ratios.push_back(programMs.back() / minimalMs.back());
         }
+        state.counters["program_ms"] = median(programMs);
+        state.counters["minimal_ms"] = median(minimalMs);
+        setRatioCounters(state, ratios);
     }
+    state.SetLabel(state.range(0) ? "with the virtual devices" : "main window only");
 }
-BENCHMARK(BM_ProcessStartToWindowShownAndExit)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ProcessStartVersusMinimalWindow)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -21,11 +21,17 @@ bool isUpper(QChar c)
     return c >= u'A' && c <= u'Z';
 }
 
-void appendText(std::vector<PrintSegment>& out, QChar c, const TextStyle& style)
+void appendText(std::vector<PrintSegment>& out, QStringView text, const TextStyle& style)
 {
     if (out.empty() || out.back().kind != PrintSegment::Kind::Text || !(out.back().style == style))
         out.push_back({PrintSegment::Kind::Text, {}, 0, style});
-    out.back().text.append(c);
+    out.back().text.append(text);
+}
+
+// Characters that print as they are: everything from the space on, and the tab.
+bool printsAsIs(QChar c)
+{
+    return c >= u' ' || c == u'\t';
 }
 
 // Normal print-line characteristics, keeping the print-mode ones.
@@ -52,9 +58,17 @@ std::vector<PrintSegment> PrintDataParser::parse(QStringView data)
             continue;
         }
         if (c != QChar(kEsc)) {
-            if (c >= u' ' || c == u'\t')
-                appendText(out, c, m_style);
-            ++i; // other control characters, CR included, print nothing
+            // A run of plain text goes in whole; other control characters, CR included, print
+            // nothing.
+            qsizetype end = i;
+            while (end < size && printsAsIs(data[end]))
+                ++end;
+            if (end == i) {
+                ++i;
+                continue;
+            }
+            appendText(out, data.sliced(i, end - i), m_style);
+            i = end;
             continue;
         }
         if (i + 1 >= size || data[i + 1] != u'|') {

@@ -33,6 +33,7 @@ bool isName(QStringView word)
 QString readString(QStringView line, qsizetype& pos)
 {
     QString text;
+    text.reserve(line.size() - pos);
     ++pos;
     while (pos < line.size()) {
         const QChar c = line[pos++];
@@ -124,8 +125,17 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
 
 QString quotedString(QStringView text, qsizetype maxLength)
 {
+    const QStringView shown = text.left(maxLength);
     QString quoted(QLatin1Char('"'));
-    for (const QChar c : text.left(maxLength)) {
+    quoted.reserve(shown.size() + 8);
+    // Runs of characters that stand for themselves go in whole.
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QChar c = shown[i];
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F && c != u'\\' && c != u'"')
+            continue;
+        quoted += shown.sliced(plainFrom, i - plainFrom);
+        plainFrom = i + 1;
         switch (c.unicode()) {
         case 0x1B:
             quoted += QLatin1String("\\e");
@@ -148,12 +158,10 @@ QString quotedString(QStringView text, qsizetype maxLength)
             quoted += c;
             break;
         default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                quoted += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                quoted += c;
+            quoted += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
         }
     }
+    quoted += shown.sliced(plainFrom);
     quoted += QLatin1Char('"');
     if (text.size() > maxLength)
         quoted += QStringLiteral("…");

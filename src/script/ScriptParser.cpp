@@ -49,6 +49,7 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     script.fileName = fileName;
     script.folder = folder;
     qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    script.steps.reserve(static_cast<size_t>(text.count('\n')) + 1);
     int lineNumber = 0;
     while (start < text.size()) {
         ++lineNumber;

@@ -20,11 +20,8 @@ namespace {
 
 // Events no expectation took are kept this far back, so a long run keeps a bounded memory.
 constexpr size_t kKeptEvents = 1000;
-
-QString timeText(const QDateTime& time)
-{
-    return time.toUTC().toString(Qt::ISODateWithMs);
-}
+// How often a run of quick steps lets timers and sockets have their turn.
+constexpr qint64 kTurnEveryMs = 5;
 
 QString valueText(const QVariant& value)
 {
@@ -117,7 +114,7 @@ RunSummary ScriptRunner::run(const Script& script)
             break;
         }
         runStep(step);
-        QCoreApplication::processEvents();
+        deliverEvents();
     }
     if (m_failurePending)
         reportUnexpectedFailure();
@@ -127,6 +124,19 @@ RunSummary ScriptRunner::run(const Script& script)
                   .arg(expectationCount(m_summary.expectations))
                   .arg(m_summary.failures));
     return m_summary;
+}
+
+// What a step raised is delivered before the next step, so that the transcript shows it in its
+// place. A whole turn of the event loop for timers and sockets costs more than a quick call, so
+// it comes every few milliseconds.
+void ScriptRunner::deliverEvents()
+{
+    if (m_sinceTurn.isValid() && m_sinceTurn.elapsed() < kTurnEveryMs) {
+        QCoreApplication::sendPostedEvents();
+        return;
+    }
+    QCoreApplication::processEvents();
+    m_sinceTurn.start();
 }
 
 void ScriptRunner::runStep(const Step& step)
@@ -328,7 +338,7 @@ int32_t ScriptRunner::nextErrorAnswer()
 void ScriptRunner::writeLine(const QString& device, const QString& name, const QString& detail)
 {
     QString line =
-        timeText(m_clock.now()) + QStringLiteral("  ") + device + QStringLiteral("  ") + name;
+        m_timeText(m_clock.now()) + QStringLiteral("  ") + device + QStringLiteral("  ") + name;
     if (!detail.isEmpty())
         line += QStringLiteral("  ") + detail;
     for (RunListener* listener : m_listeners)

@@ -3,8 +3,10 @@
 #include "opos/ControlOptions.h"
 #include "script/RunListener.h"
 #include "script/ScriptStep.h"
+#include "script/TranscriptText.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QVariant>
 #include <deque>
@@ -86,6 +88,7 @@ private:
     };
 
     void runStep(const Step& step);
+    void deliverEvents();
     void call(const Step& step);
     int32_t callPrinter(const Step& step);
     int32_t callCompanion(const Step& step, opos::CompanionDevice& device);
@@ -138,6 +141,8 @@ private:
     int m_currentLine = 0;
     int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
+    TimestampText m_timeText;
+    QElapsedTimer m_sinceTurn; // since the event loop last took a whole turn
 };
 
 } // namespace script

@@ -70,14 +70,20 @@ QString callText(const Step& step)
     default:
         break;
     }
-    QStringList arguments;
-    for (qsizetype i = 0; i < step.arguments.size(); ++i)
-        arguments << argumentText(step.arguments.at(i), i < qsizetype(step.argumentKinds.size())
-                                                            ? step.argumentKinds[i]
-                                                            : ArgKind::Number);
-    if (step.kind == Step::Kind::PrintFile)
-        arguments << QStringLiteral("file ") + quotedString(step.value.toString(), 200);
-    return step.name + QLatin1Char('(') + arguments.join(QStringLiteral(", ")) + QLatin1Char(')');
+    QString text = step.name + QLatin1Char('(');
+    for (qsizetype i = 0; i < step.arguments.size(); ++i) {
+        if (i > 0)
+            text += QLatin1String(", ");
+        text += argumentText(step.arguments.at(i), i < qsizetype(step.argumentKinds.size())
+                                                       ? step.argumentKinds[i]
+                                                       : ArgKind::Number);
+    }
+    if (step.kind == Step::Kind::PrintFile) {
+        if (!step.arguments.isEmpty())
+            text += QLatin1String(", ");
+        text += QStringLiteral("file ") + quotedString(step.value.toString(), 200);
+    }
+    return text + QLatin1Char(')');
 }
 
 QString printCallText(const QString& member, int32_t station, const QString& data)
@@ -120,6 +126,27 @@ QString expectationCount(int count)
 {
     return count == 1 ? QStringLiteral("1 expectation")
                       : QStringLiteral("%1 expectations").arg(count);
+}
+
+QString TimestampText::operator()(const QDateTime& time)
+{
+    const qint64 ms = time.toMSecsSinceEpoch();
+    const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+    if (second != m_second) {
+        m_second = second;
+        m_prefix = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODate);
+        m_prefix.chop(1); // the zone comes after the milliseconds
+    }
+    const int milli = static_cast<int>(ms - second * 1000);
+    QString text;
+    text.reserve(m_prefix.size() + 5);
+    text += m_prefix;
+    text += QLatin1Char('.');
+    text += QLatin1Char(static_cast<char>('0' + milli / 100));
+    text += QLatin1Char(static_cast<char>('0' + milli / 10 % 10));
+    text += QLatin1Char(static_cast<char>('0' + milli % 10));
+    text += QLatin1Char('Z');
+    return text;
 }
 
 } // namespace script

@@ -2,9 +2,11 @@
 
 #include "script/ScriptStep.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <limits>
 
 namespace script {
 
@@ -28,5 +30,18 @@ QString eventValueText(const Step& step);
 
 // "1 expectation", "3 expectations".
 QString expectationCount(int count);
+
+// Times as a transcript line starts, in UTC to the millisecond: "2026-03-01T09:15:02.345Z". The
+// date and time of day are worked out once a second, so a long run of quick lines does not
+// spend its time on calendars.
+class TimestampText
+{
+public:
+    QString operator()(const QDateTime& time);
+
+private:
+    qint64 m_second = std::numeric_limits<qint64>::min();
+    QString m_prefix; // "2026-03-01T09:15:02"
+};
 
 } // namespace script

@@ -65,7 +65,9 @@ QString propertyWriteText(const QString& name, const QString& value, const CallO
 
 QString printedDataArgument(const QString& data)
 {
-    const QString shown = visibleControls(data);
+    // Each character shows as one or more: what follows the first that are shown is never seen.
+    const QString shown =
+        visibleControls(data.size() > kArgumentChars ? data.left(kArgumentChars + 1) : data);
     if (shown.size() <= kArgumentChars)
         return shown;
     return shown.left(kArgumentChars) + QChar(0x2026); // …

@@ -289,6 +289,23 @@ private slots:
                  qPrintable(gone.text));
     }
 
+    void lineRacingADroppedConnectionEndsAtOnce()
+    {
+        // The printer drops the connection just before a line goes out with nothing else on its
+        // way: the line ends as soon as the link learns of it, with the reason, not after its
+        // time-out; and the printer prints again once it is back.
+        auto printer = enabledPrinter(QStringLiteral("jobTimeout=60000&pollInterval=60000"));
+        for (int i = 0; i < 10; ++i) {
+            QTRY_VERIFY(
+                printer->print(opos::PTR_S_RECEIPT, QStringLiteral("before\n"), kSync).ok());
+            fake->dropConnections();
+            const auto racing =
+                printer->print(opos::PTR_S_RECEIPT, QStringLiteral("racing\n"), kSync);
+            QVERIFY2(racing.ok() || racing.code == opos::OPOS_E_OFFLINE, qPrintable(racing.text));
+        }
+        QTRY_VERIFY(printer->print(opos::PTR_S_RECEIPT, QStringLiteral("after\n"), kSync).ok());
+    }
+
     void pollingBringsAWatchedPrinterBack()
     {
         auto printer = enabledPrinter();

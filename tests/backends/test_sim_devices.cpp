@@ -150,6 +150,13 @@ private slots:
         QTest::newRow("empty line") << QStringList{u"\n"_s} << QStringList{u"L()"_s};
         QTest::newRow("wraps at 48") << QStringList{QString(50, u'x') + u"\n"_s}
                                      << QStringList{u"L(%1)"_s.arg(QString(48, u'x')), u"L(xx)"_s};
+        QTest::newRow("a long line wraps many times")
+            << QStringList{QString(100, u'x') + u"\n"_s}
+            << QStringList{u"L(%1)"_s.arg(QString(48, u'x')), u"L(%1)"_s.arg(QString(48, u'x')),
+                           u"L(xxxx)"_s};
+        QTest::newRow("a wide character that does not fit the last column wraps")
+            << QStringList{QString(47, u'x') + esc("~|2Cy\n")}
+            << QStringList{u"L(%1)"_s.arg(QString(47, u'x')), u"LW(y)"_s};
         QTest::newRow("double width wraps at 24")
             << QStringList{esc("~|2C") + QString(30, u'y') + u"\n"_s}
             << QStringList{u"LW(%1)"_s.arg(QString(24, u'y')), u"LW(%1)"_s.arg(QString(6, u'y'))};
@@ -180,6 +187,39 @@ private slots:
         QCOMPARE(device().receipt().size(), 10);
         QCOMPARE(device().receiptItemsPrinted(), 25);
         QCOMPARE(device().receipt().back().text, u"24"_s);
+    }
+
+    void lineLongerThanTheRollKeepsItsEnd_data()
+    {
+        QTest::addColumn<QString>("tail");
+        QTest::addColumn<int>("printed");
+        QTest::addColumn<int>("firstKept");
+        // 2 short lines, then 25 full ones in one call; the last stays open without a tail.
+        QTest::newRow("ending in a short line") << u"tail\n"_s << 28 << 16;
+        QTest::newRow("ending in a full open line") << QString() << 26 << 14;
+    }
+    void lineLongerThanTheRollKeepsItsEnd()
+    {
+        QFETCH(QString, tail);
+        QFETCH(int, printed);
+        QFETCH(int, firstKept);
+        enablePrinter();
+        device().setReceiptCapacity(10);
+        printer->PrintNormal(PTR_S_RECEIPT, u"a\nb\n"_s);
+        QString text;
+        for (int line = 0; line < 25; ++line)
+            text += u"%1"_s.arg(line, 48, 10, QLatin1Char('0'));
+        QCOMPARE(printer->PrintNormal(PTR_S_RECEIPT, text + tail), OPOS_SUCCESS);
+        QCOMPARE(device().receiptItemsPrinted(), printed);
+        QStringList expected;
+        for (int line = firstKept; line < 25 && expected.size() < 10; ++line)
+            expected << u"%1"_s.arg(line, 48, 10, QLatin1Char('0'));
+        if (!tail.isEmpty())
+            expected << u"tail"_s;
+        QStringList kept;
+        for (const auto& item : device().receipt())
+            kept << item.text;
+        QCOMPARE(kept, expected);
     }
 
     void sensorsRefuseOutput_data()

@@ -1,4 +1,5 @@
 #include "script/ScriptError.h"
+#include "script/ScriptLexer.h"
 #include "script/ScriptParser.h"
 
 #include <QtTest>
@@ -139,6 +140,9 @@ void TestScriptParser::stringEscapes_data()
         << QByteArray(R"("say \"hi\" \\")") << QStringLiteral("say \"hi\" \\");
     QTest::newRow("hex and nul") << QByteArray(R"("\x41\x1b\0")")
                                  << QString(QStringLiteral("A\x1B") + QChar(0));
+    QTest::newRow("bell and delete") << QByteArray(R"("a\x07b\x7F")")
+                                     << QStringLiteral("a\x07"
+                                                       "b\x7F");
     QTest::newRow("hash inside") << QByteArray(R"("#1 item")") << QStringLiteral("#1 item");
     QTest::newRow("utf-8") << QByteArray("\"caf\xC3\xA9 \xE2\x82\xAC\"")
                            << QStringLiteral("caf\u00E9 \u20AC");
@@ -149,6 +153,10 @@ void TestScriptParser::stringEscapes()
     QFETCH(QByteArray, written);
     const Step step = parseOne("printer PrintNormal receipt " + written);
     QTEST(step.arguments.at(1).toString(), "data");
+    // The transcript writes the text back as the script would: it reads the same again.
+    const QString quoted = script::quotedString(step.arguments.at(1).toString(), 200);
+    QTEST(parseOne("printer PrintNormal receipt " + quoted.toUtf8()).arguments.at(1).toString(),
+          "data");
 }
 
 void TestScriptParser::faultsNameFileAndLine_data()

@@ -9,6 +9,7 @@
 #include "script/ScriptClock.h"
 #include "script/ScriptParser.h"
 #include "script/ScriptRunner.h"
+#include "script/TranscriptText.h"
 #include "support/FakeEscPosPrinter.h"
 #include "support/ScriptedPrinterBackend.h"
 
@@ -121,6 +122,7 @@ private slots:
     void expectations_data();
     void expectations();
     void transcriptUsesTheLogNamesAndIsoTimes();
+    void timestampsKeepTheIsoFormAcrossSeconds();
     void failuresShowTheirReasonByName();
     void eventWaitsTimeOutOnTheClock();
     void eventsArriveWithinTheWait();
@@ -207,6 +209,21 @@ void TestScriptRunner::expectations()
         summary.failures,
         int(bench.recorder.failures().isEmpty() ? 0 : bench.recorder.failures().count(u'\n') + 1));
     QVERIFY(bench.recorder.lines.last().contains(summary.failures ? u"FAILED" : u"PASSED"));
+}
+
+void TestScriptRunner::timestampsKeepTheIsoFormAcrossSeconds()
+{
+    // The date and time of day are kept from one line to the next within a second: a new
+    // second, a new year, a clock set back or a time before 1970 must still show correctly.
+    script::TimestampText text;
+    const qint64 base =
+        QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59), Qt::UTC).toMSecsSinceEpoch();
+    for (const qint64 ms :
+         {base, base + 7, base + 999, base + 1000, base + 1001, base - 1, base, qint64(0),
+          qint64(-1), qint64(-1000), qint64(-1001), base + 86'400'123}) {
+        const QDateTime time = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+        QCOMPARE(text(time), time.toString(Qt::ISODateWithMs));
+    }
 }
 
 void TestScriptRunner::transcriptUsesTheLogNamesAndIsoTimes()

@@ -702,13 +702,22 @@ private slots:
         options.virtualDevices = wanted;
         Application application(options);
         QVERIFY(application.Main());
+        // They come once the main window is on the screen.
+        QVERIFY(QTest::qWaitForWindowExposed(application.window()));
         QList<VirtualDevicesWindow*> shown;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* devices = qobject_cast<VirtualDevicesWindow*>(window);
-            if (devices != nullptr && devices->isVisible())
-                shown.append(devices);
-        }
-        QCOMPARE(shown.size(), wanted ? 1 : 0);
+        const auto findShown = [&shown] {
+            shown.clear();
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* devices = qobject_cast<VirtualDevicesWindow*>(window);
+                if (devices != nullptr && devices->isVisible())
+                    shown.append(devices);
+            }
+            return shown.size();
+        };
+        if (wanted)
+            QTRY_COMPARE(findShown(), 1);
+        else
+            QCOMPARE(findShown(), 0);
 
         // Closed, or never opened: View -> Virtual devices brings it back, whole on the screen;
         // moved off the screen, Ctrl+D brings it back onto it.

@@ -612,6 +612,26 @@ private slots:
         QCOMPARE(deviceAddressOf(QStringLiteral("nothing"), sources), QString());
     }
 
+    void deviceNameCompletesFromTheFirstKey()
+    {
+        // The known devices are looked for only once a name is typed, and the first key
+        // already completes.
+        WindowFixture fixture;
+        auto& name = fixture.widget<QLineEdit>("txtDevice");
+        QCompleter* completer = name.completer();
+        QVERIFY(completer != nullptr);
+        QCOMPARE(completer->model()->rowCount(), 0);
+        name.clear();
+        QTest::keyClick(&name, Qt::Key_Q);
+        QStringList completions;
+        for (int row = 0; row < completer->model()->rowCount(); ++row)
+            completions.append(completer->model()->index(row, 0).data().toString());
+        QVERIFY2(completions.contains(QStringLiteral("Quenta POS Printer")),
+                 qPrintable(completions.join(u", ")));
+        QCOMPARE(completer->completionPrefix(), QStringLiteral("q"));
+        QCOMPARE(completer->currentCompletion(), QStringLiteral("Quenta POS Printer"));
+    }
+
     void escapeHelpInsertsTheSequenceAtTheCursor()
     {
         WindowFixture fixture;

@@ -1,6 +1,7 @@
 // The printed-lines list and the labels rewritten for every printed line: what the list keeps
 // of long lines, where its rows are and how they are selected, and how often a label repaints.
 #include "opos/PosPrinter.h"
+#include "services/CallOutcome.h"
 #include "services/FrameRateLabel.h"
 #include "services/PrinterListModel.h"
 #include "support/WindowFixture.h"
@@ -79,6 +80,28 @@ private slots:
         list.flush();
         QCOMPARE(list.List(0), shown);
         QCOMPARE(list.data(list.index(0), Qt::DisplayRole).toString(), shown);
+    }
+
+    void loggedArgumentShowsControlsAndIsCut_data()
+    {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("shown");
+        const QString twoHundred = QStringLiteral("0123456789").repeated(20);
+        QTest::newRow("short") << QStringLiteral("\x1b|bCTotal\n")
+                               << QStringLiteral("\\x1b|bCTotal\\x0a");
+        QTest::newRow("exactly 200") << twoHundred << twoHundred;
+        QTest::newRow("201") << twoHundred + QLatin1Char('x') << twoHundred + kEllipsis;
+        QTest::newRow("an escape shown past the cut")
+            << twoHundred.left(198) + QStringLiteral("\x1b")
+            << twoHundred.left(198) + QStringLiteral("\\x") + kEllipsis;
+        QTest::newRow("10 MB") << QStringLiteral("receipt ").repeated(1'250'000) + QLatin1Char('\n')
+                               << QStringLiteral("receipt ").repeated(25) + kEllipsis;
+    }
+    void loggedArgumentShowsControlsAndIsCut()
+    {
+        QFETCH(QString, data);
+        QFETCH(QString, shown);
+        QCOMPARE(printedDataArgument(data), shown);
     }
 
     // A long line reaches the printer whole; only its echo in the list is cut.

@@ -1,5 +1,6 @@
 #include "app/startup/Application.h"
 
+#include "app/startup/FirstPaint.h"
 #include "app/window/MainMenu.h"
 #include "app/window/WindowWaiter.h"
 #include "app/window/frmMain.h"
@@ -39,11 +40,15 @@ bool Application::Main()
             receipt_image::savePng(receipt_image::render(m_simulated.printer().receipt()), path);
         });
         menu.setVirtualDevicesShower([this] { showVirtualDevices(); });
-        if (m_options.virtualDevices)
-            showVirtualDevices();
-        if (m_options.quitAfterMs >= 0)
-            QTimer::singleShot(m_options.quitAfterMs, m_window.get(),
-                               [window = m_window.get()] { window->close(); });
+        // The virtual devices come beside the main window once it is on the screen: its first
+        // sight does not wait for them. A smoke run's time counts from then too.
+        afterFirstPaint(*m_window, [this] {
+            if (m_options.quitAfterMs >= 0)
+                QTimer::singleShot(m_options.quitAfterMs, m_window.get(),
+                                   [window = m_window.get()] { window->close(); });
+            if (m_options.virtualDevices)
+                showVirtualDevices();
+        });
     });
 }
 

@@ -142,7 +142,21 @@ MainMenu::MainMenu(const Parts& parts) : m_parts(parts), m_sources(defaultKnownD
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setFilterMode(Qt::MatchContains);
     txtDevice.setCompleter(completer);
-    refreshCompletion(listKnownDevices(m_sources));
+    // Looking for the known devices (the serial ports above all) takes longer than building
+    // the whole window: the completions are found when the first key is typed into the box.
+    txtDevice.installEventFilter(this);
+}
+
+bool MainMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool typing = event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod;
+    if (typing) {
+        watched->removeEventFilter(this);
+        if (!m_completionsFilled)
+            trapFailures(m_parts.window.dialogs(), kErrorMessageTitle,
+                         [this] { refreshCompletion(listKnownDevices(m_sources)); });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 MainMenu::~MainMenu() = default;
@@ -364,4 +378,5 @@ void MainMenu::refreshCompletion(const QList<KnownDevice>& devices)
             names.append(device.value);
     }
     m_completions->setStringList(names);
+    m_completionsFilled = true;
 }

@@ -71,6 +71,7 @@ private:
     void fillKnownDevices();
     void pickDevice(const KnownDevice& device);
     void refreshCompletion(const QList<KnownDevice>& devices);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     Parts m_parts;
     std::unique_ptr<TestReceipt> m_testReceipt;
@@ -80,6 +81,7 @@ private:
     QMenu* m_knownDevices = nullptr;
     QAction* m_virtualDevicesAction = nullptr;
     QStringListModel* m_completions = nullptr;
+    bool m_completionsFilled = false;
     QPointer<EscapeSequenceHelp> m_escapeHelp;
     QPointer<BarcodeDialog> m_barcode;
     QPointer<ImageDialog> m_image;

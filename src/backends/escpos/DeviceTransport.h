@@ -37,6 +37,9 @@ public:
     // without end is not spun on. Transports whose read buffer is bounded need do nothing:
     // what is not read stays with the system.
     virtual void setReading(bool /*on*/) {}
+    // A socket on which another thread may send a small request while nothing else is being
+    // written; -1 when the transport has none.
+    virtual int requestSocket() const { return -1; }
 
 protected:
     // Answers open() on the next turn of the event loop: opened() when `why` is empty, else

@@ -1,9 +1,11 @@
 #include "backends/escpos/Link.h"
 
+#include "backends/escpos/ByteTrace.h"
 #include "backends/escpos/LinkWorker.h"
 #include "opos/OposConstants.h"
 
 #include <stdexcept>
+#include <sys/socket.h>
 
 namespace escpos {
 
@@ -32,6 +34,15 @@ template <typename R> struct Slot
     bool done = false;
 };
 
+// A request's replies as the link's thread takes them in, and whether its caller should look.
+struct Answer
+{
+    std::mutex mutex;
+    QueryResult value;
+    bool ready = false;
+    const std::function<bool(const QueryResult&)>* enough = nullptr; // while the caller waits
+};
+
 } // namespace
 
 QueryResult notSent()
@@ -54,11 +65,12 @@ opos::DeviceResult waitFailed(opos::Waiter::Outcome outcome, const QString& time
 
 Link::Link(Address address, LinkOptions options, TransportFactory factory,
            std::shared_ptr<opos::Waiter> callWaiter)
-    : m_address(std::move(address)), m_options(options), m_callWaiter(std::move(callWaiter)),
+    : m_address(std::move(address)), m_key(m_address.key()), m_options(options),
+      m_callWaiter(std::move(callWaiter)),
       m_worker(
           new LinkWorker(m_address, options, std::move(factory), m_state, [this] { wakeAll(); }))
 {
-    m_thread.setObjectName(QStringLiteral("escpos ") + m_address.key());
+    m_thread.setObjectName(QStringLiteral("escpos ") + m_key);
     m_worker->moveToThread(&m_thread);
     m_thread.start();
 }
@@ -159,17 +171,16 @@ opos::DeviceResult Link::connectDevice(QDeadlineTimer deadline, opos::Waiter& wa
             wakeAll();
         });
     });
-    const auto outcome = waiter.wait(m_address.key(), connectBy, [&] {
+    const auto outcome = waiter.wait(m_key, connectBy, [&] {
         std::lock_guard lock(slot->mutex);
         return slot->done;
     });
     std::lock_guard lock(slot->mutex);
     if (slot->done)
         return slot->value;
-    opos::DeviceResult failed =
-        waitFailed(outcome, QStringLiteral("%1 did not accept a connection within %2 ms")
-                                .arg(m_address.key())
-                                .arg(timeoutMs));
+    opos::DeviceResult failed = waitFailed(
+        outcome,
+        QStringLiteral("%1 did not accept a connection within %2 ms").arg(m_key).arg(timeoutMs));
     failed.code = opos::OPOS_E_NOHARDWARE;
     if (outcome == opos::Waiter::Outcome::Cancelled)
         failed.code = opos::OPOS_E_TIMEOUT;
@@ -195,7 +206,7 @@ opos::DeviceResult Link::write(QByteArrayView bytes, QDeadlineTimer deadline, op
         if (m_state.out.size() + m_state.backlog <= kHighWater)
             return {};
     }
-    const auto outcome = waiter.wait(m_address.key(), deadline, [&] {
+    const auto outcome = waiter.wait(m_key, deadline, [&] {
         std::lock_guard lock(m_state.mutex);
         return !m_state.connected || m_state.aborts != aborts ||
                m_state.out.size() + m_state.backlog <= kHighWater;
@@ -206,7 +217,7 @@ opos::DeviceResult Link::write(QByteArrayView bytes, QDeadlineTimer deadline, op
     if (m_state.aborts != aborts)
         return aborted();
     if (outcome != opos::Waiter::Outcome::Ready)
-        return waitFailed(outcome, QStringLiteral("%1 took no data in time").arg(m_address.key()));
+        return waitFailed(outcome, QStringLiteral("%1 took no data in time").arg(m_key));
     return {};
 }
 
@@ -234,7 +245,7 @@ opos::DeviceResult Link::flush(QDeadlineTimer deadline, opos::Waiter& waiter)
             postPump(false);
         aborts = m_state.aborts;
     }
-    const auto outcome = waiter.wait(m_address.key(), deadline, [&] {
+    const auto outcome = waiter.wait(m_key, deadline, [&] {
         std::lock_guard lock(m_state.mutex);
         return !m_state.connected || m_state.aborts != aborts ||
                (m_state.out.isEmpty() && !m_state.pumpScheduled && m_state.backlog == 0);
@@ -245,8 +256,7 @@ opos::DeviceResult Link::flush(QDeadlineTimer deadline, opos::Waiter& waiter)
     if (m_state.aborts != aborts)
         return aborted();
     if (outcome != opos::Waiter::Outcome::Ready)
-        return waitFailed(outcome,
-                          QStringLiteral("%1 did not take its data in time").arg(m_address.key()));
+        return waitFailed(outcome, QStringLiteral("%1 did not take its data in time").arg(m_key));
     return {};
 }
 
@@ -255,33 +265,48 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
 {
     if (QThread::currentThread() == &m_thread)
         throw std::logic_error("A device link was called from its own thread");
+    auto answer = std::make_shared<Answer>();
+    if (enough)
+        answer->enough = &enough;
+    // The link's own verdict comes a little before the caller's wait ends, so that it, and not
+    // a bare time-out, says what the device sent instead of its answer.
+    const QDeadlineTimer verdict =
+        deadline.remainingTime() > 4 * kVerdictMarginMs ? deadline - kVerdictMarginMs : deadline;
+    ReplyUpdate update = [answer, this](const QueryResult& result) {
+        {
+            std::lock_guard lock(answer->mutex);
+            answer->value = result;
+            // Part of the replies wakes the caller only when it is enough for it.
+            if (!result.done && !(answer->enough && (*answer->enough)(result)))
+                return;
+            answer->ready = true;
+        }
+        wakeAll();
+    };
+    bool sent = false;
     {
         std::lock_guard lock(m_state.mutex);
         if (!m_state.connected)
             return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}, {}, true,
                     ReplyFailure::Offline};
+        SentRequest entry{expect, static_cast<int>(std::max<qint64>(0, verdict.remainingTime())),
+                          verdict, std::move(update)};
+        sent = sendItself(request, entry);
+        if (!sent)
+            update = std::move(entry.update);
     }
-    auto slot = std::make_shared<Slot<QueryResult>>();
-    // The link's own verdict comes a little before the caller's wait ends, so that it, and not
-    // a bare time-out, says what the device sent instead of its answer.
-    const QDeadlineTimer verdict =
-        deadline.remainingTime() > 4 * kVerdictMarginMs ? deadline - kVerdictMarginMs : deadline;
-    post([slot, request = std::move(request), expect, verdict, this](LinkWorker& worker) {
-        worker.query(request, expect, verdict, [slot, this](const QueryResult& result) {
-            {
-                std::lock_guard lock(slot->mutex);
-                slot->value = result;
-            }
-            wakeAll();
-        });
+    if (!sent) {
+        post([request = std::move(request), expect, verdict, update = std::move(update)](
+                 LinkWorker& worker) { worker.query(request, expect, verdict, update); });
+    }
+    const auto outcome = waiter.wait(m_key, deadline, [&] {
+        std::lock_guard lock(answer->mutex);
+        return answer->ready;
     });
-    const auto outcome = waiter.wait(m_address.key(), deadline, [&] {
-        std::lock_guard lock(slot->mutex);
-        return slot->value.done || (enough && enough(slot->value));
-    });
-    std::lock_guard lock(slot->mutex);
-    QueryResult result = slot->value;
-    if (!result.done && !(enough && enough(result))) {
+    std::lock_guard lock(answer->mutex);
+    answer->enough = nullptr;
+    QueryResult result = answer->value;
+    if (!answer->ready) {
         const opos::DeviceResult why = waitFailed(outcome, QStringLiteral("no reply in time"));
         result.code = why.code;
         result.text = why.text;
@@ -290,6 +315,30 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
                                                                      : ReplyFailure::TimedOut;
     }
     return result;
+}
+
+// Sends a request on the calling thread when nothing else is on its way to the device and the
+// link's thread will look at the request's verdict in time without being told; that thread
+// then only reads the reply. Called with the state's mutex held; false when it may not.
+bool Link::sendItself(const QByteArray& request, SentRequest& entry)
+{
+    LinkState& s = m_state;
+    if (!s.requestsOpen || s.requestSocket < 0 || !s.out.isEmpty() || s.pumpScheduled ||
+        !s.confirms.empty() || s.backlog > 0 || s.alarm.isForever() || entry.verdict < s.alarm)
+        return false;
+    s.sent.push_back(std::move(entry));
+    traceBytes(linkTrace(), m_key, "request", request);
+    const ssize_t written =
+        ::send(s.requestSocket, request.constData(), static_cast<size_t>(request.size()),
+               MSG_DONTWAIT | MSG_NOSIGNAL);
+    // What the system did not take (it is full, or the connection just broke) goes out, or
+    // fails, on the link's thread, ahead of anything queued later.
+    if (written < request.size()) {
+        s.out.append(request.sliced(std::max<qsizetype>(written, 0)));
+        postPump(false);
+        s.pumpScheduled = true;
+    }
+    return true;
 }
 
 void Link::confirm(int timeoutMs, Confirmed done)

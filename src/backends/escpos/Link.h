@@ -72,6 +72,16 @@ struct LinkOptions
 
 using StatusWatcher = std::function<void(const DeviceStatus&)>;
 using Confirmed = std::function<void(const opos::DeviceResult&)>;
+using ReplyUpdate = std::function<void(const QueryResult&)>; // on progress, and once done
+
+// A request a caller sent on its own thread, left for the link's thread to match replies to.
+struct SentRequest
+{
+    Expect expect;
+    int timeoutMs = 0;
+    QDeadlineTimer verdict;
+    ReplyUpdate update;
+};
 
 // What a Link and its worker share across threads.
 struct LinkState
@@ -88,6 +98,15 @@ struct LinkState
     int users = 0;
     quint64 aborts = 0; // counts abortOutput() calls, so waiting writers notice one
     std::vector<std::pair<int, Confirmed>> confirms; // asked for behind the queued output
+
+    // While the link's thread has nothing of its own on the way and owes no reply, a caller
+    // sends its request itself on the link's copy of the socket and leaves it in `sent`: the
+    // thread is woken only by the reply, not once more to send. `alarm` is when that thread
+    // next looks at deadlines; a request whose verdict comes before it is not sent this way.
+    int requestSocket = -1;
+    bool requestsOpen = false;
+    QDeadlineTimer alarm{QDeadlineTimer::Forever};
+    std::vector<SentRequest> sent;
 
     std::mutex watchMutex; // held while watchers are called, so removal waits for them
     std::map<int, StatusWatcher> watchers;
@@ -131,9 +150,10 @@ public:
     // Drops output not yet handed to the system and ends every wait in write() and flush()
     // with E_FAILURE. Callable from any thread, also while another thread waits.
     void abortOutput();
-    // Sends a request behind the queued output and waits for its replies. ready() may end the
-    // wait early on what arrived so far. A reply that comes after the wait gave up is thrown
-    // away, never taken for the answer to a later request.
+    // Sends a request behind the queued output and waits for its replies. enough() may end the
+    // wait early on what arrived so far; it is called on the link's thread while the caller
+    // waits, so the caller wakes only for an answer. A reply that comes after the wait gave up
+    // is thrown away, never taken for the answer to a later request.
     QueryResult query(QByteArray request, Expect expect, QDeadlineTimer deadline,
                       opos::Waiter& waiter,
                       const std::function<bool(const QueryResult&)>& enough = {});
@@ -154,9 +174,11 @@ public:
 private:
     void post(std::function<void(LinkWorker&)> call);
     void postPump(bool soon);
+    bool sendItself(const QByteArray& request, SentRequest& entry);
     opos::DeviceResult connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter);
 
     Address m_address;
+    QString m_key; // the address as waits and traces name it, made once
     LinkOptions m_options;
     std::shared_ptr<opos::Waiter> m_callWaiter;
     opos::BlockingWaiter m_threadWaiter;

@@ -4,6 +4,9 @@
 #include "backends/escpos/EscPosTranslator.h"
 #include "opos/OposConstants.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace escpos {
 
 namespace {
@@ -21,9 +24,9 @@ opos::DeviceResult failure(int32_t code, const QString& why)
 
 LinkWorker::LinkWorker(Address address, LinkOptions options, TransportFactory factory,
                        LinkState& state, std::function<void()> wake)
-    : m_address(std::move(address)), m_options(options), m_factory(std::move(factory)),
-      m_state(state), m_wake(std::move(wake)), m_queryTimer(this), m_pollTimer(this),
-      m_pumpTimer(this), m_readTimer(this)
+    : m_address(std::move(address)), m_key(m_address.key()), m_options(options),
+      m_factory(std::move(factory)), m_state(state), m_wake(std::move(wake)), m_queryTimer(this),
+      m_pollTimer(this), m_pumpTimer(this), m_readTimer(this)
 {
     m_queryTimer.setSingleShot(true);
     connect(&m_queryTimer, &QTimer::timeout, this, [this] { expire(); });
@@ -83,6 +86,8 @@ void LinkWorker::onOpened()
             m_state.flood.clear();
         }
         m_state.connecting = false;
+        if (const int socket = m_transport->requestSocket(); socket >= 0)
+            m_state.requestSocket = ::fcntl(socket, F_DUPFD_CLOEXEC, 0);
     }
     setConnected(true, {});
     for (auto& done : std::exchange(m_opening, {}))
@@ -97,6 +102,7 @@ void LinkWorker::close()
 {
     if (!m_transport)
         return;
+    shutRequests();
     if (m_open && m_autoStatusOn)
         m_transport->write(kAutoStatusOff);
     pump();
@@ -122,6 +128,7 @@ void LinkWorker::onLost(const QString& reason)
 // Lets go of the transport; it may be the one emitting right now, so it goes later.
 void LinkWorker::dropTransport()
 {
+    shutRequests();
     DeviceTransport* transport = m_transport;
     m_transport = nullptr;
     m_open = false;
@@ -137,6 +144,7 @@ void LinkWorker::dropTransport()
 // requests waiting for replies, and output not yet confirmed.
 void LinkWorker::endEverything(int32_t code, const QString& reason)
 {
+    takeSent();
     std::vector<std::pair<int, Confirmed>> confirms;
     {
         std::lock_guard lock(m_state.mutex);
@@ -208,7 +216,7 @@ void LinkWorker::pump()
     if (!m_open)
         return;
     if (!out.isEmpty()) {
-        traceBytes(linkTrace(), m_address.key(), "output", out);
+        traceBytes(linkTrace(), m_key, "output", out);
         m_handed += out.size();
         // A failure ends everything through onLost().
         if (m_transport->write(out)) {
@@ -289,8 +297,11 @@ void LinkWorker::updateWatching()
         else if (!wanted)
             m_pollTimer.stop();
     } else if (m_options.watch == StatusWatch::AutoStatusBack) {
-        if (m_open && wanted != m_autoStatusOn)
+        if (m_open && wanted != m_autoStatusOn) {
+            closeRequests();
             m_transport->write(wanted ? kAutoStatusOn : kAutoStatusOff);
+            updateRequests();
+        }
         m_autoStatusOn = m_open && wanted;
         // While the connection is down, the watch keeps trying to make it again.
         if (wanted && !m_open && !m_pollTimer.isActive())
@@ -344,6 +355,68 @@ void LinkWorker::notify(const DeviceStatus& status)
     std::lock_guard lock(m_state.watchMutex);
     for (const auto& [id, watcher] : m_state.watchers)
         watcher(status);
+}
+
+} // namespace escpos
+
+namespace escpos {
+
+// Requests callers sent themselves join those the worker sent, in the order they went out.
+void LinkWorker::takeSent()
+{
+    {
+        std::lock_guard lock(m_state.mutex);
+        if (m_state.sent.empty())
+            return;
+        m_taken.swap(m_state.sent);
+    }
+    for (SentRequest& request : m_taken) {
+        Query query;
+        query.expect = request.expect;
+        query.timeoutMs = request.timeoutMs;
+        query.deadline = request.verdict;
+        query.update = std::move(request.update);
+        m_queries.push_back(std::move(query));
+    }
+    m_taken.clear();
+}
+
+// Callers stop sending their own requests while the worker writes or changes what it owes;
+// updateRequests() lets them again.
+void LinkWorker::closeRequests()
+{
+    {
+        std::lock_guard lock(m_state.mutex);
+        m_state.requestsOpen = false;
+    }
+    takeSent();
+}
+
+// Callers may send their own requests while nothing of the worker's waits to be written and no
+// reply is owed or request held: then theirs cannot overtake anything, nor a late reply be
+// taken for theirs.
+void LinkWorker::updateRequests()
+{
+    const bool open = m_open && m_transport && m_held.empty() && !m_resyncing &&
+                      m_owedRealTime.empty() && m_owedTransmit.empty() &&
+                      m_transport->bytesToWrite() == 0;
+    std::lock_guard lock(m_state.mutex);
+    m_state.requestsOpen = open && m_state.requestSocket >= 0;
+    m_state.alarm = m_queryTimer.isActive() ? m_alarm : QDeadlineTimer(QDeadlineTimer::Forever);
+}
+
+// The link's copy of the socket goes before the transport closes its own, which it would
+// otherwise keep open.
+void LinkWorker::shutRequests()
+{
+    {
+        std::lock_guard lock(m_state.mutex);
+        m_state.requestsOpen = false;
+        if (m_state.requestSocket >= 0)
+            ::close(m_state.requestSocket);
+        m_state.requestSocket = -1;
+    }
+    takeSent();
 }
 
 } // namespace escpos

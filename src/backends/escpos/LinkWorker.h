@@ -20,7 +20,7 @@ class LinkWorker : public QObject
 
 public:
     using Done = std::function<void(const opos::DeviceResult&)>;
-    using Update = std::function<void(const QueryResult&)>; // on progress, and once done
+    using Update = ReplyUpdate;
 
     LinkWorker(Address address, LinkOptions options, TransportFactory factory, LinkState& state,
                std::function<void()> wake);
@@ -65,10 +65,15 @@ private:
     void send(QByteArray request, Query query);
     void sendHeld();
     void armTimer();
+    void takeSent();
+    void closeRequests();
+    void updateRequests();
+    void shutRequests();
     void poll();
     void notify(const DeviceStatus& status);
 
     Address m_address;
+    QString m_key; // the address as traces name it, made once
     LinkOptions m_options;
     TransportFactory m_factory;
     LinkState& m_state;
@@ -78,6 +83,7 @@ private:
     std::vector<Done> m_opening; // callers waiting for the connection being made
     ReplySorter m_sorter;
     std::deque<Query> m_queries;
+    std::vector<SentRequest> m_taken; // keeps its room between turns
     // Replies still owed to requests whose wait ended: they are thrown away when they come. A
     // device that never answers them is forgiven after another time-out, so it is not off by
     // one for ever.
@@ -98,6 +104,7 @@ private:
     bool m_pollPending = false;
     bool m_autoStatusOn = false;
     QTimer m_queryTimer;
+    QDeadlineTimer m_alarm; // when m_queryTimer fires
     QTimer m_pollTimer;
     QTimer m_pumpTimer;
     ReadThrottle m_throttle;

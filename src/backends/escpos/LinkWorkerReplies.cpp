@@ -38,7 +38,9 @@ void LinkWorker::onReadyRead()
         if (bytes.isEmpty())
             return;
         m_throttle.took(bytes.size());
-        traceBytes(linkTrace(), m_address.key(), "received", bytes);
+        // Taken after the read: a reply read now may answer a request sent just before.
+        takeSent();
+        traceBytes(linkTrace(), m_key, "received", bytes);
         hear(bytes);
         m_sorter.feed(bytes);
         for (const auto& frame : m_sorter.takeFrames())
@@ -169,7 +171,8 @@ bool LinkWorker::owes(const Expect& expect)
 
 void LinkWorker::send(QByteArray request, Query query)
 {
-    traceBytes(linkTrace(), m_address.key(), "request", request);
+    closeRequests();
+    traceBytes(linkTrace(), m_key, "request", request);
     m_queries.push_back(std::move(query));
     m_handed += request.size();
     m_transport->write(request);
@@ -195,7 +198,10 @@ void LinkWorker::sendHeld()
 // on the way whose answer a new connection would lose.
 bool LinkWorker::resyncDue()
 {
-    if (!m_open || m_held.empty() || !m_queries.empty() || m_owedTransmit.empty())
+    if (!m_open || m_held.empty() || m_owedTransmit.empty())
+        return false;
+    takeSent();
+    if (!m_queries.empty())
         return false;
     return std::any_of(m_held.begin(), m_held.end(),
                        [](const auto& held) { return held.second.expect.transmit > 0; });
@@ -207,6 +213,7 @@ bool LinkWorker::resyncDue()
 void LinkWorker::resync()
 {
     m_resyncing = true;
+    shutRequests(); // its copy of the socket would keep the connection up
     m_transport->close();
     dropTransport();
     m_owedRealTime.clear();
@@ -245,6 +252,7 @@ QString LinkWorker::unanswered(const Query& query) const
 // A request not answered by its deadline ends; its missing replies are owed.
 void LinkWorker::expire()
 {
+    closeRequests();
     for (auto it = m_held.begin(); it != m_held.end();) {
         if (!it->second.deadline.hasExpired()) {
             ++it;
@@ -284,7 +292,9 @@ void LinkWorker::expire()
 void LinkWorker::armTimer()
 {
     if (m_queries.empty() && m_held.empty()) {
-        m_queryTimer.stop();
+        // A running timer is left to run out: callers that send their own requests count on
+        // the worker looking at deadlines by then.
+        updateRequests();
         return;
     }
     qint64 soonest = std::numeric_limits<qint64>::max();
@@ -296,7 +306,13 @@ void LinkWorker::armTimer()
         if (!owed->empty() && !m_held.empty())
             soonest = std::min(soonest, owed->front().forgetAt.remainingTime());
     }
-    m_queryTimer.start(static_cast<int>(std::max<qint64>(0, soonest)));
+    // A timer due before the soonest deadline stays as it is: when it fires, it sets the next.
+    const QDeadlineTimer due(std::max<qint64>(0, soonest));
+    if (!m_queryTimer.isActive() || due < m_alarm) {
+        m_alarm = due;
+        m_queryTimer.start(static_cast<int>(std::max<qint64>(0, soonest)));
+    }
+    updateRequests();
 }
 
 } // namespace escpos

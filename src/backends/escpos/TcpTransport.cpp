@@ -5,7 +5,8 @@
 namespace escpos {
 
 TcpTransport::TcpTransport(QString host, quint16 port)
-    : m_host(std::move(host)), m_port(port), m_socket(this), m_connectTimer(this)
+    : m_host(std::move(host)), m_port(port), m_where(QStringLiteral("%1:%2").arg(m_host).arg(port)),
+      m_socket(this), m_connectTimer(this)
 {
     // What is not read yet stays with the system, so a flooding printer is slowed down by TCP
     // itself instead of filling memory.
@@ -71,11 +72,6 @@ void TcpTransport::close()
     if (m_socket.state() == QAbstractSocket::ConnectedState)
         m_socket.flush();
     m_socket.abort();
-}
-
-QString TcpTransport::where() const
-{
-    return QStringLiteral("%1:%2").arg(m_host).arg(m_port);
 }
 
 QString TcpTransport::reason(QAbstractSocket::SocketError error) const

@@ -22,14 +22,19 @@ public:
     qint64 bytesToWrite() const override { return m_socket.bytesToWrite(); }
     QByteArray read(qint64 maxSize) override;
     void close() override;
+    int requestSocket() const override
+    {
+        return m_connected ? static_cast<int>(m_socket.socketDescriptor()) : -1;
+    }
 
 private:
-    QString where() const;
+    const QString& where() const { return m_where; }
     QString reason(QAbstractSocket::SocketError error) const;
     void fail(const QString& reason);
 
     QString m_host;
     quint16 m_port;
+    QString m_where; // "host:port", made once
     QTcpSocket m_socket;
     QTimer m_connectTimer;
     bool m_connected = false;

@@ -1,5 +1,8 @@
 #include "backends/sim/ReceiptRoll.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace sim {
 
 namespace {
@@ -109,33 +112,52 @@ void ReceiptRoll::addText(const QString& text, const opos::TextStyle& style, int
 {
     const int width = style.doubleWidth ? 2 : 1;
     const ReceiptItem::Run look = runStyle(style);
-    for (const QChar c : text) {
+    // A line's worth at a time: a long text is laid out without a step per character.
+    for (qsizetype pos = 0; pos < text.size();) {
         if (m_columns + width > lineChars) {
             const Motion wrapped = endLine(true);
             motion.lines += wrapped.lines;
         }
+        if (m_columns == 0 && !m_lineStarted)
+            skipUnseenLines(text.size() - pos, std::max(1, lineChars / width), pos, motion);
+        // After a wrap one character goes on the line even when it is wider than the line.
+        const qsizetype fits = std::max(1, (lineChars - m_columns) / width);
+        const QStringView piece = QStringView(text).mid(pos, fits);
         if (!m_lineStarted) {
             m_line.align = toAlign(style.align);
             m_lineStarted = true;
         }
         if (m_line.runs.isEmpty() || !sameStyle(m_line.runs.back(), look))
             m_line.runs.append(look);
-        m_line.runs.back().text.append(c);
-        m_line.text.append(c);
+        m_line.runs.back().text.append(piece);
+        m_line.text.append(piece);
         m_line.bold = m_line.bold || look.bold;
         m_line.underline = m_line.underline || look.underline;
         m_line.doubleWidth = m_line.doubleWidth || look.doubleWidth;
         m_line.doubleHeight = m_line.doubleHeight || look.doubleHeight;
-        m_columns += width;
+        m_columns += width * static_cast<int>(piece.size());
+        pos += piece.size();
     }
+}
+
+// Whole lines a long text would push off the far end of the roll before it ends are counted
+// as printed without being laid out; the roll keeps what it would have kept.
+void ReceiptRoll::skipUnseenLines(qsizetype remaining, qsizetype perLine, qsizetype& pos,
+                                  Motion& motion)
+{
+    const qsizetype unseen = remaining / perLine - m_capacity - 1;
+    if (unseen <= 0)
+        return;
+    pos += unseen * perLine;
+    motion.lines += static_cast<int>(unseen);
+    m_appended += unseen;
 }
 
 ReceiptRoll::Motion ReceiptRoll::endLine(bool emptyLineFeeds)
 {
     if (!m_lineStarted && !emptyLineFeeds)
         return {};
-    push(m_line);
-    m_line = {};
+    push(std::exchange(m_line, {}));
     m_columns = 0;
     m_lineStarted = false;
     return {1, 0};

@@ -49,6 +49,7 @@ private:
     void addReadableText(const opos::GraphicRequest& request, int lineChars, Motion& motion);
     void push(ReceiptItem item);
     void addText(const QString& text, const opos::TextStyle& style, int lineChars, Motion& motion);
+    void skipUnseenLines(qsizetype remaining, qsizetype perLine, qsizetype& pos, Motion& motion);
 
     std::deque<ReceiptItem> m_items;
     qsizetype m_capacity;
