@@ -34,9 +34,10 @@ AppOptions parseAppOptions(const QStringList& arguments, const QString& environm
     const QCommandLineOption noVirtualDevices(
         QStringLiteral("no-virtual-devices"),
         QStringLiteral("Do not show the window that works the simulated devices."));
-    const QCommandLineOption quitAfter(QStringLiteral("quit-after-ms"),
-                                       QStringLiteral("Close the program after this many ms."),
-                                       QStringLiteral("ms"));
+    const QCommandLineOption quitAfter(
+        QStringLiteral("quit-after-ms"),
+        QStringLiteral("Close the program this many ms after its window was first painted."),
+        QStringLiteral("ms"));
     const QCommandLineOption run(
         QStringLiteral("run"),
         QStringLiteral("Run the script without a window (- reads standard input); exit code 0 "
