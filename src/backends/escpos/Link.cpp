@@ -303,11 +303,16 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
         std::lock_guard lock(answer->mutex);
         return answer->ready;
     });
+    // A link's thread slowed down (by a flood it reads, or a loaded machine) may give its
+    // verdict after the caller's wait ended: what the link knows of a flood is still said.
+    const QString flood = this->flood();
     std::lock_guard lock(answer->mutex);
     answer->enough = nullptr;
     QueryResult result = answer->value;
     if (!answer->ready) {
-        const opos::DeviceResult why = waitFailed(outcome, QStringLiteral("no reply in time"));
+        const opos::DeviceResult why = waitFailed(
+            outcome, flood.isEmpty() ? QStringLiteral("no reply in time")
+                                     : flood + QStringLiteral(", and no reply among it"));
         result.code = why.code;
         result.text = why.text;
         result.done = true;
