@@ -196,11 +196,10 @@ LineEditEscapeMarks::LineEditEscapeMarks(QLineEdit& edit) : QObject(&edit), m_ed
 void LineEditEscapeMarks::makeRoom()
 {
     const QString text = m_edit.text();
+    const bool hadRooms = hasEscape(m_roomFor);
     m_roomFor = text;
-    const bool escapes = hasEscape(text);
-    if (!escapes && !m_hadEscapes)
+    if (!hasEscape(text) && !hadRooms)
         return;
-    m_hadEscapes = escapes;
     QList<QInputMethodEvent::Attribute> formats;
     for (const QTextLayout::FormatRange& room : markRooms(text, m_edit.font()))
         formats.append({QInputMethodEvent::TextFormat, room.start - m_edit.cursorPosition(),
@@ -217,7 +216,7 @@ bool LineEditEscapeMarks::eventFilter(QObject* watched, QEvent* event)
     // of the text before.
     if (m_edit.text() != m_roomFor)
         makeRoom();
-    if (!m_hadEscapes)
+    if (!hasEscape(m_roomFor))
         return false;
     // The edit paints first, then the marks go over the room it left.
     m_painting = true;

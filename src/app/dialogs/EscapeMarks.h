@@ -58,6 +58,5 @@ private:
 
     QLineEdit& m_edit;
     QString m_roomFor; // the text the rooms were made for
-    bool m_hadEscapes = false;
     bool m_painting = false;
 };

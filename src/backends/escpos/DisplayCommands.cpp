@@ -1,13 +1,11 @@
 #include "backends/escpos/DisplayCommands.h"
 
+#include "backends/escpos/EscPosTranslator.h"
 #include "opos/OposConstants.h"
 
 namespace escpos {
 
 namespace {
-
-constexpr char ESC = 0x1B;
-constexpr char US = 0x1F;
 
 QByteArray bytes(std::initializer_list<char> list)
 {

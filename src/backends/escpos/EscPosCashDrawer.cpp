@@ -107,10 +107,8 @@ DeviceResult EscPosCashDrawer::openDrawer()
     Link& link = *m_device.link();
     opos::Waiter& waiter = m_device.waiter(CallMode::Synchronous);
     const QByteArray pulse = cmd::drawerPulse(d.pin, d.onMs, d.offMs);
-    if (m_settings.printer.watch == StatusWatch::None) {
-        const DeviceResult written = link.write(pulse, deadline, waiter);
-        return written.ok() ? link.flush(deadline, waiter) : written;
-    }
+    if (m_settings.printer.watch == StatusWatch::None)
+        return link.send(pulse, deadline, waiter);
     // A two-way printer answers a transmit-status request only after the bytes before it, so
     // its answer says the pulse reached the printer, not just the system's send buffer.
     const QueryResult reply =

@@ -76,10 +76,7 @@ DeviceResult EscPosLineDisplay::send(const QByteArray& bytes)
     if (const DeviceResult up = m_device.connected(deadline, CallMode::Synchronous); !up.ok())
         return {up.code == opos::OPOS_E_TIMEOUT ? up.code : opos::OPOS_E_OFFLINE, 0,
                 QStringLiteral("the line display cannot be reached: %1").arg(up.text)};
-    Link& link = *m_device.link();
-    const DeviceResult written =
-        link.write(bytes, deadline, m_device.waiter(CallMode::Synchronous));
-    return written.ok() ? link.flush(deadline, m_device.waiter(CallMode::Synchronous)) : written;
+    return m_device.link()->send(bytes, deadline, m_device.waiter(CallMode::Synchronous));
 }
 
 } // namespace escpos

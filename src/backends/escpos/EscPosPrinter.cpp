@@ -122,9 +122,8 @@ DeviceResult EscPosPrinter::enable()
                                    static_cast<uint8_t>(r[2])),
                     false);
     } else {
-        DeviceResult result = link.write(init, deadline, m_device.waiter(CallMode::Synchronous));
-        if (result.ok())
-            result = link.flush(deadline, m_device.waiter(CallMode::Synchronous));
+        const DeviceResult result =
+            link.send(init, deadline, m_device.waiter(CallMode::Synchronous));
         if (!result.ok())
             return result;
         DeviceStatus assumed;
@@ -211,11 +210,8 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
         QByteArray prefix;
         if (const DeviceResult up = ready(deadline, prefix, CallMode::Synchronous); !up.ok())
             return up;
-        Link& link = *m_device.link();
-        const DeviceResult written = link.write(QByteArray(prefix + bytes), deadline,
-                                                m_device.waiter(CallMode::Synchronous));
-        return written.ok() ? link.flush(deadline, m_device.waiter(CallMode::Synchronous))
-                            : written;
+        return m_device.link()->send(QByteArray(prefix + bytes), deadline,
+                                     m_device.waiter(CallMode::Synchronous));
     }
     if (command == 2) {
         if (!data || *data < 1 || *data > 255)

@@ -6,10 +6,6 @@ namespace escpos {
 
 namespace {
 
-constexpr char ESC = 0x1B;
-constexpr char GS = 0x1D;
-constexpr char DLE = 0x10;
-
 char byteOf(int value)
 {
     return static_cast<char>(std::clamp(value, 0, 255));

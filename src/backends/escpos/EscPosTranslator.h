@@ -7,6 +7,12 @@
 
 namespace escpos {
 
+// The control bytes that start ESC/POS commands.
+inline constexpr char ESC = 0x1B;
+inline constexpr char GS = 0x1D;
+inline constexpr char DLE = 0x10;
+inline constexpr char US = 0x1F;
+
 // ESC/POS command bytes.
 namespace cmd {
 QByteArray initialise();

@@ -1,5 +1,6 @@
 #include "backends/escpos/GraphicCommands.h"
 
+#include "backends/escpos/EscPosTranslator.h"
 #include "opos/BarcodeSymbols.h"
 #include "opos/OposConstants.h"
 
@@ -9,8 +10,6 @@ namespace escpos {
 
 namespace {
 
-constexpr char ESC = 0x1B;
-constexpr char GS = 0x1D;
 constexpr int kMaxBarHeight = 255;
 constexpr int kMinBarModule = 2;
 constexpr int kMaxBarModule = 6;

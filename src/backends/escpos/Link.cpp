@@ -236,6 +236,17 @@ void Link::postPump(bool soon)
     post([soon](LinkWorker& worker) { soon ? worker.pumpSoon() : worker.pump(); });
 }
 
+QString floodedOut(const QString& flood)
+{
+    return flood + QStringLiteral(", and no reply among it");
+}
+
+opos::DeviceResult Link::send(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter)
+{
+    const opos::DeviceResult written = write(bytes, deadline, waiter);
+    return written.ok() ? flush(deadline, waiter) : written;
+}
+
 opos::DeviceResult Link::flush(QDeadlineTimer deadline, opos::Waiter& waiter)
 {
     quint64 aborts = 0;
@@ -311,8 +322,7 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
     QueryResult result = answer->value;
     if (!answer->ready) {
         const opos::DeviceResult why = waitFailed(
-            outcome, flood.isEmpty() ? QStringLiteral("no reply in time")
-                                     : flood + QStringLiteral(", and no reply among it"));
+            outcome, flood.isEmpty() ? QStringLiteral("no reply in time") : floodedOut(flood));
         result.code = why.code;
         result.text = why.text;
         result.done = true;

@@ -59,6 +59,9 @@ struct QueryResult
 // How long before a caller's deadline the link ends a request that has no answer.
 inline constexpr int kVerdictMarginMs = 25;
 
+// Why a request ended without its answer while the device flooded the link.
+QString floodedOut(const QString& flood);
+
 // What a request answers when the device did not answer an earlier one.
 QueryResult notSent();
 
@@ -147,6 +150,8 @@ public:
     opos::DeviceResult write(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter);
     // Waits until everything queued has been handed to the system.
     opos::DeviceResult flush(QDeadlineTimer deadline, opos::Waiter& waiter);
+    // write() and then flush(): the bytes are with the system when it succeeds.
+    opos::DeviceResult send(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter);
     // Drops output not yet handed to the system and ends every wait in write() and flush()
     // with E_FAILURE. Callable from any thread, also while another thread waits.
     void abortOutput();

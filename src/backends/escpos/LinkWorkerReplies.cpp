@@ -230,7 +230,7 @@ QString LinkWorker::unanswered(const Query& query) const
         flood = m_state.flood;
     }
     if (!flood.isEmpty())
-        return flood + QStringLiteral(", and no reply among it");
+        return floodedOut(flood);
     if (query.heardCount == 0)
         return QStringLiteral("no reply within %1 ms").arg(query.timeoutMs);
     const QString quoted =
