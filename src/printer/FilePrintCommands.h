@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -75,6 +76,10 @@ private:
     int32_t transactionPrint(int32_t control);
     void endTransaction();       // prints what the transaction collected and logs the outcome
     bool waitForEarlierOutput(); // false when a stop ended the wait first
+    // Turns the event loop until done() holds or a stop is asked for, looking every few
+    // milliseconds and at once after a wake from another thread (wakeWait).
+    void waitWhileWindowGoesOn(const std::function<bool()>& done);
+    void wakeWait();
     bool stopRequested() const;
 
     PrinterContext m_context;
@@ -86,5 +91,6 @@ private:
     qint64 m_printedLine = 0;
     std::optional<Progress> m_stoppedAt;
     bool m_waitingForOutput = false;
+    std::function<void()> m_checkWait;                // the running wait's look, while one runs
     std::unique_ptr<BackgroundLineCount> m_lineCount; // while a job runs
 };

@@ -4,8 +4,11 @@
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/OposConstants.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <exception>
+#include <thread>
 
 namespace sim {
 
@@ -19,6 +22,8 @@ constexpr std::chrono::milliseconds kCutTime{500};
 constexpr int kFontADotsWide = 12;
 constexpr int kFontBDotsWide = 9;
 constexpr int kMaxLineChars = 64;
+// Print data this long takes the parser milliseconds: parsed aside, see parse().
+constexpr qsizetype kParseAsideCharacters = 256 * 1024;
 
 QString statusText(const opos::PrinterStatus& status)
 {
@@ -125,7 +130,8 @@ DeviceResult SimulatedPrinterBackend::readiness() const
     return {};
 }
 
-DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data, opos::OutputMode)
+DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data,
+                                            opos::OutputMode mode)
 {
     if (auto failure = m_core->takeFailure("print"))
         return *failure;
@@ -133,7 +139,41 @@ DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data
         return {opos::OPOS_E_ILLEGAL, 0, QStringLiteral("The printer has no such station")};
     if (auto ready = readiness(); !ready.ok())
         return ready;
-    return output(m_parser.parse(data));
+    std::vector<opos::PrintSegment> segments;
+    if (auto parsed = parse(data, mode, segments); !parsed.ok())
+        return parsed;
+    return output(segments);
+}
+
+DeviceResult SimulatedPrinterBackend::parse(const QString& data, opos::OutputMode mode,
+                                            std::vector<opos::PrintSegment>& segments)
+{
+    if (mode == opos::OutputMode::Asynchronous || data.size() < kParseAsideCharacters) {
+        segments = m_parser.parse(data);
+        return {};
+    }
+    std::atomic<bool> parsed{false};
+    std::exception_ptr failure;
+    opos::Waiter::Outcome outcome = opos::Waiter::Outcome::Ready;
+    {
+        const std::jthread parser([&] {
+            try {
+                segments = m_parser.parse(data);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            parsed.store(true, std::memory_order_release);
+            m_waiter->wake();
+        });
+        outcome = m_waiter->wait(kPrinterName, QDeadlineTimer(QDeadlineTimer::Forever),
+                                 [&parsed] { return parsed.load(std::memory_order_acquire); });
+    } // a cancelled wait still lets the parse end: it is bounded by the data and touches nothing
+      // else
+    if (failure)
+        std::rethrow_exception(failure);
+    if (outcome == opos::Waiter::Outcome::Cancelled)
+        return opos::cancelledWait(kPrinterName);
+    return {};
 }
 
 DeviceResult SimulatedPrinterBackend::cutPaper(int32_t percentage, opos::OutputMode)

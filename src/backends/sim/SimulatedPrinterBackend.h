@@ -41,6 +41,10 @@ public:
 private:
     // The reason output cannot go on now, or success.
     opos::DeviceResult readiness() const;
+    // Parses print data into segments. A synchronous call with a lot of data has it parsed on
+    // a thread of its own and waits through the waiter, so the window goes on meanwhile.
+    opos::DeviceResult parse(const QString& data, opos::OutputMode mode,
+                             std::vector<opos::PrintSegment>& segments);
     // Runs the segments onto the roll, line by line at the device's speed.
     opos::DeviceResult output(const std::vector<opos::PrintSegment>& segments);
     std::stop_token outputStopToken();
