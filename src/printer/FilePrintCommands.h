@@ -27,8 +27,9 @@ struct FilePrintWidgets
 
 // Chooses a text file, opens it in the user's editor, and prints it one line per print call,
 // normally, immediately or inside a printer transaction, with an optional cut at the end. The
-// lines and the cut are printed by the line commands. The file is read as it prints, so memory
-// stays small whatever its size. The job yields to the event loop after every line, so the
+// lines and the cut are printed by the line commands. The file is read a bounded stretch ahead
+// on a thread of its own, so memory stays small whatever its size, and the window goes on while
+// a line of megabytes is read. The job yields to the event loop after every line, so the
 // window stays responsive, and ends after the current line when Stop is asked for or the
 // window's handlers are asked to stop; it then ends as a cancelled job does: no cut, and a
 // transaction still closed.
