@@ -106,7 +106,6 @@ std::optional<QByteArray> RawTextLines::next()
         const qsizetype end = findLineEnd();
         if (end >= 0) {
             QByteArray line = m_buffer.sliced(m_pos, end - m_pos);
-            m_longLineNoticed = false;
             m_skipLf = isUnit(end, '\r');
             m_pos = m_scan = end + m_unit;
             return line;
@@ -118,17 +117,15 @@ std::optional<QByteArray> RawTextLines::next()
             m_pos = m_scan = m_buffer.size();
             return line;
         }
-        if (m_longLineReached && !m_longLineNoticed && m_buffer.size() - m_pos >= m_longLineBytes) {
-            m_longLineNoticed = true;
-            m_longLineReached();
-        }
+        if (m_longLineReading && m_buffer.size() - m_pos >= m_longLineBytes)
+            m_longLineReading();
     }
 }
 
-void RawTextLines::setLongLineNotice(qsizetype bytes, std::function<void()> reached)
+void RawTextLines::setLongLineWatch(qsizetype bytes, std::function<void()> reading)
 {
     m_longLineBytes = bytes;
-    m_longLineReached = std::move(reached);
+    m_longLineReading = std::move(reading);
 }
 
 QByteArray RawTextLines::ahead(qsizetype bytes)

@@ -39,9 +39,10 @@ public:
     // device ends, and returns them all.
     QByteArray ahead(qsizetype bytes);
     bool atEnd() const { return m_atEnd; }
-    // Calls reached() once for each line that grows past `bytes` before its end is found: a
-    // reader on a thread of its own tells whoever waits that this line will take a while.
-    void setLongLineNotice(qsizetype bytes, std::function<void()> reached);
+    // Calls reading() after each read while the line being read is past `bytes` without its
+    // end: a reader on a thread of its own tells whoever waits that this line takes a while,
+    // and may end the reading there by throwing.
+    void setLongLineWatch(qsizetype bytes, std::function<void()> reading);
 
 private:
     bool readMore();         // false at the end of the device
@@ -57,8 +58,7 @@ private:
     bool m_atEnd = false;
     bool m_skipLf = false; // the last line ended with CR: an LF right after it belongs to it
     qsizetype m_longLineBytes = 0;
-    std::function<void()> m_longLineReached;
-    bool m_longLineNoticed = false; // for the line being read
+    std::function<void()> m_longLineReading;
 };
 
 // Reads a text file line by line with the rules of RawTextLines and decodes each line. A file
@@ -79,9 +79,9 @@ public:
     TextEncoding encoding() const { return m_encoding.value_or(TextEncoding::Utf8); }
     std::optional<QString> next();
     // See RawTextLines; `bytes` counts the line's bytes as read, before decoding.
-    void setLongLineNotice(qsizetype bytes, std::function<void()> reached)
+    void setLongLineWatch(qsizetype bytes, std::function<void()> reading)
     {
-        m_lines.setLongLineNotice(bytes, std::move(reached));
+        m_lines.setLongLineWatch(bytes, std::move(reading));
     }
 
 private:

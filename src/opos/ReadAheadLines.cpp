@@ -14,6 +14,10 @@ constexpr qsizetype kMaxCharactersAhead = 1024 * 1024;
 // other work until it is there instead of waiting.
 constexpr qsizetype kLongLineBytes = 256 * 1024;
 
+// Ends the reading inside a long line once the reader is no longer wanted.
+struct StopReading
+{};
+
 } // namespace
 
 ReadAheadLines::ReadAheadLines(QIODevice& device, std::function<void()> arrived)
@@ -33,9 +37,13 @@ void ReadAheadLines::read(QIODevice& device)
 {
     try {
         TextFileLines lines(device);
-        lines.setLongLineNotice(kLongLineBytes, [this] {
+        lines.setLongLineWatch(kLongLineBytes, [this] {
             {
                 const std::lock_guard lock(m_mutex);
+                if (m_stop)
+                    throw StopReading();
+                if (m_longLine)
+                    return;
                 m_longLine = true;
             }
             m_changed.notify_all();
@@ -67,6 +75,8 @@ void ReadAheadLines::read(QIODevice& device)
                 m_arrived();
         }
         finish(nullptr);
+    } catch (const StopReading&) {
+        // Nobody takes the rest.
     } catch (...) {
         finish(std::current_exception());
     }
