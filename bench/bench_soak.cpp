@@ -304,6 +304,7 @@ void BM_ListRepaintAfterLongLine(benchmark::State& state)
     window.flags().DeviceOpened = window.flags().DeviceClaimed = true;
     window.control<QTabWidget>("SSTab1").setCurrentIndex(2);
     window.control<QLineEdit>("txtSelection").setText(path);
+    QCoreApplication::processEvents(); // the page is on the screen before its button is clicked
     double printSeconds = 0;
     {
         StallWatch watch;

@@ -22,8 +22,8 @@ constexpr std::chrono::milliseconds kCutTime{500};
 constexpr int kFontADotsWide = 12;
 constexpr int kFontBDotsWide = 9;
 constexpr int kMaxLineChars = 64;
-// Print data this long takes the parser milliseconds: parsed aside, see parse().
-constexpr qsizetype kParseAsideCharacters = 256 * 1024;
+// Print data this long takes milliseconds to parse and lay out: done aside, see print().
+constexpr qsizetype kAsideCharacters = 256 * 1024;
 
 QString statusText(const opos::PrinterStatus& status)
 {
@@ -139,41 +139,50 @@ DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data
         return {opos::OPOS_E_ILLEGAL, 0, QStringLiteral("The printer has no such station")};
     if (auto ready = readiness(); !ready.ok())
         return ready;
+    if (mode == opos::OutputMode::Asynchronous || data.size() < kAsideCharacters)
+        return output(m_parser.parse(data));
+    bool realistic = false;
+    {
+        const std::lock_guard lock(m_core->mutex);
+        realistic = m_core->speed == OutputSpeed::Realistic;
+    }
+    // At the instant speed nothing waits: the whole print goes aside, and once it ran, a cancel
+    // cannot take it back. At the realistic speed the output paces through the waiter here,
+    // and a cancel during the parse prints nothing.
+    if (!realistic)
+        return aside([&] { return output(m_parser.parse(data)); }).result;
     std::vector<opos::PrintSegment> segments;
-    if (auto parsed = parse(data, mode, segments); !parsed.ok())
-        return parsed;
+    const Aside parsed = aside([&] {
+        segments = m_parser.parse(data);
+        return DeviceResult{};
+    });
+    if (parsed.outcome == opos::Waiter::Outcome::Cancelled)
+        return opos::cancelledWait(kPrinterName);
     return output(segments);
 }
 
-DeviceResult SimulatedPrinterBackend::parse(const QString& data, opos::OutputMode mode,
-                                            std::vector<opos::PrintSegment>& segments)
+SimulatedPrinterBackend::Aside
+SimulatedPrinterBackend::aside(const std::function<DeviceResult()>& work)
 {
-    if (mode == opos::OutputMode::Asynchronous || data.size() < kParseAsideCharacters) {
-        segments = m_parser.parse(data);
-        return {};
-    }
-    std::atomic<bool> parsed{false};
+    std::atomic<bool> done{false};
     std::exception_ptr failure;
-    opos::Waiter::Outcome outcome = opos::Waiter::Outcome::Ready;
+    Aside outcome;
     {
-        const std::jthread parser([&] {
+        const std::jthread worker([&] {
             try {
-                segments = m_parser.parse(data);
+                outcome.result = work();
             } catch (...) {
                 failure = std::current_exception();
             }
-            parsed.store(true, std::memory_order_release);
+            done.store(true, std::memory_order_release);
             m_waiter->wake();
         });
-        outcome = m_waiter->wait(kPrinterName, QDeadlineTimer(QDeadlineTimer::Forever),
-                                 [&parsed] { return parsed.load(std::memory_order_acquire); });
-    } // a cancelled wait still lets the parse end: it is bounded by the data and touches nothing
-      // else
+        outcome.outcome = m_waiter->wait(kPrinterName, QDeadlineTimer(QDeadlineTimer::Forever),
+                                         [&done] { return done.load(std::memory_order_acquire); });
+    } // the work runs to its end even after a cancel: it is bounded by the data
     if (failure)
         std::rethrow_exception(failure);
-    if (outcome == opos::Waiter::Outcome::Cancelled)
-        return opos::cancelledWait(kPrinterName);
-    return {};
+    return outcome;
 }
 
 DeviceResult SimulatedPrinterBackend::cutPaper(int32_t percentage, opos::OutputMode)
