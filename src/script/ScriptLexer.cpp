@@ -89,6 +89,7 @@ QString readString(QStringView line, qsizetype& pos)
 std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
 {
     std::vector<Token> tokens;
+    tokens.reserve(8);
     qsizetype pos = 0;
     while (pos < line.size()) {
         const QChar c = line[pos];
@@ -125,47 +126,53 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
 
 QString quotedString(QStringView text, qsizetype maxLength)
 {
+    QString quoted;
+    appendQuotedString(quoted, text, maxLength);
+    return quoted;
+}
+
+void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
+{
     const QStringView shown = text.left(maxLength);
-    QString quoted(QLatin1Char('"'));
-    quoted.reserve(shown.size() + 8);
+    out.reserve(out.size() + shown.size() + 8);
+    out += QLatin1Char('"');
     // Runs of characters that stand for themselves go in whole.
     qsizetype plainFrom = 0;
     for (qsizetype i = 0; i < shown.size(); ++i) {
         const QChar c = shown[i];
         if (c.unicode() >= 0x20 && c.unicode() != 0x7F && c != u'\\' && c != u'"')
             continue;
-        quoted += shown.sliced(plainFrom, i - plainFrom);
+        out += shown.sliced(plainFrom, i - plainFrom);
         plainFrom = i + 1;
         switch (c.unicode()) {
         case 0x1B:
-            quoted += QLatin1String("\\e");
+            out += QLatin1String("\\e");
             break;
         case u'\n':
-            quoted += QLatin1String("\\n");
+            out += QLatin1String("\\n");
             break;
         case u'\r':
-            quoted += QLatin1String("\\r");
+            out += QLatin1String("\\r");
             break;
         case u'\t':
-            quoted += QLatin1String("\\t");
+            out += QLatin1String("\\t");
             break;
         case 0:
-            quoted += QLatin1String("\\0");
+            out += QLatin1String("\\0");
             break;
         case u'\\':
         case u'"':
-            quoted += QLatin1Char('\\');
-            quoted += c;
+            out += QLatin1Char('\\');
+            out += c;
             break;
         default:
-            quoted += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
         }
     }
-    quoted += shown.sliced(plainFrom);
-    quoted += QLatin1Char('"');
+    out += shown.sliced(plainFrom);
+    out += QLatin1Char('"');
     if (text.size() > maxLength)
-        quoted += QStringLiteral("…");
-    return quoted;
+        out += QStringLiteral("…");
 }
 
 } // namespace script

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAnyStringView>
+#include <QLatin1String>
 #include <QString>
 #include <QStringView>
 #include <vector>
@@ -17,9 +17,16 @@ struct Token
     Kind kind = Kind::Word;
     QString text;
 
-    bool isWord(QAnyStringView word) const
+    // Words of another length differ, which is quicker to see than a comparison ignoring case.
+    bool isWord(QStringView word) const
     {
-        return kind == Kind::Word && QAnyStringView::compare(text, word, Qt::CaseInsensitive) == 0;
+        return kind == Kind::Word && word.size() == text.size() &&
+               text.compare(word, Qt::CaseInsensitive) == 0;
+    }
+    bool isWord(QLatin1String word) const
+    {
+        return kind == Kind::Word && word.size() == text.size() &&
+               text.compare(word, Qt::CaseInsensitive) == 0;
     }
 };
 
@@ -32,5 +39,7 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd = null
 // Writes text as the quoted string a script would hold ("\e|bCBold\n"), the lexer's inverse;
 // a text longer than maxLength characters is cut there and ends in "…".
 QString quotedString(QStringView text, qsizetype maxLength);
+// The same, appended to `out`.
+void appendQuotedString(QString& out, QStringView text, qsizetype maxLength);
 
 } // namespace script

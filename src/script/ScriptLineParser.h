@@ -45,7 +45,7 @@ private:
 
     // Statements: calls and properties (ScriptCallParser.cpp).
     void parseDeviceStatement();
-    void parseArguments(QLatin1String member, const std::vector<ArgKind>& kinds, size_t required);
+    void parseArguments(const QString& member, const std::vector<ArgKind>& kinds, size_t required);
     QVariant argument(ArgKind kind);
     void parseUse();
 

@@ -219,7 +219,7 @@ QString statusUpdateName(bool cashDrawer, int32_t data)
     return name.isEmpty() ? QString::number(data) : name;
 }
 
-QString constantName(int32_t value, QStringView prefix)
+QLatin1String constantName(int32_t value, QStringView prefix)
 {
     for (const Named& named : kOtherNames)
         if (named.value == value && named.name.startsWith(prefix))

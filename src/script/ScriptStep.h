@@ -25,6 +25,32 @@ enum class ArgKind
     Text,          // a quoted string or a word
 };
 
+// The member a call statement calls, found once when the script is read.
+enum class Member
+{
+    None, // not a call
+    Open,
+    ClaimDevice,
+    ReleaseDevice,
+    Close,
+    Claim,
+    Release,
+    PrintNormal,
+    PrintImmediate,
+    CutPaper,
+    TransactionPrint,
+    ClearOutput,
+    DirectIO,
+    CheckHealth,
+    PrintBarCode,
+    PrintBitmap,
+    SetBitmap,
+    PrintMemoryBitmap,
+    OpenDrawer,
+    ClearText,
+    DisplayText,
+};
+
 // One statement of a script, as the parser understood it.
 struct Step
 {
@@ -49,7 +75,8 @@ struct Step
     int line = 0;
     QString text; // the statement as written, without its comment
     DeviceClass device = DeviceClass::Printer;
-    QString name; // member, property, event, sim control (canonical spelling)
+    QString name;                 // member, property, event, sim control (canonical spelling)
+    Member member = Member::None; // Call and PrintFile
     QVariantList arguments;
     std::vector<ArgKind> argumentKinds; // one per argument
     QVariant value;                     // expected or written value; absent for "any"
@@ -66,6 +93,14 @@ struct Script
 };
 
 QString deviceWord(DeviceClass device);
+
+// A value the parser stored, as text; a string is taken as it is, without a conversion.
+inline QString textValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(value.constData());
+    return value.toString();
+}
 
 // Whether the script checks anything at all; a script without an expectation proves nothing.
 bool holdsExpectation(const Script& script);

@@ -17,9 +17,10 @@ inline constexpr qsizetype kShownDataLength = 200;
 // constants by name: PrintNormal(PTR_S_RECEIPT, "\e|bCBold\n"), ClaimDevice(3000),
 // AsyncMode = 1, CoverOpen.
 QString callText(const Step& step);
+void appendCallText(QString& out, const Step& step);
 
 // One line of a printed file: PrintNormal(PTR_S_RECEIPT, "line\n").
-QString printCallText(const QString& member, int32_t station, const QString& data);
+void appendPrintCallText(QString& out, QStringView member, int32_t station, QStringView data);
 
 // A property's value, by name where its family has one: "OPOS_S_IDLE (2)",
 // "OPOS_E_ILLEGAL (106)"; flags as 1 and 0; texts quoted.
@@ -38,6 +39,7 @@ class TimestampText
 {
 public:
     QString operator()(const QDateTime& time);
+    void appendTo(QString& out, const QDateTime& time);
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();
