@@ -117,7 +117,6 @@ void LineParser::parseDeviceStatement()
         m_step.name = member.name;
         m_step.member = member.member;
         m_step.arguments.reserve(qsizetype(member.arguments.size()));
-        m_step.argumentKinds.reserve(member.arguments.size());
         parseArguments(member.name, member.arguments, member.required);
         for (auto i = size_t(m_step.arguments.size()); i < member.arguments.size(); ++i) {
             const qsizetype fromDefaults = qsizetype(i - member.required);
@@ -140,7 +139,7 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
             m_step.name.startsWith(u"Print")) {
             ++m_next;
             m_step.kind = Step::Kind::PrintFile;
-            m_step.value = take(QStringLiteral("the file name")).text;
+            m_step.value = take(QStringLiteral("the file name")).toString();
             continue;
         }
         m_step.arguments.append(argument(kinds[i]));
@@ -176,7 +175,7 @@ QVariant LineParser::argument(ArgKind kind)
             {{u"transaction", opos::PTR_TP_TRANSACTION}, {u"normal", opos::PTR_TP_NORMAL}},
             QStringLiteral("the transaction control"));
     case ArgKind::Text:
-        return take(QStringLiteral("a text")).text;
+        return take(QStringLiteral("a text")).toString();
     }
     return {};
 }

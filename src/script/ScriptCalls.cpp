@@ -25,7 +25,7 @@ namespace {
 
 int32_t argument(const Step& step, int position, int32_t otherwise)
 {
-    return position < step.arguments.size() ? step.arguments.at(position).toInt() : otherwise;
+    return position < step.arguments.size() ? numberValue(step.arguments.at(position)) : otherwise;
 }
 
 QString textArgument(const Step& step, int position)

@@ -36,13 +36,16 @@ QString readString(QStringView line, qsizetype& pos)
     text.reserve(line.size() - pos);
     ++pos;
     while (pos < line.size()) {
-        const QChar c = line[pos++];
-        if (c == u'"')
+        // Characters that stand for themselves go in whole runs.
+        qsizetype plainEnd = pos;
+        while (plainEnd < line.size() && line[plainEnd] != u'"' && line[plainEnd] != u'\\')
+            ++plainEnd;
+        text += line.sliced(pos, plainEnd - pos);
+        pos = plainEnd;
+        if (pos >= line.size())
+            break;
+        if (line[pos++] == u'"')
             return text;
-        if (c != u'\\') {
-            text += c;
-            continue;
-        }
         if (pos >= line.size())
             break;
         const QChar escaped = line[pos++];
@@ -86,10 +89,9 @@ QString readString(QStringView line, qsizetype& pos)
 
 } // namespace
 
-std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
+void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* statementEnd)
 {
-    std::vector<Token> tokens;
-    tokens.reserve(8);
+    tokens.clear();
     qsizetype pos = 0;
     while (pos < line.size()) {
         const QChar c = line[pos];
@@ -98,12 +100,12 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
         } else if (c == u'#') {
             break;
         } else if (c == u'"') {
-            tokens.push_back({Token::Kind::String, readString(line, pos)});
+            tokens.push_back({Token::Kind::String, {}, readString(line, pos)});
         } else if (c == u'=') {
-            tokens.push_back({Token::Kind::Word, QStringLiteral("=")});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}});
             ++pos;
         } else if (c == u'!' && pos + 1 < line.size() && line[pos + 1] == u'=') {
-            tokens.push_back({Token::Kind::Word, QStringLiteral("!=")});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 2), {}});
             pos += 2;
         } else {
             const qsizetype start = pos;
@@ -116,17 +118,17 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
                     break;
                 ++pos;
             }
-            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start).toString()});
+            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}});
         }
     }
     if (statementEnd)
         *statementEnd = pos;
-    return tokens;
 }
 
 QString quotedString(QStringView text, qsizetype maxLength)
 {
     QString quoted;
+    quoted.reserve(std::min(text.size(), maxLength) + 8);
     appendQuotedString(quoted, text, maxLength);
     return quoted;
 }
@@ -134,7 +136,6 @@ QString quotedString(QStringView text, qsizetype maxLength)
 void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
 {
     const QStringView shown = text.left(maxLength);
-    out.reserve(out.size() + shown.size() + 8);
     out += QLatin1Char('"');
     // Runs of characters that stand for themselves go in whole.
     qsizetype plainFrom = 0;

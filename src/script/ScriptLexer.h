@@ -15,26 +15,32 @@ struct Token
         String, // a quoted text, escapes already resolved
     };
     Kind kind = Kind::Word;
-    QString text;
+    QStringView word; // a word, within the line it was read from
+    QString string;   // a string's text
+
+    QStringView text() const { return kind == Kind::String ? QStringView(string) : word; }
+    // The text to keep beyond the line: a string shares its text.
+    QString toString() const { return kind == Kind::String ? string : word.toString(); }
 
     // Words of another length differ, which is quicker to see than a comparison ignoring case.
-    bool isWord(QStringView word) const
+    bool isWord(QStringView other) const
     {
-        return kind == Kind::Word && word.size() == text.size() &&
-               text.compare(word, Qt::CaseInsensitive) == 0;
+        return kind == Kind::Word && other.size() == word.size() &&
+               word.compare(other, Qt::CaseInsensitive) == 0;
     }
-    bool isWord(QLatin1String word) const
+    bool isWord(QLatin1String other) const
     {
-        return kind == Kind::Word && word.size() == text.size() &&
-               text.compare(word, Qt::CaseInsensitive) == 0;
+        return kind == Kind::Word && other.size() == word.size() &&
+               word.compare(other, Qt::CaseInsensitive) == 0;
     }
 };
 
-// Splits one line into tokens. Words are separated by blanks; "=" and "!=" stand alone; a "#"
-// outside a string starts a comment. In a quoted string \e is ESC, \n LF, \r CR, \t TAB, \0 NUL,
-// \xHH any byte value, \\ and \" themselves. A fault throws std::invalid_argument with its text.
+// Splits one line into `tokens` (emptied first). Words are separated by blanks; "=" and "!="
+// stand alone; a "#" outside a string starts a comment. In a quoted string \e is ESC, \n LF, \r
+// CR, \t TAB, \0 NUL, \xHH any byte value, \\ and \" themselves. A fault throws
+// std::invalid_argument with its text. Words are views of `line`, which must outlive them.
 // `statementEnd`, when given, receives where the statement ends (its comment starts).
-std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd = nullptr);
+void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* statementEnd = nullptr);
 
 // Writes text as the quoted string a script would hold ("\e|bCBold\n"), the lexer's inverse;
 // a text longer than maxLength characters is cut there and ends in "…".

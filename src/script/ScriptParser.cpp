@@ -4,7 +4,6 @@
 #include "script/ScriptLexer.h"
 #include "script/ScriptLineParser.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <stdexcept>
 
@@ -51,6 +50,7 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     script.steps.reserve(static_cast<size_t>(text.count('\n')) + 1);
     int lineNumber = 0;
+    std::vector<Token> tokens; // its room serves every line
     while (start < text.size()) {
         ++lineNumber;
         qsizetype end = text.indexOf('\n', start);
@@ -64,20 +64,19 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             throw ScriptError(fileName, lineNumber,
                               QStringLiteral("the script is not text: the line holds a NUL byte "
                                              "(write \\0 inside a string)"));
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString line = decoder.decode(bytes);
-        if (decoder.hasError())
+        if (!bytes.isValidUtf8())
             throw ScriptError(fileName, lineNumber,
                               QStringLiteral("the script is not text: the line is not UTF-8"));
+        const QString line = QString::fromUtf8(bytes);
         try {
             qsizetype statementEnd = 0;
-            auto tokens = tokenizeLine(line, &statementEnd);
+            tokenizeLine(line, tokens, &statementEnd);
             if (tokens.empty())
                 continue;
             Step step;
             step.line = lineNumber;
             step.text = line.left(statementEnd).trimmed();
-            LineParser(std::move(tokens), step).parse();
+            LineParser(tokens, step).parse();
             script.steps.push_back(std::move(step));
         } catch (const std::invalid_argument& wrong) {
             throw ScriptError(fileName, lineNumber, QString::fromStdString(wrong.what()));

@@ -341,9 +341,10 @@ void ScriptRunner::writeLine(QStringView device, QStringView name, QStringView d
     // own, and otherwise reuses this one's room.
     if (m_line.isDetached())
         m_line.resize(0);
-    else
+    else {
         m_line = QString();
-    m_line.reserve(64 + device.size() + name.size() + detail.size());
+        m_line.reserve(256);
+    }
     m_timeText.appendTo(m_line, m_clock.now());
     m_line += QLatin1String("  ");
     m_line += device;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVarLengthArray>
 #include <QVariant>
 #include <cstdint>
 #include <vector>
@@ -78,11 +79,11 @@ struct Step
     QString name;                 // member, property, event, sim control (canonical spelling)
     Member member = Member::None; // Call and PrintFile
     QVariantList arguments;
-    std::vector<ArgKind> argumentKinds; // one per argument
-    QVariant value;                     // expected or written value; absent for "any"
-    bool negated = false;               // "!=" or "expect no"
-    int32_t timeoutMs = 0;              // within / wait
-    int32_t count = 1;                  // answers queued by "on ErrorEvent"
+    QVarLengthArray<ArgKind, 8> argumentKinds; // one per argument; no member takes more
+    QVariant value;                            // expected or written value; absent for "any"
+    bool negated = false;                      // "!=" or "expect no"
+    int32_t timeoutMs = 0;                     // within / wait
+    int32_t count = 1;                         // answers queued by "on ErrorEvent"
 };
 
 struct Script
@@ -94,12 +95,19 @@ struct Script
 
 QString deviceWord(DeviceClass device);
 
-// A value the parser stored, as text; a string is taken as it is, without a conversion.
+// A value the parser stored, as text or number; what the parser stores is taken as it is,
+// without a conversion.
 inline QString textValue(const QVariant& value)
 {
     if (value.typeId() == QMetaType::QString)
         return *static_cast<const QString*>(value.constData());
     return value.toString();
+}
+inline int32_t numberValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Int)
+        return *static_cast<const int*>(value.constData());
+    return value.toInt();
 }
 
 // Whether the script checks anything at all; a script without an expectation proves nothing.

@@ -27,7 +27,7 @@ void appendArgumentText(QString& out, const QVariant& value, ArgKind kind)
         appendQuotedString(out, textValue(value), kShownDataLength);
         return;
     case ArgKind::Station:
-        return appendNumberText(out, value.toInt(), u"PTR_S_");
+        return appendNumberText(out, numberValue(value), u"PTR_S_");
     case ArgKind::Control:
         return appendNumberText(out, value.toInt(), u"PTR_TP_");
     case ArgKind::HealthLevel:
