@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
+#include <string>
 
 namespace script {
 
@@ -28,9 +29,16 @@ int32_t argument(const Step& step, int position, int32_t otherwise)
     return position < step.arguments.size() ? numberValue(step.arguments.at(position)) : otherwise;
 }
 
-QString textArgument(const Step& step, int position)
+// Read in place, as the parser stored it: a text argument is always a string.
+const QString& textArgument(const Step& step, int position)
 {
-    return position < step.arguments.size() ? textValue(step.arguments.at(position)) : QString();
+    static const QString none;
+    if (position >= step.arguments.size())
+        return none;
+    const QVariant& value = step.arguments.at(position);
+    if (value.typeId() != QMetaType::QString)
+        throw std::logic_error("argument " + std::to_string(position + 1) + " is not a text");
+    return *static_cast<const QString*>(value.constData());
 }
 
 } // namespace
@@ -394,7 +402,8 @@ QString ScriptRunner::simulatedState(const Step& step) const
 void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t result,
                               int32_t extended)
 {
-    m_last = {true, false, result, extended, {}, step.line, step.text};
+    // The statement is only kept for a run-time failure, which reports it later.
+    m_last = {true, false, result, extended, {}, step.line, {}};
     m_failurePending = false;
     // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
     QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);

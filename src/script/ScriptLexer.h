@@ -7,6 +7,26 @@
 
 namespace script {
 
+// Whether two words are the same but for case. Plain ASCII, nearly all that a script holds, is
+// compared without the Unicode tables; words of another length always differ.
+template <typename Other> bool sameWordIgnoringCase(QStringView word, Other other)
+{
+    if (word.size() != other.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t a = word[i].unicode();
+        const char16_t b = QChar(other[i]).unicode();
+        if (a == b)
+            continue;
+        if (a >= 0x80 || b >= 0x80)
+            return word.compare(other, Qt::CaseInsensitive) == 0;
+        const char16_t lower = a | 0x20;
+        if (lower != (b | 0x20) || lower < u'a' || lower > u'z')
+            return false;
+    }
+    return true;
+}
+
 struct Token
 {
     enum class Kind
@@ -22,16 +42,13 @@ struct Token
     // The text to keep beyond the line: a string shares its text.
     QString toString() const { return kind == Kind::String ? string : word.toString(); }
 
-    // Words of another length differ, which is quicker to see than a comparison ignoring case.
     bool isWord(QStringView other) const
     {
-        return kind == Kind::Word && other.size() == word.size() &&
-               word.compare(other, Qt::CaseInsensitive) == 0;
+        return kind == Kind::Word && sameWordIgnoringCase(word, other);
     }
     bool isWord(QLatin1String other) const
     {
-        return kind == Kind::Word && other.size() == word.size() &&
-               word.compare(other, Qt::CaseInsensitive) == 0;
+        return kind == Kind::Word && sameWordIgnoringCase(word, other);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "opos/OposNames.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace script {
 
@@ -221,8 +222,14 @@ QString statusUpdateName(bool cashDrawer, int32_t data)
 
 QLatin1String constantName(int32_t value, QStringView prefix)
 {
+    // Names and prefixes are plain ASCII, compared as such: every call's transcript line asks.
+    const auto startsWithPrefix = [prefix](QLatin1String name) {
+        return name.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), name.begin(),
+                          [](QChar a, char b) { return a.unicode() == uchar(b); });
+    };
     for (const Named& named : kOtherNames)
-        if (named.value == value && named.name.startsWith(prefix))
+        if (named.value == value && startsWithPrefix(named.name))
             return named.name;
     return {};
 }

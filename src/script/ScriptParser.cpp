@@ -48,7 +48,7 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     script.fileName = fileName;
     script.folder = folder;
     qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    script.steps.reserve(static_cast<size_t>(text.count('\n')) + 1);
+    script.steps.reserve(static_cast<size_t>(std::count(text.cbegin(), text.cend(), '\n')) + 1);
     int lineNumber = 0;
     std::vector<Token> tokens; // its room serves every line
     while (start < text.size()) {
@@ -73,11 +73,11 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             tokenizeLine(line, tokens, &statementEnd);
             if (tokens.empty())
                 continue;
-            Step step;
+            // Made in its place; a fault ends the whole script, so a half-made step never runs.
+            Step& step = script.steps.emplace_back();
             step.line = lineNumber;
             step.text = line.left(statementEnd).trimmed();
             LineParser(tokens, step).parse();
-            script.steps.push_back(std::move(step));
         } catch (const std::invalid_argument& wrong) {
             throw ScriptError(fileName, lineNumber, QString::fromStdString(wrong.what()));
         }
