@@ -29,6 +29,25 @@ bool isName(QStringView word)
                        [](QChar c) { return c.isLetterOrNumber() || c == u'_'; });
 }
 
+// Plain ASCII, nearly all that a script holds, is compared without the Unicode tables.
+template <typename Other> bool sameWordIgnoringCaseIn(QStringView word, Other other)
+{
+    if (word.size() != other.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t a = word[i].unicode();
+        const char16_t b = QChar(other[i]).unicode();
+        if (a == b)
+            continue;
+        if (a >= 0x80 || b >= 0x80)
+            return word.compare(other, Qt::CaseInsensitive) == 0;
+        const char16_t lower = a | 0x20;
+        if (lower != (b | 0x20) || lower < u'a' || lower > u'z')
+            return false;
+    }
+    return true;
+}
+
 // Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
 QString readString(QStringView line, qsizetype& pos)
 {
@@ -88,6 +107,16 @@ QString readString(QStringView line, qsizetype& pos)
 }
 
 } // namespace
+
+bool sameWordIgnoringCase(QStringView word, QStringView other)
+{
+    return sameWordIgnoringCaseIn(word, other);
+}
+
+bool sameWordIgnoringCase(QStringView word, QLatin1String other)
+{
+    return sameWordIgnoringCaseIn(word, other);
+}
 
 void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* statementEnd)
 {

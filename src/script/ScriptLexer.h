@@ -7,25 +7,9 @@
 
 namespace script {
 
-// Whether two words are the same but for case. Plain ASCII, nearly all that a script holds, is
-// compared without the Unicode tables; words of another length always differ.
-template <typename Other> bool sameWordIgnoringCase(QStringView word, Other other)
-{
-    if (word.size() != other.size())
-        return false;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        const char16_t a = word[i].unicode();
-        const char16_t b = QChar(other[i]).unicode();
-        if (a == b)
-            continue;
-        if (a >= 0x80 || b >= 0x80)
-            return word.compare(other, Qt::CaseInsensitive) == 0;
-        const char16_t lower = a | 0x20;
-        if (lower != (b | 0x20) || lower < u'a' || lower > u'z')
-            return false;
-    }
-    return true;
-}
+// Whether two words are the same but for case; words of another length always differ.
+bool sameWordIgnoringCase(QStringView word, QStringView other);
+bool sameWordIgnoringCase(QStringView word, QLatin1String other);
 
 struct Token
 {

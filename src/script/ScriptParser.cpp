@@ -22,6 +22,20 @@ QString deviceWord(DeviceClass device)
     return {};
 }
 
+QString textValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(value.constData());
+    return value.toString();
+}
+
+int32_t numberValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Int)
+        return *static_cast<const int*>(value.constData());
+    return value.toInt();
+}
+
 bool holdsExpectation(const Script& script)
 {
     return std::any_of(script.steps.cbegin(), script.steps.cend(), [](const Step& step) {

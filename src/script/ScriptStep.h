@@ -95,22 +95,12 @@ struct Script
 
 QString deviceWord(DeviceClass device);
 
-// A value the parser stored, as text or number; what the parser stores is taken as it is,
-// without a conversion.
-inline QString textValue(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::QString)
-        return *static_cast<const QString*>(value.constData());
-    return value.toString();
-}
-inline int32_t numberValue(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::Int)
-        return *static_cast<const int*>(value.constData());
-    return value.toInt();
-}
-
 // Whether the script checks anything at all; a script without an expectation proves nothing.
 bool holdsExpectation(const Script& script);
+
+// A value the parser stored, as text or number; what the parser stores is taken as it is,
+// without a conversion.
+QString textValue(const QVariant& value);
+int32_t numberValue(const QVariant& value);
 
 } // namespace script
