@@ -12,6 +12,8 @@ namespace {
     throw std::invalid_argument(message.toStdString());
 }
 
+constexpr char16_t kHexDigits[] = u"0123456789abcdef";
+
 int hexValue(QChar c)
 {
     if (c >= u'0' && c <= u'9')
@@ -157,50 +159,58 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
 QString quotedString(QStringView text, qsizetype maxLength)
 {
     QString quoted;
-    quoted.reserve(std::min(text.size(), maxLength) + 8);
     appendQuotedString(quoted, text, maxLength);
+    quoted.squeeze();
     return quoted;
 }
 
 void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
 {
     const QStringView shown = text.left(maxLength);
-    out += QLatin1Char('"');
-    // Runs of characters that stand for themselves go in whole.
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        const QChar c = shown[i];
-        if (c.unicode() >= 0x20 && c.unicode() != 0x7F && c != u'\\' && c != u'"')
+    // Written in place, into room for the longest form (every character as \xHH): a transcript
+    // line holds one for nearly every call.
+    const qsizetype start = out.size();
+    out.resize(start + 4 * shown.size() + 2);
+    QChar* const first = out.data();
+    QChar* end = first + start;
+    const auto put = [&end](char16_t a, char16_t b) {
+        *end++ = QChar(a);
+        *end++ = QChar(b);
+    };
+    *end++ = QLatin1Char('"');
+    for (const QChar c : shown) {
+        const char16_t code = c.unicode();
+        if (code >= 0x20 && code != 0x7F && code != u'\\' && code != u'"') {
+            *end++ = c;
             continue;
-        out += shown.sliced(plainFrom, i - plainFrom);
-        plainFrom = i + 1;
-        switch (c.unicode()) {
+        }
+        switch (code) {
         case 0x1B:
-            out += QLatin1String("\\e");
+            put(u'\\', u'e');
             break;
         case u'\n':
-            out += QLatin1String("\\n");
+            put(u'\\', u'n');
             break;
         case u'\r':
-            out += QLatin1String("\\r");
+            put(u'\\', u'r');
             break;
         case u'\t':
-            out += QLatin1String("\\t");
+            put(u'\\', u't');
             break;
         case 0:
-            out += QLatin1String("\\0");
+            put(u'\\', u'0');
             break;
         case u'\\':
         case u'"':
-            out += QLatin1Char('\\');
-            out += c;
+            put(u'\\', code);
             break;
-        default:
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        default: // the other control characters, below 0x80
+            put(u'\\', u'x');
+            put(kHexDigits[code >> 4], kHexDigits[code & 0xF]);
         }
     }
-    out += shown.sliced(plainFrom);
-    out += QLatin1Char('"');
+    *end++ = QLatin1Char('"');
+    out.resize(end - first);
     if (text.size() > maxLength)
         out += QStringLiteral("…");
 }
