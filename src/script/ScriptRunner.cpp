@@ -12,6 +12,7 @@
 #include "script/TranscriptText.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <exception>
 
 namespace script {
@@ -339,20 +340,25 @@ void ScriptRunner::writeLine(QStringView device, QStringView name, QStringView d
 {
     // A listener that keeps the line shares its text; the next line then starts a text of its
     // own, and otherwise reuses this one's room.
-    if (m_line.isDetached())
-        m_line.resize(0);
-    else {
+    const QStringView time = m_timeText.view(m_clock.now());
+    const qsizetype size = time.size() + 2 + device.size() + 2 + name.size() +
+                           (detail.isEmpty() ? 0 : 2 + detail.size());
+    if (!m_line.isDetached())
         m_line = QString();
-        m_line.reserve(256);
-    }
-    m_timeText.appendTo(m_line, m_clock.now());
-    m_line += QLatin1String("  ");
-    m_line += device;
-    m_line += QLatin1String("  ");
-    m_line += name;
+    m_line.resize(size); // written in place: no piece needs room of its own
+    QChar* end = m_line.data();
+    const auto put = [&end](QStringView piece) {
+        end = std::copy(piece.begin(), piece.end(), end);
+    };
+    const QStringView gap = u"  ";
+    put(time);
+    put(gap);
+    put(device);
+    put(gap);
+    put(name);
     if (!detail.isEmpty()) {
-        m_line += QLatin1String("  ");
-        m_line += detail;
+        put(gap);
+        put(detail);
     }
     for (RunListener* listener : m_listeners)
         listener->transcriptLine(m_line);

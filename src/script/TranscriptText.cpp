@@ -148,28 +148,26 @@ QString expectationCount(int count)
                       : QStringLiteral("%1 expectations").arg(count);
 }
 
-QString TimestampText::operator()(const QDateTime& time)
-{
-    QString text;
-    appendTo(text, time);
-    return text;
-}
-
-void TimestampText::appendTo(QString& out, const QDateTime& time)
+QStringView TimestampText::view(const QDateTime& time)
 {
     const qint64 ms = time.toMSecsSinceEpoch();
     const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
     if (second != m_second) {
         m_second = second;
-        m_prefix = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODate);
-        m_prefix.chop(1); // the zone comes after the milliseconds
+        m_text = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODateWithMs);
+        if (!m_text.endsWith(u'Z') || m_text.size() < 5) { // a time Qt cannot show
+            m_second = std::numeric_limits<qint64>::min();
+            m_text = time.toString(Qt::ISODateWithMs);
+            return m_text;
+        }
     }
+    // Only the milliseconds before the zone's "Z" change within a second.
     const int milli = static_cast<int>(ms - second * 1000);
-    const char16_t tail[]{u'.', static_cast<char16_t>(u'0' + milli / 100),
-                          static_cast<char16_t>(u'0' + milli / 10 % 10),
-                          static_cast<char16_t>(u'0' + milli % 10), u'Z'};
-    out += m_prefix;
-    out += QStringView(tail, std::size(tail));
+    QChar* const digits = m_text.data() + m_text.size() - 4;
+    digits[0] = QChar(u'0' + milli / 100);
+    digits[1] = QChar(u'0' + milli / 10 % 10);
+    digits[2] = QChar(u'0' + milli % 10);
+    return m_text;
 }
 
 } // namespace script

@@ -38,12 +38,13 @@ QString expectationCount(int count);
 class TimestampText
 {
 public:
-    QString operator()(const QDateTime& time);
-    void appendTo(QString& out, const QDateTime& time);
+    QString operator()(const QDateTime& time) { return view(time).toString(); }
+    // The same, valid until the next call.
+    QStringView view(const QDateTime& time);
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();
-    QString m_prefix; // "2026-03-01T09:15:02"
+    QString m_text; // "2026-03-01T09:15:02.345Z"
 };
 
 } // namespace script
