@@ -353,6 +353,7 @@ bool PosPrinter::AsyncMode() const
 
 void PosPrinter::SetAsyncMode(bool async)
 {
+    const Impl::Call call(*d);
     d->setAsyncMode(async);
 }
 
@@ -363,6 +364,7 @@ bool PosPrinter::FlagWhenIdle() const
 
 void PosPrinter::SetFlagWhenIdle(bool flag)
 {
+    const Impl::Call call(*d);
     d->setFlagWhenIdle(flag);
 }
 
@@ -373,6 +375,7 @@ bool PosPrinter::FreezeEvents() const
 
 void PosPrinter::SetFreezeEvents(bool freeze)
 {
+    const Impl::Call call(*d);
     d->setFreezeEvents(freeze);
 }
 

@@ -64,7 +64,6 @@ void ScriptRunner::call(const Step& step)
     } else {
         appendCallText(name, step);
     }
-    m_errorStringBefore = errorString(step.device);
     try {
         switch (step.kind) {
         case Step::Kind::Call: {
@@ -407,14 +406,13 @@ void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t res
     m_failurePending = false;
     // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
     QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);
-    // ErrorString keeps its text until the next failure that has one; only a text this call
-    // set is its reason.
-    const QString why = errorString(step.device);
-    if (result != opos::OPOS_SUCCESS && !why.isEmpty() && why != m_errorStringBefore) {
-        detail += QStringLiteral("  ") + why;
-        m_last.reason = why;
+    // Every call starts with an empty ErrorString, so what it holds now is this call's reason.
+    if (result != opos::OPOS_SUCCESS) {
+        if (const QString why = errorString(step.device); !why.isEmpty()) {
+            detail += QStringLiteral("  ") + why;
+            m_last.reason = why;
+        }
     }
-    m_errorStringBefore = why;
     writeLine(deviceWord(step.device), name, detail);
 }
 

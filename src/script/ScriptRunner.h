@@ -133,7 +133,6 @@ private:
     QString m_names[3];
     QString m_folder;
     LastCall m_last;
-    QString m_errorStringBefore; // the printer's ErrorString before the current call
     bool m_failurePending = false;
     std::deque<SeenEvent> m_events;
     std::deque<std::pair<int32_t, int32_t>> m_errorAnswers; // answer, how many times
