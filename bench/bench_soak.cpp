@@ -14,6 +14,7 @@
 #include "ProcessMemory.h"
 #include "StallWatch.h"
 #include "WidgetBenchmarkMain.h"
+#include "app/window/WindowWaiter.h"
 #include "app/window/frmMain.h"
 #include "backends/BackendSetup.h"
 #include "backends/sim/SimulatedDevices.h"
@@ -148,12 +149,17 @@ void report(benchmark::State& state, int lines, const Outcome& outcome)
 }
 
 // The devices a run prints to: the instant simulated printer, or the fake ESC/POS printer whose
-// record of what it received is emptied now and then so that it does not weigh on memory.
+// record of what it received is emptied now and then so that it does not weigh on memory. For a
+// window, the device calls wait the way the application's window has them wait.
 struct Devices
 {
-    explicit Devices(Target target) : target(target)
+    explicit Devices(Target target, bool forWindow = false) : target(target)
     {
         simulated.printer().setOutputSpeed(sim::OutputSpeed::Instant);
+        if (forWindow) {
+            waiter = std::make_shared<WindowWaiter>();
+            registry.setWaiter(waiter);
+        }
         addDefaultBackends(registry, simulated);
         if (isEscPos(target)) {
             fake = std::make_unique<testing::FakeEscPosPrinter>();
@@ -183,7 +189,14 @@ struct Devices
         QCoreApplication::processEvents();
     }
 
+    void waitInside(frmMain& window) const
+    {
+        if (waiter)
+            waiter->setWindow(&window);
+    }
+
     Target target;
+    std::shared_ptr<WindowWaiter> waiter;
     sim::SimulatedDevices simulated;
     opos::DeviceRegistry registry;
     std::unique_ptr<testing::FakeEscPosPrinter> fake;
@@ -196,9 +209,10 @@ void BM_Window(benchmark::State& state, Target target)
     const int lines = int(state.range(0));
     const QString path = soakFiles().path(lines);
     for (auto _ : state) {
-        Devices devices(target);
+        Devices devices(target, true);
         CountingDialogs dialogs;
         auto window = std::make_unique<frmMain>(devices.registry, opos::ControlOptions{}, dialogs);
+        devices.waitInside(*window);
         window->show();
         QCoreApplication::processEvents();
         opos::PosPrinter& printer = window->OPOSPOSPrinter1();
@@ -277,9 +291,10 @@ void BM_Control(benchmark::State& state, Target target)
 void BM_ListRepaintAfterLongLine(benchmark::State& state)
 {
     const QString path = soakFiles().longLine(10'000'000);
-    Devices devices(Target::Simulated);
+    Devices devices(Target::Simulated, true);
     CountingDialogs dialogs;
     frmMain window(devices.registry, opos::ControlOptions{}, dialogs);
+    devices.waitInside(window);
     window.show();
     QCoreApplication::processEvents();
     if (!devices.open(window.OPOSPOSPrinter1())) {
@@ -289,6 +304,7 @@ void BM_ListRepaintAfterLongLine(benchmark::State& state)
     window.flags().DeviceOpened = window.flags().DeviceClaimed = true;
     window.control<QTabWidget>("SSTab1").setCurrentIndex(2);
     window.control<QLineEdit>("txtSelection").setText(path);
+    QCoreApplication::processEvents(); // the page is on the screen before its button is clicked
     double printSeconds = 0;
     {
         StallWatch watch;

@@ -2,10 +2,10 @@
 
 namespace opos {
 
-std::optional<QString> decodeBinaryConversion(QStringView data, int32_t conversion)
+std::optional<QString> decodeBinaryConversion(const QString& data, int32_t conversion)
 {
     if (conversion == 0)
-        return data.toString();
+        return data;
     const qsizetype width = conversion == 1 ? 2 : conversion == 2 ? 3 : 0;
     if (width == 0 || data.size() % width != 0)
         return std::nullopt;

@@ -117,7 +117,15 @@ std::optional<QByteArray> RawTextLines::next()
             m_pos = m_scan = m_buffer.size();
             return line;
         }
+        if (m_longLineReading && m_buffer.size() - m_pos >= m_longLineBytes)
+            m_longLineReading();
     }
+}
+
+void RawTextLines::setLongLineWatch(qsizetype bytes, std::function<void()> reading)
+{
+    m_longLineBytes = bytes;
+    m_longLineReading = std::move(reading);
 }
 
 QByteArray RawTextLines::ahead(qsizetype bytes)

@@ -4,9 +4,11 @@
 #include <QString>
 #include <QStringDecoder>
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <thread>
+#include <utility>
 
 class QIODevice;
 
@@ -37,6 +39,10 @@ public:
     // device ends, and returns them all.
     QByteArray ahead(qsizetype bytes);
     bool atEnd() const { return m_atEnd; }
+    // Calls reading() after each read while the line being read is past `bytes` without its
+    // end: a reader on a thread of its own tells whoever waits that this line takes a while,
+    // and may end the reading there by throwing.
+    void setLongLineWatch(qsizetype bytes, std::function<void()> reading);
 
 private:
     bool readMore();         // false at the end of the device
@@ -51,6 +57,8 @@ private:
     qsizetype m_scan = 0; // where the search for its end goes on
     bool m_atEnd = false;
     bool m_skipLf = false; // the last line ended with CR: an LF right after it belongs to it
+    qsizetype m_longLineBytes = 0;
+    std::function<void()> m_longLineReading;
 };
 
 // Reads a text file line by line with the rules of RawTextLines and decodes each line. A file
@@ -70,6 +78,11 @@ public:
     // The encoding in use; a file of plain ASCII so far counts as UTF-8.
     TextEncoding encoding() const { return m_encoding.value_or(TextEncoding::Utf8); }
     std::optional<QString> next();
+    // See RawTextLines; `bytes` counts the line's bytes as read, before decoding.
+    void setLongLineWatch(qsizetype bytes, std::function<void()> reading)
+    {
+        m_lines.setLongLineWatch(bytes, std::move(reading));
+    }
 
 private:
     void decideFor(const QByteArray& line);

@@ -3,6 +3,7 @@
 #include "opos/FilePrintLines.h"
 #include "opos/OposConstants.h"
 #include "opos/PosPrinter.h"
+#include "opos/ReadAheadLines.h"
 #include "printer/FilePrintGuard.h"
 #include "printer/LineCommands.h"
 #include "printer/ResultReporting.h"
@@ -20,14 +21,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <stdexcept>
 #include <utility>
 
 namespace {
 
-// How often a job that waits for earlier output looks at the printer's state.
-constexpr int kOutputPollMs = 20;
+// How often a job that waits (for earlier output, for a long line) looks whether it is over.
+constexpr int kWaitPollMs = 20;
 // A job turns the event loop after its first line and then at least this often: the window
 // repaints, takes Stop and delivers events, without a turn per line costing more than the line.
 constexpr int kYieldEveryMs = 1;
@@ -196,14 +198,19 @@ void FilePrintCommands::printLines(const QString& path, LineMethod method)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The file cannot be opened: " + file.errorString().toStdString());
-    TextFileLines lines(file);
+    ReadAheadLines lines(file, [this] { wakeWait(); });
     QDeadlineTimer nextYield(0);
     while (!stopRequested()) {
-        const std::optional<QString> line = lines.next();
-        if (!line)
+        ReadAheadLines::Next next = lines.take();
+        if (next.kind == ReadAheadLines::Kind::Later) {
+            // A long line is still being read: the window goes on until it is there.
+            waitWhileWindowGoesOn([&lines] { return lines.ready(); });
+            continue;
+        }
+        if (next.kind == ReadAheadLines::Kind::End)
             break;
         ++m_line;
-        m_lineCommands.PrintFileLine(method, *line);
+        m_lineCommands.PrintFileLine(method, std::move(next.line));
         if (m_context.flags.PrintCancelled)
             break;
         m_printedLine = m_line;
@@ -226,16 +233,36 @@ bool FilePrintCommands::waitForEarlierOutput()
     // The window goes on meanwhile, as in the yields between lines: an error of that output
     // asks its question, and Stop or a close ends the wait.
     m_waitingForOutput = true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || stopRequested())
-            loop.quit();
-    });
-    poll.start(kOutputPollMs);
-    loop.exec();
+    waitWhileWindowGoesOn(done);
     m_waitingForOutput = false;
     return done();
+}
+
+void FilePrintCommands::waitWhileWindowGoesOn(const std::function<bool()>& done)
+{
+    if (done() || stopRequested())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    const std::function<void()> check = [&] {
+        if (done() || stopRequested())
+            loop.quit();
+    };
+    QObject::connect(&poll, &QTimer::timeout, &loop, check);
+    poll.start(kWaitPollMs);
+    const QScopedValueRollback current(m_checkWait, check);
+    loop.exec();
+}
+
+void FilePrintCommands::wakeWait()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_checkWait)
+                m_checkWait();
+        },
+        Qt::QueuedConnection);
 }
 
 void FilePrintCommands::cutAtEnd()

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,8 +27,9 @@ struct FilePrintWidgets
 
 // Chooses a text file, opens it in the user's editor, and prints it one line per print call,
 // normally, immediately or inside a printer transaction, with an optional cut at the end. The
-// lines and the cut are printed by the line commands. The file is read as it prints, so memory
-// stays small whatever its size. The job yields to the event loop after every line, so the
+// lines and the cut are printed by the line commands. The file is read a bounded stretch ahead
+// on a thread of its own, so memory stays small whatever its size, and the window goes on while
+// a line of megabytes is read. The job yields to the event loop after every line, so the
 // window stays responsive, and ends after the current line when Stop is asked for or the
 // window's handlers are asked to stop; it then ends as a cancelled job does: no cut, and a
 // transaction still closed.
@@ -75,6 +77,10 @@ private:
     int32_t transactionPrint(int32_t control);
     void endTransaction();       // prints what the transaction collected and logs the outcome
     bool waitForEarlierOutput(); // false when a stop ended the wait first
+    // Turns the event loop until done() holds or a stop is asked for, looking every few
+    // milliseconds and at once after a wake from another thread (wakeWait).
+    void waitWhileWindowGoesOn(const std::function<bool()>& done);
+    void wakeWait();
     bool stopRequested() const;
 
     PrinterContext m_context;
@@ -86,5 +92,6 @@ private:
     qint64 m_printedLine = 0;
     std::optional<Progress> m_stoppedAt;
     bool m_waitingForOutput = false;
+    std::function<void()> m_checkWait;                // the running wait's look, while one runs
     std::unique_ptr<BackgroundLineCount> m_lineCount; // while a job runs
 };

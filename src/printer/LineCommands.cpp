@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -61,10 +62,10 @@ void LineCommands::CutPaper()
     });
 }
 
-void LineCommands::PrintFileLine(LineMethod method, const QString& line)
+void LineCommands::PrintFileLine(LineMethod method, QString line)
 {
     trapFailures(m_context.dialogs, kErrorMessageTitle,
-                 [&] { printLine(method, Source::File, line); });
+                 [&] { printLine(method, Source::File, std::move(line)); });
 }
 
 void LineCommands::CutAtEndOfFile(const QString& percentage)
@@ -82,15 +83,15 @@ void LineCommands::printPageLine(LineMethod method)
 {
     if (refusedDuringFileJob(m_context))
         return;
-    const QString text = m_widgets.txtPrint->text();
+    QString text = m_widgets.txtPrint->text();
     if (text.isEmpty()) {
         m_context.dialogs.warning(QStringLiteral("PRINT LINE Missing!"), kErrorMessageTitle);
         return;
     }
-    printLine(method, Source::LinePage, text);
+    printLine(method, Source::LinePage, std::move(text));
 }
 
-void LineCommands::printLine(LineMethod method, Source source, const QString& text)
+void LineCommands::printLine(LineMethod method, Source source, QString text)
 {
     const bool fromFile = source == Source::File;
     opos::PosPrinter& printer = m_context.printer;
@@ -100,7 +101,7 @@ void LineCommands::printLine(LineMethod method, Source source, const QString& te
             isChecked(fromFile ? m_widgets.chkFileAsyncMode : m_widgets.chkAsyncMode));
         outputIdLabel = fromFile ? m_widgets.lblFilePrintOutputID : m_widgets.lblPrintOutputID;
     }
-    printAttempts(method, text, outputIdLabel);
+    printAttempts(method, std::move(text), outputIdLabel);
 }
 
 int32_t LineCommands::PrintNormalText(const QString& text)
@@ -108,13 +109,16 @@ int32_t LineCommands::PrintNormalText(const QString& text)
     return printAttempts(LineMethod::Normal, text, nullptr);
 }
 
-int32_t LineCommands::printAttempts(LineMethod method, const QString& text, QLabel* outputIdLabel)
+int32_t LineCommands::printAttempts(LineMethod method, QString text, QLabel* outputIdLabel)
 {
     ModuleFlags& flags = m_context.flags;
     opos::PosPrinter& printer = m_context.printer;
     const QString logText = method == LineMethod::Normal ? QStringLiteral("PrintNormal()")
                                                          : QStringLiteral("PrintImmediate()");
-    const QString data = text + QLatin1Char('\n');
+    // The text becomes the data: a line of megabytes is not copied to end it.
+    QString data = std::move(text);
+    data.append(QLatin1Char('\n'));
+    const QStringView echo = QStringView(data).chopped(1);
 
     Outcome outcome = Outcome::Retry;
     int32_t code = 0;
@@ -124,7 +128,7 @@ int32_t LineCommands::printAttempts(LineMethod method, const QString& text, QLab
                                    ? printer.PrintNormal(opos::PTR_S_RECEIPT, data)
                                    : printer.PrintImmediate(opos::PTR_S_RECEIPT, data);
         outcome =
-            finishAttempt(result, {logText, printedDataArgument(data)}, text, outputIdLabel, code);
+            finishAttempt(result, {logText, printedDataArgument(data)}, echo, outputIdLabel, code);
     }
     if (outcome == Outcome::GiveUp) {
         flags.PrintCancelled = true;
@@ -180,7 +184,7 @@ int32_t LineCommands::PrintAttempts(const std::function<int32_t()>& call, const 
 }
 
 LineCommands::Outcome LineCommands::finishAttempt(int32_t result, const LoggedCall& call,
-                                                  const QString& echo, QLabel* outputIdLabel,
+                                                  QStringView echo, QLabel* outputIdLabel,
                                                   int32_t& code)
 {
     code = result;

@@ -61,8 +61,9 @@ public:
     // Returns the last code.
     int32_t PrintAttempts(const std::function<int32_t()>& call, const QString& logText,
                           const std::function<QString()>& echo, const QString& arguments = {});
-    // One line of a file, printed even when empty; sets PrintCancelled as the buttons do.
-    void PrintFileLine(LineMethod method, const QString& line);
+    // One line of a file, printed even when empty; sets PrintCancelled as the buttons do. The
+    // line is taken over: a line with room for one more character is printed without a copy.
+    void PrintFileLine(LineMethod method, QString line);
     // The cut at the end of a file; a percentage that is not a number is a run-time failure.
     void CutAtEndOfFile(const QString& percentage);
 
@@ -80,8 +81,8 @@ private:
     };
 
     void printPageLine(LineMethod method);
-    void printLine(LineMethod method, Source source, const QString& text);
-    int32_t printAttempts(LineMethod method, const QString& text, QLabel* outputIdLabel);
+    void printLine(LineMethod method, Source source, QString text);
+    int32_t printAttempts(LineMethod method, QString text, QLabel* outputIdLabel);
     void cutPaper(Source source, const QString& percentageText);
     int32_t cutAttempts(int32_t percentage, QLabel* outputIdLabel);
     struct LoggedCall
@@ -91,7 +92,7 @@ private:
     };
     // Lamps, echo, OutputID, log row and, for an open cover or empty paper, the retry question.
     // code: the result after the extended substitution.
-    Outcome finishAttempt(int32_t result, const LoggedCall& call, const QString& echo,
+    Outcome finishAttempt(int32_t result, const LoggedCall& call, QStringView echo,
                           QLabel* outputIdLabel, int32_t& code);
     void clearOutput();
 

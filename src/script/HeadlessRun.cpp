@@ -108,6 +108,7 @@ int runHeadless(const QString& scriptPath, const QString& reportPath,
         runner.addListener(junit);
 
     const RunSummary summary = runner.run(script);
+    transcript.flush(); // before anything the report has to say on the error stream
 
     if (!report.finish(err))
         return kCannotRun;

@@ -7,9 +7,10 @@ namespace script {
 
 namespace {
 
-struct Member
+struct MemberInfo
 {
-    QLatin1String name;
+    Member member;
+    QString name;     // static text, so that every step that names it shares it
     unsigned devices; // bit per DeviceClass
     std::vector<ArgKind> arguments;
     size_t required;
@@ -21,38 +22,66 @@ constexpr unsigned kDrawer = 2;
 constexpr unsigned kDisplay = 4;
 constexpr unsigned kAll = kPrinter | kDrawer | kDisplay;
 
-const std::vector<Member>& members()
+const std::vector<MemberInfo>& members()
 {
     using enum ArgKind;
-    static const std::vector<Member> table{
-        {QLatin1String("Open"), kAll, {Text}, 0, {}},
-        {QLatin1String("ClaimDevice"), kAll, {Number}, 1, {}},
-        {QLatin1String("ReleaseDevice"), kAll, {}, 0, {}},
-        {QLatin1String("Close"), kAll, {}, 0, {}},
-        {QLatin1String("Claim"), kPrinter, {Number}, 1, {}},
-        {QLatin1String("Release"), kPrinter, {}, 0, {}},
-        {QLatin1String("PrintNormal"), kPrinter, {Station, Text}, 2, {}},
-        {QLatin1String("PrintImmediate"), kPrinter, {Station, Text}, 2, {}},
-        {QLatin1String("CutPaper"), kPrinter, {Number}, 0, {100}},
-        {QLatin1String("TransactionPrint"), kPrinter, {Station, Control}, 2, {}},
-        {QLatin1String("ClearOutput"), kPrinter, {}, 0, {}},
-        {QLatin1String("DirectIO"), kPrinter, {Number, Number, Text}, 1, {0, QString()}},
-        {QLatin1String("CheckHealth"), kPrinter, {HealthLevel}, 1, {}},
-        {QLatin1String("PrintBarCode"),
+    using M = Member;
+    static const std::vector<MemberInfo> table{
+        {M::Open, QStringLiteral("Open"), kAll, {Text}, 0, {}},
+        {M::ClaimDevice, QStringLiteral("ClaimDevice"), kAll, {Number}, 1, {}},
+        {M::ReleaseDevice, QStringLiteral("ReleaseDevice"), kAll, {}, 0, {}},
+        {M::Close, QStringLiteral("Close"), kAll, {}, 0, {}},
+        {M::Claim, QStringLiteral("Claim"), kPrinter, {Number}, 1, {}},
+        {M::Release, QStringLiteral("Release"), kPrinter, {}, 0, {}},
+        {M::PrintNormal, QStringLiteral("PrintNormal"), kPrinter, {Station, Text}, 2, {}},
+        {M::PrintImmediate, QStringLiteral("PrintImmediate"), kPrinter, {Station, Text}, 2, {}},
+        {M::CutPaper, QStringLiteral("CutPaper"), kPrinter, {Number}, 0, {100}},
+        {M::TransactionPrint,
+         QStringLiteral("TransactionPrint"),
+         kPrinter,
+         {Station, Control},
+         2,
+         {}},
+        {M::ClearOutput, QStringLiteral("ClearOutput"), kPrinter, {}, 0, {}},
+        {M::DirectIO,
+         QStringLiteral("DirectIO"),
+         kPrinter,
+         {Number, Number, Text},
+         1,
+         {0, QString()}},
+        {M::CheckHealth, QStringLiteral("CheckHealth"), kPrinter, {HealthLevel}, 1, {}},
+        {M::PrintBarCode,
+         QStringLiteral("PrintBarCode"),
          kPrinter,
          {Station, Text, Number, Number, Number, Number, Number},
          7,
          {}},
-        {QLatin1String("PrintBitmap"), kPrinter, {Station, Text, Number, Number}, 4, {}},
-        {QLatin1String("SetBitmap"), kPrinter, {Number, Station, Text, Number, Number}, 5, {}},
-        {QLatin1String("PrintMemoryBitmap"),
+        {M::PrintBitmap,
+         QStringLiteral("PrintBitmap"),
+         kPrinter,
+         {Station, Text, Number, Number},
+         4,
+         {}},
+        {M::SetBitmap,
+         QStringLiteral("SetBitmap"),
+         kPrinter,
+         {Number, Station, Text, Number, Number},
+         5,
+         {}},
+        {M::PrintMemoryBitmap,
+         QStringLiteral("PrintMemoryBitmap"),
          kPrinter,
          {Station, Text, Number, Number, Number},
          5,
          {}},
-        {QLatin1String("OpenDrawer"), kDrawer, {}, 0, {}},
-        {QLatin1String("ClearText"), kDisplay, {}, 0, {}},
-        {QLatin1String("DisplayText"), kDisplay, {Text, TextAttribute}, 1, {opos::DISP_DT_NORMAL}},
+        {M::OpenDrawer, QStringLiteral("OpenDrawer"), kDrawer, {}, 0, {}},
+        {M::ClearText, QStringLiteral("ClearText"), kDisplay, {}, 0, {}},
+        {M::DisplayText,
+         QStringLiteral("DisplayText"),
+         kDisplay,
+         {Text, TextAttribute},
+         1,
+         {opos::DISP_DT_NORMAL}},
     };
     return table;
 }
@@ -78,7 +107,7 @@ void LineParser::parseDeviceStatement()
         m_step.value = propertyValue(property.kind);
         return;
     }
-    for (const Member& member : members()) {
+    for (const MemberInfo& member : members()) {
         if (!nameToken.isWord(member.name))
             continue;
         if (!(member.devices & deviceBit(m_step.device)))
@@ -86,6 +115,8 @@ void LineParser::parseDeviceStatement()
                      .arg(deviceWord(m_step.device), member.name));
         m_step.kind = Step::Kind::Call;
         m_step.name = member.name;
+        m_step.member = member.member;
+        m_step.arguments.reserve(qsizetype(member.arguments.size()));
         parseArguments(member.name, member.arguments, member.required);
         for (auto i = size_t(m_step.arguments.size()); i < member.arguments.size(); ++i) {
             const qsizetype fromDefaults = qsizetype(i - member.required);
@@ -100,7 +131,7 @@ void LineParser::parseDeviceStatement()
     m_step.name = propertyName(nameToken).name;
 }
 
-void LineParser::parseArguments(QLatin1String member, const std::vector<ArgKind>& kinds,
+void LineParser::parseArguments(const QString& member, const std::vector<ArgKind>& kinds,
                                 size_t required)
 {
     for (size_t i = 0; i < kinds.size() && !atEnd(); ++i) {
@@ -108,7 +139,7 @@ void LineParser::parseArguments(QLatin1String member, const std::vector<ArgKind>
             m_step.name.startsWith(u"Print")) {
             ++m_next;
             m_step.kind = Step::Kind::PrintFile;
-            m_step.value = take(QStringLiteral("the file name")).text;
+            m_step.value = take(QStringLiteral("the file name")).toString();
             continue;
         }
         m_step.arguments.append(argument(kinds[i]));
@@ -144,7 +175,7 @@ QVariant LineParser::argument(ArgKind kind)
             {{u"transaction", opos::PTR_TP_TRANSACTION}, {u"normal", opos::PTR_TP_NORMAL}},
             QStringLiteral("the transaction control"));
     case ArgKind::Text:
-        return take(QStringLiteral("a text")).text;
+        return take(QStringLiteral("a text")).toString();
     }
     return {};
 }

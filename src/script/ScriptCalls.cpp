@@ -9,6 +9,7 @@
 #include "opos/OposConstants.h"
 #include "opos/OposNames.h"
 #include "opos/PosPrinter.h"
+#include "opos/PrinterPropertyIndex.h"
 #include "script/ScriptLexer.h"
 #include "script/ScriptProperties.h"
 #include "script/ScriptRunner.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
+#include <string>
 
 namespace script {
 
@@ -24,12 +26,19 @@ namespace {
 
 int32_t argument(const Step& step, int position, int32_t otherwise)
 {
-    return position < step.arguments.size() ? step.arguments.at(position).toInt() : otherwise;
+    return position < step.arguments.size() ? numberValue(step.arguments.at(position)) : otherwise;
 }
 
-QString textArgument(const Step& step, int position)
+// Read in place, as the parser stored it: a text argument is always a string.
+const QString& textArgument(const Step& step, int position)
 {
-    return position < step.arguments.size() ? step.arguments.at(position).toString() : QString();
+    static const QString none;
+    if (position >= step.arguments.size())
+        return none;
+    const QVariant& value = step.arguments.at(position);
+    if (value.typeId() != QMetaType::QString)
+        throw std::logic_error("argument " + std::to_string(position + 1) + " is not a text");
+    return *static_cast<const QString*>(value.constData());
 }
 
 } // namespace
@@ -45,10 +54,16 @@ void ScriptRunner::call(const Step& step)
 {
     const QString device =
         step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device);
-    QString name = callText(step);
-    if (step.kind == Step::Kind::Call && step.name == u"Open" && step.arguments.isEmpty())
-        name = QStringLiteral("Open(%1)")
-                   .arg(quotedString(m_names[static_cast<int>(step.device)], kShownDataLength));
+    // Built in place: a long run of quick calls is mostly this text and the line around it.
+    QString& name = m_callText;
+    name.resize(0);
+    if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
+        name += QLatin1String("Open(");
+        appendQuotedString(name, m_names[static_cast<int>(step.device)], kShownDataLength);
+        name += QLatin1Char(')');
+    } else {
+        appendCallText(name, step);
+    }
     m_errorStringBefore = errorString(step.device);
     try {
         switch (step.kind) {
@@ -86,70 +101,77 @@ void ScriptRunner::call(const Step& step)
 int32_t ScriptRunner::callPrinter(const Step& step)
 {
     opos::PosPrinter& p = *m_printer;
-    const QString& member = step.name;
-    if (member == u"Open")
+    switch (step.member) {
+    case Member::Open:
         return p.Open(step.arguments.isEmpty() ? m_names[0] : textArgument(step, 0));
-    if (member == u"ClaimDevice")
+    case Member::ClaimDevice:
         return p.ClaimDevice(argument(step, 0, 0));
-    if (member == u"ReleaseDevice")
+    case Member::ReleaseDevice:
         return p.ReleaseDevice();
-    if (member == u"Close")
+    case Member::Close:
         return p.Close();
-    if (member == u"Claim" || member == u"Release")
-        return p.CallByName(member, step.arguments);
-    if (member == u"PrintNormal")
+    case Member::Claim:
+    case Member::Release:
+        return p.CallByName(step.name, step.arguments);
+    case Member::PrintNormal:
         return p.PrintNormal(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
-    if (member == u"PrintImmediate")
+    case Member::PrintImmediate:
         return p.PrintImmediate(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
-    if (member == u"CutPaper")
+    case Member::CutPaper:
         return p.CutPaper(argument(step, 0, 100));
-    if (member == u"TransactionPrint")
+    case Member::TransactionPrint:
         return p.TransactionPrint(argument(step, 0, opos::PTR_S_RECEIPT), argument(step, 1, 0));
-    if (member == u"ClearOutput")
+    case Member::ClearOutput:
         return p.ClearOutput();
-    if (member == u"DirectIO") {
+    case Member::DirectIO: {
         int32_t data = argument(step, 1, 0);
         QString text = textArgument(step, 2);
         return p.DirectIO(argument(step, 0, 0), &data, &text);
     }
-    if (member == u"CheckHealth")
+    case Member::CheckHealth:
         return p.CheckHealth(argument(step, 0, 1));
-    if (member == u"PrintBarCode")
+    case Member::PrintBarCode:
         return p.PrintBarCode(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1),
                               argument(step, 2, 0), argument(step, 3, 0), argument(step, 4, 0),
                               argument(step, 5, 0), argument(step, 6, 0));
-    if (member == u"PrintBitmap")
+    case Member::PrintBitmap:
         return p.PrintBitmap(argument(step, 0, opos::PTR_S_RECEIPT), scriptFile(step, 1),
                              argument(step, 2, 0), argument(step, 3, 0));
-    if (member == u"SetBitmap")
+    case Member::SetBitmap:
         return p.SetBitmap(argument(step, 0, 0), argument(step, 1, opos::PTR_S_RECEIPT),
                            scriptFile(step, 2), argument(step, 3, 0), argument(step, 4, 0));
-    if (member == u"PrintMemoryBitmap")
+    case Member::PrintMemoryBitmap:
         return p.PrintMemoryBitmap(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1),
                                    argument(step, 2, 0), argument(step, 3, 0),
                                    argument(step, 4, 0));
-    throw std::logic_error("the printer has no member " + member.toStdString());
+    default:
+        break;
+    }
+    throw std::logic_error("the printer has no member " + step.name.toStdString());
 }
 
 int32_t ScriptRunner::callCompanion(const Step& step, opos::CompanionDevice& device)
 {
-    const QString& member = step.name;
-    if (member == u"Open")
+    switch (step.member) {
+    case Member::Open:
         return device.Open(step.arguments.isEmpty() ? m_names[static_cast<int>(step.device)]
                                                     : textArgument(step, 0));
-    if (member == u"ClaimDevice")
+    case Member::ClaimDevice:
         return device.ClaimDevice(argument(step, 0, 0));
-    if (member == u"ReleaseDevice")
+    case Member::ReleaseDevice:
         return device.ReleaseDevice();
-    if (member == u"Close")
+    case Member::Close:
         return device.Close();
-    if (member == u"OpenDrawer")
+    case Member::OpenDrawer:
         return m_drawer->OpenDrawer();
-    if (member == u"ClearText")
+    case Member::ClearText:
         return m_display->ClearText();
-    if (member == u"DisplayText")
+    case Member::DisplayText:
         return m_display->DisplayText(textArgument(step, 0), argument(step, 1, 0));
-    throw std::logic_error("no member " + member.toStdString());
+    default:
+        break;
+    }
+    throw std::logic_error("no member " + step.name.toStdString());
 }
 
 void ScriptRunner::printFile(const Step& step)
@@ -159,7 +181,7 @@ void ScriptRunner::printFile(const Step& step)
         throw std::runtime_error(QStringLiteral("cannot read %1: %2")
                                      .arg(file.fileName(), file.errorString())
                                      .toStdString());
-    if (step.name == u"PrintMemoryBitmap") {
+    if (step.member == Member::PrintMemoryBitmap) {
         // The file's bytes are the data, one character each.
         const int32_t result = m_printer->PrintMemoryBitmap(
             argument(step, 0, opos::PTR_S_RECEIPT), QString::fromLatin1(file.readAll()),
@@ -169,13 +191,15 @@ void ScriptRunner::printFile(const Step& step)
     }
     TextFileLines lines(file);
     const int32_t station = argument(step, 0, opos::PTR_S_RECEIPT);
+    QString lineCall; // the statement's own call text stays for a failure
     while (const auto line = lines.next()) {
         const QString data = *line + QLatin1Char('\n');
-        const int32_t result = step.name == u"PrintImmediate"
+        const int32_t result = step.member == Member::PrintImmediate
                                    ? m_printer->PrintImmediate(station, data)
                                    : m_printer->PrintNormal(station, data);
-        recordCall(step, printCallText(step.name, station, data), result,
-                   m_printer->ResultCodeExtended());
+        lineCall.resize(0);
+        appendPrintCallText(lineCall, step.name, station, data);
+        recordCall(step, lineCall, result, m_printer->ResultCodeExtended());
         if (result != opos::OPOS_SUCCESS)
             return; // the rest of the file would fail the same way
     }
@@ -277,10 +301,11 @@ void ScriptRunner::readAndShow(const Step& step)
 
 QString ScriptRunner::errorString(DeviceClass device) const
 {
-    // Only the printer's control object offers ErrorString.
+    // Only the printer's control object offers ErrorString. Read by index: by name, every read
+    // would look the name up again.
     if (device != DeviceClass::Printer)
         return {};
-    return m_printer->GetPropertyString(QStringLiteral("ErrorString"));
+    return m_printer->GetPropertyByIndex(opos::pidx::ErrorString).toString();
 }
 
 void ScriptRunner::simulate(const Step& step)
@@ -377,7 +402,8 @@ QString ScriptRunner::simulatedState(const Step& step) const
 void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t result,
                               int32_t extended)
 {
-    m_last = {true, false, result, extended, {}, step.line, step.text};
+    // The statement is only kept for a run-time failure, which reports it later.
+    m_last = {true, false, result, extended, {}, step.line, {}};
     m_failurePending = false;
     // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
     QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);
@@ -397,7 +423,7 @@ void ScriptRunner::recordFailure(const Step& step, const QString& name, const QS
     m_last = {true, true, 0, 0, what, step.line, step.text};
     m_failurePending = true;
     writeLine(step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device), name,
-              QStringLiteral("run-time failure: ") + what);
+              QString(QStringLiteral("run-time failure: ") + what));
 }
 
 opos::CompanionDevice& ScriptRunner::companion(DeviceClass device) const

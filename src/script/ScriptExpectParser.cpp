@@ -43,18 +43,18 @@ void LineParser::parseExpect()
         }
     }
     if (m_step.negated)
-        fail(
-            QStringLiteral("\"expect no\" takes an event, not \"%1\"").arg(subject->text.left(40)));
+        fail(QStringLiteral("\"expect no\" takes an event, not \"%1\"")
+                 .arg(subject->text().left(40)));
     if (deviceNamed) {
         parseExpectProperty(*subject);
         return;
     }
     m_step.kind = Step::Kind::ExpectResult;
     const auto code =
-        subject->kind == Token::Kind::Word ? resultCodeValue(subject->text) : std::nullopt;
+        subject->kind == Token::Kind::Word ? resultCodeValue(subject->text()) : std::nullopt;
     if (!code)
         fail(QStringLiteral("\"%1\" is not a result code, event or device")
-                 .arg(subject->text.left(40)));
+                 .arg(subject->text().left(40)));
     m_step.value = *code;
 }
 
@@ -71,14 +71,14 @@ void LineParser::parseExpectEvent(QLatin1String event)
         std::optional<int32_t> value;
         if (token.kind == Token::Kind::Word) {
             if (event == u"StatusUpdateEvent")
-                value = statusUpdateValue(token.text);
+                value = statusUpdateValue(token.text());
             else if (event == u"ErrorEvent")
-                value = resultCodeValue(token.text);
+                value = resultCodeValue(token.text());
             else
-                value = parseNumber(token.text);
+                value = parseNumber(token.text());
         }
         if (!value)
-            fail(QStringLiteral("\"%1\" is not a value of %2").arg(token.text.left(40), event));
+            fail(QStringLiteral("\"%1\" is not a value of %2").arg(token.text().left(40), event));
         m_step.value = *value;
     }
     within();
@@ -109,11 +109,11 @@ void LineParser::parseExpectSim()
             fail(QStringLiteral("the drawer is open or closed"));
         m_step.value = state.isWord(u"open");
     } else if (what.isWord(u"display") || what.isWord(u"receipt")) {
-        m_step.name = what.text.toLower();
+        m_step.name = what.text().toString().toLower();
         const Token& text = take(QStringLiteral("the text"));
         if (text.kind != Token::Kind::String)
             fail(QStringLiteral("the text must be quoted"));
-        m_step.value = text.text;
+        m_step.value = text.toString();
     } else {
         fail(QStringLiteral("expect sim takes drawer, display or receipt"));
     }
@@ -133,7 +133,7 @@ void LineParser::parseAnswer()
     else
         fail(QStringLiteral("an ErrorEvent is answered retry or clear"));
     if (!atEnd()) {
-        const auto count = parseNumber(take(QStringLiteral("a count")).text);
+        const auto count = parseNumber(take(QStringLiteral("a count")).text());
         if (!count || *count < 1 || *count > 1000000)
             fail(QStringLiteral("the count is a number from 1 to 1000000"));
         m_step.count = *count;

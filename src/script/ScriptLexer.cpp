@@ -12,6 +12,8 @@ namespace {
     throw std::invalid_argument(message.toStdString());
 }
 
+constexpr char16_t kHexDigits[] = u"0123456789abcdef";
+
 int hexValue(QChar c)
 {
     if (c >= u'0' && c <= u'9')
@@ -29,6 +31,25 @@ bool isName(QStringView word)
                        [](QChar c) { return c.isLetterOrNumber() || c == u'_'; });
 }
 
+// Plain ASCII, nearly all that a script holds, is compared without the Unicode tables.
+template <typename Other> bool sameWordIgnoringCaseIn(QStringView word, Other other)
+{
+    if (word.size() != other.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t a = word[i].unicode();
+        const char16_t b = QChar(other[i]).unicode();
+        if (a == b)
+            continue;
+        if (a >= 0x80 || b >= 0x80)
+            return word.compare(other, Qt::CaseInsensitive) == 0;
+        const char16_t lower = a | 0x20;
+        if (lower != (b | 0x20) || lower < u'a' || lower > u'z')
+            return false;
+    }
+    return true;
+}
+
 // Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
 QString readString(QStringView line, qsizetype& pos)
 {
@@ -36,13 +57,16 @@ QString readString(QStringView line, qsizetype& pos)
     text.reserve(line.size() - pos);
     ++pos;
     while (pos < line.size()) {
-        const QChar c = line[pos++];
-        if (c == u'"')
+        // Characters that stand for themselves go in whole runs.
+        qsizetype plainEnd = pos;
+        while (plainEnd < line.size() && line[plainEnd] != u'"' && line[plainEnd] != u'\\')
+            ++plainEnd;
+        text += line.sliced(pos, plainEnd - pos);
+        pos = plainEnd;
+        if (pos >= line.size())
+            break;
+        if (line[pos++] == u'"')
             return text;
-        if (c != u'\\') {
-            text += c;
-            continue;
-        }
         if (pos >= line.size())
             break;
         const QChar escaped = line[pos++];
@@ -86,9 +110,19 @@ QString readString(QStringView line, qsizetype& pos)
 
 } // namespace
 
-std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
+bool sameWordIgnoringCase(QStringView word, QStringView other)
 {
-    std::vector<Token> tokens;
+    return sameWordIgnoringCaseIn(word, other);
+}
+
+bool sameWordIgnoringCase(QStringView word, QLatin1String other)
+{
+    return sameWordIgnoringCaseIn(word, other);
+}
+
+void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* statementEnd)
+{
+    tokens.clear();
     qsizetype pos = 0;
     while (pos < line.size()) {
         const QChar c = line[pos];
@@ -97,12 +131,12 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
         } else if (c == u'#') {
             break;
         } else if (c == u'"') {
-            tokens.push_back({Token::Kind::String, readString(line, pos)});
+            tokens.push_back({Token::Kind::String, {}, readString(line, pos)});
         } else if (c == u'=') {
-            tokens.push_back({Token::Kind::Word, QStringLiteral("=")});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}});
             ++pos;
         } else if (c == u'!' && pos + 1 < line.size() && line[pos + 1] == u'=') {
-            tokens.push_back({Token::Kind::Word, QStringLiteral("!=")});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 2), {}});
             pos += 2;
         } else {
             const qsizetype start = pos;
@@ -115,57 +149,70 @@ std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd)
                     break;
                 ++pos;
             }
-            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start).toString()});
+            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}});
         }
     }
     if (statementEnd)
         *statementEnd = pos;
-    return tokens;
 }
 
 QString quotedString(QStringView text, qsizetype maxLength)
 {
+    QString quoted;
+    appendQuotedString(quoted, text, maxLength);
+    quoted.squeeze();
+    return quoted;
+}
+
+void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
+{
     const QStringView shown = text.left(maxLength);
-    QString quoted(QLatin1Char('"'));
-    quoted.reserve(shown.size() + 8);
-    // Runs of characters that stand for themselves go in whole.
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        const QChar c = shown[i];
-        if (c.unicode() >= 0x20 && c.unicode() != 0x7F && c != u'\\' && c != u'"')
+    // Written in place, into room for the longest form (every character as \xHH): a transcript
+    // line holds one for nearly every call.
+    const qsizetype start = out.size();
+    out.resize(start + 4 * shown.size() + 2);
+    QChar* const first = out.data();
+    QChar* end = first + start;
+    const auto put = [&end](char16_t a, char16_t b) {
+        *end++ = QChar(a);
+        *end++ = QChar(b);
+    };
+    *end++ = QLatin1Char('"');
+    for (const QChar c : shown) {
+        const char16_t code = c.unicode();
+        if (code >= 0x20 && code != 0x7F && code != u'\\' && code != u'"') {
+            *end++ = c;
             continue;
-        quoted += shown.sliced(plainFrom, i - plainFrom);
-        plainFrom = i + 1;
-        switch (c.unicode()) {
+        }
+        switch (code) {
         case 0x1B:
-            quoted += QLatin1String("\\e");
+            put(u'\\', u'e');
             break;
         case u'\n':
-            quoted += QLatin1String("\\n");
+            put(u'\\', u'n');
             break;
         case u'\r':
-            quoted += QLatin1String("\\r");
+            put(u'\\', u'r');
             break;
         case u'\t':
-            quoted += QLatin1String("\\t");
+            put(u'\\', u't');
             break;
         case 0:
-            quoted += QLatin1String("\\0");
+            put(u'\\', u'0');
             break;
         case u'\\':
         case u'"':
-            quoted += QLatin1Char('\\');
-            quoted += c;
+            put(u'\\', code);
             break;
-        default:
-            quoted += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        default: // the other control characters, below 0x80
+            put(u'\\', u'x');
+            put(kHexDigits[code >> 4], kHexDigits[code & 0xF]);
         }
     }
-    quoted += shown.sliced(plainFrom);
-    quoted += QLatin1Char('"');
+    *end++ = QLatin1Char('"');
+    out.resize(end - first);
     if (text.size() > maxLength)
-        quoted += QStringLiteral("…");
-    return quoted;
+        out += QStringLiteral("…");
 }
 
 } // namespace script

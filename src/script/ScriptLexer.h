@@ -1,11 +1,15 @@
 #pragma once
 
-#include <QAnyStringView>
+#include <QLatin1String>
 #include <QString>
 #include <QStringView>
 #include <vector>
 
 namespace script {
+
+// Whether two words are the same but for case; words of another length always differ.
+bool sameWordIgnoringCase(QStringView word, QStringView other);
+bool sameWordIgnoringCase(QStringView word, QLatin1String other);
 
 struct Token
 {
@@ -15,22 +19,34 @@ struct Token
         String, // a quoted text, escapes already resolved
     };
     Kind kind = Kind::Word;
-    QString text;
+    QStringView word; // a word, within the line it was read from
+    QString string;   // a string's text
 
-    bool isWord(QAnyStringView word) const
+    QStringView text() const { return kind == Kind::String ? QStringView(string) : word; }
+    // The text to keep beyond the line: a string shares its text.
+    QString toString() const { return kind == Kind::String ? string : word.toString(); }
+
+    bool isWord(QStringView other) const
     {
-        return kind == Kind::Word && QAnyStringView::compare(text, word, Qt::CaseInsensitive) == 0;
+        return kind == Kind::Word && sameWordIgnoringCase(word, other);
+    }
+    bool isWord(QLatin1String other) const
+    {
+        return kind == Kind::Word && sameWordIgnoringCase(word, other);
     }
 };
 
-// Splits one line into tokens. Words are separated by blanks; "=" and "!=" stand alone; a "#"
-// outside a string starts a comment. In a quoted string \e is ESC, \n LF, \r CR, \t TAB, \0 NUL,
-// \xHH any byte value, \\ and \" themselves. A fault throws std::invalid_argument with its text.
+// Splits one line into `tokens` (emptied first). Words are separated by blanks; "=" and "!="
+// stand alone; a "#" outside a string starts a comment. In a quoted string \e is ESC, \n LF, \r
+// CR, \t TAB, \0 NUL, \xHH any byte value, \\ and \" themselves. A fault throws
+// std::invalid_argument with its text. Words are views of `line`, which must outlive them.
 // `statementEnd`, when given, receives where the statement ends (its comment starts).
-std::vector<Token> tokenizeLine(QStringView line, qsizetype* statementEnd = nullptr);
+void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* statementEnd = nullptr);
 
 // Writes text as the quoted string a script would hold ("\e|bCBold\n"), the lexer's inverse;
 // a text longer than maxLength characters is cut there and ends in "…".
 QString quotedString(QStringView text, qsizetype maxLength);
+// The same, appended to `out`.
+void appendQuotedString(QString& out, QStringView text, qsizetype maxLength);
 
 } // namespace script

@@ -13,8 +13,8 @@ constexpr double kMaxWaitMs = 24.0 * 3600 * 1000;
 
 } // namespace
 
-LineParser::LineParser(std::vector<Token> tokens, Step& step)
-    : m_tokens(std::move(tokens)), m_step(step)
+LineParser::LineParser(const std::vector<Token>& tokens, Step& step)
+    : m_tokens(tokens), m_step(step)
 {}
 
 void LineParser::parse()
@@ -37,11 +37,11 @@ void LineParser::parse()
     } else {
         fail(QStringLiteral("unknown statement \"%1\" (a statement starts with printer, "
                             "drawer, display, use, expect, on, wait or sim)")
-                 .arg(first.text));
+                 .arg(first.text()));
     }
     if (m_next < m_tokens.size())
         fail(QStringLiteral("unexpected \"%1\" at the end of the statement")
-                 .arg(m_tokens[m_next].text));
+                 .arg(m_tokens[m_next].text()));
 }
 
 void LineParser::fail(const QString& message)
@@ -72,18 +72,18 @@ DeviceClass LineParser::takeDevice()
     const Token& token = take(QStringLiteral("the device (printer, drawer or display)"));
     const auto device = deviceClass(token);
     if (!device)
-        fail(QStringLiteral("\"%1\" is not printer, drawer or display").arg(token.text));
+        fail(QStringLiteral("\"%1\" is not printer, drawer or display").arg(token.text()));
     return *device;
 }
 
 int32_t LineParser::number(const Token& token, const QString& what)
 {
     if (token.kind == Token::Kind::Word) {
-        if (const auto value = constantValue(token.text))
+        if (const auto value = constantValue(token.text()))
             return *value;
     }
     fail(QStringLiteral("%1 must be a number or a constant name, not \"%2\"")
-             .arg(what, token.text.left(40)));
+             .arg(what, token.text().left(40)));
 }
 
 int32_t LineParser::keyword(const Token& token,
@@ -104,7 +104,7 @@ bool LineParser::flag(const Token& token)
     for (QStringView no : {u"false", u"no", u"off", u"0"})
         if (token.isWord(no))
             return false;
-    fail(QStringLiteral("\"%1\" is not true or false").arg(token.text.left(40)));
+    fail(QStringLiteral("\"%1\" is not true or false").arg(token.text().left(40)));
 }
 
 // Optional "within T" at the end of an expectation.
@@ -118,10 +118,10 @@ void LineParser::within()
 
 int32_t LineParser::duration()
 {
-    QString text = take(QStringLiteral("the time (for example 5 s or 500 ms)")).text;
+    QString text = take(QStringLiteral("the time (for example 5 s or 500 ms)")).toString();
     QString unit;
     if (!atEnd() && (peekWord(u"s") || peekWord(u"ms"))) {
-        unit = m_tokens[m_next++].text.toLower();
+        unit = m_tokens[m_next++].text().toString().toLower();
     } else if (text.endsWith(u"ms", Qt::CaseInsensitive)) {
         unit = QStringLiteral("ms");
         text.chop(2);
@@ -141,11 +141,11 @@ int32_t LineParser::duration()
 PropertyName LineParser::propertyName(const Token& token) const
 {
     if (token.kind == Token::Kind::Word) {
-        if (auto found = findProperty(m_step.device, token.text))
+        if (auto found = findProperty(m_step.device, token.text()))
             return *found;
     }
     fail(QStringLiteral("the %1 has no member or property \"%2\"")
-             .arg(deviceWord(m_step.device), token.text.left(40)));
+             .arg(deviceWord(m_step.device), token.text().left(40)));
 }
 
 QVariant LineParser::propertyValue(opos::PropertyKind kind)
@@ -157,7 +157,7 @@ QVariant LineParser::propertyValue(opos::PropertyKind kind)
     case opos::PropertyKind::Number:
         return number(token, QStringLiteral("the value"));
     case opos::PropertyKind::Text:
-        return token.text;
+        return token.toString();
     }
     return {};
 }
@@ -166,7 +166,7 @@ void LineParser::parseUse()
 {
     m_step.kind = Step::Kind::Use;
     m_step.device = takeDevice();
-    m_step.value = take(QStringLiteral("the logical name or address")).text;
+    m_step.value = take(QStringLiteral("the logical name or address")).toString();
 }
 
 } // namespace script

@@ -18,7 +18,8 @@ namespace script {
 class LineParser
 {
 public:
-    LineParser(std::vector<Token> tokens, Step& step);
+    // The tokens, and the line their words are part of, outlive the parser.
+    LineParser(const std::vector<Token>& tokens, Step& step);
     void parse();
 
 private:
@@ -45,7 +46,7 @@ private:
 
     // Statements: calls and properties (ScriptCallParser.cpp).
     void parseDeviceStatement();
-    void parseArguments(QLatin1String member, const std::vector<ArgKind>& kinds, size_t required);
+    void parseArguments(const QString& member, const std::vector<ArgKind>& kinds, size_t required);
     QVariant argument(ArgKind kind);
     void parseUse();
 
@@ -59,7 +60,7 @@ private:
     // The simulated devices' controls (ScriptSimParser.cpp).
     void parseSim();
 
-    std::vector<Token> m_tokens;
+    const std::vector<Token>& m_tokens;
     size_t m_next = 0;
     Step& m_step;
 };

@@ -4,6 +4,7 @@
 #include "opos/OposNames.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace script {
 
@@ -219,10 +220,16 @@ QString statusUpdateName(bool cashDrawer, int32_t data)
     return name.isEmpty() ? QString::number(data) : name;
 }
 
-QString constantName(int32_t value, QStringView prefix)
+QLatin1String constantName(int32_t value, QStringView prefix)
 {
+    // Names and prefixes are plain ASCII, compared as such: every call's transcript line asks.
+    const auto startsWithPrefix = [prefix](QLatin1String name) {
+        return name.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), name.begin(),
+                          [](QChar a, char b) { return a.unicode() == uchar(b); });
+    };
     for (const Named& named : kOtherNames)
-        if (named.value == value && named.name.startsWith(prefix))
+        if (named.value == value && startsWithPrefix(named.name))
             return named.name;
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -29,6 +30,6 @@ QString statusUpdateName(bool cashDrawer, int32_t data);
 
 // The name of a constant of the family the prefix names ("PTR_S_", "OPOS_CH_", ...) with that
 // value; empty when the family has none.
-QString constantName(int32_t value, QStringView prefix);
+QLatin1String constantName(int32_t value, QStringView prefix);
 
 } // namespace script

@@ -4,7 +4,6 @@
 #include "script/ScriptLexer.h"
 #include "script/ScriptLineParser.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <stdexcept>
 
@@ -23,6 +22,20 @@ QString deviceWord(DeviceClass device)
     return {};
 }
 
+QString textValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(value.constData());
+    return value.toString();
+}
+
+int32_t numberValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Int)
+        return *static_cast<const int*>(value.constData());
+    return value.toInt();
+}
+
 bool holdsExpectation(const Script& script)
 {
     return std::any_of(script.steps.cbegin(), script.steps.cend(), [](const Step& step) {
@@ -39,6 +52,19 @@ bool holdsExpectation(const Script& script)
     });
 }
 
+namespace {
+
+// Lines as the parser counts them, so that the steps are made in place and never moved.
+size_t lineCount(QByteArrayView text)
+{
+    size_t lines = 1;
+    for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1))
+        ++lines;
+    return lines;
+}
+
+} // namespace
+
 Script parseScript(const QByteArray& text, const QString& fileName, const QString& folder)
 {
     if (text.size() > kMaxScriptBytes)
@@ -49,8 +75,9 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     script.fileName = fileName;
     script.folder = folder;
     qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    script.steps.reserve(static_cast<size_t>(text.count('\n')) + 1);
+    script.steps.reserve(lineCount(text));
     int lineNumber = 0;
+    std::vector<Token> tokens; // its room serves every line
     while (start < text.size()) {
         ++lineNumber;
         qsizetype end = text.indexOf('\n', start);
@@ -64,21 +91,20 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             throw ScriptError(fileName, lineNumber,
                               QStringLiteral("the script is not text: the line holds a NUL byte "
                                              "(write \\0 inside a string)"));
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString line = decoder.decode(bytes);
-        if (decoder.hasError())
+        if (!bytes.isValidUtf8())
             throw ScriptError(fileName, lineNumber,
                               QStringLiteral("the script is not text: the line is not UTF-8"));
+        const QString line = QString::fromUtf8(bytes);
         try {
             qsizetype statementEnd = 0;
-            auto tokens = tokenizeLine(line, &statementEnd);
+            tokenizeLine(line, tokens, &statementEnd);
             if (tokens.empty())
                 continue;
-            Step step;
+            // Made in its place; a fault ends the whole script, so a half-made step never runs.
+            Step& step = script.steps.emplace_back();
             step.line = lineNumber;
             step.text = line.left(statementEnd).trimmed();
-            LineParser(std::move(tokens), step).parse();
-            script.steps.push_back(std::move(step));
+            LineParser(tokens, step).parse();
         } catch (const std::invalid_argument& wrong) {
             throw ScriptError(fileName, lineNumber, QString::fromStdString(wrong.what()));
         }

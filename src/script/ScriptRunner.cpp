@@ -12,6 +12,7 @@
 #include "script/TranscriptText.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <exception>
 
 namespace script {
@@ -95,7 +96,7 @@ RunSummary ScriptRunner::run(const Script& script)
               QString(QCoreApplication::applicationName() + QLatin1Char(' ') +
                       QCoreApplication::applicationVersion())
                   .trimmed(),
-              QStringLiteral("script ") + script.fileName);
+              QString(QStringLiteral("script ") + script.fileName));
     for (const Step& step : script.steps) {
         const bool checksLastCall =
             step.kind == Step::Kind::ExpectResult || step.kind == Step::Kind::ExpectFailure;
@@ -169,8 +170,8 @@ void ScriptRunner::runStep(const Step& step)
         m_errorAnswers.emplace_back(step.value.toInt(), step.count);
         break;
     case Step::Kind::Wait:
-        writeLine(QStringLiteral("wait"), QString::number(step.timeoutMs) + QStringLiteral(" ms"),
-                  {});
+        writeLine(QStringLiteral("wait"),
+                  QString(QString::number(step.timeoutMs) + QStringLiteral(" ms")), {});
         m_clock.waitUntil(step.timeoutMs, [] { return false; });
         break;
     }
@@ -303,7 +304,7 @@ void ScriptRunner::recordEvent(SeenEvent event, const QString& text)
 {
     event.line = m_currentLine;
     event.at = m_clock.now();
-    writeLine(deviceWord(event.device), event.name + QStringLiteral("()"), text);
+    writeLine(deviceWord(event.device), QString(event.name + QStringLiteral("()")), text);
     m_events.push_back(std::move(event));
     if (m_events.size() > kKeptEvents)
         m_events.pop_front();
@@ -335,14 +336,32 @@ int32_t ScriptRunner::nextErrorAnswer()
     return given;
 }
 
-void ScriptRunner::writeLine(const QString& device, const QString& name, const QString& detail)
+void ScriptRunner::writeLine(QStringView device, QStringView name, QStringView detail)
 {
-    QString line =
-        m_timeText(m_clock.now()) + QStringLiteral("  ") + device + QStringLiteral("  ") + name;
-    if (!detail.isEmpty())
-        line += QStringLiteral("  ") + detail;
+    // A listener that keeps the line shares its text; the next line then starts a text of its
+    // own, and otherwise reuses this one's room.
+    const QStringView time = m_timeText.view(m_clock.now());
+    const qsizetype size = time.size() + 2 + device.size() + 2 + name.size() +
+                           (detail.isEmpty() ? 0 : 2 + detail.size());
+    if (!m_line.isDetached())
+        m_line = QString();
+    m_line.resize(size); // written in place: no piece needs room of its own
+    QChar* end = m_line.data();
+    const auto put = [&end](QStringView piece) {
+        end = std::copy(piece.begin(), piece.end(), end);
+    };
+    const QStringView gap = u"  ";
+    put(time);
+    put(gap);
+    put(device);
+    put(gap);
+    put(name);
+    if (!detail.isEmpty()) {
+        put(gap);
+        put(detail);
+    }
     for (RunListener* listener : m_listeners)
-        listener->transcriptLine(line);
+        listener->transcriptLine(m_line);
 }
 
 } // namespace script

@@ -118,7 +118,7 @@ private:
     void recordCall(const Step& step, const QString& name, int32_t result, int32_t extended);
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& name, const QString& what);
-    void writeLine(const QString& device, const QString& name, const QString& detail);
+    void writeLine(QStringView device, QStringView name, QStringView detail);
     opos::CompanionDevice& companion(DeviceClass device) const;
     sim::SimulatedDevices& simulated() const;
 
@@ -142,6 +142,8 @@ private:
     int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
+    QString m_line;            // the transcript line being written, its room kept from line to line
+    QString m_callText;        // the same for the call's text
     QElapsedTimer m_sinceTurn; // since the event loop last took a whole turn
 };
 

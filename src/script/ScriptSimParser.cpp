@@ -11,7 +11,7 @@ void LineParser::parseSim()
     m_step.kind = Step::Kind::Sim;
     m_step.device = takeDevice();
     const Token& control = take(QStringLiteral("the control"));
-    m_step.name = control.text.toLower();
+    m_step.name = control.text().toString().toLower();
     const auto choose = [this](std::initializer_list<QStringView> words) {
         const Token& token = take(QStringLiteral("the setting"));
         for (QStringView word : words)
@@ -38,9 +38,9 @@ void LineParser::parseSim()
     } else if (m_step.name == u"held-elsewhere") {
         m_step.value = flag(take(QStringLiteral("yes or no")));
     } else if (m_step.name == u"listen") {
-        m_step.value = take(QStringLiteral("[ADDRESS:]PORT")).text;
+        m_step.value = take(QStringLiteral("[ADDRESS:]PORT")).toString();
     } else if (m_step.name == u"save-receipt") {
-        m_step.value = take(QStringLiteral("the picture's file name")).text;
+        m_step.value = take(QStringLiteral("the picture's file name")).toString();
     } else if (m_step.name == u"speed") {
         m_step.value = choose({u"instant", u"realistic"});
     } else if (m_step.name == u"fail-next-call") {
@@ -49,12 +49,12 @@ void LineParser::parseSim()
             m_step.value = QStringLiteral("run-time-failure");
             return;
         }
-        const auto code = resultCodeValue(what.text);
+        const auto code = resultCodeValue(what.text());
         if (!code)
-            fail(QStringLiteral("\"%1\" is not a result code").arg(what.text.left(40)));
+            fail(QStringLiteral("\"%1\" is not a result code").arg(what.text().left(40)));
         m_step.arguments.append(*code);
         if (!atEnd()) {
-            const auto extended = resultCodeValue(take(QStringLiteral("extended code")).text);
+            const auto extended = resultCodeValue(take(QStringLiteral("extended code")).text());
             if (!extended)
                 fail(QStringLiteral("the extended code is not a result code"));
             m_step.arguments.append(*extended);
@@ -62,7 +62,7 @@ void LineParser::parseSim()
     } else {
         fail(QStringLiteral("unknown printer control \"%1\" (cover, paper, power, "
                             "held-elsewhere, fail-next-call, speed, save-receipt, listen)")
-                 .arg(control.text.left(40)));
+                 .arg(control.text().left(40)));
     }
 }
 

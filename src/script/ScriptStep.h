@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVarLengthArray>
 #include <QVariant>
 #include <cstdint>
 #include <vector>
@@ -23,6 +24,32 @@ enum class ArgKind
     HealthLevel,   // an OPOS_CH_* name or a number
     TextAttribute, // a DISP_DT_* name or a number
     Text,          // a quoted string or a word
+};
+
+// The member a call statement calls, found once when the script is read.
+enum class Member
+{
+    None, // not a call
+    Open,
+    ClaimDevice,
+    ReleaseDevice,
+    Close,
+    Claim,
+    Release,
+    PrintNormal,
+    PrintImmediate,
+    CutPaper,
+    TransactionPrint,
+    ClearOutput,
+    DirectIO,
+    CheckHealth,
+    PrintBarCode,
+    PrintBitmap,
+    SetBitmap,
+    PrintMemoryBitmap,
+    OpenDrawer,
+    ClearText,
+    DisplayText,
 };
 
 // One statement of a script, as the parser understood it.
@@ -49,13 +76,14 @@ struct Step
     int line = 0;
     QString text; // the statement as written, without its comment
     DeviceClass device = DeviceClass::Printer;
-    QString name; // member, property, event, sim control (canonical spelling)
+    QString name;                 // member, property, event, sim control (canonical spelling)
+    Member member = Member::None; // Call and PrintFile
     QVariantList arguments;
-    std::vector<ArgKind> argumentKinds; // one per argument
-    QVariant value;                     // expected or written value; absent for "any"
-    bool negated = false;               // "!=" or "expect no"
-    int32_t timeoutMs = 0;              // within / wait
-    int32_t count = 1;                  // answers queued by "on ErrorEvent"
+    QVarLengthArray<ArgKind, 8> argumentKinds; // one per argument; no member takes more
+    QVariant value;                            // expected or written value; absent for "any"
+    bool negated = false;                      // "!=" or "expect no"
+    int32_t timeoutMs = 0;                     // within / wait
+    int32_t count = 1;                         // answers queued by "on ErrorEvent"
 };
 
 struct Script
@@ -69,5 +97,10 @@ QString deviceWord(DeviceClass device);
 
 // Whether the script checks anything at all; a script without an expectation proves nothing.
 bool holdsExpectation(const Script& script);
+
+// A value the parser stored, as text or number; what the parser stores is taken as it is,
+// without a conversion.
+QString textValue(const QVariant& value);
+int32_t numberValue(const QVariant& value);
 
 } // namespace script

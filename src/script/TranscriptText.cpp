@@ -11,29 +11,33 @@ namespace script {
 
 namespace {
 
-QString numberText(int32_t value, QStringView prefix)
+void appendNumberText(QString& out, int32_t value, QStringView prefix)
 {
-    const QString name = prefix.isEmpty() ? QString() : constantName(value, prefix);
-    return name.isEmpty() ? QString::number(value) : name;
+    const QLatin1String name = prefix.isEmpty() ? QLatin1String() : constantName(value, prefix);
+    if (name.isEmpty())
+        out += QString::number(value);
+    else
+        out += name;
 }
 
-QString argumentText(const QVariant& value, ArgKind kind)
+void appendArgumentText(QString& out, const QVariant& value, ArgKind kind)
 {
     switch (kind) {
     case ArgKind::Text:
-        return quotedString(value.toString(), kShownDataLength);
+        appendQuotedString(out, textValue(value), kShownDataLength);
+        return;
     case ArgKind::Station:
-        return numberText(value.toInt(), u"PTR_S_");
+        return appendNumberText(out, numberValue(value), u"PTR_S_");
     case ArgKind::Control:
-        return numberText(value.toInt(), u"PTR_TP_");
+        return appendNumberText(out, value.toInt(), u"PTR_TP_");
     case ArgKind::HealthLevel:
-        return numberText(value.toInt(), u"OPOS_CH_");
+        return appendNumberText(out, value.toInt(), u"OPOS_CH_");
     case ArgKind::TextAttribute:
-        return numberText(value.toInt(), u"DISP_DT_");
+        return appendNumberText(out, value.toInt(), u"DISP_DT_");
     case ArgKind::Number:
         break;
     }
-    return QString::number(value.toInt());
+    out += QString::number(value.toInt());
 }
 
 // The family of names a numeric property's values belong to.
@@ -60,36 +64,52 @@ QStringView familyOf(const QString& property)
 
 QString callText(const Step& step)
 {
+    QString text;
+    appendCallText(text, step);
+    return text;
+}
+
+void appendCallText(QString& out, const Step& step)
+{
     switch (step.kind) {
     case Step::Kind::SetProperty:
-        return step.name + QStringLiteral(" = ") + propertyValueText(step.name, step.value);
+        out += step.name + QStringLiteral(" = ") + propertyValueText(step.name, step.value);
+        return;
     case Step::Kind::GetProperty:
-        return step.name;
+        out += step.name;
+        return;
     case Step::Kind::Sim:
-        return step.text.section(u' ', 1, -1, QString::SectionSkipEmpty);
+        out += step.text.section(u' ', 1, -1, QString::SectionSkipEmpty);
+        return;
     default:
         break;
     }
-    QString text = step.name + QLatin1Char('(');
+    out += step.name;
+    out += QLatin1Char('(');
     for (qsizetype i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
-            text += QLatin1String(", ");
-        text += argumentText(step.arguments.at(i), i < qsizetype(step.argumentKinds.size())
-                                                       ? step.argumentKinds[i]
-                                                       : ArgKind::Number);
+            out += QLatin1String(", ");
+        appendArgumentText(out, step.arguments.at(i),
+                           i < qsizetype(step.argumentKinds.size()) ? step.argumentKinds[i]
+                                                                    : ArgKind::Number);
     }
     if (step.kind == Step::Kind::PrintFile) {
         if (!step.arguments.isEmpty())
-            text += QLatin1String(", ");
-        text += QStringLiteral("file ") + quotedString(step.value.toString(), 200);
+            out += QLatin1String(", ");
+        out += QLatin1String("file ");
+        appendQuotedString(out, step.value.toString(), 200);
     }
-    return text + QLatin1Char(')');
+    out += QLatin1Char(')');
 }
 
-QString printCallText(const QString& member, int32_t station, const QString& data)
+void appendPrintCallText(QString& out, QStringView member, int32_t station, QStringView data)
 {
-    return QStringLiteral("%1(%2, %3)")
-        .arg(member, numberText(station, u"PTR_S_"), quotedString(data, kShownDataLength));
+    out += member;
+    out += QLatin1Char('(');
+    appendNumberText(out, station, u"PTR_S_");
+    out += QLatin1String(", ");
+    appendQuotedString(out, data, kShownDataLength);
+    out += QLatin1Char(')');
 }
 
 QString propertyValueText(const QString& property, const QVariant& value)
@@ -128,25 +148,26 @@ QString expectationCount(int count)
                       : QStringLiteral("%1 expectations").arg(count);
 }
 
-QString TimestampText::operator()(const QDateTime& time)
+QStringView TimestampText::view(const QDateTime& time)
 {
     const qint64 ms = time.toMSecsSinceEpoch();
     const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
     if (second != m_second) {
         m_second = second;
-        m_prefix = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODate);
-        m_prefix.chop(1); // the zone comes after the milliseconds
+        m_text = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODateWithMs);
+        if (!m_text.endsWith(u'Z') || m_text.size() < 5) { // a time Qt cannot show
+            m_second = std::numeric_limits<qint64>::min();
+            m_text = time.toString(Qt::ISODateWithMs);
+            return m_text;
+        }
     }
+    // Only the milliseconds before the zone's "Z" change within a second.
     const int milli = static_cast<int>(ms - second * 1000);
-    QString text;
-    text.reserve(m_prefix.size() + 5);
-    text += m_prefix;
-    text += QLatin1Char('.');
-    text += QLatin1Char(static_cast<char>('0' + milli / 100));
-    text += QLatin1Char(static_cast<char>('0' + milli / 10 % 10));
-    text += QLatin1Char(static_cast<char>('0' + milli % 10));
-    text += QLatin1Char('Z');
-    return text;
+    QChar* const digits = m_text.data() + m_text.size() - 4;
+    digits[0] = QChar(u'0' + milli / 100);
+    digits[1] = QChar(u'0' + milli / 10 % 10);
+    digits[2] = QChar(u'0' + milli % 10);
+    return m_text;
 }
 
 } // namespace script

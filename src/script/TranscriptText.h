@@ -17,9 +17,10 @@ inline constexpr qsizetype kShownDataLength = 200;
 // constants by name: PrintNormal(PTR_S_RECEIPT, "\e|bCBold\n"), ClaimDevice(3000),
 // AsyncMode = 1, CoverOpen.
 QString callText(const Step& step);
+void appendCallText(QString& out, const Step& step);
 
 // One line of a printed file: PrintNormal(PTR_S_RECEIPT, "line\n").
-QString printCallText(const QString& member, int32_t station, const QString& data);
+void appendPrintCallText(QString& out, QStringView member, int32_t station, QStringView data);
 
 // A property's value, by name where its family has one: "OPOS_S_IDLE (2)",
 // "OPOS_E_ILLEGAL (106)"; flags as 1 and 0; texts quoted.
@@ -37,11 +38,13 @@ QString expectationCount(int count);
 class TimestampText
 {
 public:
-    QString operator()(const QDateTime& time);
+    QString operator()(const QDateTime& time) { return view(time).toString(); }
+    // The same, valid until the next call.
+    QStringView view(const QDateTime& time);
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();
-    QString m_prefix; // "2026-03-01T09:15:02"
+    QString m_text; // "2026-03-01T09:15:02.345Z"
 };
 
 } // namespace script

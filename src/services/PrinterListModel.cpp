@@ -13,14 +13,15 @@ constexpr int kListPublishDelayMs = 16;
 // that painting the list never shapes a text of megabytes.
 constexpr qsizetype kLongestItem = 1000;
 
-QString shown(const QString& text)
+// What an item keeps of its text, in UTF-8.
+QByteArray shown(QStringView text)
 {
     if (text.size() <= kLongestItem)
-        return text;
+        return text.toUtf8();
     qsizetype kept = kLongestItem;
     if (text.at(kept - 1).isHighSurrogate())
-        --kept; // never split a character in two
-    return text.first(kept) + QChar(0x2026);
+        --kept;                                        // never split a character in two
+    return text.first(kept).toUtf8() + "\xE2\x80\xA6"; // …
 }
 
 // An item whose bytes could not be read back says so, and why, instead of showing empty.
@@ -64,9 +65,9 @@ PrinterListModel::PrinterListModel(QObject* parent)
 
 PrinterListModel::~PrinterListModel() = default;
 
-void PrinterListModel::AddItem(const QString& text)
+void PrinterListModel::AddItem(QStringView text)
 {
-    d->items.append(shown(text).toUtf8());
+    d->items.append(shown(text));
     d->schedulePublish();
 }
 

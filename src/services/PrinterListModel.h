@@ -17,7 +17,7 @@ public:
     explicit PrinterListModel(QObject* parent = nullptr);
     ~PrinterListModel() override;
 
-    void AddItem(const QString& text);
+    void AddItem(QStringView text);
     void Clear();
     int ListCount() const;
     QString List(int index) const;

@@ -43,6 +43,8 @@ public:
     {
         ++waits;
         withoutLimit = deadline.isForever();
+        if (cancelAtOnce)
+            return Outcome::Cancelled;
         if (ready())
             return Outcome::Ready;
         if (deadline.hasExpired())
@@ -56,6 +58,7 @@ public:
     void wake() override {}
 
     std::function<void()> meanwhile;
+    bool cancelAtOnce = false; // as a person who cancels before the device could answer
     bool cancelled = false;
     bool withoutLimit = false;
     int waits = 0;
@@ -220,6 +223,60 @@ private slots:
         for (const auto& item : device().receipt())
             kept << item.text;
         QCOMPARE(kept, expected);
+    }
+
+    // A synchronous call with a lot of data waits through the waiter while it is parsed and laid
+    // out, so that a window goes on meanwhile, and prints what it would have printed in place.
+    // A cancel takes back only what has not printed yet.
+    void longDataWaitsThroughTheWaiter_data()
+    {
+        QTest::addColumn<bool>("realistic");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("printed");
+        QTest::newRow("instant") << false << false << true;
+        QTest::newRow("instant, cancelled: printed all the same") << false << true << true;
+        QTest::newRow("realistic") << true << false << true;
+        QTest::newRow("realistic, cancelled while parsed: nothing printed")
+            << true << true << false;
+    }
+    void longDataWaitsThroughTheWaiter()
+    {
+        QFETCH(bool, realistic);
+        QFETCH(bool, cancel);
+        QFETCH(bool, printed);
+        auto waiter = std::make_shared<SteppingWaiter>();
+        registry->setWaiter(waiter);
+        if (realistic) {
+            device().setPacer(std::make_shared<RecordingPacer>());
+            device().setOutputSpeed(sim::OutputSpeed::Realistic);
+        }
+        enablePrinter();
+        device().setReceiptCapacity(3);
+        const int waitsBefore = waiter->waits; // the claim's
+        QCOMPARE(printer->PrintNormal(PTR_S_RECEIPT, u"short\n"_s), OPOS_SUCCESS);
+        QCOMPARE(waiter->waits, waitsBefore);
+
+        waiter->cancelAtOnce = cancel;
+        const QString bold = QString(48, u'x');
+        const QString data = u"\x1b|bC"_s + bold.repeated(6400) + u"\x1b|Nend\n"_s;
+        const int32_t code = printer->PrintNormal(PTR_S_RECEIPT, data);
+
+        QCOMPARE(waiter->waits, waitsBefore + 1);
+        if (printed) {
+            QCOMPARE(code, OPOS_SUCCESS);
+            QCOMPARE(roll(),
+                     (QStringList{u"Lb(%1)"_s.arg(bold), u"Lb(%1)"_s.arg(bold), u"L(end)"_s}));
+            QCOMPARE(device().receiptItemsPrinted(), 1 + 6400 + 1);
+        } else {
+            QCOMPARE(code, OPOS_E_TIMEOUT);
+            QCOMPARE(printer->GetPropertyString(u"ErrorString"_s),
+                     u"Cancelled while waiting for Quenta POS Printer"_s);
+            QCOMPARE(roll(), QStringList{u"L(short)"_s});
+        }
+        // Each call starts in normal modes, whatever the one before switched on.
+        waiter->cancelAtOnce = false;
+        QCOMPARE(printer->PrintNormal(PTR_S_RECEIPT, u"after\n"_s), OPOS_SUCCESS);
+        QCOMPARE(roll().constLast(), u"L(after)"_s);
     }
 
     void sensorsRefuseOutput_data()

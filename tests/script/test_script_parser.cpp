@@ -55,6 +55,8 @@ void TestScriptParser::statements_data()
     // clang-format off
     QTest::newRow("use by name") << QByteArray("use printer \"Counter Printer\"") << K::Use << P << QString() << QVariantList{} << QVariant(QStringLiteral("Counter Printer")) << 0;
     QTest::newRow("use by address") << QByteArray("use display serial:///dev/ttyS0?baud=9600&flow=none") << K::Use << L << QString() << QVariantList{} << QVariant(QStringLiteral("serial:///dev/ttyS0?baud=9600&flow=none")) << 0;
+    QTest::newRow("shouted") << QByteArray("PRINTER PRINTNORMAL RECEIPT \"a\"") << K::Call << P << "PrintNormal" << QVariantList{2, QStringLiteral("a")} << QVariant() << 0;
+    QTest::newRow("mixed case") << QByteArray("Expect Printer STATE = Opos_S_Idle Within 2 S") << K::ExpectProperty << P << "State" << QVariantList{} << QVariant(2) << 2000;
     QTest::newRow("open default") << QByteArray("printer open") << K::Call << P << "Open" << QVariantList{} << QVariant() << 0;
     QTest::newRow("open name") << QByteArray("drawer Open \"X\"") << K::Call << D << "Open" << QVariantList{QStringLiteral("X")} << QVariant() << 0;
     QTest::newRow("claim device") << QByteArray("printer ClaimDevice -1") << K::Call << P << "ClaimDevice" << QVariantList{-1} << QVariant() << 0;
@@ -190,6 +192,9 @@ void TestScriptParser::faultsNameFileAndLine_data()
     QTest::newRow("read-only companion") << QByteArray("drawer DrawerOpened = true") << "cannot be written";
     QTest::newRow("nul byte") << QByteArray("printer Open\0x", 14) << "NUL byte";
     QTest::newRow("not utf-8") << QByteArray("printer Open \"\xFF\"") << "not UTF-8";
+    QTest::newRow("overlong utf-8") << QByteArray("printer Open \"\xC0\xAF\"") << "not UTF-8";
+    QTest::newRow("utf-8 surrogate") << QByteArray("printer Open \"\xED\xA0\x80\"") << "not UTF-8";
+    QTest::newRow("cut utf-8") << QByteArray("printer Open \"\xE2\x82\"") << "not UTF-8";
     // clang-format on
 }
 

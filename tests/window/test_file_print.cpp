@@ -353,6 +353,12 @@ private slots:
         QTest::newRow("percentage the printer refuses")
             << normal << QByteArray("a\n") << QStringLiteral("0")
             << QStringList{pn, row("CutPaper()", "OPOS_E_ILLEGAL")} << texts({"a"});
+        // Read while the window goes on, printed whole, shown cut short in the list.
+        QTest::newRow("a line of a megabyte among short ones")
+            << normal << "a\n" + QByteArray(1 << 20, 'y') + "\nb" << QString()
+            << QStringList{pn, pn, pn}
+            << QStringList{QStringLiteral("a"), QString(1000, u'y') + QChar(0x2026),
+                           QStringLiteral("b")};
         QTest::newRow("Windows-1252 file")
             << normal << QByteArray("caf\xE9\r") << QString() << QStringList{pn}
             << QStringList{QStringLiteral("café")};

@@ -4,8 +4,11 @@
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/OposConstants.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <exception>
+#include <thread>
 
 namespace sim {
 
@@ -19,6 +22,8 @@ constexpr std::chrono::milliseconds kCutTime{500};
 constexpr int kFontADotsWide = 12;
 constexpr int kFontBDotsWide = 9;
 constexpr int kMaxLineChars = 64;
+// Print data this long takes milliseconds to parse and lay out: done aside, see print().
+constexpr qsizetype kAsideCharacters = 256 * 1024;
 
 QString statusText(const opos::PrinterStatus& status)
 {
@@ -125,7 +130,8 @@ DeviceResult SimulatedPrinterBackend::readiness() const
     return {};
 }
 
-DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data, opos::OutputMode)
+DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data,
+                                            opos::OutputMode mode)
 {
     if (auto failure = m_core->takeFailure("print"))
         return *failure;
@@ -133,7 +139,50 @@ DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data
         return opos::DeviceResult::illegal(QStringLiteral("The printer has no such station"));
     if (auto ready = readiness(); !ready.ok())
         return ready;
-    return output(m_parser.parse(data));
+    if (mode == opos::OutputMode::Asynchronous || data.size() < kAsideCharacters)
+        return output(m_parser.parse(data));
+    bool realistic = false;
+    {
+        const std::lock_guard lock(m_core->mutex);
+        realistic = m_core->speed == OutputSpeed::Realistic;
+    }
+    // At the instant speed nothing waits: the whole print goes aside, and once it ran, a cancel
+    // cannot take it back. At the realistic speed the output paces through the waiter here,
+    // and a cancel during the parse prints nothing.
+    if (!realistic)
+        return aside([&] { return output(m_parser.parse(data)); }).result;
+    std::vector<opos::PrintSegment> segments;
+    const Aside parsed = aside([&] {
+        segments = m_parser.parse(data);
+        return DeviceResult{};
+    });
+    if (parsed.outcome == opos::Waiter::Outcome::Cancelled)
+        return opos::cancelledWait(kPrinterName);
+    return output(segments);
+}
+
+SimulatedPrinterBackend::Aside
+SimulatedPrinterBackend::aside(const std::function<DeviceResult()>& work)
+{
+    std::atomic<bool> done{false};
+    std::exception_ptr failure;
+    Aside outcome;
+    {
+        const std::jthread worker([&] {
+            try {
+                outcome.result = work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            done.store(true, std::memory_order_release);
+            m_waiter->wake();
+        });
+        outcome.outcome = m_waiter->wait(kPrinterName, QDeadlineTimer(QDeadlineTimer::Forever),
+                                         [&done] { return done.load(std::memory_order_acquire); });
+    } // the work runs to its end even after a cancel: it is bounded by the data
+    if (failure)
+        std::rethrow_exception(failure);
+    return outcome;
 }
 
 DeviceResult SimulatedPrinterBackend::cutPaper(int32_t percentage, opos::OutputMode)

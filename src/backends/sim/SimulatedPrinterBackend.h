@@ -4,6 +4,7 @@
 #include "opos/PrintDataParser.h"
 #include "opos/PrinterBackend.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stop_token>
@@ -41,6 +42,14 @@ public:
 private:
     // The reason output cannot go on now, or success.
     opos::DeviceResult readiness() const;
+    // Runs work on a thread of its own while the calling thread waits through the waiter, so
+    // that a window goes on while a synchronous call with a lot of data is parsed and laid out.
+    struct Aside
+    {
+        opos::Waiter::Outcome outcome = opos::Waiter::Outcome::Ready; // of the wait
+        opos::DeviceResult result;                                    // of the work
+    };
+    Aside aside(const std::function<opos::DeviceResult()>& work);
     // Runs the segments onto the roll, line by line at the device's speed.
     opos::DeviceResult output(const std::vector<opos::PrintSegment>& segments);
     std::stop_token outputStopToken();

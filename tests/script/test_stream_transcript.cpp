@@ -1,0 +1,152 @@
+#include "script/StreamTranscript.h"
+
+#include <QIODevice>
+#include <QTextStream>
+#include <QtTest>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// Standard output as the transcript sees it: it takes whatever is written, and can be held shut
+// (a pipe whose reader stopped reading) until the test opens it again. The test reads what came
+// while the transcript's own thread writes.
+class GatedOutput final : public QIODevice
+{
+public:
+    GatedOutput() { open(QIODevice::WriteOnly); }
+
+    void shut()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_shut = true;
+    }
+    void reopen()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_shut = false;
+        }
+        m_changed.notify_all();
+    }
+    QStringList lines() const
+    {
+        const std::lock_guard lock(m_mutex);
+        QStringList lines = QString::fromUtf8(m_written).split(u'\n');
+        lines.removeLast(); // after the last line's end
+        return lines;
+    }
+    bool writerWaits() const { return m_writerWaits; }
+
+protected:
+    qint64 readData(char* /*data*/, qint64 /*size*/) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_writerWaits = m_shut;
+        m_changed.wait(lock, [this] { return !m_shut; });
+        m_writerWaits = false;
+        m_written.append(data, size);
+        return size;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    QByteArray m_written;
+    bool m_shut = false;
+    std::atomic<bool> m_writerWaits = false;
+};
+
+QString numbered(int i)
+{
+    return QStringLiteral(
+               "2026-01-02T03:04:05.678Z  printer  PrintNormal(PTR_S_RECEIPT, \"%1 ü\")  "
+               "OPOS_SUCCESS")
+        .arg(i);
+}
+
+} // namespace
+
+class TestStreamTranscript : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linesShowWithoutAFlush();
+    void aLongRunArrivesWholeAndInOrder();
+    void aStalledOutputHoldsTheRunnerBack();
+};
+
+void TestStreamTranscript::linesShowWithoutAFlush()
+{
+    // A person watching the run sees each line soon after it happened, also when the runner
+    // then waits in a long call and writes nothing more.
+    GatedOutput output;
+    QTextStream stream(&output);
+    script::StreamTranscript transcript(stream);
+    transcript.transcriptLine(numbered(1));
+    transcript.transcriptLine(numbered(2));
+    QTRY_COMPARE(output.lines(), QStringList({numbered(1), numbered(2)}));
+    transcript.transcriptLine(numbered(3));
+    QTRY_COMPARE(output.lines().size(), 3);
+}
+
+void TestStreamTranscript::aLongRunArrivesWholeAndInOrder()
+{
+    // Lines gathered into blocks: none lost, none split, none out of order, all written once
+    // the transcript has ended, whether or not the writer had its turn before.
+    constexpr int kLines = 20'000;
+    GatedOutput output;
+    {
+        QTextStream stream(&output);
+        script::StreamTranscript transcript(stream);
+        for (int i = 0; i < kLines / 2; ++i)
+            transcript.transcriptLine(numbered(i));
+        transcript.flush();
+        QCOMPARE(output.lines().size(), kLines / 2);
+        for (int i = kLines / 2; i < kLines; ++i)
+            transcript.transcriptLine(numbered(i));
+    }
+    const QStringList lines = output.lines();
+    QCOMPARE(lines.size(), kLines);
+    for (int i = 0; i < kLines; ++i)
+        QCOMPARE(lines[i], numbered(i));
+}
+
+void TestStreamTranscript::aStalledOutputHoldsTheRunnerBack()
+{
+    // A reader that stops reading (a paused pager) must stop the run, not let the transcript
+    // gather in memory without bound; once it reads again, everything arrives.
+    constexpr int kLines = 100'000; // about 10 MB of transcript
+    GatedOutput output;
+    QTextStream stream(&output);
+    std::atomic<int> given = 0;
+    {
+        script::StreamTranscript transcript(stream);
+        output.shut();
+        std::thread runner([&] {
+            for (int i = 0; i < kLines; ++i) {
+                transcript.transcriptLine(numbered(i));
+                given = i + 1;
+            }
+        });
+        const auto finish = qScopeGuard([&] {
+            output.reopen();
+            runner.join();
+        });
+        QTRY_VERIFY(output.writerWaits());
+        QTRY_VERIFY(given > 1000);
+        // Held back, the runner cannot finish however long it is given: nothing of its pace
+        // is measured, only that it stays behind the shut output.
+        QVERIFY2(!QTest::qWaitFor([&] { return given == kLines; }, 500),
+                 "the runner ran on while nothing could be written");
+    }
+    QCOMPARE(given, kLines);
+    QCOMPARE(output.lines().size(), kLines);
+}
+
+QTEST_GUILESS_MAIN(TestStreamTranscript)
+#include "test_stream_transcript.moc"
