@@ -1,6 +1,7 @@
 #pragma once
 
 #include "opos/GraphicRequest.h"
+#include "opos/OposConstants.h"
 
 #include <QString>
 #include <QVariant>
@@ -40,6 +41,8 @@ struct DeviceResult
     int32_t extended = 0;
     QString text; // why it failed, for ErrorString; empty on success
     bool ok() const { return code == 0; }
+    // A request the device cannot carry out as asked (OPOS_E_ILLEGAL), and why.
+    static DeviceResult illegal(QString why) { return {OPOS_E_ILLEGAL, 0, std::move(why)}; }
 };
 
 // Callbacks from a backend to its control object. They may be called from any thread; the

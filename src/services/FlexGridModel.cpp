@@ -14,7 +14,7 @@ namespace {
 constexpr int kDesignedRows = 2;
 constexpr int kStandardColWidth = 960;
 // New rows, changed cells and scroll requests reach the views at most once per frame.
-constexpr int kPublishDelayMs = 16;
+constexpr int kGridPublishDelayMs = 16;
 
 QRgb packColour(const QColor& colour)
 {
@@ -37,7 +37,7 @@ public:
           rowStore(columns + rowNotes, kDesignedRows)
     {
         publishTimer.setSingleShot(true);
-        publishTimer.setInterval(kPublishDelayMs);
+        publishTimer.setInterval(kGridPublishDelayMs);
     }
 
     const GridCell& cell(int row, int col) const

@@ -7,7 +7,7 @@
 
 namespace {
 // New items and the selection reach the views at most once per frame.
-constexpr int kPublishDelayMs = 16;
+constexpr int kListPublishDelayMs = 16;
 
 // An item keeps at most this many characters of its text and ends in an ellipsis when cut, so
 // that painting the list never shapes a text of megabytes.
@@ -39,7 +39,7 @@ public:
     Impl()
     {
         publishTimer.setSingleShot(true);
-        publishTimer.setInterval(kPublishDelayMs);
+        publishTimer.setInterval(kListPublishDelayMs);
     }
 
     int count() const { return int(items.size()); }

@@ -21,11 +21,6 @@ namespace {
 // hundred thousand entries. Anything larger is the wrong file.
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
-[[noreturn]] void fail(const QString& message)
-{
-    throw SettingsError(message.toStdString());
-}
-
 DeviceClass parseClass(const QString& text)
 {
     for (const DeviceClass candidate :
@@ -33,9 +28,10 @@ DeviceClass parseClass(const QString& text)
         if (text.trimmed().compare(deviceClassName(candidate), Qt::CaseInsensitive) == 0)
             return candidate;
     }
-    fail(QStringLiteral(
-             "Setting \"class\" must be PosPrinter, CashDrawer or LineDisplay, not \"%1\"")
-             .arg(text));
+    SettingsError::raise(
+        QStringLiteral(
+            "Setting \"class\" must be PosPrinter, CashDrawer or LineDisplay, not \"%1\"")
+            .arg(text));
 }
 
 struct Setting
@@ -57,19 +53,23 @@ QByteArray readWhole(const QString& path)
 {
     const QFileInfo info(path);
     if (info.isDir())
-        fail(QStringLiteral("The device file %1 is a folder, not a file").arg(path));
+        SettingsError::raise(
+            QStringLiteral("The device file %1 is a folder, not a file").arg(path));
     if (!info.isFile())
-        fail(QStringLiteral("The device file %1 is not a regular file").arg(path));
+        SettingsError::raise(QStringLiteral("The device file %1 is not a regular file").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("The device file %1 cannot be read: %2").arg(path, file.errorString()));
+        SettingsError::raise(
+            QStringLiteral("The device file %1 cannot be read: %2").arg(path, file.errorString()));
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
-        fail(QStringLiteral("The device file %1 cannot be read: %2").arg(path, file.errorString()));
+        SettingsError::raise(
+            QStringLiteral("The device file %1 cannot be read: %2").arg(path, file.errorString()));
     if (bytes.size() > kMaxFileSize)
-        fail(QStringLiteral("The device file %1 is larger than %2 MB; it cannot be a device list")
-                 .arg(path)
-                 .arg(kMaxFileSize / (1024 * 1024)));
+        SettingsError::raise(
+            QStringLiteral("The device file %1 is larger than %2 MB; it cannot be a device list")
+                .arg(path)
+                .arg(kMaxFileSize / (1024 * 1024)));
     return bytes;
 }
 
@@ -91,13 +91,14 @@ public:
     {
         const int result = ini_parse_stream(&StrictIni::readLine, this, &StrictIni::handle, this);
         if (!m_error.isEmpty())
-            fail(m_error);
+            SettingsError::raise(m_error);
         if (result > 0)
-            fail(at(result,
-                    QStringLiteral("syntax error: expected [device name], name=value or a comment "
-                                   "starting with ; or #")));
+            SettingsError::raise(
+                at(result,
+                   QStringLiteral("syntax error: expected [device name], name=value or a comment "
+                                  "starting with ; or #")));
         if (result < 0)
-            fail(QStringLiteral("The device file %1 cannot be read").arg(m_path));
+            SettingsError::raise(QStringLiteral("The device file %1 cannot be read").arg(m_path));
         return std::move(m_sections);
     }
 
@@ -214,10 +215,11 @@ bool deviceFileExists(const QString& path)
     if (reason == ENOENT && !isLink)
         return false;
     if (reason == ENOENT)
-        fail(QStringLiteral("The device file %1 is a link to %2, which does not exist")
-                 .arg(path, QFileInfo(path).symLinkTarget()));
-    fail(QStringLiteral("The device file %1 cannot be read: %2")
-             .arg(path, QString::fromLocal8Bit(std::strerror(reason))));
+        SettingsError::raise(
+            QStringLiteral("The device file %1 is a link to %2, which does not exist")
+                .arg(path, QFileInfo(path).symLinkTarget()));
+    SettingsError::raise(QStringLiteral("The device file %1 cannot be read: %2")
+                             .arg(path, QString::fromLocal8Bit(std::strerror(reason))));
 }
 
 QString addressOf(const Section& section)
@@ -242,7 +244,7 @@ DeviceSettings toSettings(const Section& section)
             values.insert(setting.key, setting.value);
     }
     if (address.isEmpty())
-        fail(QStringLiteral("no address"));
+        SettingsError::raise(QStringLiteral("no address"));
     // Each fault names the setting it is about, so that the message can point at its line.
     const auto about = [](const QString& setting, const auto& step) {
         try {
@@ -254,8 +256,9 @@ DeviceSettings toSettings(const Section& section)
     };
     DeviceSettings settings = about(QStringLiteral("address"), [&] {
         if (!isAddress(address))
-            fail(QStringLiteral("\"%1\" is not a tcp://, file:// or serial:// address")
-                     .arg(address));
+            SettingsError::raise(
+                QStringLiteral("\"%1\" is not a tcp://, file:// or serial:// address")
+                    .arg(address));
         return parseAddress(address);
     });
     settings.deviceClass = about(QStringLiteral("class"), [&] { return parseClass(className); });
@@ -282,10 +285,10 @@ std::vector<DeviceFile::Entry> DeviceFile::entries() const
         try {
             entries.push_back({section.name, addressOf(section), toSettings(section)});
         } catch (const SettingsError& error) {
-            fail(QStringLiteral("%1, line %2, device \"%3\": %4")
-                     .arg(m_path)
-                     .arg(lineOf(section, error.setting()))
-                     .arg(section.name, QString::fromUtf8(error.what())));
+            SettingsError::raise(QStringLiteral("%1, line %2, device \"%3\": %4")
+                                     .arg(m_path)
+                                     .arg(lineOf(section, error.setting()))
+                                     .arg(section.name, QString::fromUtf8(error.what())));
         }
     }
     return entries;

@@ -11,21 +11,17 @@ namespace escpos {
 
 namespace {
 
-[[noreturn]] void fail(const QString& message)
-{
-    throw SettingsError(message.toStdString());
-}
-
 int toInt(const QString& key, const QString& text, int low, int high)
 {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok || value < low || value > high)
-        fail(QStringLiteral("Setting \"%1\" must be a whole number from %2 to %3, not \"%4\"")
-                 .arg(key)
-                 .arg(low)
-                 .arg(high)
-                 .arg(text));
+        SettingsError::raise(
+            QStringLiteral("Setting \"%1\" must be a whole number from %2 to %3, not \"%4\"")
+                .arg(key)
+                .arg(low)
+                .arg(high)
+                .arg(text));
     return value;
 }
 
@@ -34,15 +30,15 @@ T choose(const QString& key, const QString& text, const QMap<QString, T>& choice
 {
     const auto found = choices.constFind(text.trimmed().toLower());
     if (found == choices.constEnd())
-        fail(QStringLiteral("Setting \"%1\" must be one of %2, not \"%3\"")
-                 .arg(key, choices.keys().join(QStringLiteral(", ")), text));
+        SettingsError::raise(QStringLiteral("Setting \"%1\" must be one of %2, not \"%3\"")
+                                 .arg(key, choices.keys().join(QStringLiteral(", ")), text));
     return *found;
 }
 
 QList<int> toIntList(const QString& key, const QString& text, int low, int high)
 {
     if (text.trimmed().isEmpty())
-        fail(QStringLiteral("Setting \"%1\" needs at least one number").arg(key));
+        SettingsError::raise(QStringLiteral("Setting \"%1\" needs at least one number").arg(key));
     QList<int> values;
     for (const QString& part : text.split(QLatin1Char(',')))
         values.append(toInt(key, part, low, high));
@@ -55,8 +51,9 @@ QMap<int, int> toCodeTables(const QString& key, const QString& text, QMap<int, i
     for (const QString& pair : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList parts = pair.split(QLatin1Char(':'));
         if (parts.size() != 2)
-            fail(QStringLiteral("Setting \"%1\" needs CHARACTERSET:TABLE pairs, not \"%2\"")
-                     .arg(key, pair));
+            SettingsError::raise(
+                QStringLiteral("Setting \"%1\" needs CHARACTERSET:TABLE pairs, not \"%2\"")
+                    .arg(key, pair));
         tables.insert(toInt(key, parts[0], 1, 9999), toInt(key, parts[1], 0, 255));
     }
     return tables;
@@ -65,14 +62,15 @@ QMap<int, int> toCodeTables(const QString& key, const QString& text, QMap<int, i
 void checkCharacterSet(const QString& key, int characterSet, const QMap<int, int>& tables)
 {
     if (!tables.contains(characterSet))
-        fail(QStringLiteral("Setting \"%1\": character set %2 has no code table")
-                 .arg(key)
-                 .arg(characterSet));
+        SettingsError::raise(QStringLiteral("Setting \"%1\": character set %2 has no code table")
+                                 .arg(key)
+                                 .arg(characterSet));
     if (!opos::TextEncoder::supports(characterSet))
-        fail(QStringLiteral("Setting \"%1\": character set %2 cannot be encoded (437, 850, 858, "
-                            "866, 1252 or 998)")
-                 .arg(key)
-                 .arg(characterSet));
+        SettingsError::raise(
+            QStringLiteral("Setting \"%1\": character set %2 cannot be encoded (437, 850, 858, "
+                           "866, 1252 or 998)")
+                .arg(key)
+                .arg(characterSet));
 }
 
 using Setter = std::function<void(DeviceSettings&, const QString& key, const QString& value)>;
@@ -262,7 +260,8 @@ QString quoted(const QString& name)
 
 [[noreturn]] void refuseAddress(const QString& name, const QString& why)
 {
-    fail(QStringLiteral("%1 is not a usable device address: %2").arg(quoted(name), why));
+    SettingsError::raise(
+        QStringLiteral("%1 is not a usable device address: %2").arg(quoted(name), why));
 }
 
 // Says in plain words why an address is not a well-formed URL.
@@ -354,13 +353,15 @@ void applySettings(DeviceSettings& settings, const QMap<QString, QString>& value
         try {
             for (const QString& text : {it.key(), it.value()}) {
                 if (const QString control = describeControlCharacter(text); !control.isEmpty())
-                    fail(QStringLiteral("Setting %1 holds %2").arg(quoted(it.key()), control));
+                    SettingsError::raise(
+                        QStringLiteral("Setting %1 holds %2").arg(quoted(it.key()), control));
             }
             const auto setter = setters().constFind(it.key());
             if (setter == setters().constEnd())
-                fail(QStringLiteral("Unknown setting \"%1\"").arg(it.key()));
+                SettingsError::raise(QStringLiteral("Unknown setting \"%1\"").arg(it.key()));
             if (serialOnly.contains(it.key()) && settings.address.transport != Transport::Serial)
-                fail(QStringLiteral("Setting \"%1\" is for serial ports only").arg(it.key()));
+                SettingsError::raise(
+                    QStringLiteral("Setting \"%1\" is for serial ports only").arg(it.key()));
             (*setter)(settings, it.key(), it.value());
         } catch (const SettingsError& error) {
             throw SettingsError(error.what(), it.key());

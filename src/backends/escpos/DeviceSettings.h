@@ -18,6 +18,10 @@ public:
         : std::runtime_error(what), m_setting(std::move(setting))
     {}
     const QString& setting() const { return m_setting; }
+    [[noreturn]] static void raise(const QString& message)
+    {
+        throw SettingsError(message.toStdString());
+    }
 
 private:
     QString m_setting;

@@ -5,15 +5,6 @@
 
 namespace escpos {
 
-namespace {
-
-QByteArray bytes(std::initializer_list<char> list)
-{
-    return QByteArray(list.begin(), static_cast<qsizetype>(list.size()));
-}
-
-} // namespace
-
 DisplayCommands::DisplayCommands(const DisplaySettings& settings)
     : m_settings(settings), m_encoder(settings.characterSet)
 {}

@@ -13,11 +13,6 @@ namespace {
 
 using opos::DeviceResult;
 
-DeviceResult illegal(const QString& why)
-{
-    return {opos::OPOS_E_ILLEGAL, 0, why};
-}
-
 // What the printer's status means for output about to be sent.
 DeviceResult outputCondition(const DeviceStatus& status)
 {
@@ -175,7 +170,7 @@ DeviceResult EscPosPrinter::ready(QDeadlineTimer deadline, QByteArray& prefix, C
 DeviceResult EscPosPrinter::print(int32_t station, const QString& data, opos::OutputMode mode)
 {
     if (station != opos::PTR_S_RECEIPT)
-        return illegal(QStringLiteral("The printer has only the receipt station"));
+        return DeviceResult::illegal(QStringLiteral("The printer has only the receipt station"));
     const QDeadlineTimer deadline(m_settings.timeouts.jobMs);
     QByteArray bytes;
     if (const DeviceResult up = ready(deadline, bytes, mode); !up.ok())
@@ -203,8 +198,9 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
         const QString raw = text ? *text : QString();
         for (const QChar c : raw) {
             if (c.unicode() > 0xFF)
-                return illegal(QStringLiteral("DirectIO 1 sends bytes; U+%1 is not a byte")
-                                   .arg(c.unicode(), 4, 16, QLatin1Char('0')));
+                return DeviceResult::illegal(
+                    QStringLiteral("DirectIO 1 sends bytes; U+%1 is not a byte")
+                        .arg(c.unicode(), 4, 16, QLatin1Char('0')));
             bytes.append(static_cast<char>(c.unicode()));
         }
         QByteArray prefix;
@@ -215,7 +211,7 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
     }
     if (command == 2) {
         if (!data || *data < 1 || *data > 255)
-            return illegal(
+            return DeviceResult::illegal(
                 QStringLiteral("DirectIO 2 needs a status number from 1 to 255 in Data"));
         QByteArray prefix;
         if (const DeviceResult up = ready(deadline, prefix, CallMode::Synchronous); !up.ok())
@@ -228,7 +224,7 @@ DeviceResult EscPosPrinter::directIO(int32_t command, int32_t* data, QString* te
         *data = static_cast<uint8_t>(reply.realTime[0]);
         return {};
     }
-    return illegal(
+    return DeviceResult::illegal(
         QStringLiteral("DirectIO command %1 is unknown (1: raw bytes, 2: status)").arg(command));
 }
 

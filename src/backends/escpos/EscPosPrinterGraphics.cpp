@@ -9,8 +9,8 @@ opos::DeviceResult EscPosPrinter::printGraphic(const opos::GraphicRequest& reque
                                                opos::OutputMode mode)
 {
     if (request.station != opos::PTR_S_RECEIPT)
-        return {opos::OPOS_E_ILLEGAL, 0,
-                QStringLiteral("The printer has only the receipt station")};
+        return opos::DeviceResult::illegal(
+            QStringLiteral("The printer has only the receipt station"));
     const GraphicBytes commands = graphicCommands(request, m_settings.printer.lineWidth);
     if (commands.bytes.isEmpty())
         return {commands.tooBig ? opos::OPOS_E_EXTENDED : opos::OPOS_E_ILLEGAL,

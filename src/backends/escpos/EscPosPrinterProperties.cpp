@@ -9,11 +9,6 @@ namespace escpos {
 
 namespace {
 
-opos::DeviceResult illegal(const QString& why)
-{
-    return {opos::OPOS_E_ILLEGAL, 0, why};
-}
-
 QString joinNumbers(const QList<int>& numbers)
 {
     QStringList texts;
@@ -85,8 +80,9 @@ opos::DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const Q
     if (name == QLatin1String("CharacterSet")) {
         if (!ok || !m_settings.printer.codeTables.contains(number) ||
             !opos::TextEncoder::supports(number))
-            return illegal(QStringLiteral("Character set %1 is not in CharacterSetList")
-                               .arg(value.toString()));
+            return opos::DeviceResult::illegal(
+                QStringLiteral("Character set %1 is not in CharacterSetList")
+                    .arg(value.toString()));
         if (const opos::DeviceResult sent =
                 send(cmd::codeTable(m_settings.printer.codeTables.value(number)));
             !sent.ok())
@@ -95,7 +91,8 @@ opos::DeviceResult EscPosPrinter::setDeviceProperty(const QString& name, const Q
     } else if (name == QLatin1String("RecLineChars")) {
         const QList<int>& list = m_settings.printer.lineCharsList;
         if (!ok || number < 1 || number > *std::max_element(list.begin(), list.end()))
-            return illegal(QStringLiteral("RecLineChars %1 is out of range").arg(value.toString()));
+            return opos::DeviceResult::illegal(
+                QStringLiteral("RecLineChars %1 is out of range").arg(value.toString()));
         // The narrow font gives the longer lines.
         if (const opos::DeviceResult sent = send(cmd::font(number > list.value(0))); !sent.ok())
             return sent;

@@ -11,11 +11,6 @@ char byteOf(int value)
     return static_cast<char>(std::clamp(value, 0, 255));
 }
 
-QByteArray bytes(std::initializer_list<char> list)
-{
-    return QByteArray(list.begin(), static_cast<qsizetype>(list.size()));
-}
-
 } // namespace
 
 namespace cmd {

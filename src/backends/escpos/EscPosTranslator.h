@@ -4,6 +4,7 @@
 #include "opos/TextEncoder.h"
 
 #include <QByteArray>
+#include <initializer_list>
 
 namespace escpos {
 
@@ -12,6 +13,12 @@ inline constexpr char ESC = 0x1B;
 inline constexpr char GS = 0x1D;
 inline constexpr char DLE = 0x10;
 inline constexpr char US = 0x1F;
+
+// A command's bytes, as written: bytes({ESC, 'a', 1}).
+inline QByteArray bytes(std::initializer_list<char> list)
+{
+    return QByteArray(list.begin(), static_cast<qsizetype>(list.size()));
+}
 
 // ESC/POS command bytes.
 namespace cmd {

@@ -18,11 +18,6 @@ constexpr int kMinPdfModule = 2;
 constexpr int kMaxPdfModule = 8;
 constexpr int kMaxSymbolData = 7089;
 
-QByteArray bytes(std::initializer_list<char> list)
-{
-    return QByteArray(list.begin(), static_cast<qsizetype>(list.size()));
-}
-
 char low(int value)
 {
     return static_cast<char>(value & 0xFF);

@@ -136,7 +136,7 @@ DeviceResult SimulatedPrinterBackend::print(int32_t station, const QString& data
     if (auto failure = m_core->takeFailure("print"))
         return *failure;
     if (station != opos::PTR_S_RECEIPT)
-        return {opos::OPOS_E_ILLEGAL, 0, QStringLiteral("The printer has no such station")};
+        return opos::DeviceResult::illegal(QStringLiteral("The printer has no such station"));
     if (auto ready = readiness(); !ready.ok())
         return ready;
     if (mode == opos::OutputMode::Asynchronous || data.size() < kAsideCharacters)
@@ -203,7 +203,7 @@ DeviceResult SimulatedPrinterBackend::printGraphic(const opos::GraphicRequest& r
     if (auto failure = m_core->takeFailure("print"))
         return *failure;
     if (request.station != opos::PTR_S_RECEIPT)
-        return {opos::OPOS_E_ILLEGAL, 0, QStringLiteral("The printer has no such station")};
+        return opos::DeviceResult::illegal(QStringLiteral("The printer has no such station"));
     if (auto ready = readiness(); !ready.ok())
         return ready;
     const std::stop_token stop = outputStopToken();
