@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <QWindow>
+#include <array>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -79,8 +80,18 @@ double processMs(const QString& program, const QStringList& arguments)
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
+// The main window's size, for a baseline that paints as many pixels.
+QString mainWindowSize()
+{
+    Devices devices;
+    frmMain window(devices.registry, {}, devices.dialogs);
+    window.adjustSize();
+    return QStringLiteral("%1x%2").arg(window.width()).arg(window.height());
+}
+
 // The whole program from start to its window shown and closed, against the minimal program,
-// in turn; with the virtual devices window (the default) or without.
+// in turn: with the virtual devices window (the default), without it, and without it against
+// the minimal window grown to the main window's size.
 void BM_ProcessStartVersusMinimalWindow(benchmark::State& state)
 {
     const QString program =
@@ -91,16 +102,18 @@ void BM_ProcessStartVersusMinimalWindow(benchmark::State& state)
         return;
     }
     QStringList arguments{QStringLiteral("--quit-after-ms"), QStringLiteral("0")};
-    if (state.range(0) == 0)
+    if (state.range(0) != 1)
         arguments.prepend(QStringLiteral("--no-virtual-devices"));
     const QString minimal =
         QCoreApplication::applicationDirPath() + QStringLiteral("/startup_minimal_window");
+    const QStringList minimalArguments =
+        state.range(0) == 2 ? QStringList{mainWindowSize()} : QStringList{};
     constexpr int kRounds = 10;
     for (auto _ : state) {
         std::vector<double> programMs, minimalMs, ratios;
         for (int round = 0; round < kRounds; ++round) {
             programMs.push_back(processMs(program, arguments));
-            minimalMs.push_back(processMs(minimal, {}));
+            minimalMs.push_back(processMs(minimal, minimalArguments));
             if (programMs.back() < 0 || minimalMs.back() < 0) {
                 state.SkipWithError("a program did not end cleanly");
                 return;
@@ -111,11 +124,14 @@ void BM_ProcessStartVersusMinimalWindow(benchmark::State& state)
         state.counters["minimal_ms"] = median(minimalMs);
         setRatioCounters(state, ratios);
     }
-    state.SetLabel(state.range(0) ? "with the virtual devices" : "main window only");
+    const std::array labels = {"main window only", "with the virtual devices",
+                               "main window only, baseline as large"};
+    state.SetLabel(labels.at(static_cast<std::size_t>(state.range(0))));
 }
 BENCHMARK(BM_ProcessStartVersusMinimalWindow)
     ->Arg(1)
     ->Arg(0)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

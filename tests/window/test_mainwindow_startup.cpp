@@ -1,11 +1,15 @@
 #include "app/dialogs/QtDialogs.h"
 #include "app/startup/AppOptions.h"
+#include "app/startup/Application.h"
 #include "app/startup/StartupOptions.h"
+#include "app/window/frmMain.h"
 #include "support/ScriptedDialogs.h"
+#include "virtual/VirtualDevicesWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <stdexcept>
@@ -165,6 +169,21 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QString, qt);
         QCOMPARE(qtFileFilter(filter), qt);
+    }
+
+    // A smoke run that closes the window at its first paint ends without building the virtual
+    // devices, which would otherwise come up beside a window that is already gone.
+    void windowClosedAtFirstPaintBringsNoVirtualDevices()
+    {
+        AppOptions options;
+        options.quitAfterMs = 0;
+        Application application(options);
+        QVERIFY(application.Main());
+        QSignalSpy closed(application.window(), &frmMain::closed);
+        QVERIFY(closed.wait());
+        QCoreApplication::sendPostedEvents();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<VirtualDevicesWindow*>(window));
     }
 
     // Boxes block only the main window, so the virtual devices window stays usable while a

@@ -46,8 +46,13 @@ bool Application::Main()
             if (m_options.quitAfterMs >= 0)
                 QTimer::singleShot(m_options.quitAfterMs, m_window.get(),
                                    [window = m_window.get()] { window->close(); });
+            // A turn later, so that a window that closes at once (a smoke run) ends the
+            // program without building the virtual devices first.
             if (m_options.virtualDevices)
-                showVirtualDevices();
+                QTimer::singleShot(0, m_window.get(), [this] {
+                    if (m_window->isVisible())
+                        showVirtualDevices();
+                });
         });
     });
 }
