@@ -176,7 +176,8 @@ private slots:
                 answers.append(buffer, n);
         });
         QTRY_COMPARE(answers.toHex(), QByteArray("12"));
-        QVERIFY(served.printed(u"By serial"_s));
+        // DLE EOT is answered as it arrives, before the line ahead of it may be on the roll.
+        QTRY_VERIFY(served.printed(u"By serial"_s));
         ::close(fd);
     }
 

@@ -33,7 +33,8 @@ PowerStatusField::PowerStatusField(QStatusBar& bar, const opos::PosPrinter& prin
     m_field->setMinimumWidth(
         m_field->fontMetrics().horizontalAdvance(QStringLiteral("Power: off or offline")) +
         2 * m_field->frameWidth() + 8);
-    bar.insertPermanentWidget(0, m_field);
+    // On the right, left of the fields added after it.
+    bar.addPermanentWidget(m_field);
     m_field->hide();
     // The power events carry the same values as PowerState.
     connect(&printer, &opos::PosPrinter::StatusUpdateEvent, this, [this](int32_t data) {

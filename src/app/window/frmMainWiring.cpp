@@ -76,11 +76,12 @@ void frmMain::wireHandlers()
     onClick("cmdFilePrintNormal", [file] { file->FilePrintNormal(); });
     onClick("cmdFilePrintImmediate", [file] { file->FilePrintImmediate(); });
     onClick("cmdTransactionPrint", [file] { file->TransactionPrint(); });
-    d->jobStatus = std::make_unique<JobStatusBar>(control<QStatusBar>("statusBar"), *file, d->note);
-    connect(&d->Timer1, &QTimer::timeout, d->jobStatus.get(), &JobStatusBar::refresh);
+    // The power field comes first, so that a job's Stop button appears right of it.
     d->power =
         std::make_unique<PowerStatusField>(control<QStatusBar>("statusBar"), d->OPOSPOSPrinter1);
     connect(&d->Timer1, &QTimer::timeout, d->power.get(), &PowerStatusField::refresh);
+    d->jobStatus = std::make_unique<JobStatusBar>(control<QStatusBar>("statusBar"), *file, d->note);
+    connect(&d->Timer1, &QTimer::timeout, d->jobStatus.get(), &JobStatusBar::refresh);
 
     d->directIO = std::make_unique<DirectIOCommands>(
         printer,
