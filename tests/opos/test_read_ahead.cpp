@@ -1,5 +1,6 @@
 #include "opos/FilePrintLines.h"
 #include "opos/ReadAheadLines.h"
+#include "support/FileLines.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -65,18 +66,6 @@ private:
     bool m_gateOpen = false;
 };
 
-QStringList linesInPlace(const QByteArray& bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    TextFileLines lines(buffer);
-    QStringList all;
-    while (auto line = lines.next())
-        all << *line;
-    return all;
-}
-
 } // namespace
 
 class TestReadAhead : public QObject
@@ -124,7 +113,7 @@ private slots:
                 read << next.line;
             }
         }
-        QCOMPARE(read, linesInPlace(bytes));
+        QCOMPARE(read, linesOf(bytes));
         QCOMPARE(arrivals.load(), laters);
     }
 

@@ -7,6 +7,7 @@
 #include "services/Lamp.h"
 #include "services/ModuleFlags.h"
 #include "services/PrinterListModel.h"
+#include "support/FileLines.h"
 #include "support/LogRows.h"
 #include "support/WindowFixture.h"
 
@@ -55,20 +56,6 @@ QStringList printedItems(frmMain& window)
     for (int i = 0; i < window.printerList().ListCount(); ++i)
         items << window.printerList().List(i);
     return items;
-}
-
-QStringList linesOf(const QByteArray& bytes, TextEncoding* encoding = nullptr)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    TextFileLines lines(buffer);
-    QStringList all;
-    while (auto line = lines.next())
-        all << *line;
-    if (encoding)
-        *encoding = lines.encoding();
-    return all;
 }
 
 std::optional<qint64> countOf(const QByteArray& bytes)
