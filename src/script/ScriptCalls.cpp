@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
-#include <string>
 
 namespace script {
 
@@ -29,16 +28,9 @@ int32_t argument(const Step& step, int position, int32_t otherwise)
     return position < step.arguments.size() ? numberValue(step.arguments.at(position)) : otherwise;
 }
 
-// Read in place, as the parser stored it: a text argument is always a string.
-const QString& textArgument(const Step& step, int position)
+QString textArgument(const Step& step, int position)
 {
-    static const QString none;
-    if (position >= step.arguments.size())
-        return none;
-    const QVariant& value = step.arguments.at(position);
-    if (value.typeId() != QMetaType::QString)
-        throw std::logic_error("argument " + std::to_string(position + 1) + " is not a text");
-    return *static_cast<const QString*>(value.constData());
+    return position < step.arguments.size() ? textValue(step.arguments.at(position)) : QString();
 }
 
 } // namespace
