@@ -128,6 +128,11 @@ void FdChannel::close()
     if (!m_failed && !m_pending.isEmpty())
         (void)writeWithoutSigpipe(m_fd, m_pending.constData(),
                                   static_cast<size_t>(m_pending.size()));
+    // A socket closed with input unread resets the connection, which can drop the output
+    // still on its way to the device: what is there now is read first.
+    char unread[4096];
+    for (int chunk = 0; chunk < 16 && ::read(m_fd, unread, sizeof unread) > 0; ++chunk) {
+    }
     ::close(m_fd);
     m_fd = -1;
     m_pending.clear();
