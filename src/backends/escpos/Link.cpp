@@ -152,6 +152,12 @@ QString Link::flood() const
     return m_state.flood;
 }
 
+bool Link::readingLent() const
+{
+    std::lock_guard lock(m_state.mutex);
+    return m_state.readingLent;
+}
+
 opos::DeviceResult Link::connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter)
 {
     if (QThread::currentThread() == &m_thread)

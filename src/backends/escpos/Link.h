@@ -158,6 +158,8 @@ public:
     quint64 epoch() const;
     // "the device sends data nobody asked for: …" while the device floods the link.
     QString flood() const;
+    // True while the link's thread leaves reading to callers that wait for their own replies.
+    bool readingLent() const;
 
     // Queues bytes behind everything queued before; waits only while much is queued already.
     opos::DeviceResult write(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter);
