@@ -25,13 +25,14 @@ private:
 
     opos::Waiter& waiter() { return link->waiter(true); }
 
-    // Connected, with the reading lent to callers once a first exchange asked for it.
+    // Connected, with the reading lent to callers once a first exchange asked for it, and not
+    // taken back for want of use.
     void connectLink(bool waitForLending = true)
     {
         link = std::make_unique<escpos::Link>(
             escpos::parseAddress(fake->address()).address,
-            escpos::LinkOptions{escpos::StatusWatch::Poll, 60000, 300, 1000}, escpos::makeTransport,
-            std::make_shared<opos::BlockingWaiter>());
+            escpos::LinkOptions{escpos::StatusWatch::Poll, 60000, 300, 1000, 60000},
+            escpos::makeTransport, std::make_shared<opos::BlockingWaiter>());
         QVERIFY(link->attach(QDeadlineTimer(1000), waiter()).ok());
         QVERIFY(link->query(escpos::statusRequest(), {3, 0}, QDeadlineTimer(1000), waiter()).ok());
         if (waitForLending)

@@ -72,6 +72,9 @@ struct LinkOptions
     int pollMs = 500;
     int statusMs = 1000;
     int connectMs = 3000;
+    // While the reading is lent to callers, a connection the device drops goes unnoticed until
+    // a caller reads; so the reading comes back once callers have not used it for this long.
+    int lentIdleMs = 50;
 };
 
 using StatusWatcher = std::function<void(const DeviceStatus&)>;

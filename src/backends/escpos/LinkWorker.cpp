@@ -11,10 +11,6 @@ namespace escpos {
 
 namespace {
 
-// While the reading is lent, a connection the device drops goes unnoticed until a caller
-// reads; so the reading comes back once callers have not used it for this long.
-constexpr int kLentIdleMs = 50;
-
 // Automatic status back for drawer, on/offline, errors and paper; and off again.
 const QByteArray kAutoStatusOn("\x1d\x61\x0f", 3);
 const QByteArray kAutoStatusOff("\x1d\x61\x00", 3);
@@ -32,7 +28,7 @@ LinkWorker::LinkWorker(Address address, LinkOptions options, TransportFactory fa
       m_factory(std::move(factory)), m_state(state), m_wake(std::move(wake)), m_queryTimer(this),
       m_pollTimer(this), m_pumpTimer(this), m_readTimer(this), m_lendTimer(this)
 {
-    m_lendTimer.setInterval(kLentIdleMs);
+    m_lendTimer.setInterval(options.lentIdleMs);
     connect(&m_lendTimer, &QTimer::timeout, this, [this] { checkLentReading(); });
     m_queryTimer.setSingleShot(true);
     connect(&m_queryTimer, &QTimer::timeout, this, [this] { expire(); });
