@@ -8,9 +8,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace opos {
 
@@ -39,6 +41,18 @@ public:
     // From any thread: something ready() looks at may have changed. Call it without holding a
     // lock that ready() takes.
     virtual void wake() = 0;
+
+    // True when waitForInput() is supported: the wait blocks the calling thread, so the thread
+    // can wait for a descriptor itself.
+    virtual bool waitsForInput() const { return false; }
+    // Waits like wait(), and also ends, Ready, as soon as `fd` has something to read (input, its
+    // end or an error); the caller then looks at both. Only where waitsForInput() holds: this
+    // default never looks at the descriptor.
+    virtual Outcome waitForInput(const QString& what, QDeadlineTimer deadline, int /*fd*/,
+                                 const std::function<bool()>& ready)
+    {
+        return wait(what, deadline, ready);
+    }
 
     // True while a wait on the calling thread lets other events run (a nested event loop):
     // control objects then hold their events back, so that they come after the call.
@@ -185,36 +199,27 @@ inline DeviceResult cancelledWait(const QString& what)
 class BlockingWaiter final : public Waiter
 {
 public:
-    Outcome wait(const QString& /*what*/, QDeadlineTimer deadline,
-                 const std::function<bool()>& ready) override
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            const Bound limit = bound(deadline);
-            if (limit.cancelled)
-                return Outcome::Cancelled;
-            if (ready())
-                return Outcome::Ready;
-            if (limit.deadline.hasExpired())
-                return Outcome::TimedOut;
-            if (limit.deadline.isForever())
-                m_woken.wait(lock);
-            else
-                m_woken.wait_for(lock, std::chrono::milliseconds(limit.deadline.remainingTime()));
-        }
-    }
-    void wake() override
-    {
-        // Taking the lock orders this wake after a waiter's check of ready(), so none is lost.
-        {
-            const std::lock_guard lock(m_mutex);
-        }
-        m_woken.notify_all();
-    }
+    BlockingWaiter() = default;
+    ~BlockingWaiter() override;
+    BlockingWaiter(const BlockingWaiter&) = delete;
+    BlockingWaiter& operator=(const BlockingWaiter&) = delete;
+
+    Outcome wait(const QString& what, QDeadlineTimer deadline,
+                 const std::function<bool()>& ready) override;
+    void wake() override;
+    bool waitsForInput() const override { return true; }
+    Outcome waitForInput(const QString& what, QDeadlineTimer deadline, int fd,
+                         const std::function<bool()>& ready) override;
 
 private:
+    int wakeDescriptor();
+
     std::mutex m_mutex;
     std::condition_variable m_woken;
+    // A thread waiting for input sleeps in poll(), which a condition variable cannot end: each
+    // such thread has an eventfd that wake() signals while the thread waits.
+    std::map<std::thread::id, int> m_wakeFds;
+    std::vector<int> m_inputWaits;
 };
 
 } // namespace opos

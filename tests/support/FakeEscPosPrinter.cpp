@@ -338,6 +338,19 @@ FakeEscPosPrinter::~FakeEscPosPrinter()
     m_thread.wait();
 }
 
+void FakeEscPosPrinter::sendUnasked(const QByteArray& bytes)
+{
+    QMetaObject::invokeMethod(
+        m_server,
+        [this, bytes] {
+            for (QTcpSocket* socket : m_server->findChildren<QTcpSocket*>()) {
+                socket->write(bytes);
+                socket->flush();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+}
+
 // Changes the printer's state and tells the connected clients what they would hear.
 void FakeEscPosPrinter::change(const std::function<void()>& edit)
 {

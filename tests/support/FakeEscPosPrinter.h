@@ -68,7 +68,10 @@ public:
     int releaseReply();
     int transmitRequests() const; // transmit-status requests received so far
     void dropConnections();       // closes every client connection
-    void stopListening();         // new connections are refused
+    // Sends bytes nobody asked for to every client; they are with the client's system when
+    // this returns (loopback delivers as it is written).
+    void sendUnasked(const QByteArray& bytes);
+    void stopListening(); // new connections are refused
 
     QByteArray received() const;
     qint64 receivedCount() const;

@@ -43,6 +43,11 @@ class ReplySorter
 {
 public:
     void feed(QByteArrayView bytes);
+    // Nothing is waiting to be taken, and no status frame is half received.
+    bool idle() const
+    {
+        return m_realTime.isEmpty() && m_transmit.isEmpty() && m_frames.empty() && m_frameFill == 0;
+    }
     qsizetype available(ReplyKind kind) const;
     QByteArray take(ReplyKind kind, qsizetype count);
     void discard(ReplyKind kind);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "backends/escpos/DeviceTransport.h"
-
-#include <QSocketNotifier>
+#include "backends/escpos/FdChannel.h"
 
 namespace escpos {
 
@@ -24,24 +23,17 @@ public:
 
     void open(int timeoutMs) override;
     bool write(QByteArrayView bytes) override;
-    qint64 bytesToWrite() const override { return m_pending.size(); }
+    qint64 bytesToWrite() const override;
     QByteArray read(qint64 maxSize) override;
     void close() override;
     void setReading(bool on) override;
 
 private:
     QString openFile();
-    void writePending();
-    void fail(int error);
 
     QString m_path;
     bool m_readBack;
-    int m_fd = -1;
-    bool m_failed = false;
-    bool m_readEnded = false; // end of file or a device that cannot be read
-    QByteArray m_pending;
-    QSocketNotifier* m_readNotifier = nullptr;
-    QSocketNotifier* m_writeNotifier = nullptr;
+    FdChannel* m_channel = nullptr;
 };
 
 } // namespace escpos

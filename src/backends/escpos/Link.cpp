@@ -34,16 +34,16 @@ template <typename R> struct Slot
     bool done = false;
 };
 
+} // namespace
+
 // A request's replies as the link's thread takes them in, and whether its caller should look.
-struct Answer
+struct Link::Answer
 {
     std::mutex mutex;
     QueryResult value;
     bool ready = false;
     const std::function<bool(const QueryResult&)>* enough = nullptr; // while the caller waits
 };
-
-} // namespace
 
 QueryResult notSent()
 {
@@ -150,6 +150,12 @@ QString Link::flood() const
 {
     std::lock_guard lock(m_state.mutex);
     return m_state.flood;
+}
+
+bool Link::readingLent() const
+{
+    std::lock_guard lock(m_state.mutex);
+    return m_state.readingLent;
 }
 
 opos::DeviceResult Link::connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter)
@@ -294,33 +300,46 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
         }
         wakeAll();
     };
-    bool sent = false;
+    SentRequest entry{expect, static_cast<int>(std::max<qint64>(0, verdict.remainingTime())),
+                      verdict, std::move(update)};
+    Route how = Route::Post;
     {
         std::lock_guard lock(m_state.mutex);
         if (!m_state.connected)
-            return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}, {}, true,
-                    ReplyFailure::Offline};
-        SentRequest entry{expect, static_cast<int>(std::max<qint64>(0, verdict.remainingTime())),
-                          verdict, std::move(update)};
-        sent = sendItself(request, entry);
-        if (!sent)
-            update = std::move(entry.update);
+            return offlineResult();
+        how = route(request, entry, waiter);
     }
-    if (!sent) {
-        post([request = std::move(request), expect, verdict, update = std::move(update)](
+    if (how == Route::Post) {
+        post([request = std::move(request), expect, verdict, update = std::move(entry.update)](
                  LinkWorker& worker) { worker.query(request, expect, verdict, update); });
+    } else if (how == Route::ReadItself) {
+        if (auto result = readOwnReply(entry, deadline, waiter, enough))
+            return *result;
     }
+    return awaitAnswer(*answer, deadline, waiter);
+}
+
+// What a request answers when the connection is down. Called with the state's mutex held.
+QueryResult Link::offlineResult() const
+{
+    return {opos::OPOS_E_OFFLINE, offline(m_state.lastError).text, {}, {}, true,
+            ReplyFailure::Offline};
+}
+
+// Waits for the link's thread to fill in the answer.
+QueryResult Link::awaitAnswer(Answer& answer, QDeadlineTimer deadline, opos::Waiter& waiter)
+{
     const auto outcome = waiter.wait(m_key, deadline, [&] {
-        std::lock_guard lock(answer->mutex);
-        return answer->ready;
+        std::lock_guard lock(answer.mutex);
+        return answer.ready;
     });
     // A link's thread slowed down (by a flood it reads, or a loaded machine) may give its
     // verdict after the caller's wait ended: what the link knows of a flood is still said.
     const QString flood = this->flood();
-    std::lock_guard lock(answer->mutex);
-    answer->enough = nullptr;
-    QueryResult result = answer->value;
-    if (!answer->ready) {
+    std::lock_guard lock(answer.mutex);
+    answer.enough = nullptr;
+    QueryResult result = answer.value;
+    if (!answer.ready) {
         const opos::DeviceResult why = waitFailed(
             outcome, flood.isEmpty() ? QStringLiteral("no reply in time") : floodedOut(flood));
         result.code = why.code;
@@ -339,21 +358,29 @@ bool Link::sendItself(const QByteArray& request, SentRequest& entry)
 {
     LinkState& s = m_state;
     if (!s.requestsOpen || s.requestSocket < 0 || !s.out.isEmpty() || s.pumpScheduled ||
-        !s.confirms.empty() || s.backlog > 0 || s.alarm.isForever() || entry.verdict < s.alarm)
+        !s.confirms.empty() || s.backlog > 0 || s.alarm.isForever() || entry.verdict < s.alarm ||
+        s.readingLent || !s.handedBack.isEmpty())
         return false;
     s.sent.push_back(std::move(entry));
+    sendNow(request);
+    return true;
+}
+
+// Sends on the link's copy of the socket. What the system did not take (it is full, or the
+// connection just broke) goes out, or fails, on the link's thread, ahead of anything queued
+// later. Called with the state's mutex held.
+void Link::sendNow(const QByteArray& request)
+{
+    LinkState& s = m_state;
     traceBytes(linkTrace(), m_key, "request", request);
     const ssize_t written =
         ::send(s.requestSocket, request.constData(), static_cast<size_t>(request.size()),
                MSG_DONTWAIT | MSG_NOSIGNAL);
-    // What the system did not take (it is full, or the connection just broke) goes out, or
-    // fails, on the link's thread, ahead of anything queued later.
     if (written < request.size()) {
         s.out.append(request.sliced(std::max<qsizetype>(written, 0)));
         postPump(false);
         s.pumpScheduled = true;
     }
-    return true;
 }
 
 void Link::confirm(int timeoutMs, Confirmed done)

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace escpos {
@@ -71,6 +72,9 @@ struct LinkOptions
     int pollMs = 500;
     int statusMs = 1000;
     int connectMs = 3000;
+    // While the reading is lent to callers, a connection the device drops goes unnoticed until
+    // a caller reads; so the reading comes back once callers have not used it for this long.
+    int lentIdleMs = 50;
 };
 
 using StatusWatcher = std::function<void(const DeviceStatus&)>;
@@ -111,6 +115,18 @@ struct LinkState
     QDeadlineTimer alarm{QDeadlineTimer::Forever};
     std::vector<SentRequest> sent;
 
+    // Further still: while the link is idle, and a caller that can wait for the socket itself
+    // asked for it, the link's thread stops reading. Such a caller then sends its request and
+    // reads its own reply (`callerReading` while it does), and the link's thread is not woken
+    // at all. Whatever else that thread does takes the reading back; a caller that finds it
+    // taken hands it back when it is done, with any bytes it read that were not its answer.
+    bool lendWanted = false;
+    bool readingLent = false;
+    bool callerReading = false;
+    quint64 ownReplies = 0; // counts replies callers read themselves, so the thread sees use
+    QByteArray handedBack;  // read by a caller, for the link's thread to look at
+    int orphanSocket = -1;  // the request socket of a closed connection, for its reader to close
+
     std::mutex watchMutex; // held while watchers are called, so removal waits for them
     std::map<int, StatusWatcher> watchers;
     int nextWatcher = 1;
@@ -145,6 +161,8 @@ public:
     quint64 epoch() const;
     // "the device sends data nobody asked for: …" while the device floods the link.
     QString flood() const;
+    // True while the link's thread leaves reading to callers that wait for their own replies.
+    bool readingLent() const;
 
     // Queues bytes behind everything queued before; waits only while much is queued already.
     opos::DeviceResult write(QByteArrayView bytes, QDeadlineTimer deadline, opos::Waiter& waiter);
@@ -177,9 +195,27 @@ public:
     void removeWatcher(int id);
 
 private:
+    struct Answer;
+    enum class Route
+    {
+        Post,       // the link's thread sends the request and reads the reply
+        SentItself, // the caller sent it; the link's thread reads the reply
+        ReadItself  // the caller sent it and reads the reply
+    };
+
     void post(std::function<void(LinkWorker&)> call);
     void postPump(bool soon);
+    Route route(const QByteArray& request, SentRequest& entry, opos::Waiter& waiter);
     bool sendItself(const QByteArray& request, SentRequest& entry);
+    void sendNow(const QByteArray& request);
+    bool takeIdleInput();
+    std::optional<QueryResult> readOwnReply(SentRequest& entry, QDeadlineTimer deadline,
+                                            opos::Waiter& waiter,
+                                            const std::function<bool(const QueryResult&)>& enough);
+    std::optional<QueryResult> handOver(SentRequest& entry, QByteArray read);
+    void stopReading();
+    QueryResult offlineResult() const;
+    QueryResult awaitAnswer(Answer& answer, QDeadlineTimer deadline, opos::Waiter& waiter);
     opos::DeviceResult connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter);
 
     Address m_address;

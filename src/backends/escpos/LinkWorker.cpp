@@ -26,8 +26,10 @@ LinkWorker::LinkWorker(Address address, LinkOptions options, TransportFactory fa
                        LinkState& state, std::function<void()> wake)
     : m_address(std::move(address)), m_key(m_address.key()), m_options(options),
       m_factory(std::move(factory)), m_state(state), m_wake(std::move(wake)), m_queryTimer(this),
-      m_pollTimer(this), m_pumpTimer(this), m_readTimer(this)
+      m_pollTimer(this), m_pumpTimer(this), m_readTimer(this), m_lendTimer(this)
 {
+    m_lendTimer.setInterval(options.lentIdleMs);
+    connect(&m_lendTimer, &QTimer::timeout, this, [this] { checkLentReading(); });
     m_queryTimer.setSingleShot(true);
     connect(&m_queryTimer, &QTimer::timeout, this, [this] { expire(); });
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { poll(); });
@@ -162,6 +164,8 @@ void LinkWorker::endEverything(int32_t code, const QString& reason)
     for (auto& [mark, done] : std::exchange(m_writeMarks, {}))
         done(lost);
     std::deque<Query> queries = std::exchange(m_queries, {});
+    for (Query& behind : std::exchange(m_sentBehind, {}))
+        queries.push_back(std::move(behind));
     for (auto& held : std::exchange(m_held, {}))
         queries.push_back(std::move(held.second));
     m_queryTimer.stop();
@@ -215,6 +219,8 @@ void LinkWorker::pump()
     }
     if (!m_open)
         return;
+    if (!out.isEmpty() || !confirms.empty())
+        reclaimReading();
     if (!out.isEmpty()) {
         traceBytes(linkTrace(), m_key, "output", out);
         m_handed += out.size();
@@ -299,7 +305,9 @@ void LinkWorker::updateWatching()
     } else if (m_options.watch == StatusWatch::AutoStatusBack) {
         if (m_open && wanted != m_autoStatusOn) {
             closeRequests();
+            reclaimReading();
             m_transport->write(wanted ? kAutoStatusOn : kAutoStatusOff);
+            m_autoStatusOn = wanted; // frames come from now on: the reading is not lent
             updateRequests();
         }
         m_autoStatusOn = m_open && wanted;
@@ -355,68 +363,6 @@ void LinkWorker::notify(const DeviceStatus& status)
     std::lock_guard lock(m_state.watchMutex);
     for (const auto& [id, watcher] : m_state.watchers)
         watcher(status);
-}
-
-} // namespace escpos
-
-namespace escpos {
-
-// Requests callers sent themselves join those the worker sent, in the order they went out.
-void LinkWorker::takeSent()
-{
-    {
-        std::lock_guard lock(m_state.mutex);
-        if (m_state.sent.empty())
-            return;
-        m_taken.swap(m_state.sent);
-    }
-    for (SentRequest& request : m_taken) {
-        Query query;
-        query.expect = request.expect;
-        query.timeoutMs = request.timeoutMs;
-        query.deadline = request.verdict;
-        query.update = std::move(request.update);
-        m_queries.push_back(std::move(query));
-    }
-    m_taken.clear();
-}
-
-// Callers stop sending their own requests while the worker writes or changes what it owes;
-// updateRequests() lets them again.
-void LinkWorker::closeRequests()
-{
-    {
-        std::lock_guard lock(m_state.mutex);
-        m_state.requestsOpen = false;
-    }
-    takeSent();
-}
-
-// Callers may send their own requests while nothing of the worker's waits to be written and no
-// reply is owed or request held: then theirs cannot overtake anything, nor a late reply be
-// taken for theirs.
-void LinkWorker::updateRequests()
-{
-    const bool open = m_open && m_transport && m_held.empty() && !m_resyncing &&
-                      m_owedRealTime.empty() && m_owedTransmit.empty() &&
-                      m_transport->bytesToWrite() == 0;
-    std::lock_guard lock(m_state.mutex);
-    m_state.requestsOpen = open && m_state.requestSocket >= 0;
-    m_state.alarm = m_queryTimer.isActive() ? m_alarm : QDeadlineTimer(QDeadlineTimer::Forever);
-}
-
-// The link's copy of the socket goes before the transport closes its own, which it would
-// otherwise keep open.
-void LinkWorker::shutRequests()
-{
-    {
-        std::lock_guard lock(m_state.mutex);
-        m_state.requestsOpen = false;
-        if (m_state.requestSocket >= 0)
-            ::close(m_state.requestSocket);
-        m_state.requestSocket = -1;
-    }
-    takeSent();
 }
 
 } // namespace escpos

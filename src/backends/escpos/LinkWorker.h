@@ -32,6 +32,8 @@ public:
     void pumpSoon(); // within a millisecond, so that small writes travel together
     void query(QByteArray request, Expect expect, QDeadlineTimer deadline, Update update);
     void updateWatching();
+    // Reads again after lending the reading to callers (see LinkState).
+    void resumeReading();
 
 private:
     struct Query
@@ -52,7 +54,11 @@ private:
     void endEverything(int32_t code, const QString& reason);
     void setConnected(bool connected, const QString& error);
     void onReadyRead();
+    void take(QByteArrayView bytes);
     void pauseReading();
+    bool reclaimReading();
+    void lendReading();
+    void checkLentReading();
     void hear(QByteArrayView bytes);
     void onBytesWritten();
     void assign(QByteArrayView bytes, bool realTime);
@@ -83,6 +89,11 @@ private:
     std::vector<Done> m_opening; // callers waiting for the connection being made
     ReplySorter m_sorter;
     std::deque<Query> m_queries;
+    // While the reading is lent, a caller reads its reply; requests sent meanwhile wait here,
+    // behind that caller's, until the reading comes back.
+    bool m_lent = false;
+    int m_holdLending = 0; // while the thread sends, or takes the reading back
+    std::deque<Query> m_sentBehind;
     std::vector<SentRequest> m_taken; // keeps its room between turns
     // Replies still owed to requests whose wait ended: they are thrown away when they come. A
     // device that never answers them is forgiven after another time-out, so it is not off by
@@ -109,6 +120,8 @@ private:
     QTimer m_pumpTimer;
     ReadThrottle m_throttle;
     QTimer m_readTimer; // ends a pause of reading
+    QTimer m_lendTimer; // takes the reading back once callers stop using it
+    quint64 m_ownRepliesSeen = 0;
 };
 
 } // namespace escpos

@@ -38,16 +38,7 @@ void LinkWorker::onReadyRead()
         if (bytes.isEmpty())
             return;
         m_throttle.took(bytes.size());
-        // Taken after the read: a reply read now may answer a request sent just before.
-        takeSent();
-        traceBytes(linkTrace(), m_key, "received", bytes);
-        hear(bytes);
-        m_sorter.feed(bytes);
-        for (const auto& frame : m_sorter.takeFrames())
-            notify(decodeAutoStatus(frame));
-        assign(m_sorter.take(ReplyKind::RealTime, m_sorter.available(ReplyKind::RealTime)), true);
-        assign(m_sorter.take(ReplyKind::Transmit, m_sorter.available(ReplyKind::Transmit)), false);
-        finishAnswered();
+        take(bytes);
         // Less than asked for was all there was: the next readyRead() brings what comes later,
         // without another read that finds nothing.
         if (bytes.size() < wanted)
@@ -57,6 +48,21 @@ void LinkWorker::onReadyRead()
     if (m_open)
         QMetaObject::invokeMethod(
             this, [this] { onReadyRead(); }, Qt::QueuedConnection);
+}
+
+// Bytes from the device, read by this thread or handed back by a caller.
+void LinkWorker::take(QByteArrayView bytes)
+{
+    // Taken after the read: a reply read now may answer a request sent just before.
+    takeSent();
+    traceBytes(linkTrace(), m_key, "received", bytes);
+    hear(bytes);
+    m_sorter.feed(bytes);
+    for (const auto& frame : m_sorter.takeFrames())
+        notify(decodeAutoStatus(frame));
+    assign(m_sorter.take(ReplyKind::RealTime, m_sorter.available(ReplyKind::RealTime)), true);
+    assign(m_sorter.take(ReplyKind::Transmit, m_sorter.available(ReplyKind::Transmit)), false);
+    finishAnswered();
 }
 
 // The device sends more than any exchange needs: the rest waits with the system, or at the
@@ -172,10 +178,13 @@ bool LinkWorker::owes(const Expect& expect)
 void LinkWorker::send(QByteArray request, Query query)
 {
     closeRequests();
+    ++m_holdLending;
+    const bool reading = reclaimReading();
     traceBytes(linkTrace(), m_key, "request", request);
-    m_queries.push_back(std::move(query));
+    (reading ? m_queries : m_sentBehind).push_back(std::move(query));
     m_handed += request.size();
     m_transport->write(request);
+    --m_holdLending;
     armTimer();
 }
 
@@ -198,7 +207,7 @@ void LinkWorker::sendHeld()
 // on the way whose answer a new connection would lose.
 bool LinkWorker::resyncDue()
 {
-    if (!m_open || m_held.empty() || m_owedTransmit.empty())
+    if (!m_open || m_lent || m_held.empty() || m_owedTransmit.empty())
         return false;
     takeSent();
     if (!m_queries.empty())

@@ -2,6 +2,10 @@
 
 #include "backends/escpos/ByteTrace.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+
 namespace escpos {
 
 TcpTransport::TcpTransport(QString host, quint16 port)
@@ -19,19 +23,31 @@ TcpTransport::TcpTransport(QString host, quint16 port)
     });
     connect(&m_socket, &QTcpSocket::connected, this, [this] {
         m_connectTimer.stop();
-        m_connected = true;
         m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
-        emit opened();
+        takeOver();
     });
     connect(&m_socket, &QTcpSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError error) { fail(reason(error)); });
-    connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
-        if (m_connected)
-            fail(QStringLiteral("%1 closed the connection").arg(where()));
-    });
-    connect(&m_socket, &QTcpSocket::readyRead, this, &DeviceTransport::readyRead);
-    connect(&m_socket, &QTcpSocket::bytesWritten, this, &DeviceTransport::bytesWritten);
+}
+
+// The connection's socket becomes the transport's own; Qt's socket lets go of its copy.
+void TcpTransport::takeOver()
+{
+    const int fd = ::fcntl(static_cast<int>(m_socket.socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    const int error = errno;
+    m_socket.disconnect(this);
+    m_socket.abort();
+    if (fd < 0) {
+        fail(reason(error));
+        return;
+    }
+    m_channel = new FdChannel(fd, true, this);
+    connect(m_channel, &FdChannel::readyRead, this, &DeviceTransport::readyRead);
+    connect(m_channel, &FdChannel::bytesWritten, this, &DeviceTransport::bytesWritten);
+    connect(m_channel, &FdChannel::failed, this, [this](int error) { fail(reason(error)); });
+    connect(m_channel, &FdChannel::ended, this, [this](int error) { fail(reason(error)); });
+    emit opened();
 }
 
 TcpTransport::~TcpTransport()
@@ -47,31 +63,35 @@ void TcpTransport::open(int timeoutMs)
 
 bool TcpTransport::write(QByteArrayView bytes)
 {
-    if (m_failed || m_socket.write(bytes.data(), bytes.size()) != bytes.size()) {
-        fail(reason(m_socket.error()));
+    if (m_failed || !m_channel)
         return false;
-    }
     traceBytes(tcpTrace(), where(), "sent", bytes);
-    // Hand the bytes to the system now rather than on the next turn of the event loop.
-    m_socket.flush();
-    return true;
+    return m_channel->write(bytes);
 }
 
 QByteArray TcpTransport::read(qint64 maxSize)
 {
-    QByteArray bytes = m_socket.read(maxSize);
-    traceBytes(tcpTrace(), where(), "received", bytes);
+    if (m_failed || !m_channel)
+        return {};
+    QByteArray bytes = m_channel->read(maxSize);
+    if (!bytes.isEmpty())
+        traceBytes(tcpTrace(), where(), "received", bytes);
     return bytes;
+}
+
+void TcpTransport::setReading(bool on)
+{
+    if (m_channel)
+        m_channel->setReading(on);
 }
 
 void TcpTransport::close()
 {
     m_connectTimer.stop();
     m_socket.disconnect(this);
-    m_connected = false;
-    if (m_socket.state() == QAbstractSocket::ConnectedState)
-        m_socket.flush();
     m_socket.abort();
+    delete m_channel;
+    m_channel = nullptr;
 }
 
 QString TcpTransport::reason(QAbstractSocket::SocketError error) const
@@ -91,13 +111,25 @@ QString TcpTransport::reason(QAbstractSocket::SocketError error) const
     }
 }
 
+// Why the connection failed once it was up: errno 0 is its orderly end.
+QString TcpTransport::reason(int error) const
+{
+    if (error == 0 || error == ECONNRESET || error == EPIPE)
+        return QStringLiteral("%1 closed the connection").arg(where());
+    if (error == ETIMEDOUT || error == EHOSTUNREACH || error == ENETUNREACH || error == ENETDOWN)
+        return QStringLiteral("network error on the connection to %1: %2")
+            .arg(where(), QString::fromLocal8Bit(std::strerror(error)));
+    return QStringLiteral("%1: %2").arg(where(), QString::fromLocal8Bit(std::strerror(error)));
+}
+
 void TcpTransport::fail(const QString& why)
 {
     if (m_failed)
         return;
     m_failed = true;
     m_connectTimer.stop();
-    m_connected = false;
+    if (m_channel)
+        m_channel->setReading(false);
     emit failed(why);
 }
 

@@ -1,0 +1,162 @@
+// The caller's side of a request whose reply the caller reads itself, while the link's thread
+// has lent it the reading (see LinkState).
+#include "backends/escpos/ByteTrace.h"
+#include "backends/escpos/Link.h"
+#include "backends/escpos/LinkWorker.h"
+
+#include <cerrno>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace escpos {
+
+namespace {
+
+bool nothingYet(ssize_t n)
+{
+    // EWOULDBLOCK is EAGAIN on Linux.
+    return n < 0 && (errno == EAGAIN || errno == EINTR);
+}
+
+} // namespace
+
+// Which way a request goes. Called with the state's mutex held.
+Link::Route Link::route(const QByteArray& request, SentRequest& entry, opos::Waiter& waiter)
+{
+    LinkState& s = m_state;
+    const bool readsItself = waiter.waitsForInput();
+    if (!s.readingLent) {
+        s.lendWanted = readsItself;
+        return sendItself(request, entry) ? Route::SentItself : Route::Post;
+    }
+    // A caller that cannot wait for the socket gives the request to the link's thread, which
+    // takes the reading back first; so does one that finds anything on its way.
+    if (!readsItself) {
+        s.lendWanted = false;
+        return Route::Post;
+    }
+    if (s.callerReading || s.requestSocket < 0 || !s.out.isEmpty() || s.pumpScheduled ||
+        !s.confirms.empty() || s.backlog > 0 || takeIdleInput())
+        return Route::Post;
+    s.callerReading = true;
+    ++s.ownReplies;
+    sendNow(request);
+    return Route::ReadItself;
+}
+
+// What the device sent while nobody asked for anything answers nothing: the link's thread
+// looks at it, and takes the reading back, before the next request goes out. True when there
+// was something (input, its end or an error). Called with the state's mutex held.
+bool Link::takeIdleInput()
+{
+    char probe[256];
+    const ssize_t n = ::recv(m_state.requestSocket, probe, sizeof probe, MSG_DONTWAIT);
+    if (nothingYet(n))
+        return false;
+    if (n > 0)
+        m_state.handedBack.append(probe, n);
+    m_state.readingLent = false;
+    post([](LinkWorker& worker) { worker.resumeReading(); });
+    return true;
+}
+
+// Reads the replies to the request just sent, as they come. The answer, when it comes whole
+// and holds nothing else, is the result; anything else goes to the link's thread with what was
+// read so far (nullopt), and the caller waits for that thread's answer as usual.
+std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, QDeadlineTimer deadline,
+                                              opos::Waiter& waiter,
+                                              const std::function<bool(const QueryResult&)>& enough)
+{
+    int fd = -1;
+    quint64 epoch = 0;
+    {
+        std::lock_guard lock(m_state.mutex);
+        fd = m_state.requestSocket;
+        epoch = m_state.epoch;
+    }
+    const auto lost = [&] {
+        std::lock_guard lock(m_state.mutex);
+        return !m_state.connected || m_state.epoch != epoch || m_state.requestSocket != fd;
+    };
+    const Expect expect = entry.expect;
+    const qsizetype wanted = expect.realTime + expect.transmit;
+    QueryResult result;
+    QByteArray read;
+    ReplySorter sorter;
+    char buffer[64];
+    const QDeadlineTimer verdict = std::min(entry.verdict, deadline);
+    for (;;) {
+        const auto outcome = waiter.waitForInput(m_key, verdict, fd, lost);
+        if (lost()) {
+            stopReading();
+            std::lock_guard lock(m_state.mutex);
+            return offlineResult();
+        }
+        // The verdict is due, or the person ended the wait: the link's thread says why.
+        if (outcome != opos::Waiter::Outcome::Ready)
+            return handOver(entry, std::move(read));
+        const qsizetype missing = wanted - read.size();
+        const ssize_t n =
+            ::recv(fd, buffer, static_cast<size_t>(std::min<qsizetype>(missing, sizeof buffer)),
+                   MSG_DONTWAIT);
+        if (nothingYet(n))
+            continue;
+        if (n <= 0)
+            return handOver(entry, std::move(read)); // its end or an error: the thread finds out
+        const QByteArrayView bytes(buffer, n);
+        read.append(bytes);
+        sorter.feed(bytes);
+        result.realTime += sorter.take(ReplyKind::RealTime, n);
+        result.transmit += sorter.take(ReplyKind::Transmit, n);
+        // A status frame, more of a kind than asked for, or a byte that is no reply: the link's
+        // thread knows what to make of it.
+        if (!sorter.takeFrames().empty() || result.realTime.size() > expect.realTime ||
+            result.transmit.size() > expect.transmit ||
+            result.realTime.size() + result.transmit.size() != read.size())
+            return handOver(entry, std::move(read));
+        if (read.size() == wanted) {
+            traceBytes(linkTrace(), m_key, "received", read);
+            stopReading();
+            result.done = true;
+            return result;
+        }
+        if (enough && enough(result))
+            return handOver(entry, std::move(read));
+    }
+}
+
+// The request, and what was read of its replies, go to the link's thread, which reads from
+// now on; nullopt, or the result when the connection is gone already.
+std::optional<QueryResult> Link::handOver(SentRequest& entry, QByteArray read)
+{
+    {
+        std::lock_guard lock(m_state.mutex);
+        if (m_state.connected && m_state.requestSocket >= 0) {
+            m_state.sent.push_back(std::move(entry));
+            m_state.handedBack.append(read);
+            m_state.callerReading = false;
+            m_state.readingLent = false;
+            post([](LinkWorker& worker) { worker.resumeReading(); });
+            return std::nullopt;
+        }
+    }
+    stopReading();
+    std::lock_guard lock(m_state.mutex);
+    return offlineResult();
+}
+
+// The caller is done reading. The link's thread reads again if it asked for that meanwhile; a
+// socket its connection left behind is closed.
+void Link::stopReading()
+{
+    std::lock_guard lock(m_state.mutex);
+    m_state.callerReading = false;
+    if (m_state.orphanSocket >= 0) {
+        ::close(m_state.orphanSocket);
+        m_state.orphanSocket = -1;
+    }
+    if (!m_state.readingLent && m_state.connected && m_state.requestSocket >= 0)
+        post([](LinkWorker& worker) { worker.resumeReading(); });
+}
+
+} // namespace escpos
