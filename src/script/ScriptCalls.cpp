@@ -25,12 +25,12 @@ namespace {
 
 int32_t argument(const Step& step, int position, int32_t otherwise)
 {
-    return position < step.arguments.size() ? numberValue(step.arguments.at(position)) : otherwise;
+    return step.arguments.number(position, otherwise);
 }
 
 QString textArgument(const Step& step, int position)
 {
-    return position < step.arguments.size() ? textValue(step.arguments.at(position)) : QString();
+    return step.arguments.text(position);
 }
 
 } // namespace
@@ -44,18 +44,6 @@ QString ScriptRunner::scriptFile(const Step& step, int position) const
 
 void ScriptRunner::call(const Step& step)
 {
-    const QString device =
-        step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device);
-    // Built in place: a long run of quick calls is mostly this text and the line around it.
-    QString& name = m_callText;
-    name.resize(0);
-    if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
-        name += QLatin1String("Open(");
-        appendQuotedString(name, m_names[static_cast<int>(step.device)], kShownDataLength);
-        name += QLatin1Char(')');
-    } else {
-        appendCallText(name, step);
-    }
     try {
         switch (step.kind) {
         case Step::Kind::Call: {
@@ -65,7 +53,7 @@ void ScriptRunner::call(const Step& step)
             const int32_t extended = step.device == DeviceClass::Printer
                                          ? m_printer->ResultCodeExtended()
                                          : companion(step.device).ResultCodeExtended();
-            recordCall(step, name, result, extended);
+            recordCall(step, result, extended);
             break;
         }
         case Step::Kind::PrintFile:
@@ -79,13 +67,27 @@ void ScriptRunner::call(const Step& step)
             break;
         case Step::Kind::Sim:
             simulate(step);
-            writeLine(device, name, {});
+            appendStatementCall(startLine(u"sim"), step);
+            finishLine({});
             break;
         default:
             break;
         }
     } catch (const std::exception& failure) {
-        recordFailure(step, name, QString::fromUtf8(failure.what()));
+        recordFailure(step, QString::fromUtf8(failure.what()));
+    }
+}
+
+// The call as the transcript shows it, written where the line is being built: a long run of
+// quick calls is mostly this text and the line around it.
+void ScriptRunner::appendStatementCall(QString& out, const Step& step) const
+{
+    if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
+        out += QLatin1String("Open(");
+        appendQuotedString(out, m_names[static_cast<int>(step.device)], kShownDataLength);
+        out += QLatin1Char(')');
+    } else {
+        appendCallText(out, step);
     }
 }
 
@@ -103,7 +105,7 @@ int32_t ScriptRunner::callPrinter(const Step& step)
         return p.Close();
     case Member::Claim:
     case Member::Release:
-        return p.CallByName(step.name, step.arguments);
+        return p.CallByName(step.name, step.arguments.toList());
     case Member::PrintNormal:
         return p.PrintNormal(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
     case Member::PrintImmediate:
@@ -177,7 +179,7 @@ void ScriptRunner::printFile(const Step& step)
         const int32_t result = m_printer->PrintMemoryBitmap(
             argument(step, 0, opos::PTR_S_RECEIPT), QString::fromLatin1(file.readAll()),
             argument(step, 1, 0), argument(step, 2, 0), argument(step, 3, 0));
-        recordCall(step, callText(step), result, m_printer->ResultCodeExtended());
+        recordCall(step, result, m_printer->ResultCodeExtended());
         return;
     }
     TextFileLines lines(file);
@@ -221,7 +223,7 @@ void ScriptRunner::setProperty(const Step& step)
         result = device.ResultCode();
         extended = device.ResultCodeExtended();
     }
-    recordCall(step, callText(step), result, extended);
+    recordCall(step, result, extended);
 }
 
 QVariant ScriptRunner::readProperty(DeviceClass device, const QString& name) const
@@ -390,8 +392,7 @@ QString ScriptRunner::simulatedState(const Step& step) const
              quoted.join(QStringLiteral(" | ")));
 }
 
-void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t result,
-                              int32_t extended)
+QString ScriptRunner::callDetail(const Step& step, int32_t result, int32_t extended)
 {
     // The statement is only kept for a run-time failure, which reports it later.
     m_last = {true, false, result, extended, {}, step.line, {}};
@@ -405,15 +406,31 @@ void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t res
             m_last.reason = why;
         }
     }
-    writeLine(deviceWord(step.device), name, detail);
+    return detail;
 }
 
-void ScriptRunner::recordFailure(const Step& step, const QString& name, const QString& what)
+void ScriptRunner::recordCall(const Step& step, int32_t result, int32_t extended)
+{
+    const QString detail = callDetail(step, result, extended);
+    appendStatementCall(startLine(deviceWord(step.device)), step);
+    finishLine(detail);
+}
+
+void ScriptRunner::recordCall(const Step& step, QStringView name, int32_t result, int32_t extended)
+{
+    const QString detail = callDetail(step, result, extended);
+    startLine(deviceWord(step.device)) += name;
+    finishLine(detail);
+}
+
+void ScriptRunner::recordFailure(const Step& step, const QString& what)
 {
     m_last = {true, true, 0, 0, what, step.line, step.text};
     m_failurePending = true;
-    writeLine(step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device), name,
-              QString(QStringLiteral("run-time failure: ") + what));
+    appendStatementCall(
+        startLine(step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device)),
+        step);
+    finishLine(QString(QStringLiteral("run-time failure: ") + what));
 }
 
 opos::CompanionDevice& ScriptRunner::companion(DeviceClass device) const

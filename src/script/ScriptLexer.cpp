@@ -53,49 +53,50 @@ template <typename Other> bool sameWordIgnoringCaseIn(QStringView word, Other ot
 // Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
 QString readString(QStringView line, qsizetype& pos)
 {
-    QString text;
-    text.reserve(line.size() - pos);
+    // Written in place, into room for the rest of the line: an escape only ever shortens.
+    QString text(line.size() - pos, Qt::Uninitialized);
+    QChar* const first = text.data();
+    QChar* out = first;
     ++pos;
     while (pos < line.size()) {
-        // Characters that stand for themselves go in whole runs.
-        qsizetype plainEnd = pos;
-        while (plainEnd < line.size() && line[plainEnd] != u'"' && line[plainEnd] != u'\\')
-            ++plainEnd;
-        text += line.sliced(pos, plainEnd - pos);
-        pos = plainEnd;
-        if (pos >= line.size())
-            break;
-        if (line[pos++] == u'"')
+        const QChar c = line[pos++];
+        if (c == u'"') {
+            text.resize(out - first);
             return text;
+        }
+        if (c != u'\\') {
+            *out++ = c;
+            continue;
+        }
         if (pos >= line.size())
             break;
         const QChar escaped = line[pos++];
         switch (escaped.unicode()) {
         case u'e':
-            text += QChar(0x1B);
+            *out++ = QChar(0x1B);
             break;
         case u'n':
-            text += QChar(u'\n');
+            *out++ = QChar(u'\n');
             break;
         case u'r':
-            text += QChar(u'\r');
+            *out++ = QChar(u'\r');
             break;
         case u't':
-            text += QChar(u'\t');
+            *out++ = QChar(u'\t');
             break;
         case u'0':
-            text += QChar(0);
+            *out++ = QChar(0);
             break;
         case u'\\':
         case u'"':
-            text += escaped;
+            *out++ = escaped;
             break;
         case u'x': {
             const int high = pos < line.size() ? hexValue(line[pos]) : -1;
             const int low = pos + 1 < line.size() ? hexValue(line[pos + 1]) : -1;
             if (high < 0 || low < 0)
                 fail(QStringLiteral("\\x needs two hexadecimal digits"));
-            text += QChar(high * 16 + low);
+            *out++ = QChar(high * 16 + low);
             pos += 2;
             break;
         }

@@ -338,27 +338,29 @@ int32_t ScriptRunner::nextErrorAnswer()
 
 void ScriptRunner::writeLine(QStringView device, QStringView name, QStringView detail)
 {
+    startLine(device) += name;
+    finishLine(detail);
+}
+
+QString& ScriptRunner::startLine(QStringView device)
+{
     // A listener that keeps the line shares its text; the next line then starts a text of its
     // own, and otherwise reuses this one's room.
-    const QStringView time = m_timeText.view(m_clock.now());
-    const qsizetype size = time.size() + 2 + device.size() + 2 + name.size() +
-                           (detail.isEmpty() ? 0 : 2 + detail.size());
     if (!m_line.isDetached())
         m_line = QString();
-    m_line.resize(size); // written in place: no piece needs room of its own
-    QChar* end = m_line.data();
-    const auto put = [&end](QStringView piece) {
-        end = std::copy(piece.begin(), piece.end(), end);
-    };
-    const QStringView gap = u"  ";
-    put(time);
-    put(gap);
-    put(device);
-    put(gap);
-    put(name);
+    m_line.resize(0);
+    m_line += m_timeText.view(m_clock.now());
+    m_line += u"  ";
+    m_line += device;
+    m_line += u"  ";
+    return m_line;
+}
+
+void ScriptRunner::finishLine(QStringView detail)
+{
     if (!detail.isEmpty()) {
-        put(gap);
-        put(detail);
+        m_line += u"  ";
+        m_line += detail;
     }
     for (RunListener* listener : m_listeners)
         listener->transcriptLine(m_line);

@@ -115,10 +115,18 @@ private:
     std::deque<SeenEvent>::iterator findEvent(const Step& step);
     int32_t nextErrorAnswer();
 
-    void recordCall(const Step& step, const QString& name, int32_t result, int32_t extended);
+    // A call's transcript line: named by the statement, or by `name` (a line of a printed file).
+    void recordCall(const Step& step, int32_t result, int32_t extended);
+    void recordCall(const Step& step, QStringView name, int32_t result, int32_t extended);
+    QString callDetail(const Step& step, int32_t result, int32_t extended);
+    void appendStatementCall(QString& out, const Step& step) const;
     void readAndShow(const Step& step);
-    void recordFailure(const Step& step, const QString& name, const QString& what);
+    void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
+    // A transcript line written in place: its start up to the device, to which the caller adds
+    // the name; then the detail, and the line goes to the listeners.
+    QString& startLine(QStringView device);
+    void finishLine(QStringView detail);
     opos::CompanionDevice& companion(DeviceClass device) const;
     sim::SimulatedDevices& simulated() const;
 
@@ -142,7 +150,6 @@ private:
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
     QString m_line;            // the transcript line being written, its room kept from line to line
-    QString m_callText;        // the same for the call's text
     QElapsedTimer m_sinceTurn; // since the event loop last took a whole turn
 };
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <QVarLengthArray>
 #include <QVariant>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -16,7 +16,7 @@ enum class DeviceClass
 };
 
 // How a call's argument is written, and so how the transcript shows it back.
-enum class ArgKind
+enum class ArgKind : uint8_t
 {
     Number,        // a number or any constant name
     Station,       // receipt, journal, slip, a PTR_S_* name or a number
@@ -52,6 +52,38 @@ enum class Member
     DisplayText,
 };
 
+// A call's arguments as the script gave them, held in the step itself: numbers (constants already
+// resolved) by position, and the one text a member takes at most. A long script is mostly calls,
+// and a container with a value object per argument cost more to read and run than the call.
+class CallArguments
+{
+public:
+    static constexpr int kMost = 7; // no member takes more
+
+    int size() const { return m_count; }
+    bool isEmpty() const { return m_count == 0; }
+    ArgKind kind(int position) const { return m_kinds[size_t(position)]; }
+    // The number at `position`, or `otherwise` when the call has no argument there.
+    int32_t number(int position, int32_t otherwise) const;
+    // The text at `position`; empty when the call has no text there.
+    QString text(int position) const;
+
+    void appendNumber(ArgKind kind, int32_t value);
+    void appendText(QString value);
+
+    // As values, numbers and the text in their places: for a call made by name.
+    QVariantList toList() const;
+
+private:
+    void append(ArgKind kind);
+
+    std::array<int32_t, kMost> m_numbers{};
+    std::array<ArgKind, kMost> m_kinds{};
+    int8_t m_count = 0;
+    int8_t m_textAt = -1;
+    QString m_text;
+};
+
 // One statement of a script, as the parser understood it.
 struct Step
 {
@@ -78,12 +110,11 @@ struct Step
     DeviceClass device = DeviceClass::Printer;
     QString name;                 // member, property, event, sim control (canonical spelling)
     Member member = Member::None; // Call and PrintFile
-    QVariantList arguments;
-    QVarLengthArray<ArgKind, 8> argumentKinds; // one per argument; no member takes more
-    QVariant value;                            // expected or written value; absent for "any"
-    bool negated = false;                      // "!=" or "expect no"
-    int32_t timeoutMs = 0;                     // within / wait
-    int32_t count = 1;                         // answers queued by "on ErrorEvent"
+    CallArguments arguments;
+    QVariant value;        // expected or written value; absent for "any"
+    bool negated = false;  // "!=" or "expect no"
+    int32_t timeoutMs = 0; // within / wait
+    int32_t count = 1;     // answers queued by "on ErrorEvent"
 };
 
 struct Script
@@ -97,10 +128,5 @@ QString deviceWord(DeviceClass device);
 
 // Whether the script checks anything at all; a script without an expectation proves nothing.
 bool holdsExpectation(const Script& script);
-
-// A value the parser stored, as text or number; what the parser stores is taken as it is,
-// without a conversion.
-QString textValue(const QVariant& value);
-int32_t numberValue(const QVariant& value);
 
 } // namespace script

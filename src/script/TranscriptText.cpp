@@ -20,24 +20,25 @@ void appendNumberText(QString& out, int32_t value, QStringView prefix)
         out += name;
 }
 
-void appendArgumentText(QString& out, const QVariant& value, ArgKind kind)
+void appendArgumentText(QString& out, const CallArguments& arguments, int position)
 {
-    switch (kind) {
+    const int32_t number = arguments.number(position, 0);
+    switch (arguments.kind(position)) {
     case ArgKind::Text:
-        appendQuotedString(out, textValue(value), kShownDataLength);
+        appendQuotedString(out, arguments.text(position), kShownDataLength);
         return;
     case ArgKind::Station:
-        return appendNumberText(out, numberValue(value), u"PTR_S_");
+        return appendNumberText(out, number, u"PTR_S_");
     case ArgKind::Control:
-        return appendNumberText(out, value.toInt(), u"PTR_TP_");
+        return appendNumberText(out, number, u"PTR_TP_");
     case ArgKind::HealthLevel:
-        return appendNumberText(out, value.toInt(), u"OPOS_CH_");
+        return appendNumberText(out, number, u"OPOS_CH_");
     case ArgKind::TextAttribute:
-        return appendNumberText(out, value.toInt(), u"DISP_DT_");
+        return appendNumberText(out, number, u"DISP_DT_");
     case ArgKind::Number:
         break;
     }
-    out += QString::number(value.toInt());
+    out += QString::number(number);
 }
 
 // The family of names a numeric property's values belong to.
@@ -62,13 +63,6 @@ QStringView familyOf(const QString& property)
 
 } // namespace
 
-QString callText(const Step& step)
-{
-    QString text;
-    appendCallText(text, step);
-    return text;
-}
-
 void appendCallText(QString& out, const Step& step)
 {
     switch (step.kind) {
@@ -86,12 +80,10 @@ void appendCallText(QString& out, const Step& step)
     }
     out += step.name;
     out += QLatin1Char('(');
-    for (qsizetype i = 0; i < step.arguments.size(); ++i) {
+    for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
             out += QLatin1String(", ");
-        appendArgumentText(out, step.arguments.at(i),
-                           i < qsizetype(step.argumentKinds.size()) ? step.argumentKinds[i]
-                                                                    : ArgKind::Number);
+        appendArgumentText(out, step.arguments, i);
     }
     if (step.kind == Step::Kind::PrintFile) {
         if (!step.arguments.isEmpty())
