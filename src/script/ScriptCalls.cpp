@@ -13,6 +13,7 @@
 #include "script/ScriptLexer.h"
 #include "script/ScriptProperties.h"
 #include "script/ScriptRunner.h"
+#include "script/TextWriter.h"
 #include "script/TranscriptText.h"
 
 #include <QDir>
@@ -28,7 +29,7 @@ int32_t argument(const Step& step, int position, int32_t otherwise)
     return step.arguments.number(position, otherwise);
 }
 
-QString textArgument(const Step& step, int position)
+const QString& textArgument(const Step& step, int position)
 {
     return step.arguments.text(position);
 }
@@ -83,9 +84,10 @@ void ScriptRunner::call(const Step& step)
 void ScriptRunner::appendStatementCall(QString& out, const Step& step) const
 {
     if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
-        out += QLatin1String("Open(");
-        appendQuotedString(out, m_names[static_cast<int>(step.device)], kShownDataLength);
-        out += QLatin1Char(')');
+        TextWriter writer(out);
+        writer.put(u"Open(");
+        writer.putQuoted(m_names[static_cast<int>(step.device)], kShownDataLength);
+        writer.put(u')');
     } else {
         appendCallText(out, step);
     }

@@ -1,5 +1,7 @@
 #include "script/ScriptLexer.h"
 
+#include "script/TextWriter.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -167,13 +169,12 @@ QString quotedString(QStringView text, qsizetype maxLength)
 
 void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
 {
+    TextWriter(out).putQuoted(text, maxLength);
+}
+
+QChar* writeQuotedString(QChar* end, QStringView text, qsizetype maxLength)
+{
     const QStringView shown = text.left(maxLength);
-    // Written in place, into room for the longest form (every character as \xHH): a transcript
-    // line holds one for nearly every call.
-    const qsizetype start = out.size();
-    out.resize(start + 4 * shown.size() + 2);
-    QChar* const first = out.data();
-    QChar* end = first + start;
     const auto put = [&end](char16_t a, char16_t b) {
         *end++ = QChar(a);
         *end++ = QChar(b);
@@ -211,9 +212,9 @@ void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
         }
     }
     *end++ = QLatin1Char('"');
-    out.resize(end - first);
     if (text.size() > maxLength)
-        out += QStringLiteral("…");
+        *end++ = QChar(u'…');
+    return end;
 }
 
 } // namespace script

@@ -48,5 +48,13 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
 QString quotedString(QStringView text, qsizetype maxLength);
 // The same, appended to `out`.
 void appendQuotedString(QString& out, QStringView text, qsizetype maxLength);
+// The same, written at `out`, which has room for quotedRoom(min(text's size, maxLength))
+// characters; returns where the quoted text ends.
+QChar* writeQuotedString(QChar* out, QStringView text, qsizetype maxLength);
+// Every character as \xHH, the quotes and the "…" of a text cut short.
+constexpr qsizetype quotedRoom(qsizetype shownLength)
+{
+    return 4 * shownLength + 3;
+}
 
 } // namespace script

@@ -28,9 +28,10 @@ int32_t CallArguments::number(int position, int32_t otherwise) const
     return position >= 0 && position < m_count ? m_numbers[size_t(position)] : otherwise;
 }
 
-QString CallArguments::text(int position) const
+const QString& CallArguments::text(int position) const
 {
-    return position == m_textAt ? m_text : QString();
+    static const QString none;
+    return position == m_textAt ? m_text : none;
 }
 
 void CallArguments::append(ArgKind kind)

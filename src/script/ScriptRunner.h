@@ -6,7 +6,6 @@
 #include "script/TranscriptText.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QVariant>
 #include <deque>
@@ -150,7 +149,7 @@ private:
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
     QString m_line;            // the transcript line being written, its room kept from line to line
-    QElapsedTimer m_sinceTurn; // since the event loop last took a whole turn
+    qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
 };
 
 } // namespace script

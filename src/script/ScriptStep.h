@@ -66,7 +66,7 @@ public:
     // The number at `position`, or `otherwise` when the call has no argument there.
     int32_t number(int position, int32_t otherwise) const;
     // The text at `position`; empty when the call has no text there.
-    QString text(int position) const;
+    const QString& text(int position) const;
 
     void appendNumber(ArgKind kind, int32_t value);
     void appendText(QString value);

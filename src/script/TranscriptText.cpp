@@ -4,6 +4,7 @@
 #include "opos/OposNames.h"
 #include "script/ScriptLexer.h"
 #include "script/ScriptNames.h"
+#include "script/TextWriter.h"
 
 #include <QStringList>
 
@@ -11,34 +12,33 @@ namespace script {
 
 namespace {
 
-void appendNumberText(QString& out, int32_t value, QStringView prefix)
+void putNumberText(TextWriter& out, int32_t value, QStringView prefix)
 {
     const QLatin1String name = prefix.isEmpty() ? QLatin1String() : constantName(value, prefix);
     if (name.isEmpty())
-        out += QString::number(value);
+        out.putNumber(value);
     else
-        out += name;
+        out.put(name);
 }
 
-void appendArgumentText(QString& out, const CallArguments& arguments, int position)
+void putArgumentText(TextWriter& out, const CallArguments& arguments, int position)
 {
     const int32_t number = arguments.number(position, 0);
     switch (arguments.kind(position)) {
     case ArgKind::Text:
-        appendQuotedString(out, arguments.text(position), kShownDataLength);
-        return;
+        return out.putQuoted(arguments.text(position), kShownDataLength);
     case ArgKind::Station:
-        return appendNumberText(out, number, u"PTR_S_");
+        return putNumberText(out, number, u"PTR_S_");
     case ArgKind::Control:
-        return appendNumberText(out, number, u"PTR_TP_");
+        return putNumberText(out, number, u"PTR_TP_");
     case ArgKind::HealthLevel:
-        return appendNumberText(out, number, u"OPOS_CH_");
+        return putNumberText(out, number, u"OPOS_CH_");
     case ArgKind::TextAttribute:
-        return appendNumberText(out, number, u"DISP_DT_");
+        return putNumberText(out, number, u"DISP_DT_");
     case ArgKind::Number:
         break;
     }
-    out += QString::number(number);
+    out.putNumber(number);
 }
 
 // The family of names a numeric property's values belong to.
@@ -78,30 +78,32 @@ void appendCallText(QString& out, const Step& step)
     default:
         break;
     }
-    out += step.name;
-    out += QLatin1Char('(');
+    TextWriter writer(out);
+    writer.put(step.name);
+    writer.put(u'(');
     for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
-            out += QLatin1String(", ");
-        appendArgumentText(out, step.arguments, i);
+            writer.put(u", ");
+        putArgumentText(writer, step.arguments, i);
     }
     if (step.kind == Step::Kind::PrintFile) {
         if (!step.arguments.isEmpty())
-            out += QLatin1String(", ");
-        out += QLatin1String("file ");
-        appendQuotedString(out, step.value.toString(), 200);
+            writer.put(u", ");
+        writer.put(u"file ");
+        writer.putQuoted(step.value.toString(), 200);
     }
-    out += QLatin1Char(')');
+    writer.put(u')');
 }
 
 void appendPrintCallText(QString& out, QStringView member, int32_t station, QStringView data)
 {
-    out += member;
-    out += QLatin1Char('(');
-    appendNumberText(out, station, u"PTR_S_");
-    out += QLatin1String(", ");
-    appendQuotedString(out, data, kShownDataLength);
-    out += QLatin1Char(')');
+    TextWriter writer(out);
+    writer.put(member);
+    writer.put(u'(');
+    putNumberText(writer, station, u"PTR_S_");
+    writer.put(u", ");
+    writer.putQuoted(data, kShownDataLength);
+    writer.put(u')');
 }
 
 QString propertyValueText(const QString& property, const QVariant& value)
