@@ -88,6 +88,9 @@ void ScriptRunner::appendStatementCall(QString& out, const Step& step) const
         writer.put(u"Open(");
         writer.putQuoted(m_names[static_cast<int>(step.device)], kShownDataLength);
         writer.put(u')');
+    } else if (step.kind == Step::Kind::Sim) {
+        // The control as written, without its "sim".
+        out += statement(step).toString().section(u' ', 1, -1, QString::SectionSkipEmpty);
     } else {
         appendCallText(out, step);
     }
@@ -427,7 +430,7 @@ void ScriptRunner::recordCall(const Step& step, QStringView name, int32_t result
 
 void ScriptRunner::recordFailure(const Step& step, const QString& what)
 {
-    m_last = {true, true, 0, 0, what, step.line, step.text};
+    m_last = {true, true, 0, 0, what, step.line, statement(step).toString()};
     m_failurePending = true;
     appendStatementCall(
         startLine(step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device)),

@@ -142,7 +142,8 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     const std::optional<LineNotText> notText = firstLineNotText(body);
     // Decoded in one go: the words are views of it, and only what a step keeps gets room of its
     // own.
-    const QString decoded = QString::fromUtf8(notText ? body.first(notText->start) : body);
+    script.text = QString::fromUtf8(notText ? body.first(notText->start) : body);
+    const QString& decoded = script.text;
     script.steps.reserve(lineCount(body));
     int lineNumber = 0;
     std::vector<Token> tokens; // its room serves every line
@@ -163,7 +164,9 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             // Made in its place; a fault ends the whole script, so a half-made step never runs.
             Step& step = script.steps.emplace_back();
             step.line = lineNumber;
-            step.text = line.first(statementEnd).trimmed().toString();
+            const QStringView statement = line.first(statementEnd).trimmed();
+            step.textStart = statement.constData() - decoded.constData();
+            step.textLength = statement.size();
             LineParser(tokens, step).parse();
         } catch (const std::invalid_argument& wrong) {
             throw ScriptError(fileName, lineNumber, QString::fromStdString(wrong.what()));

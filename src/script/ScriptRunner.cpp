@@ -101,6 +101,7 @@ void ScriptRunner::addListener(RunListener* listener)
 RunSummary ScriptRunner::run(const Script& script)
 {
     m_summary = {};
+    m_script = &script;
     m_folder = script.folder;
     m_lastOutcomeAt = m_clock.now();
     writeLine(QStringLiteral("run"),
@@ -135,6 +136,7 @@ RunSummary ScriptRunner::run(const Script& script)
               QStringLiteral("%1, %2 failed")
                   .arg(expectationCount(m_summary.expectations))
                   .arg(m_summary.failures));
+    m_script = nullptr;
     return m_summary;
 }
 
@@ -285,10 +287,16 @@ void ScriptRunner::expectSimulated(const Step& step)
 void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message,
                                  const QString& note)
 {
+    reportOutcome(step.line, statement(step).toString(), held, message, note);
+}
+
+void ScriptRunner::reportOutcome(int line, const QString& statement, bool held,
+                                 const QString& message, const QString& note)
+{
     const QDateTime now = m_clock.now();
     ExpectationOutcome outcome;
-    outcome.line = step.line;
-    outcome.statement = step.text;
+    outcome.line = line;
+    outcome.statement = statement;
     outcome.held = held;
     outcome.message = held ? QString() : message;
     outcome.seconds = static_cast<double>(m_lastOutcomeAt.msecsTo(now)) / 1000.0;
@@ -299,16 +307,19 @@ void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& mes
     for (RunListener* listener : m_listeners)
         listener->expectationChecked(outcome);
     writeLine(held ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
-              QStringLiteral("line %1: %2").arg(step.line).arg(step.text), held ? note : message);
+              QStringLiteral("line %1: %2").arg(line).arg(statement), held ? note : message);
 }
 
 void ScriptRunner::reportUnexpectedFailure()
 {
     m_failurePending = false;
-    Step step;
-    step.line = m_last.line;
-    step.text = m_last.statement;
-    reportOutcome(step, false, QStringLiteral("unexpected run-time failure: ") + m_last.failure);
+    reportOutcome(m_last.line, m_last.statement, false,
+                  QStringLiteral("unexpected run-time failure: ") + m_last.failure);
+}
+
+QStringView ScriptRunner::statement(const Step& step) const
+{
+    return m_script ? m_script->statement(step) : QStringView();
 }
 
 void ScriptRunner::recordEvent(SeenEvent event, const QString& text)

@@ -108,6 +108,9 @@ private:
     // `message` says why a failed expectation failed; `note` is shown on a PASS line.
     void reportOutcome(const Step& step, bool held, const QString& message,
                        const QString& note = {});
+    void reportOutcome(int line, const QString& statement, bool held, const QString& message,
+                       const QString& note = {});
+    QStringView statement(const Step& step) const;
     void reportUnexpectedFailure();
 
     void recordEvent(SeenEvent event, const QString& text);
@@ -130,6 +133,7 @@ private:
     sim::SimulatedDevices& simulated() const;
 
     ScriptClock& m_clock;
+    const Script* m_script = nullptr; // the script being run
     sim::SimulatedDevices* m_simulated;
     // "sim printer listen": the simulated printer on the network, for this run.
     std::unique_ptr<netprinter::NetworkPrinter> m_networkPrinter;
@@ -148,7 +152,7 @@ private:
     int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
-    QString m_line;            // the transcript line being written, its room kept from line to line
+    QString m_line;          // the transcript line being written, its room kept from line to line
     qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
 };
 

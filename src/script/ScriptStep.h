@@ -8,7 +8,7 @@
 
 namespace script {
 
-enum class DeviceClass
+enum class DeviceClass : uint8_t
 {
     Printer,
     Drawer,
@@ -27,7 +27,7 @@ enum class ArgKind : uint8_t
 };
 
 // The member a call statement calls, found once when the script is read.
-enum class Member
+enum class Member : uint8_t
 {
     None, // not a call
     Open,
@@ -87,7 +87,7 @@ private:
 // One statement of a script, as the parser understood it.
 struct Step
 {
-    enum class Kind
+    enum class Kind : uint8_t
     {
         Use,            // use DEVICE NAME: the logical name or address Open takes by default
         Call,           // DEVICE Member arguments...
@@ -104,24 +104,34 @@ struct Step
         Sim             // sim DEVICE control value...
     };
 
+    // Ordered so that the fields pack: a long script holds one step a line.
     Kind kind = Kind::Call;
-    int line = 0;
-    QString text; // the statement as written, without its comment
     DeviceClass device = DeviceClass::Printer;
-    QString name;                 // member, property, event, sim control (canonical spelling)
     Member member = Member::None; // Call and PrintFile
-    CallArguments arguments;
-    QVariant value;        // expected or written value; absent for "any"
-    bool negated = false;  // "!=" or "expect no"
+    bool negated = false;         // "!=" or "expect no"
+    int line = 0;
     int32_t timeoutMs = 0; // within / wait
     int32_t count = 1;     // answers queued by "on ErrorEvent"
+    // The statement as written, without its comment: where it stands in the script's text.
+    qsizetype textStart = 0;
+    qsizetype textLength = 0;
+    QString name; // member, property, event, sim control (canonical spelling)
+    CallArguments arguments;
+    QVariant value; // expected or written value; absent for "any"
 };
 
 struct Script
 {
     QString fileName; // as given; "-" for standard input
     QString folder;   // where relative file names in the script are looked up
+    QString text;     // the script's text, decoded; the steps' statements are parts of it
     std::vector<Step> steps;
+
+    // A step's statement as written, without its comment.
+    QStringView statement(const Step& step) const
+    {
+        return QStringView(text).sliced(step.textStart, step.textLength);
+    }
 };
 
 QString deviceWord(DeviceClass device);

@@ -72,9 +72,6 @@ void appendCallText(QString& out, const Step& step)
     case Step::Kind::GetProperty:
         out += step.name;
         return;
-    case Step::Kind::Sim:
-        out += step.text.section(u' ', 1, -1, QString::SectionSkipEmpty);
-        return;
     default:
         break;
     }

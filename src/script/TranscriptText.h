@@ -15,7 +15,7 @@ inline constexpr qsizetype kShownDataLength = 200;
 
 // A call as the transcript shows it, with its arguments as the script would write them and
 // constants by name: PrintNormal(PTR_S_RECEIPT, "\e|bCBold\n"), ClaimDevice(3000),
-// AsyncMode = 1, CoverOpen.
+// AsyncMode = 1, CoverOpen. (A simulated device's control is shown as it was written.)
 void appendCallText(QString& out, const Step& step);
 
 // One line of a printed file: PrintNormal(PTR_S_RECEIPT, "line\n").

@@ -117,7 +117,10 @@ void TestScriptParser::statements_data()
 void TestScriptParser::statements()
 {
     QFETCH(QByteArray, line);
-    const Step step = parseOne(line + "   # a comment");
+    const script::Script parsed =
+        script::parseScript(line + "   # a comment", QStringLiteral("t.txt"), QString());
+    QCOMPARE(parsed.steps.size(), size_t(1));
+    const Step& step = parsed.steps.front();
     QTEST(step.kind, "kind");
     QTEST(step.device, "device");
     QTEST(step.name, "name");
@@ -128,7 +131,7 @@ void TestScriptParser::statements()
         QCOMPARE(step.value.toString(), value.toString());
     QTEST(step.timeoutMs, "timeoutMs");
     QCOMPARE(step.line, 1);
-    QCOMPARE(step.text, QString::fromUtf8(line));
+    QCOMPARE(parsed.statement(step), QString::fromUtf8(line));
 }
 
 void TestScriptParser::stringEscapes_data()
