@@ -68,8 +68,8 @@ void ScriptRunner::call(const Step& step)
             break;
         case Step::Kind::Sim:
             simulate(step);
-            appendStatementCall(startLine(u"sim"), step);
-            finishLine({});
+            writeLine(u"sim", [this, &step](TextWriter& line) { putStatementCall(line, step); },
+                      {});
             break;
         default:
             break;
@@ -81,18 +81,17 @@ void ScriptRunner::call(const Step& step)
 
 // The call as the transcript shows it, written where the line is being built: a long run of
 // quick calls is mostly this text and the line around it.
-void ScriptRunner::appendStatementCall(QString& out, const Step& step) const
+void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
 {
     if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
-        TextWriter writer(out);
-        writer.put(u"Open(");
-        writer.putQuoted(m_names[static_cast<int>(step.device)], kShownDataLength);
-        writer.put(u')');
+        out.put(u"Open(");
+        out.putQuoted(m_names[static_cast<int>(step.device)], kShownDataLength);
+        out.put(u')');
     } else if (step.kind == Step::Kind::Sim) {
         // The control as written, without its "sim".
-        out += statement(step).toString().section(u' ', 1, -1, QString::SectionSkipEmpty);
+        out.put(statement(step).toString().section(u' ', 1, -1, QString::SectionSkipEmpty));
     } else {
-        appendCallText(out, step);
+        putCallText(out, step);
     }
 }
 
@@ -189,15 +188,19 @@ void ScriptRunner::printFile(const Step& step)
     }
     TextFileLines lines(file);
     const int32_t station = argument(step, 0, opos::PTR_S_RECEIPT);
-    QString lineCall; // the statement's own call text stays for a failure
+    QString lineCall; // its room serves every line
     while (const auto line = lines.next()) {
         const QString data = *line + QLatin1Char('\n');
         const int32_t result = step.member == Member::PrintImmediate
                                    ? m_printer->PrintImmediate(station, data)
                                    : m_printer->PrintNormal(station, data);
         lineCall.resize(0);
-        appendPrintCallText(lineCall, step.name, station, data);
-        recordCall(step, lineCall, result, m_printer->ResultCodeExtended());
+        {
+            TextWriter writer(lineCall);
+            putPrintCallText(writer, step.name, station, data);
+        }
+        writeLine(deviceWord(step.device), lineCall,
+                  callDetail(step, result, m_printer->ResultCodeExtended()));
         if (result != opos::OPOS_SUCCESS)
             return; // the rest of the file would fail the same way
     }
@@ -416,26 +419,19 @@ QString ScriptRunner::callDetail(const Step& step, int32_t result, int32_t exten
 
 void ScriptRunner::recordCall(const Step& step, int32_t result, int32_t extended)
 {
-    const QString detail = callDetail(step, result, extended);
-    appendStatementCall(startLine(deviceWord(step.device)), step);
-    finishLine(detail);
-}
-
-void ScriptRunner::recordCall(const Step& step, QStringView name, int32_t result, int32_t extended)
-{
-    const QString detail = callDetail(step, result, extended);
-    startLine(deviceWord(step.device)) += name;
-    finishLine(detail);
+    writeLine(
+        deviceWord(step.device), [this, &step](TextWriter& line) { putStatementCall(line, step); },
+        callDetail(step, result, extended));
 }
 
 void ScriptRunner::recordFailure(const Step& step, const QString& what)
 {
     m_last = {true, true, 0, 0, what, step.line, statement(step).toString()};
     m_failurePending = true;
-    appendStatementCall(
-        startLine(step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device)),
-        step);
-    finishLine(QString(QStringLiteral("run-time failure: ") + what));
+    writeLine(
+        step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device),
+        [this, &step](TextWriter& line) { putStatementCall(line, step); },
+        QString(QStringLiteral("run-time failure: ") + what));
 }
 
 opos::CompanionDevice& ScriptRunner::companion(DeviceClass device) const

@@ -360,31 +360,29 @@ int32_t ScriptRunner::nextErrorAnswer()
 
 void ScriptRunner::writeLine(QStringView device, QStringView name, QStringView detail)
 {
-    startLine(device) += name;
-    finishLine(detail);
+    writeLine(
+        device, [name](TextWriter& line) { line.put(name); }, detail);
 }
 
-QString& ScriptRunner::startLine(QStringView device)
+void ScriptRunner::writeLine(QStringView device, const std::function<void(TextWriter&)>& putName,
+                             QStringView detail)
 {
     // A listener that keeps the line shares its text; the next line then starts a text of its
     // own, and otherwise reuses this one's room.
     if (!m_line.isDetached())
         m_line = QString();
     m_line.resize(0);
-    TextWriter writer(m_line);
-    writer.put(m_timeText.view(m_clock.now()));
-    writer.put(u"  ");
-    writer.put(device);
-    writer.put(u"  ");
-    return m_line;
-}
-
-void ScriptRunner::finishLine(QStringView detail)
-{
-    if (!detail.isEmpty()) {
-        TextWriter writer(m_line);
-        writer.put(u"  ");
-        writer.put(detail);
+    {
+        TextWriter line(m_line);
+        line.put(m_timeText.view(m_clock.msecsSinceEpoch()));
+        line.put(u"  ");
+        line.put(device);
+        line.put(u"  ");
+        putName(line);
+        if (!detail.isEmpty()) {
+            line.put(u"  ");
+            line.put(detail);
+        }
     }
     for (RunListener* listener : m_listeners)
         listener->transcriptLine(m_line);

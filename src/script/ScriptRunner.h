@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QVariant>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,7 @@ class SimulatedDevices;
 namespace script {
 
 class ScriptClock;
+class TextWriter;
 
 struct RunSummary
 {
@@ -117,18 +119,16 @@ private:
     std::deque<SeenEvent>::iterator findEvent(const Step& step);
     int32_t nextErrorAnswer();
 
-    // A call's transcript line: named by the statement, or by `name` (a line of a printed file).
+    // A call's transcript line, named by the statement.
     void recordCall(const Step& step, int32_t result, int32_t extended);
-    void recordCall(const Step& step, QStringView name, int32_t result, int32_t extended);
     QString callDetail(const Step& step, int32_t result, int32_t extended);
-    void appendStatementCall(QString& out, const Step& step) const;
+    void putStatementCall(TextWriter& out, const Step& step) const;
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
-    // A transcript line written in place: its start up to the device, to which the caller adds
-    // the name; then the detail, and the line goes to the listeners.
-    QString& startLine(QStringView device);
-    void finishLine(QStringView detail);
+    // The same with the name written in place by `putName`.
+    void writeLine(QStringView device, const std::function<void(TextWriter&)>& putName,
+                   QStringView detail);
     opos::CompanionDevice& companion(DeviceClass device) const;
     sim::SimulatedDevices& simulated() const;
 

@@ -63,44 +63,44 @@ QStringView familyOf(const QString& property)
 
 } // namespace
 
-void appendCallText(QString& out, const Step& step)
+void putCallText(TextWriter& out, const Step& step)
 {
     switch (step.kind) {
     case Step::Kind::SetProperty:
-        out += step.name + QStringLiteral(" = ") + propertyValueText(step.name, step.value);
+        out.put(step.name);
+        out.put(u" = ");
+        out.put(propertyValueText(step.name, step.value));
         return;
     case Step::Kind::GetProperty:
-        out += step.name;
+        out.put(step.name);
         return;
     default:
         break;
     }
-    TextWriter writer(out);
-    writer.put(step.name);
-    writer.put(u'(');
+    out.put(step.name);
+    out.put(u'(');
     for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
-            writer.put(u", ");
-        putArgumentText(writer, step.arguments, i);
+            out.put(u", ");
+        putArgumentText(out, step.arguments, i);
     }
     if (step.kind == Step::Kind::PrintFile) {
         if (!step.arguments.isEmpty())
-            writer.put(u", ");
-        writer.put(u"file ");
-        writer.putQuoted(step.value.toString(), 200);
+            out.put(u", ");
+        out.put(u"file ");
+        out.putQuoted(step.value.toString(), 200);
     }
-    writer.put(u')');
+    out.put(u')');
 }
 
-void appendPrintCallText(QString& out, QStringView member, int32_t station, QStringView data)
+void putPrintCallText(TextWriter& out, QStringView member, int32_t station, QStringView data)
 {
-    TextWriter writer(out);
-    writer.put(member);
-    writer.put(u'(');
-    putNumberText(writer, station, u"PTR_S_");
-    writer.put(u", ");
-    writer.putQuoted(data, kShownDataLength);
-    writer.put(u')');
+    out.put(member);
+    out.put(u'(');
+    putNumberText(out, station, u"PTR_S_");
+    out.put(u", ");
+    out.putQuoted(data, kShownDataLength);
+    out.put(u')');
 }
 
 QString propertyValueText(const QString& property, const QVariant& value)
@@ -139,16 +139,15 @@ QString expectationCount(int count)
                       : QStringLiteral("%1 expectations").arg(count);
 }
 
-QStringView TimestampText::view(const QDateTime& time)
+QStringView TimestampText::view(qint64 ms)
 {
-    const qint64 ms = time.toMSecsSinceEpoch();
     const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
     if (second != m_second) {
         m_second = second;
         m_text = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODateWithMs);
         if (!m_text.endsWith(u'Z') || m_text.size() < 5) { // a time Qt cannot show
             m_second = std::numeric_limits<qint64>::min();
-            m_text = time.toString(Qt::ISODateWithMs);
+            m_text = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
             return m_text;
         }
     }
