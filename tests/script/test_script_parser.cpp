@@ -36,6 +36,9 @@ private slots:
     void commentsAndBlankLinesMakeNoSteps();
     void aMegabyteLineIsReadWhole();
     void numbersOutOfRangeAreRefused();
+    void theFirstFaultIsTheOneReported();
+    void statementsKeepTheirPlaceAmongWideCharacters();
+    void quotedTextsOfAnyLengthAreWrittenWhole();
 };
 
 void TestScriptParser::statements_data()
@@ -250,6 +253,70 @@ void TestScriptParser::numbersOutOfRangeAreRefused()
     }
     QCOMPARE(parseOne("printer ClaimDevice 2147483647").arguments.number(0, 0), 2147483647);
     QCOMPARE(parseOne("printer ClaimDevice -2147483648").arguments.number(0, 0), INT32_MIN);
+}
+
+void TestScriptParser::theFirstFaultIsTheOneReported()
+{
+    // Text that is not UTF-8 is found before the statements are read, yet a fault on an earlier
+    // line is still the one reported, and the other way round.
+    const auto faultOf = [](const QByteArray& text) -> std::pair<int, QString> {
+        try {
+            script::parseScript(text, QStringLiteral("f.txt"), QString());
+        } catch (const script::ScriptError& error) {
+            return {error.line(), QString::fromUtf8(error.what())};
+        }
+        return {0, QString()};
+    };
+    auto [line, what] =
+        faultOf("printer Open\nprinter Foo\nprinter Close\nprinter Open \"\xFF\"\n");
+    QCOMPARE(line, 2);
+    QVERIFY2(what.contains(u"no member or property"), qPrintable(what));
+    std::tie(line, what) =
+        faultOf(QByteArray("printer Open\nprinter Open \"\0\"\nprinter Foo\n", 42));
+    QCOMPARE(line, 2);
+    QVERIFY2(what.contains(u"NUL byte"), qPrintable(what));
+    std::tie(line, what) = faultOf("\xEF\xBB\xBFprinter Open\r\n\xC3\xA9\xFF\n");
+    QCOMPARE(line, 2);
+    QVERIFY2(what.contains(u"not UTF-8"), qPrintable(what));
+}
+
+void TestScriptParser::statementsKeepTheirPlaceAmongWideCharacters()
+{
+    // Characters of two and four bytes, and one outside the basic plane (two UTF-16 units), before
+    // and inside the statements; a byte-order mark, CR LF line ends, comments and blank lines.
+    const QByteArray text = "\xEF\xBB\xBF# caf\xC3\xA9 \xF0\x9D\x84\x9E\r\n"
+                            "printer PrintNormal receipt \"\xE2\x82\xAC 1\"  # \xE2\x82\xAC\r\n"
+                            "\r\n"
+                            "  use display \"\xF0\x9D\x84\x9E\"\t# x\n"
+                            "printer Close";
+    const script::Script parsed = script::parseScript(text, QStringLiteral("w.txt"), QString());
+    QCOMPARE(parsed.steps.size(), size_t(3));
+    QCOMPARE(parsed.statement(parsed.steps[0]),
+             QStringLiteral("printer PrintNormal receipt \"\u20AC 1\""));
+    QCOMPARE(parsed.steps[0].arguments.text(1), QStringLiteral("\u20AC 1"));
+    QCOMPARE(parsed.statement(parsed.steps[1]),
+             QString(QStringLiteral("use display \"") + QString::fromUcs4(U"\U0001D11E") + u'"'));
+    QCOMPARE(parsed.statement(parsed.steps[2]), QStringLiteral("printer Close"));
+    QCOMPARE(parsed.steps[2].line, 5);
+}
+
+void TestScriptParser::quotedTextsOfAnyLengthAreWrittenWhole()
+{
+    // Every character needing its longest form, past the length shown, after text already there,
+    // into a string whose text another string shares.
+    const QString controls(300, QChar(0x01));
+    QString shared = QStringLiteral("PrintNormal(");
+    QString out = shared;
+    script::appendQuotedString(out, controls, 200);
+    QCOMPARE(shared, QStringLiteral("PrintNormal("));
+    QString expected = QStringLiteral("PrintNormal(\"");
+    for (int i = 0; i < 200; ++i)
+        expected += QStringLiteral("\\x01");
+    expected += QStringLiteral("\"…");
+    QCOMPARE(out, expected);
+    QCOMPARE(script::quotedString(QStringLiteral("a\x1B\n\"\\"), 200),
+             QStringLiteral(R"("a\e\n\"\\")"));
+    QCOMPARE(script::quotedString(QString(), 200), QStringLiteral("\"\""));
 }
 
 QTEST_GUILESS_MAIN(TestScriptParser)
