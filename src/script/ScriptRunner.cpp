@@ -369,8 +369,11 @@ void ScriptRunner::writeLine(QStringView device, const std::function<void(TextWr
 {
     // A listener that keeps the line shares its text; the next line then starts a text of its
     // own, and otherwise reuses this one's room.
-    if (!m_line.isDetached())
+    if (!m_line.isDetached()) {
+        const qsizetype room = m_line.size() + 32; // lines are much alike
         m_line = QString();
+        m_line.reserve(room);
+    }
     m_line.resize(0);
     {
         TextWriter line(m_line);

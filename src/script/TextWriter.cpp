@@ -11,7 +11,7 @@ TextWriter::TextWriter(QString& out) : m_out(out)
 {
     const qsizetype used = out.size();
     // The room the string already has costs nothing to write into.
-    out.resize(std::max(out.capacity(), used + 64));
+    out.resize(std::max(out.capacity(), used + 16));
     m_end = out.data() + used;
     m_limit = out.data() + out.size();
 }
