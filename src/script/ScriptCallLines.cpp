@@ -21,7 +21,7 @@ void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
         // The control as written, without its "sim".
         out.put(statement(step).toString().section(u' ', 1, -1, QString::SectionSkipEmpty));
     } else {
-        putCallText(out, step);
+        putCallText(out, step, statement(step));
     }
 }
 

@@ -141,10 +141,16 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
             m_step.value = take(QStringLiteral("the file name")).toString();
             continue;
         }
-        if (kinds[i] == ArgKind::Text)
-            m_step.arguments.appendText(take(QStringLiteral("a text")).toString());
-        else
+        if (kinds[i] == ArgKind::Text) {
+            const Token& text = take(QStringLiteral("a text"));
+            m_step.arguments.appendText(text.toString());
+            // The statement starts with its first token.
+            if (text.writtenAsShown)
+                m_step.arguments.setWrittenText(
+                    text.word.constData() - m_tokens.front().word.constData(), text.word.size());
+        } else {
             m_step.arguments.appendNumber(kinds[i], argument(kinds[i]));
+        }
     }
     const size_t given = static_cast<size_t>(m_step.arguments.size()) +
                          (m_step.kind == Step::Kind::PrintFile ? 1 : 0);

@@ -52,8 +52,16 @@ template <typename Other> bool sameWordIgnoringCaseIn(QStringView word, Other ot
     return true;
 }
 
+// Whether quotedString() writes the character back as the escape \xHH.
+bool shownInHex(char16_t code)
+{
+    return (code < 0x20 || code == 0x7F) && code != 0x1B && code != u'\n' && code != u'\r' &&
+           code != u'\t' && code != 0;
+}
+
 // Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
-QString readString(QStringView line, qsizetype& pos)
+// `writtenAsShown` turns false unless quotedString() would write the text back as it stands.
+QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
 {
     // Written in place, into room for the rest of the line: an escape only ever shortens.
     QString text(line.size() - pos, Qt::Uninitialized);
@@ -67,6 +75,8 @@ QString readString(QStringView line, qsizetype& pos)
             return text;
         }
         if (c != u'\\') {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                writtenAsShown = false; // shown escaped
             *out++ = c;
             continue;
         }
@@ -98,7 +108,11 @@ QString readString(QStringView line, qsizetype& pos)
             const int low = pos + 1 < line.size() ? hexValue(line[pos + 1]) : -1;
             if (high < 0 || low < 0)
                 fail(QStringLiteral("\\x needs two hexadecimal digits"));
-            *out++ = QChar(high * 16 + low);
+            const auto code = char16_t(high * 16 + low);
+            if (!shownInHex(code) || line[pos] != QChar(kHexDigits[high]) ||
+                line[pos + 1] != QChar(kHexDigits[low]))
+                writtenAsShown = false;
+            *out++ = QChar(code);
             pos += 2;
             break;
         }
@@ -134,12 +148,16 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
         } else if (c == u'#') {
             break;
         } else if (c == u'"') {
-            tokens.push_back({Token::Kind::String, {}, readString(line, pos)});
+            const qsizetype start = pos;
+            bool writtenAsShown = true;
+            QString string = readString(line, pos, writtenAsShown);
+            tokens.push_back({Token::Kind::String, line.sliced(start, pos - start),
+                              std::move(string), writtenAsShown});
         } else if (c == u'=') {
-            tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}, false});
             ++pos;
         } else if (c == u'!' && pos + 1 < line.size() && line[pos + 1] == u'=') {
-            tokens.push_back({Token::Kind::Word, line.sliced(pos, 2), {}});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 2), {}, false});
             pos += 2;
         } else {
             const qsizetype start = pos;
@@ -152,7 +170,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
                     break;
                 ++pos;
             }
-            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}});
+            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}, false});
         }
     }
     if (statementEnd)

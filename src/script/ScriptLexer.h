@@ -19,8 +19,11 @@ struct Token
         String, // a quoted text, escapes already resolved
     };
     Kind kind = Kind::Word;
-    QStringView word; // a word, within the line it was read from
+    QStringView word; // a word, or a string as written with its quotes, within its line
     QString string;   // a string's text
+    // A string written just as quotedString() writes its text back: the transcript can show
+    // what was written instead of writing the text again.
+    bool writtenAsShown = false;
 
     QStringView text() const { return kind == Kind::String ? QStringView(string) : word; }
     // The text to keep beyond the line: a string shares its text.
@@ -28,11 +31,13 @@ struct Token
 
     bool isWord(QStringView other) const
     {
-        return kind == Kind::Word && sameWordIgnoringCase(word, other);
+        return kind == Kind::Word && word.size() == other.size() &&
+               sameWordIgnoringCase(word, other);
     }
     bool isWord(QLatin1String other) const
     {
-        return kind == Kind::Word && sameWordIgnoringCase(word, other);
+        return kind == Kind::Word && word.size() == other.size() &&
+               sameWordIgnoringCase(word, other);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "script/ScriptLineParser.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 
@@ -54,6 +55,22 @@ void CallArguments::appendText(QString value)
     append(ArgKind::Text);
     m_textAt = int8_t(m_count - 1);
     m_text = std::move(value);
+}
+
+void CallArguments::setWrittenText(qsizetype start, qsizetype length)
+{
+    // A statement longer than this is shown from its text instead.
+    if (start + length > std::numeric_limits<int32_t>::max())
+        return;
+    m_writtenStart = int32_t(start);
+    m_writtenLength = int32_t(length);
+}
+
+QStringView CallArguments::writtenText(QStringView statement) const
+{
+    if (m_writtenLength == 0 || m_writtenStart + m_writtenLength > statement.size())
+        return {};
+    return statement.sliced(m_writtenStart, m_writtenLength);
 }
 
 QVariantList CallArguments::toList() const

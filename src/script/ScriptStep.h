@@ -71,6 +71,11 @@ public:
     void appendNumber(ArgKind kind, int32_t value);
     void appendText(QString value);
 
+    // The text as the script wrote it, quotes and escapes included, when that is how the
+    // transcript shows it: where it stands in the call's statement.
+    void setWrittenText(qsizetype start, qsizetype length);
+    QStringView writtenText(QStringView statement) const;
+
     // As values, numbers and the text in their places: for a call made by name.
     QVariantList toList() const;
 
@@ -81,6 +86,8 @@ private:
     std::array<ArgKind, kMost> m_kinds{};
     int8_t m_count = 0;
     int8_t m_textAt = -1;
+    int32_t m_writtenStart = 0;
+    int32_t m_writtenLength = 0; // none
     QString m_text;
 };
 

@@ -1,6 +1,8 @@
 #include "script/ScriptError.h"
 #include "script/ScriptLexer.h"
 #include "script/ScriptParser.h"
+#include "script/TextWriter.h"
+#include "script/TranscriptText.h"
 
 #include <QtTest>
 
@@ -39,6 +41,8 @@ private slots:
     void theFirstFaultIsTheOneReported();
     void statementsKeepTheirPlaceAmongWideCharacters();
     void quotedTextsOfAnyLengthAreWrittenWhole();
+    void textsShownAsWrittenReadTheSame_data();
+    void textsShownAsWrittenReadTheSame();
 };
 
 void TestScriptParser::statements_data()
@@ -317,6 +321,49 @@ void TestScriptParser::quotedTextsOfAnyLengthAreWrittenWhole()
     QCOMPARE(script::quotedString(QStringLiteral("a\x1B\n\"\\"), 200),
              QStringLiteral(R"("a\e\n\"\\")"));
     QCOMPARE(script::quotedString(QString(), 200), QStringLiteral("\"\""));
+}
+
+void TestScriptParser::textsShownAsWrittenReadTheSame_data()
+{
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<bool>("copied");
+    // clang-format off
+    QTest::newRow("plain") << QByteArray(R"("TOTAL  12.34")") << true;
+    QTest::newRow("named escapes") << QByteArray(R"("\e|bC\r\n\t\0\\\"")") << true;
+    QTest::newRow("hex as shown") << QByteArray(R"("\x07\x7f\x1f")") << true;
+    QTest::newRow("hex in capitals") << QByteArray(R"("\x7F")") << false;
+    QTest::newRow("hex of a named escape") << QByteArray(R"("\x1b")") << false;
+    QTest::newRow("hex of a letter") << QByteArray(R"("\x41")") << false;
+    QTest::newRow("hex above ASCII") << QByteArray(R"("\xe9")") << false;
+    QTest::newRow("raw tab") << QByteArray("\"a\tb\"") << false;
+    QTest::newRow("wide characters") << QByteArray("\"caf\xC3\xA9 \xF0\x9D\x84\x9E\"") << true;
+    QTest::newRow("empty") << QByteArray(R"("")") << true;
+    QTest::newRow("as long as shown") << QByteArray("\"" + QByteArray(200, 'x') + "\"") << true;
+    QTest::newRow("longer than shown") << QByteArray("\"" + QByteArray(201, 'x') + "\"") << false;
+    // clang-format on
+}
+
+void TestScriptParser::textsShownAsWrittenReadTheSame()
+{
+    // The transcript copies a text as the script wrote it only where writing the text again
+    // would give the very same characters.
+    QFETCH(QByteArray, written);
+    const script::Script parsed =
+        script::parseScript("printer   PrintNormal receipt " + written + "  # note",
+                            QStringLiteral("s.txt"), QString());
+    const Step& step = parsed.steps.front();
+    QString asWritten;
+    QString again;
+    {
+        script::TextWriter copy(asWritten);
+        script::putCallText(copy, step, parsed.statement(step));
+        script::TextWriter anew(again);
+        script::putCallText(anew, step);
+    }
+    QCOMPARE(asWritten, again);
+    QTEST(!step.arguments.writtenText(parsed.statement(step)).isEmpty() &&
+              step.arguments.text(1).size() <= script::kShownDataLength,
+          "copied");
 }
 
 QTEST_GUILESS_MAIN(TestScriptParser)
