@@ -105,8 +105,8 @@ void BM_RunnerVersusControlLayer(benchmark::State& state)
         std::vector<double> layerUs, runnerUs, ratios;
         for (int round = 0; round < kRounds; ++round) {
             {
-                // Each line a text of its own, as the script's lines are: one text printed over
-                // and over stays in the cache, which no run of real lines does.
+                // Each line a text of its own, as the script's lines are, so that both sides
+                // print the same texts, not one text over and over.
                 std::vector<QString> lines;
                 lines.reserve(kLines);
                 for (int i = 0; i < kLines; ++i)
