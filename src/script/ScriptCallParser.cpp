@@ -3,6 +3,8 @@
 #include "opos/OposConstants.h"
 #include "script/ScriptLineParser.h"
 
+#include <stdexcept>
+
 namespace script {
 
 namespace {
@@ -14,7 +16,8 @@ struct MemberInfo
     unsigned devices; // bit per DeviceClass
     std::vector<ArgKind> arguments;
     size_t required;
-    QVariantList defaults; // for the arguments after the required ones, so a call shows them
+    std::vector<int32_t> defaults; // for the arguments after the required ones, so a call shows
+                                   // them; a text's default is empty
 };
 
 constexpr unsigned kPrinter = 1;
@@ -43,12 +46,7 @@ const std::vector<MemberInfo>& members()
          2,
          {}},
         {M::ClearOutput, QStringLiteral("ClearOutput"), kPrinter, {}, 0, {}},
-        {M::DirectIO,
-         QStringLiteral("DirectIO"),
-         kPrinter,
-         {Number, Number, Text},
-         1,
-         {0, QString()}},
+        {M::DirectIO, QStringLiteral("DirectIO"), kPrinter, {Number, Number, Text}, 1, {0, 0}},
         {M::CheckHealth, QStringLiteral("CheckHealth"), kPrinter, {HealthLevel}, 1, {}},
         {M::PrintBarCode,
          QStringLiteral("PrintBarCode"),
@@ -116,14 +114,15 @@ void LineParser::parseDeviceStatement()
         m_step.kind = Step::Kind::Call;
         m_step.name = member.name;
         m_step.member = member.member;
-        m_step.arguments.reserve(qsizetype(member.arguments.size()));
         parseArguments(member.name, member.arguments, member.required);
         for (auto i = size_t(m_step.arguments.size()); i < member.arguments.size(); ++i) {
-            const qsizetype fromDefaults = qsizetype(i - member.required);
+            const size_t fromDefaults = i - member.required;
             if (m_step.kind != Step::Kind::Call || fromDefaults >= member.defaults.size())
                 break;
-            m_step.arguments.append(member.defaults.at(fromDefaults));
-            m_step.argumentKinds.push_back(member.arguments[i]);
+            if (member.arguments[i] == ArgKind::Text)
+                m_step.arguments.appendText(QString());
+            else
+                m_step.arguments.appendNumber(member.arguments[i], member.defaults[fromDefaults]);
         }
         return;
     }
@@ -142,8 +141,16 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
             m_step.value = take(QStringLiteral("the file name")).toString();
             continue;
         }
-        m_step.arguments.append(argument(kinds[i]));
-        m_step.argumentKinds.push_back(kinds[i]);
+        if (kinds[i] == ArgKind::Text) {
+            const Token& text = take(QStringLiteral("a text"));
+            m_step.arguments.appendText(text.toString());
+            // The statement starts with its first token.
+            if (text.writtenAsShown)
+                m_step.arguments.setWrittenText(
+                    text.word.constData() - m_tokens.front().word.constData(), text.word.size());
+        } else {
+            m_step.arguments.appendNumber(kinds[i], argument(kinds[i]));
+        }
     }
     const size_t given = static_cast<size_t>(m_step.arguments.size()) +
                          (m_step.kind == Step::Kind::PrintFile ? 1 : 0);
@@ -151,7 +158,7 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
         fail(QStringLiteral("%1 needs %2 argument(s)").arg(member).arg(required));
 }
 
-QVariant LineParser::argument(ArgKind kind)
+int32_t LineParser::argument(ArgKind kind)
 {
     switch (kind) {
     case ArgKind::Number:
@@ -175,9 +182,9 @@ QVariant LineParser::argument(ArgKind kind)
             {{u"transaction", opos::PTR_TP_TRANSACTION}, {u"normal", opos::PTR_TP_NORMAL}},
             QStringLiteral("the transaction control"));
     case ArgKind::Text:
-        return take(QStringLiteral("a text")).toString();
+        break;
     }
-    return {};
+    throw std::logic_error("a text is not a number");
 }
 
 } // namespace script

@@ -13,6 +13,7 @@
 #include "script/ScriptLexer.h"
 #include "script/ScriptProperties.h"
 #include "script/ScriptRunner.h"
+#include "script/TextWriter.h"
 #include "script/TranscriptText.h"
 
 #include <QDir>
@@ -25,12 +26,12 @@ namespace {
 
 int32_t argument(const Step& step, int position, int32_t otherwise)
 {
-    return position < step.arguments.size() ? numberValue(step.arguments.at(position)) : otherwise;
+    return step.arguments.number(position, otherwise);
 }
 
-QString textArgument(const Step& step, int position)
+const QString& textArgument(const Step& step, int position)
 {
-    return position < step.arguments.size() ? textValue(step.arguments.at(position)) : QString();
+    return step.arguments.text(position);
 }
 
 } // namespace
@@ -44,18 +45,6 @@ QString ScriptRunner::scriptFile(const Step& step, int position) const
 
 void ScriptRunner::call(const Step& step)
 {
-    const QString device =
-        step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device);
-    // Built in place: a long run of quick calls is mostly this text and the line around it.
-    QString& name = m_callText;
-    name.resize(0);
-    if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
-        name += QLatin1String("Open(");
-        appendQuotedString(name, m_names[static_cast<int>(step.device)], kShownDataLength);
-        name += QLatin1Char(')');
-    } else {
-        appendCallText(name, step);
-    }
     try {
         switch (step.kind) {
         case Step::Kind::Call: {
@@ -65,7 +54,7 @@ void ScriptRunner::call(const Step& step)
             const int32_t extended = step.device == DeviceClass::Printer
                                          ? m_printer->ResultCodeExtended()
                                          : companion(step.device).ResultCodeExtended();
-            recordCall(step, name, result, extended);
+            recordCall(step, result, extended);
             break;
         }
         case Step::Kind::PrintFile:
@@ -79,13 +68,14 @@ void ScriptRunner::call(const Step& step)
             break;
         case Step::Kind::Sim:
             simulate(step);
-            writeLine(device, name, {});
+            writeLine(u"sim", [this, &step](TextWriter& line) { putStatementCall(line, step); },
+                      {});
             break;
         default:
             break;
         }
     } catch (const std::exception& failure) {
-        recordFailure(step, name, QString::fromUtf8(failure.what()));
+        recordFailure(step, QString::fromUtf8(failure.what()));
     }
 }
 
@@ -103,7 +93,7 @@ int32_t ScriptRunner::callPrinter(const Step& step)
         return p.Close();
     case Member::Claim:
     case Member::Release:
-        return p.CallByName(step.name, step.arguments);
+        return p.CallByName(step.name, step.arguments.toList());
     case Member::PrintNormal:
         return p.PrintNormal(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
     case Member::PrintImmediate:
@@ -177,20 +167,24 @@ void ScriptRunner::printFile(const Step& step)
         const int32_t result = m_printer->PrintMemoryBitmap(
             argument(step, 0, opos::PTR_S_RECEIPT), QString::fromLatin1(file.readAll()),
             argument(step, 1, 0), argument(step, 2, 0), argument(step, 3, 0));
-        recordCall(step, callText(step), result, m_printer->ResultCodeExtended());
+        recordCall(step, result, m_printer->ResultCodeExtended());
         return;
     }
     TextFileLines lines(file);
     const int32_t station = argument(step, 0, opos::PTR_S_RECEIPT);
-    QString lineCall; // the statement's own call text stays for a failure
+    QString lineCall; // its room serves every line
     while (const auto line = lines.next()) {
         const QString data = *line + QLatin1Char('\n');
         const int32_t result = step.member == Member::PrintImmediate
                                    ? m_printer->PrintImmediate(station, data)
                                    : m_printer->PrintNormal(station, data);
         lineCall.resize(0);
-        appendPrintCallText(lineCall, step.name, station, data);
-        recordCall(step, lineCall, result, m_printer->ResultCodeExtended());
+        {
+            TextWriter writer(lineCall);
+            putPrintCallText(writer, step.name, station, data);
+        }
+        writeLine(deviceWord(step.device), lineCall,
+                  callDetail(step, result, m_printer->ResultCodeExtended()));
         if (result != opos::OPOS_SUCCESS)
             return; // the rest of the file would fail the same way
     }
@@ -221,7 +215,7 @@ void ScriptRunner::setProperty(const Step& step)
         result = device.ResultCode();
         extended = device.ResultCodeExtended();
     }
-    recordCall(step, callText(step), result, extended);
+    recordCall(step, result, extended);
 }
 
 QVariant ScriptRunner::readProperty(DeviceClass device, const QString& name) const
@@ -388,32 +382,6 @@ QString ScriptRunner::simulatedState(const Step& step) const
     return QStringLiteral("the simulated %1 shows %2%3")
         .arg(step.name, first > 0 ? QStringLiteral("(last %1 lines) ").arg(kShownLines) : QString(),
              quoted.join(QStringLiteral(" | ")));
-}
-
-void ScriptRunner::recordCall(const Step& step, const QString& name, int32_t result,
-                              int32_t extended)
-{
-    // The statement is only kept for a run-time failure, which reports it later.
-    m_last = {true, false, result, extended, {}, step.line, {}};
-    m_failurePending = false;
-    // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
-    QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);
-    // Every call starts with an empty ErrorString, so what it holds now is this call's reason.
-    if (result != opos::OPOS_SUCCESS) {
-        if (const QString why = errorString(step.device); !why.isEmpty()) {
-            detail += QStringLiteral("  ") + why;
-            m_last.reason = why;
-        }
-    }
-    writeLine(deviceWord(step.device), name, detail);
-}
-
-void ScriptRunner::recordFailure(const Step& step, const QString& name, const QString& what)
-{
-    m_last = {true, true, 0, 0, what, step.line, step.text};
-    m_failurePending = true;
-    writeLine(step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device), name,
-              QString(QStringLiteral("run-time failure: ") + what));
 }
 
 opos::CompanionDevice& ScriptRunner::companion(DeviceClass device) const

@@ -19,6 +19,11 @@ QDateTime EventLoopClock::now() const
     return QDateTime::currentDateTimeUtc();
 }
 
+qint64 EventLoopClock::msecsSinceEpoch() const
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
 bool EventLoopClock::waitUntil(int32_t timeoutMs, const std::function<bool()>& done)
 {
     const QDeadlineTimer deadline(timeoutMs);

@@ -13,6 +13,8 @@ class ScriptClock
 public:
     virtual ~ScriptClock() = default;
     virtual QDateTime now() const = 0;
+    // The same in milliseconds since 1970 UTC, as a transcript line's time is read.
+    virtual qint64 msecsSinceEpoch() const { return now().toMSecsSinceEpoch(); }
     // Handles events until done() holds or timeoutMs pass; true when done() held. done() is
     // asked first, before any wait.
     virtual bool waitUntil(int32_t timeoutMs, const std::function<bool()>& done) = 0;
@@ -23,6 +25,7 @@ class EventLoopClock final : public ScriptClock
 {
 public:
     QDateTime now() const override;
+    qint64 msecsSinceEpoch() const override;
     bool waitUntil(int32_t timeoutMs, const std::function<bool()>& done) override;
 };
 

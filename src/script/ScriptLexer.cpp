@@ -1,5 +1,7 @@
 #include "script/ScriptLexer.h"
 
+#include "script/TextWriter.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -50,52 +52,67 @@ template <typename Other> bool sameWordIgnoringCaseIn(QStringView word, Other ot
     return true;
 }
 
-// Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
-QString readString(QStringView line, qsizetype& pos)
+// Whether quotedString() writes the character back as the escape \xHH.
+bool shownInHex(char16_t code)
 {
-    QString text;
-    text.reserve(line.size() - pos);
+    return (code < 0x20 || code == 0x7F) && code != 0x1B && code != u'\n' && code != u'\r' &&
+           code != u'\t' && code != 0;
+}
+
+// Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
+// `writtenAsShown` turns false unless quotedString() would write the text back as it stands.
+QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
+{
+    // Written in place, into room for the rest of the line: an escape only ever shortens.
+    QString text(line.size() - pos, Qt::Uninitialized);
+    QChar* const first = text.data();
+    QChar* out = first;
     ++pos;
     while (pos < line.size()) {
-        // Characters that stand for themselves go in whole runs.
-        qsizetype plainEnd = pos;
-        while (plainEnd < line.size() && line[plainEnd] != u'"' && line[plainEnd] != u'\\')
-            ++plainEnd;
-        text += line.sliced(pos, plainEnd - pos);
-        pos = plainEnd;
-        if (pos >= line.size())
-            break;
-        if (line[pos++] == u'"')
+        const QChar c = line[pos++];
+        if (c == u'"') {
+            text.resize(out - first);
             return text;
+        }
+        if (c != u'\\') {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                writtenAsShown = false; // shown escaped
+            *out++ = c;
+            continue;
+        }
         if (pos >= line.size())
             break;
         const QChar escaped = line[pos++];
         switch (escaped.unicode()) {
         case u'e':
-            text += QChar(0x1B);
+            *out++ = QChar(0x1B);
             break;
         case u'n':
-            text += QChar(u'\n');
+            *out++ = QChar(u'\n');
             break;
         case u'r':
-            text += QChar(u'\r');
+            *out++ = QChar(u'\r');
             break;
         case u't':
-            text += QChar(u'\t');
+            *out++ = QChar(u'\t');
             break;
         case u'0':
-            text += QChar(0);
+            *out++ = QChar(0);
             break;
         case u'\\':
         case u'"':
-            text += escaped;
+            *out++ = escaped;
             break;
         case u'x': {
             const int high = pos < line.size() ? hexValue(line[pos]) : -1;
             const int low = pos + 1 < line.size() ? hexValue(line[pos + 1]) : -1;
             if (high < 0 || low < 0)
                 fail(QStringLiteral("\\x needs two hexadecimal digits"));
-            text += QChar(high * 16 + low);
+            const auto code = char16_t(high * 16 + low);
+            if (!shownInHex(code) || line[pos] != QChar(kHexDigits[high]) ||
+                line[pos + 1] != QChar(kHexDigits[low]))
+                writtenAsShown = false;
+            *out++ = QChar(code);
             pos += 2;
             break;
         }
@@ -131,12 +148,16 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
         } else if (c == u'#') {
             break;
         } else if (c == u'"') {
-            tokens.push_back({Token::Kind::String, {}, readString(line, pos)});
+            const qsizetype start = pos;
+            bool writtenAsShown = true;
+            QString string = readString(line, pos, writtenAsShown);
+            tokens.push_back({Token::Kind::String, line.sliced(start, pos - start),
+                              std::move(string), writtenAsShown});
         } else if (c == u'=') {
-            tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}, false});
             ++pos;
         } else if (c == u'!' && pos + 1 < line.size() && line[pos + 1] == u'=') {
-            tokens.push_back({Token::Kind::Word, line.sliced(pos, 2), {}});
+            tokens.push_back({Token::Kind::Word, line.sliced(pos, 2), {}, false});
             pos += 2;
         } else {
             const qsizetype start = pos;
@@ -149,7 +170,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
                     break;
                 ++pos;
             }
-            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}});
+            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}, false});
         }
     }
     if (statementEnd)
@@ -166,13 +187,12 @@ QString quotedString(QStringView text, qsizetype maxLength)
 
 void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
 {
+    TextWriter(out).putQuoted(text, maxLength);
+}
+
+QChar* writeQuotedString(QChar* end, QStringView text, qsizetype maxLength)
+{
     const QStringView shown = text.left(maxLength);
-    // Written in place, into room for the longest form (every character as \xHH): a transcript
-    // line holds one for nearly every call.
-    const qsizetype start = out.size();
-    out.resize(start + 4 * shown.size() + 2);
-    QChar* const first = out.data();
-    QChar* end = first + start;
     const auto put = [&end](char16_t a, char16_t b) {
         *end++ = QChar(a);
         *end++ = QChar(b);
@@ -210,9 +230,9 @@ void appendQuotedString(QString& out, QStringView text, qsizetype maxLength)
         }
     }
     *end++ = QLatin1Char('"');
-    out.resize(end - first);
     if (text.size() > maxLength)
-        out += QStringLiteral("…");
+        *end++ = QChar(u'…');
+    return end;
 }
 
 } // namespace script

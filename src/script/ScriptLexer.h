@@ -19,8 +19,11 @@ struct Token
         String, // a quoted text, escapes already resolved
     };
     Kind kind = Kind::Word;
-    QStringView word; // a word, within the line it was read from
+    QStringView word; // a word, or a string as written with its quotes, within its line
     QString string;   // a string's text
+    // A string written just as quotedString() writes its text back: the transcript can show
+    // what was written instead of writing the text again.
+    bool writtenAsShown = false;
 
     QStringView text() const { return kind == Kind::String ? QStringView(string) : word; }
     // The text to keep beyond the line: a string shares its text.
@@ -28,11 +31,13 @@ struct Token
 
     bool isWord(QStringView other) const
     {
-        return kind == Kind::Word && sameWordIgnoringCase(word, other);
+        return kind == Kind::Word && word.size() == other.size() &&
+               sameWordIgnoringCase(word, other);
     }
     bool isWord(QLatin1String other) const
     {
-        return kind == Kind::Word && sameWordIgnoringCase(word, other);
+        return kind == Kind::Word && word.size() == other.size() &&
+               sameWordIgnoringCase(word, other);
     }
 };
 
@@ -48,5 +53,13 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
 QString quotedString(QStringView text, qsizetype maxLength);
 // The same, appended to `out`.
 void appendQuotedString(QString& out, QStringView text, qsizetype maxLength);
+// The same, written at `out`, which has room for quotedRoom(min(text's size, maxLength))
+// characters; returns where the quoted text ends.
+QChar* writeQuotedString(QChar* out, QStringView text, qsizetype maxLength);
+// Every character as \xHH, the quotes and the "…" of a text cut short.
+constexpr qsizetype quotedRoom(qsizetype shownLength)
+{
+    return 4 * shownLength + 3;
+}
 
 } // namespace script

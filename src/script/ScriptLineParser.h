@@ -47,7 +47,7 @@ private:
     // Statements: calls and properties (ScriptCallParser.cpp).
     void parseDeviceStatement();
     void parseArguments(const QString& member, const std::vector<ArgKind>& kinds, size_t required);
-    QVariant argument(ArgKind kind);
+    int32_t argument(ArgKind kind); // a number of that kind
     void parseUse();
 
     // Expectations and answers (ScriptExpectParser.cpp).

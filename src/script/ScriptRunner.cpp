@@ -9,10 +9,12 @@
 #include "opos/PosPrinter.h"
 #include "script/ScriptClock.h"
 #include "script/ScriptNames.h"
+#include "script/TextWriter.h"
 #include "script/TranscriptText.h"
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <ctime>
 #include <exception>
 
 namespace script {
@@ -23,6 +25,15 @@ namespace {
 constexpr size_t kKeptEvents = 1000;
 // How often a run of quick steps lets timers and sockets have their turn.
 constexpr qint64 kTurnEveryMs = 5;
+
+// A monotonic time in milliseconds that costs a few nanoseconds to read, exact to a few: enough
+// to space the event loop's turns, which are looked for after every step.
+qint64 coarseMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
 
 QString valueText(const QVariant& value)
 {
@@ -90,6 +101,7 @@ void ScriptRunner::addListener(RunListener* listener)
 RunSummary ScriptRunner::run(const Script& script)
 {
     m_summary = {};
+    m_script = &script;
     m_folder = script.folder;
     m_lastOutcomeAt = m_clock.now();
     writeLine(QStringLiteral("run"),
@@ -124,6 +136,7 @@ RunSummary ScriptRunner::run(const Script& script)
               QStringLiteral("%1, %2 failed")
                   .arg(expectationCount(m_summary.expectations))
                   .arg(m_summary.failures));
+    m_script = nullptr;
     return m_summary;
 }
 
@@ -132,12 +145,12 @@ RunSummary ScriptRunner::run(const Script& script)
 // it comes every few milliseconds.
 void ScriptRunner::deliverEvents()
 {
-    if (m_sinceTurn.isValid() && m_sinceTurn.elapsed() < kTurnEveryMs) {
+    if (coarseMs() < m_nextTurnMs) {
         QCoreApplication::sendPostedEvents();
         return;
     }
     QCoreApplication::processEvents();
-    m_sinceTurn.start();
+    m_nextTurnMs = coarseMs() + kTurnEveryMs;
 }
 
 void ScriptRunner::runStep(const Step& step)
@@ -274,10 +287,16 @@ void ScriptRunner::expectSimulated(const Step& step)
 void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message,
                                  const QString& note)
 {
+    reportOutcome(step.line, statement(step).toString(), held, message, note);
+}
+
+void ScriptRunner::reportOutcome(int line, const QString& statement, bool held,
+                                 const QString& message, const QString& note)
+{
     const QDateTime now = m_clock.now();
     ExpectationOutcome outcome;
-    outcome.line = step.line;
-    outcome.statement = step.text;
+    outcome.line = line;
+    outcome.statement = statement;
     outcome.held = held;
     outcome.message = held ? QString() : message;
     outcome.seconds = static_cast<double>(m_lastOutcomeAt.msecsTo(now)) / 1000.0;
@@ -288,16 +307,19 @@ void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& mes
     for (RunListener* listener : m_listeners)
         listener->expectationChecked(outcome);
     writeLine(held ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
-              QStringLiteral("line %1: %2").arg(step.line).arg(step.text), held ? note : message);
+              QStringLiteral("line %1: %2").arg(line).arg(statement), held ? note : message);
 }
 
 void ScriptRunner::reportUnexpectedFailure()
 {
     m_failurePending = false;
-    Step step;
-    step.line = m_last.line;
-    step.text = m_last.statement;
-    reportOutcome(step, false, QStringLiteral("unexpected run-time failure: ") + m_last.failure);
+    reportOutcome(m_last.line, m_last.statement, false,
+                  QStringLiteral("unexpected run-time failure: ") + m_last.failure);
+}
+
+QStringView ScriptRunner::statement(const Step& step) const
+{
+    return m_script ? m_script->statement(step) : QStringView();
 }
 
 void ScriptRunner::recordEvent(SeenEvent event, const QString& text)
@@ -338,27 +360,32 @@ int32_t ScriptRunner::nextErrorAnswer()
 
 void ScriptRunner::writeLine(QStringView device, QStringView name, QStringView detail)
 {
+    writeLine(
+        device, [name](TextWriter& line) { line.put(name); }, detail);
+}
+
+void ScriptRunner::writeLine(QStringView device, const std::function<void(TextWriter&)>& putName,
+                             QStringView detail)
+{
     // A listener that keeps the line shares its text; the next line then starts a text of its
     // own, and otherwise reuses this one's room.
-    const QStringView time = m_timeText.view(m_clock.now());
-    const qsizetype size = time.size() + 2 + device.size() + 2 + name.size() +
-                           (detail.isEmpty() ? 0 : 2 + detail.size());
-    if (!m_line.isDetached())
+    if (!m_line.isDetached()) {
+        const qsizetype room = m_line.size() + 32; // lines are much alike
         m_line = QString();
-    m_line.resize(size); // written in place: no piece needs room of its own
-    QChar* end = m_line.data();
-    const auto put = [&end](QStringView piece) {
-        end = std::copy(piece.begin(), piece.end(), end);
-    };
-    const QStringView gap = u"  ";
-    put(time);
-    put(gap);
-    put(device);
-    put(gap);
-    put(name);
-    if (!detail.isEmpty()) {
-        put(gap);
-        put(detail);
+        m_line.reserve(room);
+    }
+    m_line.resize(0);
+    {
+        TextWriter line(m_line);
+        line.put(m_timeText.view(m_clock.msecsSinceEpoch()));
+        line.put(u"  ");
+        line.put(device);
+        line.put(u"  ");
+        putName(line);
+        if (!detail.isEmpty()) {
+            line.put(u"  ");
+            line.put(detail);
+        }
     }
     for (RunListener* listener : m_listeners)
         listener->transcriptLine(m_line);

@@ -6,10 +6,10 @@
 #include "script/TranscriptText.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QVariant>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,6 +30,7 @@ class SimulatedDevices;
 namespace script {
 
 class ScriptClock;
+class TextWriter;
 
 struct RunSummary
 {
@@ -109,20 +110,30 @@ private:
     // `message` says why a failed expectation failed; `note` is shown on a PASS line.
     void reportOutcome(const Step& step, bool held, const QString& message,
                        const QString& note = {});
+    void reportOutcome(int line, const QString& statement, bool held, const QString& message,
+                       const QString& note = {});
+    QStringView statement(const Step& step) const;
     void reportUnexpectedFailure();
 
     void recordEvent(SeenEvent event, const QString& text);
     std::deque<SeenEvent>::iterator findEvent(const Step& step);
     int32_t nextErrorAnswer();
 
-    void recordCall(const Step& step, const QString& name, int32_t result, int32_t extended);
+    // A call's transcript line, named by the statement.
+    void recordCall(const Step& step, int32_t result, int32_t extended);
+    QString callDetail(const Step& step, int32_t result, int32_t extended);
+    void putStatementCall(TextWriter& out, const Step& step) const;
     void readAndShow(const Step& step);
-    void recordFailure(const Step& step, const QString& name, const QString& what);
+    void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
+    // The same with the name written in place by `putName`.
+    void writeLine(QStringView device, const std::function<void(TextWriter&)>& putName,
+                   QStringView detail);
     opos::CompanionDevice& companion(DeviceClass device) const;
     sim::SimulatedDevices& simulated() const;
 
     ScriptClock& m_clock;
+    const Script* m_script = nullptr; // the script being run
     sim::SimulatedDevices* m_simulated;
     // "sim printer listen": the simulated printer on the network, for this run.
     std::unique_ptr<netprinter::NetworkPrinter> m_networkPrinter;
@@ -141,9 +152,8 @@ private:
     int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
-    QString m_line;            // the transcript line being written, its room kept from line to line
-    QString m_callText;        // the same for the call's text
-    QElapsedTimer m_sinceTurn; // since the event loop last took a whole turn
+    QString m_line;          // the transcript line being written, its room kept from line to line
+    qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
 };
 
 } // namespace script

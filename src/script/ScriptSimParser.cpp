@@ -52,12 +52,12 @@ void LineParser::parseSim()
         const auto code = resultCodeValue(what.text());
         if (!code)
             fail(QStringLiteral("\"%1\" is not a result code").arg(what.text().left(40)));
-        m_step.arguments.append(*code);
+        m_step.arguments.appendNumber(ArgKind::Number, *code);
         if (!atEnd()) {
             const auto extended = resultCodeValue(take(QStringLiteral("extended code")).text());
             if (!extended)
                 fail(QStringLiteral("the extended code is not a result code"));
-            m_step.arguments.append(*extended);
+            m_step.arguments.appendNumber(ArgKind::Number, *extended);
         }
     } else {
         fail(QStringLiteral("unknown printer control \"%1\" (cover, paper, power, "

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <QVarLengthArray>
 #include <QVariant>
+#include <array>
 #include <cstdint>
 #include <vector>
 
 namespace script {
 
-enum class DeviceClass
+enum class DeviceClass : uint8_t
 {
     Printer,
     Drawer,
@@ -16,7 +16,7 @@ enum class DeviceClass
 };
 
 // How a call's argument is written, and so how the transcript shows it back.
-enum class ArgKind
+enum class ArgKind : uint8_t
 {
     Number,        // a number or any constant name
     Station,       // receipt, journal, slip, a PTR_S_* name or a number
@@ -27,7 +27,7 @@ enum class ArgKind
 };
 
 // The member a call statement calls, found once when the script is read.
-enum class Member
+enum class Member : uint8_t
 {
     None, // not a call
     Open,
@@ -52,10 +52,49 @@ enum class Member
     DisplayText,
 };
 
+// A call's arguments as the script gave them, held in the step itself: numbers (constants already
+// resolved) by position, and the one text a member takes at most. A long script is mostly calls,
+// and a container with a value object per argument cost more to read and run than the call.
+class CallArguments
+{
+public:
+    static constexpr int kMost = 7; // no member takes more
+
+    int size() const { return m_count; }
+    bool isEmpty() const { return m_count == 0; }
+    ArgKind kind(int position) const { return m_kinds[size_t(position)]; }
+    // The number at `position`, or `otherwise` when the call has no argument there.
+    int32_t number(int position, int32_t otherwise) const;
+    // The text at `position`; empty when the call has no text there.
+    const QString& text(int position) const;
+
+    void appendNumber(ArgKind kind, int32_t value);
+    void appendText(QString value);
+
+    // The text as the script wrote it, quotes and escapes included, when that is how the
+    // transcript shows it: where it stands in the call's statement.
+    void setWrittenText(qsizetype start, qsizetype length);
+    QStringView writtenText(QStringView statement) const;
+
+    // As values, numbers and the text in their places: for a call made by name.
+    QVariantList toList() const;
+
+private:
+    void append(ArgKind kind);
+
+    std::array<int32_t, kMost> m_numbers{};
+    std::array<ArgKind, kMost> m_kinds{};
+    int8_t m_count = 0;
+    int8_t m_textAt = -1;
+    int32_t m_writtenStart = 0;
+    int32_t m_writtenLength = 0; // none
+    QString m_text;
+};
+
 // One statement of a script, as the parser understood it.
 struct Step
 {
-    enum class Kind
+    enum class Kind : uint8_t
     {
         Use,            // use DEVICE NAME: the logical name or address Open takes by default
         Call,           // DEVICE Member arguments...
@@ -72,35 +111,39 @@ struct Step
         Sim             // sim DEVICE control value...
     };
 
+    // Ordered so that the fields pack: a long script holds one step a line.
     Kind kind = Kind::Call;
-    int line = 0;
-    QString text; // the statement as written, without its comment
     DeviceClass device = DeviceClass::Printer;
-    QString name;                 // member, property, event, sim control (canonical spelling)
     Member member = Member::None; // Call and PrintFile
-    QVariantList arguments;
-    QVarLengthArray<ArgKind, 8> argumentKinds; // one per argument; no member takes more
-    QVariant value;                            // expected or written value; absent for "any"
-    bool negated = false;                      // "!=" or "expect no"
-    int32_t timeoutMs = 0;                     // within / wait
-    int32_t count = 1;                         // answers queued by "on ErrorEvent"
+    bool negated = false;         // "!=" or "expect no"
+    int line = 0;
+    int32_t timeoutMs = 0; // within / wait
+    int32_t count = 1;     // answers queued by "on ErrorEvent"
+    // The statement as written, without its comment: where it stands in the script's text.
+    qsizetype textStart = 0;
+    qsizetype textLength = 0;
+    QString name; // member, property, event, sim control (canonical spelling)
+    CallArguments arguments;
+    QVariant value; // expected or written value; absent for "any"
 };
 
 struct Script
 {
     QString fileName; // as given; "-" for standard input
     QString folder;   // where relative file names in the script are looked up
+    QString text;     // the script's text, decoded; the steps' statements are parts of it
     std::vector<Step> steps;
+
+    // A step's statement as written, without its comment.
+    QStringView statement(const Step& step) const
+    {
+        return QStringView(text).sliced(step.textStart, step.textLength);
+    }
 };
 
 QString deviceWord(DeviceClass device);
 
 // Whether the script checks anything at all; a script without an expectation proves nothing.
 bool holdsExpectation(const Script& script);
-
-// A value the parser stored, as text or number; what the parser stores is taken as it is,
-// without a conversion.
-QString textValue(const QVariant& value);
-int32_t numberValue(const QVariant& value);
 
 } // namespace script

@@ -4,6 +4,7 @@
 #include "opos/OposNames.h"
 #include "script/ScriptLexer.h"
 #include "script/ScriptNames.h"
+#include "script/TextWriter.h"
 
 #include <QStringList>
 
@@ -11,33 +12,39 @@ namespace script {
 
 namespace {
 
-void appendNumberText(QString& out, int32_t value, QStringView prefix)
+void putNumberText(TextWriter& out, int32_t value, QStringView prefix)
 {
     const QLatin1String name = prefix.isEmpty() ? QLatin1String() : constantName(value, prefix);
     if (name.isEmpty())
-        out += QString::number(value);
+        out.putNumber(value);
     else
-        out += name;
+        out.put(name);
 }
 
-void appendArgumentText(QString& out, const QVariant& value, ArgKind kind)
+void putArgumentText(TextWriter& out, const CallArguments& arguments, int position,
+                     QStringView statement)
 {
-    switch (kind) {
-    case ArgKind::Text:
-        appendQuotedString(out, textValue(value), kShownDataLength);
-        return;
+    const int32_t number = arguments.number(position, 0);
+    switch (arguments.kind(position)) {
+    case ArgKind::Text: {
+        // Copied as written when it reads the same: most texts are written as they are shown.
+        const QStringView written = arguments.writtenText(statement);
+        if (!written.isEmpty() && arguments.text(position).size() <= kShownDataLength)
+            return out.put(written);
+        return out.putQuoted(arguments.text(position), kShownDataLength);
+    }
     case ArgKind::Station:
-        return appendNumberText(out, numberValue(value), u"PTR_S_");
+        return putNumberText(out, number, u"PTR_S_");
     case ArgKind::Control:
-        return appendNumberText(out, value.toInt(), u"PTR_TP_");
+        return putNumberText(out, number, u"PTR_TP_");
     case ArgKind::HealthLevel:
-        return appendNumberText(out, value.toInt(), u"OPOS_CH_");
+        return putNumberText(out, number, u"OPOS_CH_");
     case ArgKind::TextAttribute:
-        return appendNumberText(out, value.toInt(), u"DISP_DT_");
+        return putNumberText(out, number, u"DISP_DT_");
     case ArgKind::Number:
         break;
     }
-    out += QString::number(value.toInt());
+    out.putNumber(number);
 }
 
 // The family of names a numeric property's values belong to.
@@ -62,54 +69,44 @@ QStringView familyOf(const QString& property)
 
 } // namespace
 
-QString callText(const Step& step)
-{
-    QString text;
-    appendCallText(text, step);
-    return text;
-}
-
-void appendCallText(QString& out, const Step& step)
+void putCallText(TextWriter& out, const Step& step, QStringView statement)
 {
     switch (step.kind) {
     case Step::Kind::SetProperty:
-        out += step.name + QStringLiteral(" = ") + propertyValueText(step.name, step.value);
+        out.put(step.name);
+        out.put(u" = ");
+        out.put(propertyValueText(step.name, step.value));
         return;
     case Step::Kind::GetProperty:
-        out += step.name;
-        return;
-    case Step::Kind::Sim:
-        out += step.text.section(u' ', 1, -1, QString::SectionSkipEmpty);
+        out.put(step.name);
         return;
     default:
         break;
     }
-    out += step.name;
-    out += QLatin1Char('(');
-    for (qsizetype i = 0; i < step.arguments.size(); ++i) {
+    out.put(step.name);
+    out.put(u'(');
+    for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
-            out += QLatin1String(", ");
-        appendArgumentText(out, step.arguments.at(i),
-                           i < qsizetype(step.argumentKinds.size()) ? step.argumentKinds[i]
-                                                                    : ArgKind::Number);
+            out.put(u", ");
+        putArgumentText(out, step.arguments, i, statement);
     }
     if (step.kind == Step::Kind::PrintFile) {
         if (!step.arguments.isEmpty())
-            out += QLatin1String(", ");
-        out += QLatin1String("file ");
-        appendQuotedString(out, step.value.toString(), 200);
+            out.put(u", ");
+        out.put(u"file ");
+        out.putQuoted(step.value.toString(), 200);
     }
-    out += QLatin1Char(')');
+    out.put(u')');
 }
 
-void appendPrintCallText(QString& out, QStringView member, int32_t station, QStringView data)
+void putPrintCallText(TextWriter& out, QStringView member, int32_t station, QStringView data)
 {
-    out += member;
-    out += QLatin1Char('(');
-    appendNumberText(out, station, u"PTR_S_");
-    out += QLatin1String(", ");
-    appendQuotedString(out, data, kShownDataLength);
-    out += QLatin1Char(')');
+    out.put(member);
+    out.put(u'(');
+    putNumberText(out, station, u"PTR_S_");
+    out.put(u", ");
+    out.putQuoted(data, kShownDataLength);
+    out.put(u')');
 }
 
 QString propertyValueText(const QString& property, const QVariant& value)
@@ -148,16 +145,15 @@ QString expectationCount(int count)
                       : QStringLiteral("%1 expectations").arg(count);
 }
 
-QStringView TimestampText::view(const QDateTime& time)
+QStringView TimestampText::view(qint64 ms)
 {
-    const qint64 ms = time.toMSecsSinceEpoch();
     const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
     if (second != m_second) {
         m_second = second;
         m_text = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODateWithMs);
         if (!m_text.endsWith(u'Z') || m_text.size() < 5) { // a time Qt cannot show
             m_second = std::numeric_limits<qint64>::min();
-            m_text = time.toString(Qt::ISODateWithMs);
+            m_text = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
             return m_text;
         }
     }

@@ -10,17 +10,20 @@
 
 namespace script {
 
+class TextWriter;
+
 // How much of a call's print data a transcript line shows.
 inline constexpr qsizetype kShownDataLength = 200;
 
 // A call as the transcript shows it, with its arguments as the script would write them and
 // constants by name: PrintNormal(PTR_S_RECEIPT, "\e|bCBold\n"), ClaimDevice(3000),
-// AsyncMode = 1, CoverOpen.
-QString callText(const Step& step);
-void appendCallText(QString& out, const Step& step);
+// AsyncMode = 1, CoverOpen. (A simulated device's control is shown as it was written.)
+// `statement` is the step's statement as written, when known: a text written as it is shown is
+// copied from it.
+void putCallText(TextWriter& out, const Step& step, QStringView statement = {});
 
 // One line of a printed file: PrintNormal(PTR_S_RECEIPT, "line\n").
-void appendPrintCallText(QString& out, QStringView member, int32_t station, QStringView data);
+void putPrintCallText(TextWriter& out, QStringView member, int32_t station, QStringView data);
 
 // A property's value, by name where its family has one: "OPOS_S_IDLE (2)",
 // "OPOS_E_ILLEGAL (106)"; flags as 1 and 0; texts quoted.
@@ -38,9 +41,9 @@ QString expectationCount(int count);
 class TimestampText
 {
 public:
-    QString operator()(const QDateTime& time) { return view(time).toString(); }
-    // The same, valid until the next call.
-    QStringView view(const QDateTime& time);
+    QString operator()(const QDateTime& time) { return view(time.toMSecsSinceEpoch()).toString(); }
+    // The same for a time in milliseconds since 1970 UTC, valid until the next call.
+    QStringView view(qint64 msecsSinceEpoch);
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();

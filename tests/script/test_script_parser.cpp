@@ -1,6 +1,8 @@
 #include "script/ScriptError.h"
 #include "script/ScriptLexer.h"
 #include "script/ScriptParser.h"
+#include "script/TextWriter.h"
+#include "script/TranscriptText.h"
 
 #include <QtTest>
 
@@ -36,6 +38,11 @@ private slots:
     void commentsAndBlankLinesMakeNoSteps();
     void aMegabyteLineIsReadWhole();
     void numbersOutOfRangeAreRefused();
+    void theFirstFaultIsTheOneReported();
+    void statementsKeepTheirPlaceAmongWideCharacters();
+    void quotedTextsOfAnyLengthAreWrittenWhole();
+    void textsShownAsWrittenReadTheSame_data();
+    void textsShownAsWrittenReadTheSame();
 };
 
 void TestScriptParser::statements_data()
@@ -117,18 +124,21 @@ void TestScriptParser::statements_data()
 void TestScriptParser::statements()
 {
     QFETCH(QByteArray, line);
-    const Step step = parseOne(line + "   # a comment");
+    const script::Script parsed =
+        script::parseScript(line + "   # a comment", QStringLiteral("t.txt"), QString());
+    QCOMPARE(parsed.steps.size(), size_t(1));
+    const Step& step = parsed.steps.front();
     QTEST(step.kind, "kind");
     QTEST(step.device, "device");
     QTEST(step.name, "name");
-    QTEST(step.arguments, "arguments");
+    QTEST(step.arguments.toList(), "arguments");
     QFETCH(QVariant, value);
     QCOMPARE(step.value.isValid(), value.isValid());
     if (value.isValid())
         QCOMPARE(step.value.toString(), value.toString());
     QTEST(step.timeoutMs, "timeoutMs");
     QCOMPARE(step.line, 1);
-    QCOMPARE(step.text, QString::fromUtf8(line));
+    QCOMPARE(parsed.statement(step), QString::fromUtf8(line));
 }
 
 void TestScriptParser::stringEscapes_data()
@@ -154,11 +164,10 @@ void TestScriptParser::stringEscapes()
 {
     QFETCH(QByteArray, written);
     const Step step = parseOne("printer PrintNormal receipt " + written);
-    QTEST(step.arguments.at(1).toString(), "data");
+    QTEST(step.arguments.text(1), "data");
     // The transcript writes the text back as the script would: it reads the same again.
-    const QString quoted = script::quotedString(step.arguments.at(1).toString(), 200);
-    QTEST(parseOne("printer PrintNormal receipt " + quoted.toUtf8()).arguments.at(1).toString(),
-          "data");
+    const QString quoted = script::quotedString(step.arguments.text(1), 200);
+    QTEST(parseOne("printer PrintNormal receipt " + quoted.toUtf8()).arguments.text(1), "data");
 }
 
 void TestScriptParser::faultsNameFileAndLine_data()
@@ -229,7 +238,7 @@ void TestScriptParser::aMegabyteLineIsReadWhole()
         "printer Open\nprinter PrintNormal receipt \"" + data + "\"\nprinter Close",
         QStringLiteral("big.txt"), QString());
     QCOMPARE(parsed.steps.size(), size_t(3));
-    QCOMPARE(parsed.steps[1].arguments.at(1).toString().size(), data.size());
+    QCOMPARE(parsed.steps[1].arguments.text(1).size(), data.size());
     QCOMPARE(parsed.steps[2].line, 3);
 
     // The same line without its closing quote is refused, naming its line.
@@ -246,8 +255,115 @@ void TestScriptParser::numbersOutOfRangeAreRefused()
                                  script::parseScript("printer ClaimDevice " + number,
                                                      QStringLiteral("n.txt"), QString()));
     }
-    QCOMPARE(parseOne("printer ClaimDevice 2147483647").arguments.at(0).toInt(), 2147483647);
-    QCOMPARE(parseOne("printer ClaimDevice -2147483648").arguments.at(0).toInt(), INT32_MIN);
+    QCOMPARE(parseOne("printer ClaimDevice 2147483647").arguments.number(0, 0), 2147483647);
+    QCOMPARE(parseOne("printer ClaimDevice -2147483648").arguments.number(0, 0), INT32_MIN);
+}
+
+void TestScriptParser::theFirstFaultIsTheOneReported()
+{
+    // Text that is not UTF-8 is found before the statements are read, yet a fault on an earlier
+    // line is still the one reported, and the other way round.
+    const auto faultOf = [](const QByteArray& text) -> std::pair<int, QString> {
+        try {
+            script::parseScript(text, QStringLiteral("f.txt"), QString());
+        } catch (const script::ScriptError& error) {
+            return {error.line(), QString::fromUtf8(error.what())};
+        }
+        return {0, QString()};
+    };
+    auto [line, what] =
+        faultOf("printer Open\nprinter Foo\nprinter Close\nprinter Open \"\xFF\"\n");
+    QCOMPARE(line, 2);
+    QVERIFY2(what.contains(u"no member or property"), qPrintable(what));
+    std::tie(line, what) =
+        faultOf(QByteArray("printer Open\nprinter Open \"\0\"\nprinter Foo\n", 42));
+    QCOMPARE(line, 2);
+    QVERIFY2(what.contains(u"NUL byte"), qPrintable(what));
+    std::tie(line, what) = faultOf("\xEF\xBB\xBFprinter Open\r\n\xC3\xA9\xFF\n");
+    QCOMPARE(line, 2);
+    QVERIFY2(what.contains(u"not UTF-8"), qPrintable(what));
+}
+
+void TestScriptParser::statementsKeepTheirPlaceAmongWideCharacters()
+{
+    // Characters of two and four bytes, and one outside the basic plane (two UTF-16 units), before
+    // and inside the statements; a byte-order mark, CR LF line ends, comments and blank lines.
+    const QByteArray text = "\xEF\xBB\xBF# caf\xC3\xA9 \xF0\x9D\x84\x9E\r\n"
+                            "printer PrintNormal receipt \"\xE2\x82\xAC 1\"  # \xE2\x82\xAC\r\n"
+                            "\r\n"
+                            "  use display \"\xF0\x9D\x84\x9E\"\t# x\n"
+                            "printer Close";
+    const script::Script parsed = script::parseScript(text, QStringLiteral("w.txt"), QString());
+    QCOMPARE(parsed.steps.size(), size_t(3));
+    QCOMPARE(parsed.statement(parsed.steps[0]),
+             QStringLiteral("printer PrintNormal receipt \"\u20AC 1\""));
+    QCOMPARE(parsed.steps[0].arguments.text(1), QStringLiteral("\u20AC 1"));
+    QCOMPARE(parsed.statement(parsed.steps[1]),
+             QString(QStringLiteral("use display \"") + QString::fromUcs4(U"\U0001D11E") + u'"'));
+    QCOMPARE(parsed.statement(parsed.steps[2]), QStringLiteral("printer Close"));
+    QCOMPARE(parsed.steps[2].line, 5);
+}
+
+void TestScriptParser::quotedTextsOfAnyLengthAreWrittenWhole()
+{
+    // Every character needing its longest form, past the length shown, after text already there,
+    // into a string whose text another string shares.
+    const QString controls(300, QChar(0x01));
+    QString shared = QStringLiteral("PrintNormal(");
+    QString out = shared;
+    script::appendQuotedString(out, controls, 200);
+    QCOMPARE(shared, QStringLiteral("PrintNormal("));
+    QString expected = QStringLiteral("PrintNormal(\"");
+    for (int i = 0; i < 200; ++i)
+        expected += QStringLiteral("\\x01");
+    expected += QStringLiteral("\"…");
+    QCOMPARE(out, expected);
+    QCOMPARE(script::quotedString(QStringLiteral("a\x1B\n\"\\"), 200),
+             QStringLiteral(R"("a\e\n\"\\")"));
+    QCOMPARE(script::quotedString(QString(), 200), QStringLiteral("\"\""));
+}
+
+void TestScriptParser::textsShownAsWrittenReadTheSame_data()
+{
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<bool>("copied");
+    // clang-format off
+    QTest::newRow("plain") << QByteArray(R"("TOTAL  12.34")") << true;
+    QTest::newRow("named escapes") << QByteArray(R"("\e|bC\r\n\t\0\\\"")") << true;
+    QTest::newRow("hex as shown") << QByteArray(R"("\x07\x7f\x1f")") << true;
+    QTest::newRow("hex in capitals") << QByteArray(R"("\x7F")") << false;
+    QTest::newRow("hex of a named escape") << QByteArray(R"("\x1b")") << false;
+    QTest::newRow("hex of a letter") << QByteArray(R"("\x41")") << false;
+    QTest::newRow("hex above ASCII") << QByteArray(R"("\xe9")") << false;
+    QTest::newRow("raw tab") << QByteArray("\"a\tb\"") << false;
+    QTest::newRow("wide characters") << QByteArray("\"caf\xC3\xA9 \xF0\x9D\x84\x9E\"") << true;
+    QTest::newRow("empty") << QByteArray(R"("")") << true;
+    QTest::newRow("as long as shown") << QByteArray("\"" + QByteArray(200, 'x') + "\"") << true;
+    QTest::newRow("longer than shown") << QByteArray("\"" + QByteArray(201, 'x') + "\"") << false;
+    // clang-format on
+}
+
+void TestScriptParser::textsShownAsWrittenReadTheSame()
+{
+    // The transcript copies a text as the script wrote it only where writing the text again
+    // would give the very same characters.
+    QFETCH(QByteArray, written);
+    const script::Script parsed =
+        script::parseScript("printer   PrintNormal receipt " + written + "  # note",
+                            QStringLiteral("s.txt"), QString());
+    const Step& step = parsed.steps.front();
+    QString asWritten;
+    QString again;
+    {
+        script::TextWriter copy(asWritten);
+        script::putCallText(copy, step, parsed.statement(step));
+        script::TextWriter anew(again);
+        script::putCallText(anew, step);
+    }
+    QCOMPARE(asWritten, again);
+    QTEST(!step.arguments.writtenText(parsed.statement(step)).isEmpty() &&
+              step.arguments.text(1).size() <= script::kShownDataLength,
+          "copied");
 }
 
 QTEST_GUILESS_MAIN(TestScriptParser)

@@ -1,0 +1,62 @@
+// The transcript lines of the statements that call: the call as the script wrote it, and what
+// it gave.
+#include "opos/OposConstants.h"
+#include "opos/OposNames.h"
+#include "script/ScriptLexer.h"
+#include "script/ScriptRunner.h"
+#include "script/TextWriter.h"
+#include "script/TranscriptText.h"
+
+namespace script {
+
+// The call as the transcript shows it, written where the line is being built: a long run of
+// quick calls is mostly this text and the line around it.
+void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
+{
+    if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
+        out.put(u"Open(");
+        out.putQuoted(m_names[static_cast<int>(step.device)], kShownDataLength);
+        out.put(u')');
+    } else if (step.kind == Step::Kind::Sim) {
+        // The control as written, without its "sim".
+        out.put(statement(step).toString().section(u' ', 1, -1, QString::SectionSkipEmpty));
+    } else {
+        putCallText(out, step, statement(step));
+    }
+}
+
+QString ScriptRunner::callDetail(const Step& step, int32_t result, int32_t extended)
+{
+    // The statement is only kept for a run-time failure, which reports it later.
+    m_last = {true, false, result, extended, {}, step.line, {}};
+    m_failurePending = false;
+    // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
+    QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);
+    // Every call starts with an empty ErrorString, so what it holds now is this call's reason.
+    if (result != opos::OPOS_SUCCESS) {
+        if (const QString why = errorString(step.device); !why.isEmpty()) {
+            detail += QStringLiteral("  ") + why;
+            m_last.reason = why;
+        }
+    }
+    return detail;
+}
+
+void ScriptRunner::recordCall(const Step& step, int32_t result, int32_t extended)
+{
+    writeLine(
+        deviceWord(step.device), [this, &step](TextWriter& line) { putStatementCall(line, step); },
+        callDetail(step, result, extended));
+}
+
+void ScriptRunner::recordFailure(const Step& step, const QString& what)
+{
+    m_last = {true, true, 0, 0, what, step.line, statement(step).toString()};
+    m_failurePending = true;
+    writeLine(
+        step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device),
+        [this, &step](TextWriter& line) { putStatementCall(line, step); },
+        QString(QStringLiteral("run-time failure: ") + what));
+}
+
+} // namespace script

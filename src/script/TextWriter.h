@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QLatin1String>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+
+namespace script {
+
+// Writes pieces of text straight into a string's room, after what it holds: a transcript line is
+// a dozen small pieces, and appending each one by one costs more than the writing. The string is
+// only made larger when a piece does not fit in its room; it takes its final size when the
+// writer goes.
+class TextWriter
+{
+public:
+    explicit TextWriter(QString& out);
+    ~TextWriter();
+    TextWriter(const TextWriter&) = delete;
+    TextWriter& operator=(const TextWriter&) = delete;
+
+    void put(QStringView text);
+    void put(QLatin1String text);
+    void put(char16_t c)
+    {
+        room(1);
+        *m_end++ = QChar(c);
+    }
+    void putNumber(int32_t value);
+    // The text as the quoted string a script would hold; see appendQuotedString.
+    void putQuoted(QStringView text, qsizetype maxLength);
+
+private:
+    void room(qsizetype size)
+    {
+        if (m_limit - m_end < size)
+            grow(size);
+    }
+    void grow(qsizetype size);
+
+    QString& m_out;
+    QChar* m_end;
+    QChar* m_limit;
+};
+
+} // namespace script
