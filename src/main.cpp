@@ -2,6 +2,7 @@
 #include "app/startup/AppOptions.h"
 #include "app/startup/Application.h"
 #include "app/startup/StartupOptions.h"
+#include "app/window/PluginFreeStyle.h"
 #include "backends/netprinter/ServePrinter.h"
 #include "backends/sim/ReceiptImage.h"
 #include "script/HeadlessRun.h"
@@ -97,6 +98,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication qapp(argc, argv);
+    QApplication::setStyle(new PluginFreeStyle(QApplication::style()));
     QGuiApplication::setDesktopFileName(QStringLiteral(OPOS_PRINTER_TEST_APP_ID));
     Application application(options);
     if (!application.Main())
