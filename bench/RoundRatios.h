@@ -4,6 +4,7 @@
 // each holds for the machine as it was at that moment.
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <string>
 #include <vector>
 
 inline double median(std::vector<double> values)
@@ -12,10 +13,12 @@ inline double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// ratio_min, ratio_median and ratio_max of the rounds' ratios.
-inline void setRatioCounters(benchmark::State& state, const std::vector<double>& ratios)
+// ratio_min, ratio_median and ratio_max of the rounds' ratios (another name than "ratio" for a
+// second figure of the same rounds).
+inline void setRatioCounters(benchmark::State& state, const std::vector<double>& ratios,
+                             const std::string& name = "ratio")
 {
-    state.counters["ratio_min"] = *std::min_element(ratios.begin(), ratios.end());
-    state.counters["ratio_median"] = median(ratios);
-    state.counters["ratio_max"] = *std::max_element(ratios.begin(), ratios.end());
+    state.counters[name + "_min"] = *std::min_element(ratios.begin(), ratios.end());
+    state.counters[name + "_median"] = median(ratios);
+    state.counters[name + "_max"] = *std::max_element(ratios.begin(), ratios.end());
 }

@@ -2,6 +2,7 @@
 #include "app/startup/AppOptions.h"
 #include "app/startup/Application.h"
 #include "app/startup/StartupOptions.h"
+#include "app/window/PluginFreeStyle.h"
 #include "backends/netprinter/ServePrinter.h"
 #include "backends/sim/ReceiptImage.h"
 #include "script/HeadlessRun.h"
@@ -17,12 +18,22 @@
 
 namespace {
 
+// The command line as QCoreApplication::arguments() gives it on this system, without making an
+// application object only to read it.
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 // The run's options; a refused option leaves its message in `refusal`.
-AppOptions readOptions(std::optional<QString>& refusal)
+AppOptions readOptions(const QStringList& arguments, std::optional<QString>& refusal)
 {
     try {
-        return parseAppOptions(QCoreApplication::arguments(),
-                               qEnvironmentVariable("OPOS_CONTROL_VERSION"));
+        return parseAppOptions(arguments, qEnvironmentVariable("OPOS_CONTROL_VERSION"));
     } catch (const std::invalid_argument& wrong) {
         refusal = QString::fromLocal8Bit(wrong.what());
         return {};
@@ -55,17 +66,19 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationVersion(QStringLiteral(OPOS_PRINTER_TEST_VERSION));
     const bool headless = runsWithoutWindow(argc, argv);
-    AppOptions options;
+    // The options are read before any window exists: --version, --help, a bad option and a
+    // scripted run need no display (a scripted run must work over ssh). They come straight from
+    // argv: an application object made and torn down again only to read them would cost the
+    // window's start as much as one of its pages.
     std::optional<QString> refusal;
-    bool serve = false;
-    {
-        // The options are read before any window exists: --version, --help, a bad option and a
-        // scripted run need no display (a scripted run must work over ssh).
+    AppOptions options = readOptions(argumentsOf(argc, argv), refusal);
+    if (!refusal && options.helpRequested) {
+        // The help text names the program as the application object knows it.
         const QCoreApplication core(argc, argv);
-        options = readOptions(refusal);
-        serve = headless && !refusal && !options.versionRequested && !options.helpRequested &&
-                !options.servePrinter.isEmpty();
+        options = readOptions(QCoreApplication::arguments(), refusal);
     }
+    const bool serve = headless && !refusal && !options.versionRequested &&
+                       !options.helpRequested && !options.servePrinter.isEmpty();
     if (serve)
         return serveWithoutWindow(argc, argv, options);
     if (headless && !refusal && !options.versionRequested && !options.helpRequested) {
@@ -97,6 +110,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication qapp(argc, argv);
+    QApplication::setStyle(new PluginFreeStyle(QApplication::style()));
     QGuiApplication::setDesktopFileName(QStringLiteral(OPOS_PRINTER_TEST_APP_ID));
     Application application(options);
     if (!application.Main())
