@@ -1,20 +1,20 @@
 #include "script/StreamTranscript.h"
 
 #include <QTextStream>
+#include <algorithm>
 
 namespace script {
 
 namespace {
 
-// Characters of a block that is written at once, without waiting for its delay to pass.
-constexpr qsizetype kBlockChars = 128 * 1024;
-// Characters the runner may be ahead of the stream before it waits.
-constexpr qsizetype kMostPendingChars = 4 * kBlockChars;
+constexpr qsizetype kRingMask = StreamTranscript::kRingChars - 1;
+static_assert((StreamTranscript::kRingChars & kRingMask) == 0, "the ring wraps by a mask");
 
 } // namespace
 
 StreamTranscript::StreamTranscript(QTextStream& out)
-    : m_out(out), m_writer([this] { writeBlocks(); })
+    : m_out(out), m_ring(std::make_unique_for_overwrite<char16_t[]>(size_t(kRingChars))),
+      m_writer([this] { writeBlocks(); })
 {}
 
 StreamTranscript::~StreamTranscript()
@@ -28,45 +28,88 @@ StreamTranscript::~StreamTranscript()
     flush();
 }
 
+qsizetype StreamTranscript::pending() const
+{
+    return m_put.load() - m_written.load();
+}
+
 void StreamTranscript::transcriptLine(const QString& line)
 {
-    std::unique_lock lock(m_mutex);
-    m_blockTaken.wait(lock, [this] { return m_pending.size() < kMostPendingChars; });
-    const qsizetype before = m_pending.size();
-    m_pending += line;
-    m_pending += QLatin1Char('\n');
-    // The writer hears of the first line of a block and of a full block; between the two it
-    // waits of its own accord.
-    const bool tell = before == 0 || (before < kBlockChars && m_pending.size() >= kBlockChars);
-    lock.unlock();
-    if (tell)
+    bool wake = false;
+    put(line, wake);
+    put(u"\n", wake);
+    if (wake) {
+        // Through the lock, so that the writer cannot miss it between its look and its wait.
+        {
+            const std::lock_guard lock(m_mutex);
+        }
         m_linesCame.notify_one();
+    }
+}
+
+// Copies `text` into the ring and makes it visible to the writer, piece by piece when the ring
+// has less room; `wake` turns true when the writer should hear of it: the first characters of a
+// block and a full block.
+void StreamTranscript::put(QStringView text, bool& wake)
+{
+    qsizetype at = m_put.load(std::memory_order_relaxed); // only this thread moves it
+    while (!text.isEmpty()) {
+        const qsizetype room = kRingChars - (at - m_written.load());
+        if (room == 0) {
+            std::unique_lock lock(m_mutex);
+            m_linesCame.notify_one();
+            m_roomMade.wait(lock, [&] { return at - m_written.load() < kRingChars; });
+            continue;
+        }
+        const qsizetype size = std::min(room, text.size());
+        const qsizetype offset = at & kRingMask;
+        const qsizetype first = std::min(size, kRingChars - offset);
+        const char16_t* const from = text.utf16();
+        std::copy_n(from, first, m_ring.get() + offset);
+        std::copy_n(from + first, size - first, m_ring.get());
+        const qsizetype before = at;
+        at += size;
+        // Both sequentially consistent, as the writer's store of m_written and its look at
+        // m_put before it sleeps: either it sees these characters, or this thread sees that it
+        // had taken all before them.
+        m_put.store(at);
+        const qsizetype written = m_written.load();
+        wake = wake || written >= before ||
+               (before - written < kBlockChars && at - written >= kBlockChars);
+        text = text.sliced(size);
+    }
 }
 
 void StreamTranscript::flush()
 {
     const std::lock_guard writing(m_writing);
+    const qsizetype from = m_written.load(std::memory_order_relaxed); // moved under m_writing
+    const qsizetype to = m_put.load();
+    if (from == to)
+        return;
+    const qsizetype offset = from & kRingMask;
+    const qsizetype first = std::min(to - from, kRingChars - offset);
+    const auto* const ring = reinterpret_cast<const QChar*>(m_ring.get());
+    m_out << QStringView(ring + offset, first);
+    if (first < to - from)
+        m_out << QStringView(ring, to - from - first);
+    m_out.flush();
+    m_written.store(to);
     {
         const std::lock_guard lock(m_mutex);
-        m_block.swap(m_pending);
     }
-    m_blockTaken.notify_all();
-    if (m_block.isEmpty())
-        return;
-    m_out << m_block;
-    m_out.flush();
-    m_block.resize(0); // keeps its room for the next block
+    m_roomMade.notify_all();
 }
 
 void StreamTranscript::writeBlocks()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_linesCame.wait(lock, [this] { return m_stopping || !m_pending.isEmpty(); });
+        m_linesCame.wait(lock, [this] { return m_stopping || pending() > 0; });
         if (m_stopping)
             return;
         m_linesCame.wait_for(lock, kBlockDelay,
-                             [this] { return m_stopping || m_pending.size() >= kBlockChars; });
+                             [this] { return m_stopping || pending() >= kBlockChars; });
         lock.unlock();
         flush();
         lock.lock();
