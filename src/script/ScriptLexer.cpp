@@ -59,6 +59,30 @@ bool shownInHex(char16_t code)
            code != u'\t' && code != 0;
 }
 
+// How many characters from `pos` on a string takes as they stand: none is a quote, a backslash
+// or a control character.
+qsizetype plainRun(QStringView line, qsizetype pos)
+{
+    const char16_t* const from = line.utf16() + pos;
+    const char16_t* const end = line.utf16() + line.size();
+    const char16_t* at = from;
+    while (at != end && *at >= 0x20 && *at != u'"' && *at != u'\\' && *at != 0x7F)
+        ++at;
+    return at - from;
+}
+
+// How many characters from `pos` on are surely part of a word: plain ASCII that is neither a
+// blank nor a quote, "=" or "!". The word then goes on or ends as tokenizeLine decides.
+qsizetype plainWordRun(QStringView line, qsizetype pos)
+{
+    const char16_t* const from = line.utf16() + pos;
+    const char16_t* const end = line.utf16() + line.size();
+    const char16_t* at = from;
+    while (at != end && *at > u'"' && *at < 0x80 && *at != u'=')
+        ++at;
+    return at - from;
+}
+
 // Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
 // `writtenAsShown` turns false unless quotedString() would write the text back as it stands.
 QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
@@ -78,6 +102,10 @@ QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
             if (c.unicode() < 0x20 || c.unicode() == 0x7F)
                 writtenAsShown = false; // shown escaped
             *out++ = c;
+            // The plain characters up to the next quote, escape or control character in one go.
+            const qsizetype plain = plainRun(line, pos);
+            out = std::copy_n(line.data() + pos, plain, out);
+            pos += plain;
             continue;
         }
         if (pos >= line.size())
@@ -161,6 +189,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
             pos += 2;
         } else {
             const qsizetype start = pos;
+            pos += plainWordRun(line, pos);
             while (pos < line.size() && !line[pos].isSpace() && line[pos] != u'"') {
                 // "AsyncMode=true" is three tokens; "serial://x?baud=9600" is one.
                 const bool comparison =
@@ -169,6 +198,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
                 if (comparison && isName(line.mid(start, pos - start)))
                     break;
                 ++pos;
+                pos += plainWordRun(line, pos);
             }
             tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}, false});
         }
