@@ -3,6 +3,8 @@
 #include "script/TextWriter.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <stdexcept>
 
 namespace script {
@@ -59,26 +61,33 @@ bool shownInHex(char16_t code)
            code != u'\t' && code != 0;
 }
 
-// How many characters from `pos` on a string takes as they stand: none is a quote, a backslash
-// or a control character.
-qsizetype plainRun(QStringView line, qsizetype pos)
+// Plain ASCII characters by where they need no closer look: a string takes them as they stand
+// (no quote, backslash or control character), a word goes on over them (no blank, quote, "=" or
+// "!"; the word then goes on or ends as tokenizeLine decides).
+enum Plain : uint8_t
 {
-    const char16_t* const from = line.utf16() + pos;
-    const char16_t* const end = line.utf16() + line.size();
-    const char16_t* at = from;
-    while (at != end && *at >= 0x20 && *at != u'"' && *at != u'\\' && *at != 0x7F)
-        ++at;
-    return at - from;
-}
+    kPlainInString = 1,
+    kPlainInWord = 2,
+};
+constexpr std::array<uint8_t, 128> kPlain = [] {
+    std::array<uint8_t, 128> table{};
+    for (char16_t c = 0; c < 128; ++c) {
+        if (c >= 0x20 && c != u'"' && c != u'\\' && c != 0x7F)
+            table[c] |= kPlainInString;
+        if (c > u'"' && c != u'=')
+            table[c] |= kPlainInWord;
+    }
+    return table;
+}();
 
-// How many characters from `pos` on are surely part of a word: plain ASCII that is neither a
-// blank nor a quote, "=" or "!". The word then goes on or ends as tokenizeLine decides.
-qsizetype plainWordRun(QStringView line, qsizetype pos)
+// How many characters from `pos` on are plain in the given sense; beyond ASCII, a string's are
+// and a word's are not.
+template <Plain kind> qsizetype plainRun(QStringView line, qsizetype pos)
 {
     const char16_t* const from = line.utf16() + pos;
     const char16_t* const end = line.utf16() + line.size();
     const char16_t* at = from;
-    while (at != end && *at > u'"' && *at < 0x80 && *at != u'=')
+    while (at != end && (*at < 0x80 ? (kPlain[*at] & kind) != 0 : kind == kPlainInString))
         ++at;
     return at - from;
 }
@@ -103,7 +112,7 @@ QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
                 writtenAsShown = false; // shown escaped
             *out++ = c;
             // The plain characters up to the next quote, escape or control character in one go.
-            const qsizetype plain = plainRun(line, pos);
+            const qsizetype plain = plainRun<kPlainInString>(line, pos);
             out = std::copy_n(line.data() + pos, plain, out);
             pos += plain;
             continue;
@@ -189,7 +198,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
             pos += 2;
         } else {
             const qsizetype start = pos;
-            pos += plainWordRun(line, pos);
+            pos += plainRun<kPlainInWord>(line, pos);
             while (pos < line.size() && !line[pos].isSpace() && line[pos] != u'"') {
                 // "AsyncMode=true" is three tokens; "serial://x?baud=9600" is one.
                 const bool comparison =
@@ -198,7 +207,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
                 if (comparison && isName(line.mid(start, pos - start)))
                     break;
                 ++pos;
-                pos += plainWordRun(line, pos);
+                pos += plainRun<kPlainInWord>(line, pos);
             }
             tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}, false});
         }

@@ -35,10 +35,7 @@ qsizetype StreamTranscript::pending() const
 
 void StreamTranscript::transcriptLine(const QString& line)
 {
-    bool wake = false;
-    put(line, wake);
-    put(u"\n", wake);
-    if (wake) {
+    if (putLine(line)) {
         // Through the lock, so that the writer cannot miss it between its look and its wait.
         {
             const std::lock_guard lock(m_mutex);
@@ -47,13 +44,15 @@ void StreamTranscript::transcriptLine(const QString& line)
     }
 }
 
-// Copies `text` into the ring and makes it visible to the writer, piece by piece when the ring
-// has less room; `wake` turns true when the writer should hear of it: the first characters of a
-// block and a full block.
-void StreamTranscript::put(QStringView text, bool& wake)
+// Copies the line and its end into the ring and makes them visible to the writer, at once when
+// the ring has room, piece by piece when it has less. True when the writer should hear of it:
+// the first characters of a block and a full block.
+bool StreamTranscript::putLine(QStringView line)
 {
+    bool wake = false;
     qsizetype at = m_put.load(std::memory_order_relaxed); // only this thread moves it
-    while (!text.isEmpty()) {
+    const qsizetype total = line.size() + 1;
+    for (qsizetype done = 0; done < total;) {
         const qsizetype room = kRingChars - (at - m_written.load());
         if (room == 0) {
             std::unique_lock lock(m_mutex);
@@ -61,14 +60,14 @@ void StreamTranscript::put(QStringView text, bool& wake)
             m_roomMade.wait(lock, [&] { return at - m_written.load() < kRingChars; });
             continue;
         }
-        const qsizetype size = std::min(room, text.size());
-        const qsizetype offset = at & kRingMask;
-        const qsizetype first = std::min(size, kRingChars - offset);
-        const char16_t* const from = text.utf16();
-        std::copy_n(from, first, m_ring.get() + offset);
-        std::copy_n(from + first, size - first, m_ring.get());
+        const qsizetype size = std::min(room, total - done);
+        const qsizetype ofLine = std::min(size, line.size() - done);
+        copyIn(at, line.sliced(done, ofLine));
+        if (ofLine < size)
+            m_ring[size_t((at + ofLine) & kRingMask)] = u'\n';
         const qsizetype before = at;
         at += size;
+        done += size;
         // Both sequentially consistent, as the writer's store of m_written and its look at
         // m_put before it sleeps: either it sees these characters, or this thread sees that it
         // had taken all before them.
@@ -76,8 +75,16 @@ void StreamTranscript::put(QStringView text, bool& wake)
         const qsizetype written = m_written.load();
         wake = wake || written >= before ||
                (before - written < kBlockChars && at - written >= kBlockChars);
-        text = text.sliced(size);
     }
+    return wake;
+}
+
+void StreamTranscript::copyIn(qsizetype at, QStringView text)
+{
+    const qsizetype offset = at & kRingMask;
+    const qsizetype first = std::min(text.size(), kRingChars - offset);
+    std::copy_n(text.utf16(), first, m_ring.get() + offset);
+    std::copy_n(text.utf16() + first, text.size() - first, m_ring.get());
 }
 
 void StreamTranscript::flush()

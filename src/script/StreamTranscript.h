@@ -46,7 +46,8 @@ public:
     static constexpr qsizetype kRingChars = 4 * kBlockChars;
 
 private:
-    void put(QStringView text, bool& wake);
+    bool putLine(QStringView line);
+    void copyIn(qsizetype at, QStringView text);
     void writeBlocks();
     qsizetype pending() const;
 
