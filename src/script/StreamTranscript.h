@@ -41,7 +41,7 @@ public:
     // How long the first line of a block waits for the lines that follow it.
     static constexpr std::chrono::milliseconds kBlockDelay{20};
     // Characters of a block that is written at once, without waiting for its delay to pass.
-    static constexpr qsizetype kBlockChars = 128 * 1024;
+    static constexpr qsizetype kBlockChars = 32 * 1024;
     // Characters the runner may be ahead of the stream before it waits: the ring's size.
     static constexpr qsizetype kRingChars = 4 * kBlockChars;
 
