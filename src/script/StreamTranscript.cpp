@@ -24,6 +24,7 @@ StreamTranscript::~StreamTranscript()
         m_stopping = true;
     }
     m_linesCame.notify_one();
+    m_stopped.notify_one();
     m_writer.join();
     flush();
 }
@@ -45,8 +46,9 @@ void StreamTranscript::transcriptLine(const QString& line)
 }
 
 // Copies the line and its end into the ring and makes them visible to the writer, at once when
-// the ring has room, piece by piece when it has less. True when the writer should hear of it:
-// the first characters of a block and a full block.
+// the ring has room, piece by piece when it has less. A full ring is written out by this thread:
+// what it wrote is still in its cache, and it has to wait for the stream anyway. True when the
+// ring was empty before: the writer then starts the time the new lines may wait.
 bool StreamTranscript::putLine(QStringView line)
 {
     bool wake = false;
@@ -55,9 +57,7 @@ bool StreamTranscript::putLine(QStringView line)
     for (qsizetype done = 0; done < total;) {
         const qsizetype room = kRingChars - (at - m_written.load());
         if (room == 0) {
-            std::unique_lock lock(m_mutex);
-            m_linesCame.notify_one();
-            m_roomMade.wait(lock, [&] { return at - m_written.load() < kRingChars; });
+            flush();
             continue;
         }
         const qsizetype size = std::min(room, total - done);
@@ -72,9 +72,7 @@ bool StreamTranscript::putLine(QStringView line)
         // m_put before it sleeps: either it sees these characters, or this thread sees that it
         // had taken all before them.
         m_put.store(at);
-        const qsizetype written = m_written.load();
-        wake = wake || written >= before ||
-               (before - written < kBlockChars && at - written >= kBlockChars);
+        wake = wake || m_written.load() >= before;
     }
     return wake;
 }
@@ -102,12 +100,10 @@ void StreamTranscript::flush()
         m_out << QStringView(ring, to - from - first);
     m_out.flush();
     m_written.store(to);
-    {
-        const std::lock_guard lock(m_mutex);
-    }
-    m_roomMade.notify_all();
 }
 
+// Lines that came after an empty ring are written once they have waited kBlockDelay, unless the
+// runner's thread has written them by then.
 void StreamTranscript::writeBlocks()
 {
     std::unique_lock lock(m_mutex);
@@ -115,8 +111,7 @@ void StreamTranscript::writeBlocks()
         m_linesCame.wait(lock, [this] { return m_stopping || pending() > 0; });
         if (m_stopping)
             return;
-        m_linesCame.wait_for(lock, kBlockDelay,
-                             [this] { return m_stopping || pending() >= kBlockChars; });
+        m_stopped.wait_for(lock, kBlockDelay, [this] { return m_stopping; });
         lock.unlock();
         flush();
         lock.lock();

@@ -14,15 +14,15 @@ class QTextStream;
 
 namespace script {
 
-// Writes the transcript to a stream (standard output). A thread of its own writes the lines in
-// blocks, each block soon after its first line: a long run of quick lines then costs one write a
-// block instead of one a line, and a run watched over ssh still shows each line as it happens,
-// also while a call holds the runner's thread. When the stream cannot keep up, the runner waits
-// for it instead of gathering without bound.
+// Writes the transcript to a stream (standard output) in blocks: a long run of quick lines then
+// costs one write a block instead of one a line. A thread of its own writes the lines that have
+// waited kBlockDelay, so that a run watched over ssh still shows each line as it happens, also
+// while a call holds the runner's thread. When the stream cannot keep up, the runner waits for it
+// instead of gathering without bound.
 //
-// The lines pass through a ring that only the runner's thread writes and only the one writing to
-// the stream reads: a line costs a copy and two atomic positions, never a lock; the lock and
-// the wake-up come once a block.
+// The lines pass through a ring that only the runner's thread fills: a line costs a copy and two
+// atomic positions, never a lock. A full ring is written by the runner's thread itself; the lock
+// and the wake-up come once a block.
 class StreamTranscript final : public RunListener
 {
 public:
@@ -40,10 +40,9 @@ public:
 
     // How long the first line of a block waits for the lines that follow it.
     static constexpr std::chrono::milliseconds kBlockDelay{20};
-    // Characters of a block that is written at once, without waiting for its delay to pass.
-    static constexpr qsizetype kBlockChars = 32 * 1024;
-    // Characters the runner may be ahead of the stream before it waits: the ring's size.
-    static constexpr qsizetype kRingChars = 4 * kBlockChars;
+    // Characters the runner may be ahead of the stream before it writes them itself: the ring's
+    // size, small enough to stay in the second-level cache.
+    static constexpr qsizetype kRingChars = 128 * 1024;
 
 private:
     bool putLine(QStringView line);
@@ -61,7 +60,7 @@ private:
     std::mutex m_writing; // held while the ring goes to m_out
     std::mutex m_mutex;   // for the waits below
     std::condition_variable m_linesCame;
-    std::condition_variable m_roomMade;
+    std::condition_variable m_stopped;
     bool m_stopping = false; // guarded by m_mutex
     std::thread m_writer;    // last: it starts once the rest is ready
 };
