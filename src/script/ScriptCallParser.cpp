@@ -142,8 +142,9 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
             continue;
         }
         if (kinds[i] == ArgKind::Text) {
-            const Token& text = take(QStringLiteral("a text"));
-            m_step.arguments.appendText(text.toString());
+            take(QStringLiteral("a text"));
+            Token& text = m_tokens[m_next - 1];
+            m_step.arguments.appendText(text.takeString());
             // The statement starts with its first token.
             if (text.writtenAsShown)
                 m_step.arguments.setWrittenText(

@@ -3,6 +3,8 @@
 #include "script/TextWriter.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <stdexcept>
 
 namespace script {
@@ -59,6 +61,37 @@ bool shownInHex(char16_t code)
            code != u'\t' && code != 0;
 }
 
+// Plain ASCII characters by where they need no closer look: a string takes them as they stand
+// (no quote, backslash or control character), a word goes on over them (no blank, quote, "=" or
+// "!"; the word then goes on or ends as tokenizeLine decides).
+enum Plain : uint8_t
+{
+    kPlainInString = 1,
+    kPlainInWord = 2,
+};
+constexpr std::array<uint8_t, 128> kPlain = [] {
+    std::array<uint8_t, 128> table{};
+    for (char16_t c = 0; c < 128; ++c) {
+        if (c >= 0x20 && c != u'"' && c != u'\\' && c != 0x7F)
+            table[c] |= kPlainInString;
+        if (c > u'"' && c != u'=')
+            table[c] |= kPlainInWord;
+    }
+    return table;
+}();
+
+// How many characters from `pos` on are plain in the given sense; beyond ASCII, a string's are
+// and a word's are not.
+template <Plain kind> qsizetype plainRun(QStringView line, qsizetype pos)
+{
+    const char16_t* const from = line.utf16() + pos;
+    const char16_t* const end = line.utf16() + line.size();
+    const char16_t* at = from;
+    while (at != end && (*at < 0x80 ? (kPlain[*at] & kind) != 0 : kind == kPlainInString))
+        ++at;
+    return at - from;
+}
+
 // Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
 // `writtenAsShown` turns false unless quotedString() would write the text back as it stands.
 QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
@@ -78,6 +111,10 @@ QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
             if (c.unicode() < 0x20 || c.unicode() == 0x7F)
                 writtenAsShown = false; // shown escaped
             *out++ = c;
+            // The plain characters up to the next quote, escape or control character in one go.
+            const qsizetype plain = plainRun<kPlainInString>(line, pos);
+            out = std::copy_n(line.data() + pos, plain, out);
+            pos += plain;
             continue;
         }
         if (pos >= line.size())
@@ -161,6 +198,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
             pos += 2;
         } else {
             const qsizetype start = pos;
+            pos += plainRun<kPlainInWord>(line, pos);
             while (pos < line.size() && !line[pos].isSpace() && line[pos] != u'"') {
                 // "AsyncMode=true" is three tokens; "serial://x?baud=9600" is one.
                 const bool comparison =
@@ -169,6 +207,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
                 if (comparison && isName(line.mid(start, pos - start)))
                     break;
                 ++pos;
+                pos += plainRun<kPlainInWord>(line, pos);
             }
             tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}, false});
         }

@@ -28,6 +28,8 @@ struct Token
     QStringView text() const { return kind == Kind::String ? QStringView(string) : word; }
     // The text to keep beyond the line: a string shares its text.
     QString toString() const { return kind == Kind::String ? string : word.toString(); }
+    // The same, a string's text taken from the token rather than shared with it.
+    QString takeString() { return kind == Kind::String ? std::move(string) : word.toString(); }
 
     bool isWord(QStringView other) const
     {

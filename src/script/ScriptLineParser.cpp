@@ -13,9 +13,7 @@ constexpr double kMaxWaitMs = 24.0 * 3600 * 1000;
 
 } // namespace
 
-LineParser::LineParser(const std::vector<Token>& tokens, Step& step)
-    : m_tokens(tokens), m_step(step)
-{}
+LineParser::LineParser(std::vector<Token>& tokens, Step& step) : m_tokens(tokens), m_step(step) {}
 
 void LineParser::parse()
 {

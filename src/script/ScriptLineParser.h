@@ -18,8 +18,9 @@ namespace script {
 class LineParser
 {
 public:
-    // The tokens, and the line their words are part of, outlive the parser.
-    LineParser(const std::vector<Token>& tokens, Step& step);
+    // The tokens, and the line their words are part of, outlive the parser, which may take
+    // their strings.
+    LineParser(std::vector<Token>& tokens, Step& step);
     void parse();
 
 private:
@@ -60,7 +61,7 @@ private:
     // The simulated devices' controls (ScriptSimParser.cpp).
     void parseSim();
 
-    const std::vector<Token>& m_tokens;
+    std::vector<Token>& m_tokens;
     size_t m_next = 0;
     Step& m_step;
 };

@@ -99,6 +99,9 @@ bool holdsExpectation(const Script& script)
 
 namespace {
 
+// Statements are kept as positions in the decoded script, which has no more characters than bytes.
+static_assert(kMaxScriptBytes <= std::numeric_limits<int32_t>::max());
+
 // Lines as the parser counts them, so that the steps are made in place and never moved.
 size_t lineCount(QByteArrayView text)
 {
@@ -182,8 +185,8 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             Step& step = script.steps.emplace_back();
             step.line = lineNumber;
             const QStringView statement = line.first(statementEnd).trimmed();
-            step.textStart = statement.constData() - decoded.constData();
-            step.textLength = statement.size();
+            step.textStart = int32_t(statement.constData() - decoded.constData());
+            step.textLength = int32_t(statement.size());
             LineParser(tokens, step).parse();
         } catch (const std::invalid_argument& wrong) {
             throw ScriptError(fileName, lineNumber, QString::fromStdString(wrong.what()));

@@ -119,9 +119,10 @@ struct Step
     int line = 0;
     int32_t timeoutMs = 0; // within / wait
     int32_t count = 1;     // answers queued by "on ErrorEvent"
-    // The statement as written, without its comment: where it stands in the script's text.
-    qsizetype textStart = 0;
-    qsizetype textLength = 0;
+    // The statement as written, without its comment: where it stands in the script's text (a
+    // script is far smaller than 2 GB).
+    int32_t textStart = 0;
+    int32_t textLength = 0;
     QString name; // member, property, event, sim control (canonical spelling)
     CallArguments arguments;
     QVariant value; // expected or written value; absent for "any"

@@ -1,20 +1,20 @@
 #include "script/StreamTranscript.h"
 
 #include <QTextStream>
+#include <algorithm>
 
 namespace script {
 
 namespace {
 
-// Characters of a block that is written at once, without waiting for its delay to pass.
-constexpr qsizetype kBlockChars = 128 * 1024;
-// Characters the runner may be ahead of the stream before it waits.
-constexpr qsizetype kMostPendingChars = 4 * kBlockChars;
+constexpr qsizetype kRingMask = StreamTranscript::kRingChars - 1;
+static_assert((StreamTranscript::kRingChars & kRingMask) == 0, "the ring wraps by a mask");
 
 } // namespace
 
 StreamTranscript::StreamTranscript(QTextStream& out)
-    : m_out(out), m_writer([this] { writeBlocks(); })
+    : m_out(out), m_ring(std::make_unique_for_overwrite<char16_t[]>(size_t(kRingChars))),
+      m_writer([this] { writeBlocks(); })
 {}
 
 StreamTranscript::~StreamTranscript()
@@ -24,49 +24,94 @@ StreamTranscript::~StreamTranscript()
         m_stopping = true;
     }
     m_linesCame.notify_one();
+    m_stopped.notify_one();
     m_writer.join();
     flush();
 }
 
+qsizetype StreamTranscript::pending() const
+{
+    return m_put.load() - m_written.load();
+}
+
 void StreamTranscript::transcriptLine(const QString& line)
 {
-    std::unique_lock lock(m_mutex);
-    m_blockTaken.wait(lock, [this] { return m_pending.size() < kMostPendingChars; });
-    const qsizetype before = m_pending.size();
-    m_pending += line;
-    m_pending += QLatin1Char('\n');
-    // The writer hears of the first line of a block and of a full block; between the two it
-    // waits of its own accord.
-    const bool tell = before == 0 || (before < kBlockChars && m_pending.size() >= kBlockChars);
-    lock.unlock();
-    if (tell)
+    if (putLine(line)) {
+        // Through the lock, so that the writer cannot miss it between its look and its wait.
+        {
+            const std::lock_guard lock(m_mutex);
+        }
         m_linesCame.notify_one();
+    }
+}
+
+// Copies the line and its end into the ring and makes them visible to the writer, at once when
+// the ring has room, piece by piece when it has less. A full ring is written out by this thread:
+// what it wrote is still in its cache, and it has to wait for the stream anyway. True when the
+// ring was empty before: the writer then starts the time the new lines may wait.
+bool StreamTranscript::putLine(QStringView line)
+{
+    bool wake = false;
+    qsizetype at = m_put.load(std::memory_order_relaxed); // only this thread moves it
+    const qsizetype total = line.size() + 1;
+    for (qsizetype done = 0; done < total;) {
+        const qsizetype room = kRingChars - (at - m_written.load());
+        if (room == 0) {
+            flush();
+            continue;
+        }
+        const qsizetype size = std::min(room, total - done);
+        const qsizetype ofLine = std::min(size, line.size() - done);
+        copyIn(at, line.sliced(done, ofLine));
+        if (ofLine < size)
+            m_ring[size_t((at + ofLine) & kRingMask)] = u'\n';
+        const qsizetype before = at;
+        at += size;
+        done += size;
+        // Both sequentially consistent, as the writer's store of m_written and its look at
+        // m_put before it sleeps: either it sees these characters, or this thread sees that it
+        // had taken all before them.
+        m_put.store(at);
+        wake = wake || m_written.load() >= before;
+    }
+    return wake;
+}
+
+void StreamTranscript::copyIn(qsizetype at, QStringView text)
+{
+    const qsizetype offset = at & kRingMask;
+    const qsizetype first = std::min(text.size(), kRingChars - offset);
+    std::copy_n(text.utf16(), first, m_ring.get() + offset);
+    std::copy_n(text.utf16() + first, text.size() - first, m_ring.get());
 }
 
 void StreamTranscript::flush()
 {
     const std::lock_guard writing(m_writing);
-    {
-        const std::lock_guard lock(m_mutex);
-        m_block.swap(m_pending);
-    }
-    m_blockTaken.notify_all();
-    if (m_block.isEmpty())
+    const qsizetype from = m_written.load(std::memory_order_relaxed); // moved under m_writing
+    const qsizetype to = m_put.load();
+    if (from == to)
         return;
-    m_out << m_block;
+    const qsizetype offset = from & kRingMask;
+    const qsizetype first = std::min(to - from, kRingChars - offset);
+    const auto* const ring = reinterpret_cast<const QChar*>(m_ring.get());
+    m_out << QStringView(ring + offset, first);
+    if (first < to - from)
+        m_out << QStringView(ring, to - from - first);
     m_out.flush();
-    m_block.resize(0); // keeps its room for the next block
+    m_written.store(to);
 }
 
+// Lines that came after an empty ring are written once they have waited kBlockDelay, unless the
+// runner's thread has written them by then.
 void StreamTranscript::writeBlocks()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_linesCame.wait(lock, [this] { return m_stopping || !m_pending.isEmpty(); });
+        m_linesCame.wait(lock, [this] { return m_stopping || pending() > 0; });
         if (m_stopping)
             return;
-        m_linesCame.wait_for(lock, kBlockDelay,
-                             [this] { return m_stopping || m_pending.size() >= kBlockChars; });
+        m_stopped.wait_for(lock, kBlockDelay, [this] { return m_stopping; });
         lock.unlock();
         flush();
         lock.lock();

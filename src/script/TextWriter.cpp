@@ -29,12 +29,6 @@ void TextWriter::grow(qsizetype size)
     m_limit = m_out.data() + m_out.size();
 }
 
-void TextWriter::put(QStringView text)
-{
-    room(text.size());
-    m_end = std::copy(text.begin(), text.end(), m_end);
-}
-
 void TextWriter::put(QLatin1String text)
 {
     room(text.size());

@@ -3,6 +3,7 @@
 #include <QLatin1String>
 #include <QString>
 #include <QStringView>
+#include <algorithm>
 #include <cstdint>
 
 namespace script {
@@ -19,7 +20,11 @@ public:
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
 
-    void put(QStringView text);
+    void put(QStringView text)
+    {
+        room(text.size());
+        m_end = std::copy_n(text.data(), text.size(), m_end);
+    }
     void put(QLatin1String text);
     void put(char16_t c)
     {

@@ -43,6 +43,8 @@ private slots:
     void quotedTextsOfAnyLengthAreWrittenWhole();
     void textsShownAsWrittenReadTheSame_data();
     void textsShownAsWrittenReadTheSame();
+    void wordsEndWhereTheyShould_data();
+    void wordsEndWhereTheyShould();
 };
 
 void TestScriptParser::statements_data()
@@ -368,3 +370,52 @@ void TestScriptParser::textsShownAsWrittenReadTheSame()
 
 QTEST_GUILESS_MAIN(TestScriptParser)
 #include "test_script_parser.moc"
+
+void TestScriptParser::wordsEndWhereTheyShould_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("words"); // a string as written, quotes included
+    QTest::addColumn<QString>("text");      // the one string's text, if any
+    // clang-format off
+    QTest::newRow("blanks of all kinds") << QStringLiteral("\tprinter \t PrintNormal\r\nreceipt ")
+        << QStringList{u"printer"_qs, u"PrintNormal"_qs, u"receipt"_qs} << QString();
+    QTest::newRow("a name before =") << QStringLiteral("printer AsyncMode=true")
+        << QStringList{u"printer"_qs, u"AsyncMode"_qs, u"="_qs, u"true"_qs} << QString();
+    QTest::newRow("a name before !=") << QStringLiteral("expect printer State!=OPOS_S_IDLE")
+        << QStringList{u"expect"_qs, u"printer"_qs, u"State"_qs, u"!="_qs, u"OPOS_S_IDLE"_qs} << QString();
+    QTest::newRow("a wide name before =") << QStringLiteral("Größe=1")
+        << QStringList{u"Größe"_qs, u"="_qs, u"1"_qs} << QString();
+    QTest::newRow("= inside an address") << QStringLiteral("use printer tcp://h:9100?x=1&y!=2")
+        << QStringList{u"use"_qs, u"printer"_qs, u"tcp://h:9100?x=1&y!=2"_qs} << QString();
+    QTest::newRow("! alone stays in the word") << QStringLiteral("a!b c!")
+        << QStringList{u"a!b"_qs, u"c!"_qs} << QString();
+    QTest::newRow("a word runs into a string") << QStringLiteral("abc\"d e\"f")
+        << QStringList{u"abc"_qs, u"\"d e\""_qs, u"f"_qs} << QStringLiteral("d e");
+    QTest::newRow("control character inside a word") << QStringLiteral("a\x01b c")
+        << QStringList{QStringLiteral("a\x01b"), u"c"_qs} << QString();
+    QTest::newRow("comment after a word") << QStringLiteral("wait 5s\t# soon")
+        << QStringList{u"wait"_qs, u"5s"_qs} << QString();
+    QTest::newRow("string of plain, wide and escaped") << QStringLiteral("\"ab\\e€\\x41z\\\\\"")
+        << QStringList{QStringLiteral("\"ab\\e€\\x41z\\\\\"")} << QStringLiteral("ab\x1B€Az\\");
+    QTest::newRow("raw control characters in a string") << QStringLiteral("\"a\tb\x7F\"")
+        << QStringList{QStringLiteral("\"a\tb\x7F\"")} << QStringLiteral("a\tb\x7F");
+    // clang-format on
+}
+
+void TestScriptParser::wordsEndWhereTheyShould()
+{
+    // Words and strings end at the first character that ends them, wherever it stands among
+    // plain, wide and control characters.
+    QFETCH(QString, line);
+    std::vector<script::Token> tokens;
+    script::tokenizeLine(line, tokens);
+    QStringList words;
+    QString text;
+    for (const script::Token& token : tokens) {
+        words << token.word.toString();
+        if (token.kind == script::Token::Kind::String)
+            text = token.string;
+    }
+    QTEST(words, "words");
+    QTEST(text, "text");
+}

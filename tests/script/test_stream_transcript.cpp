@@ -78,6 +78,7 @@ private slots:
     void linesShowWithoutAFlush();
     void aLongRunArrivesWholeAndInOrder();
     void aStalledOutputHoldsTheRunnerBack();
+    void linesLongerThanTheRingArriveWhole();
 };
 
 void TestStreamTranscript::linesShowWithoutAFlush()
@@ -146,6 +147,25 @@ void TestStreamTranscript::aStalledOutputHoldsTheRunnerBack()
     }
     QCOMPARE(given, kLines);
     QCOMPARE(output.lines().size(), kLines);
+}
+
+void TestStreamTranscript::linesLongerThanTheRingArriveWhole()
+{
+    // A line longer than all the room the transcript keeps (a huge ErrorString, say) goes out
+    // in pieces as room is made, between whole lines on either side, wide characters intact.
+    using script::StreamTranscript;
+    QString huge;
+    for (qsizetype i = 0; huge.size() < 2 * StreamTranscript::kRingChars + 7; ++i)
+        huge += QStringLiteral("%1 € ").arg(i);
+    const QStringList expected{numbered(1), huge, QString(), numbered(2), huge.left(1000)};
+    GatedOutput output;
+    {
+        QTextStream stream(&output);
+        StreamTranscript transcript(stream);
+        for (const QString& line : expected)
+            transcript.transcriptLine(line);
+    }
+    QCOMPARE(output.lines(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestStreamTranscript)
