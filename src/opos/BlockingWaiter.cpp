@@ -28,8 +28,11 @@ BlockingWaiter::~BlockingWaiter()
         ::close(fd);
 }
 
-Waiter::Outcome BlockingWaiter::wait(const QString& /*what*/, QDeadlineTimer deadline,
-                                     const std::function<bool()>& ready)
+// Looks at the call and at ready() under m_mutex until one of them ends the wait, and sleeps
+// between looks; sleep() unlocks while it sleeps and says whether input ended the wait.
+template <typename Sleep>
+Waiter::Outcome BlockingWaiter::waitUntil(QDeadlineTimer deadline,
+                                          const std::function<bool()>& ready, Sleep sleep)
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
@@ -40,11 +43,22 @@ Waiter::Outcome BlockingWaiter::wait(const QString& /*what*/, QDeadlineTimer dea
             return Outcome::Ready;
         if (limit.deadline.hasExpired())
             return Outcome::TimedOut;
-        if (limit.deadline.isForever())
-            m_woken.wait(lock);
-        else
-            m_woken.wait_for(lock, std::chrono::milliseconds(limit.deadline.remainingTime()));
+        if (sleep(lock, limit.deadline))
+            return Outcome::Ready;
     }
+}
+
+Waiter::Outcome BlockingWaiter::wait(const QString& /*what*/, QDeadlineTimer deadline,
+                                     const std::function<bool()>& ready)
+{
+    return waitUntil(
+        deadline, ready, [this](std::unique_lock<std::mutex>& lock, QDeadlineTimer limit) {
+            if (limit.isForever())
+                m_woken.wait(lock);
+            else
+                m_woken.wait_for(lock, std::chrono::milliseconds(limit.remainingTime()));
+            return false;
+        });
 }
 
 void BlockingWaiter::wake()
@@ -94,31 +108,22 @@ Waiter::Outcome BlockingWaiter::waitForInput(const QString& /*what*/, QDeadlineT
             waits.erase(std::find(waits.begin(), waits.end(), fd));
         }
     } leave{*this, wakeFd};
-    for (;;) {
-        const Bound limit = bound(deadline);
-        if (limit.cancelled)
-            return Outcome::Cancelled;
-        {
-            const std::lock_guard lock(m_mutex);
-            if (ready())
-                return Outcome::Ready;
-        }
-        if (limit.deadline.hasExpired())
-            return Outcome::TimedOut;
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        if (::poll(fds, 2, pollTimeout(limit.deadline)) < 0) {
-            if (errno == EINTR)
-                continue;
-            throw std::system_error(errno, std::generic_category(),
-                                    "Waiting for a device's reply failed");
-        }
-        if (fds[1].revents != 0) {
-            uint64_t count = 0;
-            (void)!::read(wakeFd, &count, sizeof count);
-        }
-        if (fds[0].revents != 0)
-            return Outcome::Ready;
-    }
+    return waitUntil(deadline, ready,
+                     [&](std::unique_lock<std::mutex>& lock, QDeadlineTimer limit) {
+                         lock.unlock();
+                         pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+                         const int polled = ::poll(fds, 2, pollTimeout(limit));
+                         const int error = errno;
+                         if (polled < 0 && error != EINTR)
+                             throw std::system_error(error, std::generic_category(),
+                                                     "Waiting for a device's reply failed");
+                         if (polled > 0 && fds[1].revents != 0) {
+                             uint64_t count = 0;
+                             (void)!::read(wakeFd, &count, sizeof count);
+                         }
+                         lock.lock();
+                         return polled > 0 && fds[0].revents != 0;
+                     });
 }
 
 } // namespace opos

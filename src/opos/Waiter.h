@@ -212,6 +212,8 @@ public:
                          const std::function<bool()>& ready) override;
 
 private:
+    template <typename Sleep>
+    Outcome waitUntil(QDeadlineTimer deadline, const std::function<bool()>& ready, Sleep sleep);
     int wakeDescriptor();
 
     std::mutex m_mutex;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "backends/escpos/DeviceTransport.h"
-#include "backends/escpos/FdChannel.h"
+#include "backends/escpos/ChannelTransport.h"
 
 namespace escpos {
 
@@ -9,7 +8,7 @@ namespace escpos {
 // Opened non-blocking, so a printer that takes no data never blocks a thread. Regular files,
 // directories and anything else are refused; a FIFO is opened for writing only, so one that
 // nobody reads fails at once.
-class FileTransport final : public DeviceTransport
+class FileTransport final : public ChannelTransport
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FileTransport)
@@ -22,18 +21,12 @@ public:
     static bool isFifo(const QString& path);
 
     void open(int timeoutMs) override;
-    bool write(QByteArrayView bytes) override;
-    qint64 bytesToWrite() const override;
-    QByteArray read(qint64 maxSize) override;
-    void close() override;
-    void setReading(bool on) override;
 
 private:
     QString openFile();
+    void writeFailed(int error) override;
 
-    QString m_path;
     bool m_readBack;
-    FdChannel* m_channel = nullptr;
 };
 
 } // namespace escpos

@@ -357,9 +357,8 @@ QueryResult Link::awaitAnswer(Answer& answer, QDeadlineTimer deadline, opos::Wai
 bool Link::sendItself(const QByteArray& request, SentRequest& entry)
 {
     LinkState& s = m_state;
-    if (!s.requestsOpen || s.requestSocket < 0 || !s.out.isEmpty() || s.pumpScheduled ||
-        !s.confirms.empty() || s.backlog > 0 || s.alarm.isForever() || entry.verdict < s.alarm ||
-        s.readingLent || !s.handedBack.isEmpty())
+    if (!s.requestsOpen || s.requestSocket < 0 || !s.outputIdle() || s.alarm.isForever() ||
+        entry.verdict < s.alarm || s.readingLent || !s.handedBack.isEmpty())
         return false;
     s.sent.push_back(std::move(entry));
     sendNow(request);

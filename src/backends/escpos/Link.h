@@ -105,6 +105,12 @@ struct LinkState
     int users = 0;
     quint64 aborts = 0; // counts abortOutput() calls, so waiting writers notice one
     std::vector<std::pair<int, Confirmed>> confirms; // asked for behind the queued output
+    // Nothing of the link's own output is on its way: none queued, scheduled, with the transport
+    // or waiting for its confirmation.
+    bool outputIdle() const
+    {
+        return out.isEmpty() && !pumpScheduled && confirms.empty() && backlog == 0;
+    }
 
     // While the link's thread has nothing of its own on the way and owes no reply, a caller
     // sends its request itself on the link's copy of the socket and leaves it in `sent`: the
@@ -205,6 +211,7 @@ private:
 
     void post(std::function<void(LinkWorker&)> call);
     void postPump(bool soon);
+    void postResume();
     Route route(const QByteArray& request, SentRequest& entry, opos::Waiter& waiter);
     bool sendItself(const QByteArray& request, SentRequest& entry);
     void sendNow(const QByteArray& request);
@@ -214,6 +221,7 @@ private:
                                             const std::function<bool(const QueryResult&)>& enough);
     std::optional<QueryResult> handOver(SentRequest& entry, QByteArray read);
     void stopReading();
+    QueryResult readerLost();
     QueryResult offlineResult() const;
     QueryResult awaitAnswer(Answer& answer, QDeadlineTimer deadline, opos::Waiter& waiter);
     opos::DeviceResult connectDevice(QDeadlineTimer deadline, opos::Waiter& waiter);

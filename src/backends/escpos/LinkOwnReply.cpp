@@ -35,8 +35,7 @@ Link::Route Link::route(const QByteArray& request, SentRequest& entry, opos::Wai
         s.lendWanted = false;
         return Route::Post;
     }
-    if (s.callerReading || s.requestSocket < 0 || !s.out.isEmpty() || s.pumpScheduled ||
-        !s.confirms.empty() || s.backlog > 0 || takeIdleInput())
+    if (s.callerReading || s.requestSocket < 0 || !s.outputIdle() || takeIdleInput())
         return Route::Post;
     s.callerReading = true;
     ++s.ownReplies;
@@ -56,7 +55,7 @@ bool Link::takeIdleInput()
     if (n > 0)
         m_state.handedBack.append(probe, n);
     m_state.readingLent = false;
-    post([](LinkWorker& worker) { worker.resumeReading(); });
+    postResume();
     return true;
 }
 
@@ -87,11 +86,8 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, QDeadlineTimer
     const QDeadlineTimer verdict = std::min(entry.verdict, deadline);
     for (;;) {
         const auto outcome = waiter.waitForInput(m_key, verdict, fd, lost);
-        if (lost()) {
-            stopReading();
-            std::lock_guard lock(m_state.mutex);
-            return offlineResult();
-        }
+        if (lost())
+            return readerLost();
         // The verdict is due, or the person ended the wait: the link's thread says why.
         if (outcome != opos::Waiter::Outcome::Ready)
             return handOver(entry, std::move(read));
@@ -136,10 +132,21 @@ std::optional<QueryResult> Link::handOver(SentRequest& entry, QByteArray read)
             m_state.handedBack.append(read);
             m_state.callerReading = false;
             m_state.readingLent = false;
-            post([](LinkWorker& worker) { worker.resumeReading(); });
+            postResume();
             return std::nullopt;
         }
     }
+    return readerLost();
+}
+
+void Link::postResume()
+{
+    post([](LinkWorker& worker) { worker.resumeReading(); });
+}
+
+// The connection went away while the caller read: it says so, and lets go of the socket.
+QueryResult Link::readerLost()
+{
     stopReading();
     std::lock_guard lock(m_state.mutex);
     return offlineResult();
@@ -156,7 +163,7 @@ void Link::stopReading()
         m_state.orphanSocket = -1;
     }
     if (!m_state.readingLent && m_state.connected && m_state.requestSocket >= 0)
-        post([](LinkWorker& worker) { worker.resumeReading(); });
+        postResume();
 }
 
 } // namespace escpos

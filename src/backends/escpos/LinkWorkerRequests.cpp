@@ -63,8 +63,8 @@ void LinkWorker::lendReading()
     {
         std::lock_guard lock(m_state.mutex);
         const LinkState& s = m_state;
-        if (!s.requestsOpen || !s.lendWanted || !s.out.isEmpty() || s.pumpScheduled ||
-            !s.confirms.empty() || s.backlog > 0 || !s.sent.empty() || !s.handedBack.isEmpty())
+        if (!s.requestsOpen || !s.lendWanted || !s.outputIdle() || !s.sent.empty() ||
+            !s.handedBack.isEmpty())
             return;
         m_state.readingLent = true;
         m_ownRepliesSeen = m_state.ownReplies;

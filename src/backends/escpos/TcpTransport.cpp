@@ -9,12 +9,9 @@
 namespace escpos {
 
 TcpTransport::TcpTransport(QString host, quint16 port)
-    : m_host(std::move(host)), m_port(port), m_where(QStringLiteral("%1:%2").arg(m_host).arg(port)),
-      m_socket(this), m_connectTimer(this)
+    : ChannelTransport(tcpTrace(), QStringLiteral("%1:%2").arg(host).arg(port)),
+      m_host(std::move(host)), m_port(port), m_socket(this), m_connectTimer(this)
 {
-    // What is not read yet stays with the system, so a flooding printer is slowed down by TCP
-    // itself instead of filling memory.
-    m_socket.setReadBufferSize(16 * kReadChunk);
     m_connectTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
         fail(QStringLiteral("%1 did not accept a connection within %2 ms")
@@ -42,11 +39,7 @@ void TcpTransport::takeOver()
         fail(reason(error));
         return;
     }
-    m_channel = new FdChannel(fd, true, this);
-    connect(m_channel, &FdChannel::readyRead, this, &DeviceTransport::readyRead);
-    connect(m_channel, &FdChannel::bytesWritten, this, &DeviceTransport::bytesWritten);
-    connect(m_channel, &FdChannel::failed, this, [this](int error) { fail(reason(error)); });
-    connect(m_channel, &FdChannel::ended, this, [this](int error) { fail(reason(error)); });
+    attach(fd, true);
     emit opened();
 }
 
@@ -61,37 +54,12 @@ void TcpTransport::open(int timeoutMs)
     m_socket.connectToHost(m_host, m_port);
 }
 
-bool TcpTransport::write(QByteArrayView bytes)
-{
-    if (m_failed || !m_channel)
-        return false;
-    traceBytes(tcpTrace(), where(), "sent", bytes);
-    return m_channel->write(bytes);
-}
-
-QByteArray TcpTransport::read(qint64 maxSize)
-{
-    if (m_failed || !m_channel)
-        return {};
-    QByteArray bytes = m_channel->read(maxSize);
-    if (!bytes.isEmpty())
-        traceBytes(tcpTrace(), where(), "received", bytes);
-    return bytes;
-}
-
-void TcpTransport::setReading(bool on)
-{
-    if (m_channel)
-        m_channel->setReading(on);
-}
-
 void TcpTransport::close()
 {
     m_connectTimer.stop();
     m_socket.disconnect(this);
     m_socket.abort();
-    delete m_channel;
-    m_channel = nullptr;
+    ChannelTransport::close();
 }
 
 QString TcpTransport::reason(QAbstractSocket::SocketError error) const
@@ -128,8 +96,7 @@ void TcpTransport::fail(const QString& why)
         return;
     m_failed = true;
     m_connectTimer.stop();
-    if (m_channel)
-        m_channel->setReading(false);
+    stopChannel();
     emit failed(why);
 }
 

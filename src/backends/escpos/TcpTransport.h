@@ -1,7 +1,6 @@
 #pragma once
 
-#include "backends/escpos/DeviceTransport.h"
-#include "backends/escpos/FdChannel.h"
+#include "backends/escpos/ChannelTransport.h"
 
 #include <QTcpSocket>
 #include <QTimer>
@@ -11,7 +10,7 @@ namespace escpos {
 // A raw printing port (9100): a TCP connection. Qt makes the connection; once it is up, the
 // transport reads and writes the socket itself, so that reading can be handed to a caller that
 // waits for its own reply (see requestSocket()).
-class TcpTransport final : public DeviceTransport
+class TcpTransport final : public ChannelTransport
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TcpTransport)
@@ -21,15 +20,12 @@ public:
     ~TcpTransport() override;
 
     void open(int timeoutMs) override;
-    bool write(QByteArrayView bytes) override;
-    qint64 bytesToWrite() const override { return m_channel ? m_channel->bytesToWrite() : 0; }
-    QByteArray read(qint64 maxSize) override;
     void close() override;
-    void setReading(bool on) override;
-    int requestSocket() const override { return m_channel && !m_failed ? m_channel->fd() : -1; }
+    int requestSocket() const override { return channel() && !m_failed ? channel()->fd() : -1; }
 
 private:
-    const QString& where() const { return m_where; }
+    void writeFailed(int error) override { fail(reason(error)); }
+    void inputEnded(int error) override { fail(reason(error)); }
     QString reason(QAbstractSocket::SocketError error) const;
     QString reason(int error) const;
     void fail(const QString& reason);
@@ -37,10 +33,8 @@ private:
 
     QString m_host;
     quint16 m_port;
-    QString m_where; // "host:port", made once
     QTcpSocket m_socket;
     QTimer m_connectTimer;
-    FdChannel* m_channel = nullptr; // the connection once it is up
     bool m_failed = false;
 };
 
