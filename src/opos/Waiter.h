@@ -8,11 +8,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <vector>
 
 namespace opos {
 
@@ -42,17 +40,9 @@ public:
     // lock that ready() takes.
     virtual void wake() = 0;
 
-    // True when waitForInput() is supported: the wait blocks the calling thread, so the thread
-    // can wait for a descriptor itself.
+    // True when the wait blocks the calling thread, which may then block in a read of its own
+    // instead, bounded by bound() (a device's reply read straight from its socket).
     virtual bool waitsForInput() const { return false; }
-    // Waits like wait(), and also ends, Ready, as soon as `fd` has something to read (input, its
-    // end or an error); the caller then looks at both. Only where waitsForInput() holds: this
-    // default never looks at the descriptor.
-    virtual Outcome waitForInput(const QString& what, QDeadlineTimer deadline, int /*fd*/,
-                                 const std::function<bool()>& ready)
-    {
-        return wait(what, deadline, ready);
-    }
 
     // True while a wait on the calling thread lets other events run (a nested event loop):
     // control objects then hold their events back, so that they come after the call.
@@ -127,21 +117,6 @@ public:
                                                                       : QString();
     }
 
-    // What the running call of the calling thread is about; empty texts outside a call.
-    struct Subject
-    {
-        QString device;
-        QString purpose;
-    };
-    Subject callSubject() const
-    {
-        const std::lock_guard lock(m_callMutex);
-        if (!m_call || m_call->thread != std::this_thread::get_id())
-            return {};
-        return m_call->subject;
-    }
-
-protected:
     // What a wait on the calling thread may take: its own deadline shortened by the call's
     // deducted time; nothing once the call is cancelled.
     struct Bound
@@ -160,6 +135,21 @@ protected:
                 -std::chrono::duration_cast<std::chrono::nanoseconds>(m_call->deducted).count());
         return {own, m_call->cancelled};
     }
+    // What the running call of the calling thread is about; empty texts outside a call.
+    struct Subject
+    {
+        QString device;
+        QString purpose;
+    };
+    Subject callSubject() const
+    {
+        const std::lock_guard lock(m_callMutex);
+        if (!m_call || m_call->thread != std::this_thread::get_id())
+            return {};
+        return m_call->subject;
+    }
+
+protected:
     // True when ready() holds already and the call may go on: a waiter that has to set up
     // something to wait in (a nested event loop) looks once before it does. It never spins: a
     // reply that takes longer than the look costs the spinning time on every call, while
@@ -200,7 +190,6 @@ class BlockingWaiter final : public Waiter
 {
 public:
     BlockingWaiter() = default;
-    ~BlockingWaiter() override;
     BlockingWaiter(const BlockingWaiter&) = delete;
     BlockingWaiter& operator=(const BlockingWaiter&) = delete;
 
@@ -208,20 +197,10 @@ public:
                  const std::function<bool()>& ready) override;
     void wake() override;
     bool waitsForInput() const override { return true; }
-    Outcome waitForInput(const QString& what, QDeadlineTimer deadline, int fd,
-                         const std::function<bool()>& ready) override;
 
 private:
-    template <typename Sleep>
-    Outcome waitUntil(QDeadlineTimer deadline, const std::function<bool()>& ready, Sleep sleep);
-    int wakeDescriptor();
-
     std::mutex m_mutex;
     std::condition_variable m_woken;
-    // A thread waiting for input sleeps in poll(), which a condition variable cannot end: each
-    // such thread has an eventfd that wake() signals while the thread waits.
-    std::map<std::thread::id, int> m_wakeFds;
-    std::vector<int> m_inputWaits;
 };
 
 } // namespace opos

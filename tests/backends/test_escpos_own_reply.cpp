@@ -5,16 +5,13 @@
 #include "support/FakeEscPosPrinter.h"
 
 #include <QTest>
-#include <atomic>
-#include <fcntl.h>
 #include <thread>
-#include <unistd.h>
 
 using testing::FakeEscPosPrinter;
 
 // A caller that blocks reads its own reply while the link is idle. What could go wrong there:
 // bytes that came before the request, bytes that are no reply, the connection closing under the
-// reader, and the wait itself.
+// reader, a printer that does not answer, and a cancelled call.
 class TestEscPosOwnReply : public QObject
 {
     Q_OBJECT
@@ -110,40 +107,36 @@ private slots:
         QVERIFY(fake->lines().contains(QStringLiteral("again")));
     }
 
-    void waitForInputEndsOnInputWakeTimeAndCancel()
+    void aSilentPrinterTimesTheReaderOut()
     {
-        int pipe[2];
-        QCOMPARE(::pipe2(pipe, O_CLOEXEC | O_NONBLOCK), 0);
-        opos::BlockingWaiter waiter;
-        const auto never = [] { return false; };
-        using Outcome = opos::Waiter::Outcome;
-        QVERIFY(waiter.waitsForInput());
+        // The reader sleeps in the read itself: the time-out still ends it, and the link goes
+        // on once the printer answers again.
+        connectLink();
+        fake->setSilent(true);
+        const escpos::QueryResult reply = line("unanswered\n", 300);
+        QCOMPARE(reply.code, opos::OPOS_E_TIMEOUT);
+        fake->setSilent(false);
+        QVERIFY(line("answered\n").ok());
+        QVERIFY(fake->lines().contains(QStringLiteral("answered")));
+    }
 
-        QCOMPARE(waiter.waitForInput({}, QDeadlineTimer(20), pipe[0], never), Outcome::TimedOut);
-
-        QCOMPARE(::write(pipe[1], "x", 1), 1);
-        QCOMPARE(waiter.waitForInput({}, QDeadlineTimer(60000), pipe[0], never), Outcome::Ready);
-        char byte = 0;
-        QCOMPARE(::read(pipe[0], &byte, 1), 1);
-
-        std::atomic<bool> changed = false;
-        std::thread other([&] {
-            changed = true;
-            waiter.wake();
+    void cancellingTheCallEndsTheReadersWait()
+    {
+        connectLink();
+        fake->holdReplies(true);
+        escpos::QueryResult held;
+        std::thread caller([&] {
+            const opos::Waiter::Call call(waiter());
+            held = line("held\n", 60000);
         });
-        QCOMPARE(
-            waiter.waitForInput({}, QDeadlineTimer(60000), pipe[0], [&] { return changed.load(); }),
-            Outcome::Ready);
-        other.join();
+        QTRY_COMPARE(fake->transmitRequests(), 1);
+        waiter().cancelCall();
+        caller.join();
+        QCOMPARE(held.code, opos::OPOS_E_TIMEOUT);
 
-        {
-            opos::Waiter::Call call(waiter);
-            waiter.cancelCall();
-            QCOMPARE(waiter.waitForInput({}, QDeadlineTimer(60000), pipe[0], never),
-                     Outcome::Cancelled);
-        }
-        ::close(pipe[0]);
-        ::close(pipe[1]);
+        fake->holdReplies(false);
+        QVERIFY(line("after\n").ok());
+        QVERIFY(fake->lines().contains(QStringLiteral("after")));
     }
 };
 

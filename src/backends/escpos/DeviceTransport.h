@@ -38,7 +38,8 @@ public:
     // what is not read stays with the system.
     virtual void setReading(bool /*on*/) {}
     // A socket on which another thread may send a small request while nothing else is being
-    // written; -1 when the transport has none.
+    // written, and read its reply; -1 when the transport has none. That thread may put the
+    // socket in blocking mode: the transport's own reads and writes on it never block anyway.
     virtual int requestSocket() const { return -1; }
 
 protected:

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace escpos {
@@ -36,10 +38,17 @@ ssize_t writeWithoutSigpipe(int fd, const char* data, size_t size)
     return n;
 }
 
+bool isSocket(int fd)
+{
+    struct stat status
+    {};
+    return ::fstat(fd, &status) == 0 && S_ISSOCK(status.st_mode);
+}
+
 } // namespace
 
 FdChannel::FdChannel(int fd, bool readable, QObject* parent)
-    : QObject(parent), m_fd(fd), m_writeNotifier(fd, QSocketNotifier::Write)
+    : QObject(parent), m_fd(fd), m_socket(isSocket(fd)), m_writeNotifier(fd, QSocketNotifier::Write)
 {
     if (readable) {
         m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
@@ -68,7 +77,7 @@ QByteArray FdChannel::read(qint64 maxSize)
     if (m_fd < 0 || !m_readNotifier || m_readEnded)
         return {};
     QByteArray bytes(std::min(maxSize, DeviceTransport::kReadChunk), Qt::Uninitialized);
-    const ssize_t n = ::read(m_fd, bytes.data(), static_cast<size_t>(bytes.size()));
+    const ssize_t n = readNow(bytes.data(), static_cast<size_t>(bytes.size()));
     if (n > 0) {
         bytes.truncate(n);
         return bytes;
@@ -93,8 +102,7 @@ void FdChannel::writePending()
 {
     qint64 written = 0;
     while (!m_pending.isEmpty()) {
-        const ssize_t n =
-            writeWithoutSigpipe(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
+        const ssize_t n = writeNow(m_pending.constData(), static_cast<size_t>(m_pending.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -117,6 +125,19 @@ void FdChannel::writePending()
         emit bytesWritten(written);
 }
 
+// A socket may be in blocking mode for a caller that reads its reply itself (see
+// DeviceTransport::requestSocket()): the channel asks for each call not to block instead.
+ssize_t FdChannel::readNow(char* buffer, size_t size)
+{
+    return m_socket ? ::recv(m_fd, buffer, size, MSG_DONTWAIT) : ::read(m_fd, buffer, size);
+}
+
+ssize_t FdChannel::writeNow(const char* data, size_t size)
+{
+    return m_socket ? ::send(m_fd, data, size, MSG_DONTWAIT | MSG_NOSIGNAL)
+                    : writeWithoutSigpipe(m_fd, data, size);
+}
+
 void FdChannel::close()
 {
     if (m_fd < 0)
@@ -126,12 +147,11 @@ void FdChannel::close()
     m_writeNotifier.setEnabled(false);
     // What the device takes now is handed over; it does not wait for a stalled one.
     if (!m_failed && !m_pending.isEmpty())
-        (void)writeWithoutSigpipe(m_fd, m_pending.constData(),
-                                  static_cast<size_t>(m_pending.size()));
+        (void)writeNow(m_pending.constData(), static_cast<size_t>(m_pending.size()));
     // A socket closed with input unread resets the connection, which can drop the output
     // still on its way to the device: what is there now is read first.
     char unread[4096];
-    for (int chunk = 0; chunk < 16 && ::read(m_fd, unread, sizeof unread) > 0; ++chunk) {
+    for (int chunk = 0; chunk < 16 && readNow(unread, sizeof unread) > 0; ++chunk) {
     }
     ::close(m_fd);
     m_fd = -1;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QSocketNotifier>
+#include <sys/types.h>
 
 namespace escpos {
 
@@ -39,8 +40,11 @@ signals:
 
 private:
     void writePending();
+    ssize_t readNow(char* buffer, size_t size);
+    ssize_t writeNow(const char* data, size_t size);
 
     int m_fd;
+    bool m_socket;
     bool m_failed = false;
     bool m_readEnded = false;
     QByteArray m_pending;

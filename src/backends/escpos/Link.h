@@ -236,6 +236,12 @@ private:
     LinkWorker* m_worker;
 };
 
+// A copy of the transport's socket for callers that read their own replies: in blocking mode, so
+// that a caller sleeps in the read itself, each read bounded by kReplyReadSliceMs; -1 when it
+// cannot be made so.
+int replySocket(int transportSocket);
+inline constexpr int kReplyReadSliceMs = 50;
+
 // The result of a wait that did not end in an answer.
 opos::DeviceResult waitFailed(opos::Waiter::Outcome outcome, const QString& timedOut);
 

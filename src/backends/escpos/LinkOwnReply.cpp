@@ -5,7 +5,9 @@
 #include "backends/escpos/LinkWorker.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace escpos {
@@ -18,7 +20,44 @@ bool nothingYet(ssize_t n)
     return n < 0 && (errno == EAGAIN || errno == EINTR);
 }
 
+bool setReceiveTimeout(int fd, qint64 us)
+{
+    const timeval bound{static_cast<time_t>(us / 1'000'000),
+                        static_cast<suseconds_t>(us % 1'000'000)};
+    return ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound) == 0;
+}
+
+// Sleeps in recv() itself, the cheapest wait for a reply: one call where waiting for the socket
+// first would take two. The socket's receive time-out ends the read within a slice, so that a
+// cancelled call is noticed; a deadline nearer than that bounds this read instead.
+ssize_t readWithin(int fd, char* buffer, size_t size, QDeadlineTimer deadline)
+{
+    const qint64 slice = kReplyReadSliceMs * qint64(1000);
+    const qint64 us = deadline.isForever() ? slice : (deadline.remainingTimeNSecs() + 999) / 1000;
+    const bool shortened = us < slice && setReceiveTimeout(fd, std::max<qint64>(us, 1));
+    const ssize_t n = ::recv(fd, buffer, size, 0);
+    const int error = errno;
+    if (shortened)
+        setReceiveTimeout(fd, slice);
+    errno = error;
+    return n;
+}
+
 } // namespace
+
+int replySocket(int transportSocket)
+{
+    const int fd = ::fcntl(transportSocket, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ||
+        !setReceiveTimeout(fd, kReplyReadSliceMs * qint64(1000))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 // Which way a request goes. Called with the state's mutex held.
 Link::Route Link::route(const QByteArray& request, SentRequest& entry, opos::Waiter& waiter)
@@ -85,16 +124,16 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, QDeadlineTimer
     char buffer[64];
     const QDeadlineTimer verdict = std::min(entry.verdict, deadline);
     for (;;) {
-        const auto outcome = waiter.waitForInput(m_key, verdict, fd, lost);
-        if (lost())
-            return readerLost();
         // The verdict is due, or the person ended the wait: the link's thread says why.
-        if (outcome != opos::Waiter::Outcome::Ready)
+        const opos::Waiter::Bound limit = waiter.bound(verdict);
+        if (limit.cancelled || limit.deadline.hasExpired())
             return handOver(entry, std::move(read));
         const qsizetype missing = wanted - read.size();
         const ssize_t n =
-            ::recv(fd, buffer, static_cast<size_t>(std::min<qsizetype>(missing, sizeof buffer)),
-                   MSG_DONTWAIT);
+            readWithin(fd, buffer, static_cast<size_t>(std::min<qsizetype>(missing, sizeof buffer)),
+                       limit.deadline);
+        if (lost())
+            return readerLost();
         if (nothingYet(n))
             continue;
         if (n <= 0)

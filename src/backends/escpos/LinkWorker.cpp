@@ -89,7 +89,7 @@ void LinkWorker::onOpened()
         }
         m_state.connecting = false;
         if (const int socket = m_transport->requestSocket(); socket >= 0)
-            m_state.requestSocket = ::fcntl(socket, F_DUPFD_CLOEXEC, 0);
+            m_state.requestSocket = replySocket(socket);
     }
     setConnected(true, {});
     for (auto& done : std::exchange(m_opening, {}))

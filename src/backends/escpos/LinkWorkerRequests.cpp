@@ -1,6 +1,7 @@
 // The LinkWorker's side of requests callers send themselves, and of the reading it lends them.
 #include "backends/escpos/LinkWorker.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace escpos {
@@ -148,9 +149,11 @@ void LinkWorker::shutRequests()
         m_state.handedBack.clear();
         // A caller reading from the socket closes it when it is done.
         orphaned = m_state.callerReading && m_state.requestSocket >= 0;
-        if (orphaned)
+        if (orphaned) {
+            // Ends the reader's read at once; it closes the socket when it is done.
+            ::shutdown(m_state.requestSocket, SHUT_RD);
             m_state.orphanSocket = m_state.requestSocket;
-        else if (m_state.requestSocket >= 0)
+        } else if (m_state.requestSocket >= 0)
             ::close(m_state.requestSocket);
         m_state.requestSocket = -1;
     }
