@@ -96,6 +96,9 @@ public:
     void loadDeviceProperties(bool stations);
     int32_t number(int32_t index) const;
     bool flag(int32_t index) const { return number(index) != 0; }
+    // A capability flag as the device reported it, read without going through the property
+    // table: no capability is computed, and one is looked at for every line printed.
+    bool capability(int32_t index) const;
     QString controlObjectDescription() const;
 
     // PrinterBackendListener, from any thread.

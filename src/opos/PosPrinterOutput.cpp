@@ -34,11 +34,11 @@ bool PosPrinter::Impl::stationPresent(int32_t station) const
 {
     switch (station) {
     case PTR_S_JOURNAL:
-        return flag(pidx::CapJrnPresent);
+        return capability(pidx::CapJrnPresent);
     case PTR_S_RECEIPT:
-        return flag(pidx::CapRecPresent);
+        return capability(pidx::CapRecPresent);
     case PTR_S_SLIP:
-        return flag(pidx::CapSlpPresent);
+        return capability(pidx::CapSlpPresent);
     default:
         return false;
     }

@@ -153,6 +153,14 @@ int32_t PosPrinter::Impl::number(int32_t index) const
     return info ? read(*info).toInt() : 0;
 }
 
+bool PosPrinter::Impl::capability(int32_t index) const
+{
+    if (!life.opened)
+        return false;
+    const auto stored = m_values.constFind(index);
+    return stored != m_values.cend() && stored->toBool();
+}
+
 int32_t PosPrinter::Impl::toDots(int32_t units) const
 {
     const double perInch[] = {0, 0, 1440, 1000, 2540}; // by MapMode: twips, 0.001", 0.01 mm

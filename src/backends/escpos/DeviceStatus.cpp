@@ -1,5 +1,8 @@
 #include "backends/escpos/DeviceStatus.h"
 
+#include <QVarLengthArray>
+#include <utility>
+
 namespace escpos {
 
 namespace {
@@ -16,7 +19,7 @@ constexpr uint8_t kXoff = 0x13;
 
 QByteArray statusRequest()
 {
-    return QByteArray("\x10\x04\x01\x10\x04\x02\x10\x04\x04", 9);
+    return QByteArrayLiteral("\x10\x04\x01\x10\x04\x02\x10\x04\x04");
 }
 
 DeviceStatus decodeRealTime(uint8_t printer, uint8_t offlineCause, uint8_t paper)
@@ -49,6 +52,9 @@ DeviceStatus decodeAutoStatus(const std::array<uint8_t, 4>& frame)
 
 void ReplySorter::feed(QByteArrayView bytes)
 {
+    // Sorted here first, so that each queue grows once per feed and not once per byte.
+    QVarLengthArray<char, 64> realTime;
+    QVarLengthArray<char, 64> transmit;
     for (const char c : bytes) {
         const auto byte = static_cast<uint8_t>(c);
         if (byte == kXon || byte == kXoff)
@@ -63,11 +69,13 @@ void ReplySorter::feed(QByteArrayView bytes)
             m_frame[0] = byte;
             m_frameFill = 1;
         } else if ((byte & 0x93) == 0x12) {
-            m_realTime.append(c);
+            realTime.append(c);
         } else if ((byte & 0x90) == 0x00) {
-            m_transmit.append(c);
+            transmit.append(c);
         }
     }
+    m_realTime.append(realTime.constData(), realTime.size());
+    m_transmit.append(transmit.constData(), transmit.size());
 }
 
 qsizetype ReplySorter::available(ReplyKind kind) const
@@ -78,8 +86,10 @@ qsizetype ReplySorter::available(ReplyKind kind) const
 QByteArray ReplySorter::take(ReplyKind kind, qsizetype count)
 {
     QByteArray& queue = kind == ReplyKind::RealTime ? m_realTime : m_transmit;
-    const QByteArray taken = queue.left(count);
-    queue.remove(0, taken.size());
+    if (count >= queue.size())
+        return std::exchange(queue, {});
+    QByteArray taken = queue.first(count);
+    queue.remove(0, count);
     return taken;
 }
 

@@ -39,7 +39,9 @@ QByteArray drawerPulse(int pin, int onMs, int offMs)
 
 QByteArray transmitPaperStatus()
 {
-    return bytes({GS, 'r', '\x01'});
+    return QByteArrayLiteral("\x1d"
+                             "r"
+                             "\x01");
 }
 
 QByteArray realTimeStatus(int n)

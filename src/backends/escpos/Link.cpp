@@ -287,8 +287,9 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
         answer->enough = &enough;
     // The link's own verdict comes a little before the caller's wait ends, so that it, and not
     // a bare time-out, says what the device sent instead of its answer.
-    const QDeadlineTimer verdict =
-        deadline.remainingTime() > 4 * kVerdictMarginMs ? deadline - kVerdictMarginMs : deadline;
+    const qint64 remainingMs = deadline.remainingTime();
+    const bool early = remainingMs > 4 * kVerdictMarginMs; // forever is -1: never early
+    const QDeadlineTimer verdict = early ? deadline - kVerdictMarginMs : deadline;
     ReplyUpdate update = [answer, this](const QueryResult& result) {
         {
             std::lock_guard lock(answer->mutex);
@@ -300,8 +301,10 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
         }
         wakeAll();
     };
-    SentRequest entry{expect, static_cast<int>(std::max<qint64>(0, verdict.remainingTime())),
-                      verdict, std::move(update)};
+    const qint64 verdictMs =
+        deadline.isForever() ? -1 : remainingMs - (early ? kVerdictMarginMs : 0);
+    SentRequest entry{expect, static_cast<int>(std::max<qint64>(0, verdictMs)), verdict,
+                      std::move(update)};
     Route how = Route::Post;
     {
         std::lock_guard lock(m_state.mutex);

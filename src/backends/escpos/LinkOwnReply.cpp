@@ -4,6 +4,7 @@
 #include "backends/escpos/Link.h"
 #include "backends/escpos/LinkWorker.h"
 
+#include <QVarLengthArray>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -30,10 +31,11 @@ bool setReceiveTimeout(int fd, qint64 us)
 // Sleeps in recv() itself, the cheapest wait for a reply: one call where waiting for the socket
 // first would take two. The socket's receive time-out ends the read within a slice, so that a
 // cancelled call is noticed; a deadline nearer than that bounds this read instead.
-ssize_t readWithin(int fd, char* buffer, size_t size, QDeadlineTimer deadline)
+// remainingNs: -1 for no deadline.
+ssize_t readWithin(int fd, char* buffer, size_t size, qint64 remainingNs)
 {
     const qint64 slice = kReplyReadSliceMs * qint64(1000);
-    const qint64 us = deadline.isForever() ? slice : (deadline.remainingTimeNSecs() + 999) / 1000;
+    const qint64 us = remainingNs < 0 ? slice : (remainingNs + 999) / 1000;
     const bool shortened = us < slice && setReceiveTimeout(fd, std::max<qint64>(us, 1));
     const ssize_t n = ::recv(fd, buffer, size, 0);
     const int error = errno;
@@ -119,44 +121,44 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, QDeadlineTimer
     const Expect expect = entry.expect;
     const qsizetype wanted = expect.realTime + expect.transmit;
     QueryResult result;
-    QByteArray read;
+    // What was read so far: no more than the answer has, so it fits as it is.
+    QVarLengthArray<char, 16> read(wanted);
+    qsizetype got = 0;
+    const auto handBack = [&] { return handOver(entry, QByteArray(read.constData(), got)); };
     ReplySorter sorter;
-    char buffer[64];
     const QDeadlineTimer verdict = std::min(entry.verdict, deadline);
     for (;;) {
         // The verdict is due, or the person ended the wait: the link's thread says why.
         const opos::Waiter::Bound limit = waiter.bound(verdict);
-        if (limit.cancelled || limit.deadline.hasExpired())
-            return handOver(entry, std::move(read));
-        const qsizetype missing = wanted - read.size();
+        const qint64 remainingNs = limit.deadline.remainingTimeNSecs();
+        if (limit.cancelled || remainingNs == 0)
+            return handBack();
         const ssize_t n =
-            readWithin(fd, buffer, static_cast<size_t>(std::min<qsizetype>(missing, sizeof buffer)),
-                       limit.deadline);
+            readWithin(fd, read.data() + got, static_cast<size_t>(wanted - got), remainingNs);
         if (lost())
             return readerLost();
         if (nothingYet(n))
             continue;
         if (n <= 0)
-            return handOver(entry, std::move(read)); // its end or an error: the thread finds out
-        const QByteArrayView bytes(buffer, n);
-        read.append(bytes);
-        sorter.feed(bytes);
+            return handBack(); // its end or an error: the thread finds out
+        sorter.feed(QByteArrayView(read.constData() + got, n));
+        got += n;
         result.realTime += sorter.take(ReplyKind::RealTime, n);
         result.transmit += sorter.take(ReplyKind::Transmit, n);
         // A status frame, more of a kind than asked for, or a byte that is no reply: the link's
         // thread knows what to make of it.
         if (!sorter.takeFrames().empty() || result.realTime.size() > expect.realTime ||
             result.transmit.size() > expect.transmit ||
-            result.realTime.size() + result.transmit.size() != read.size())
-            return handOver(entry, std::move(read));
-        if (read.size() == wanted) {
-            traceBytes(linkTrace(), m_key, "received", read);
+            result.realTime.size() + result.transmit.size() != got)
+            return handBack();
+        if (got == wanted) {
+            traceBytes(linkTrace(), m_key, "received", QByteArrayView(read.constData(), got));
             stopReading();
             result.done = true;
             return result;
         }
         if (enough && enough(result))
-            return handOver(entry, std::move(read));
+            return handBack();
     }
 }
 
