@@ -173,6 +173,11 @@ private slots:
         QCOMPARE(frames.size(), size_t(1));
         const DeviceStatus status = decodeAutoStatus(frames[0]);
         QVERIFY(status.coverOpen && status.offline && status.paperEnd && !status.drawerHigh);
+        // Taken in parts, oldest first; asking for more than there is takes what there is.
+        sorter.feed(QByteArray("\x12\x16\x1a", 3));
+        QCOMPARE(sorter.take(ReplyKind::RealTime, 1), QByteArray("\x12"));
+        QCOMPARE(sorter.take(ReplyKind::RealTime, 5), QByteArray("\x16\x1a"));
+        QVERIFY(sorter.idle());
         sorter.feed(QByteArray("\x12", 1));
         sorter.discard(ReplyKind::RealTime);
         QCOMPARE(sorter.available(ReplyKind::RealTime), 0);
