@@ -282,15 +282,45 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
 {
     if (QThread::currentThread() == &m_thread)
         throw std::logic_error("A device link was called from its own thread");
-    auto answer = std::make_shared<Answer>();
-    if (enough)
-        answer->enough = &enough;
     // The link's own verdict comes a little before the caller's wait ends, so that it, and not
     // a bare time-out, says what the device sent instead of its answer.
     const qint64 remainingMs = deadline.remainingTime();
     const bool early = remainingMs > 4 * kVerdictMarginMs; // forever is -1: never early
     const QDeadlineTimer verdict = early ? deadline - kVerdictMarginMs : deadline;
-    ReplyUpdate update = [answer, this](const QueryResult& result) {
+    const qint64 verdictMs =
+        deadline.isForever() ? -1 : remainingMs - (early ? kVerdictMarginMs : 0);
+    SentRequest entry{expect, static_cast<int>(std::max<qint64>(0, verdictMs)), verdict, {}};
+    std::shared_ptr<Answer> answer;
+    Route how = Route::Post;
+    {
+        std::lock_guard lock(m_state.mutex);
+        if (!m_state.connected)
+            return offlineResult();
+        how = route(request, verdict, waiter);
+        if (how != Route::ReadItself)
+            answer = awaitedAnswer(entry, enough);
+        if (how == Route::SentItself)
+            m_state.sent.push_back(std::move(entry));
+    }
+    if (how == Route::Post) {
+        post([request = std::move(request), expect, verdict, update = std::move(entry.update)](
+                 LinkWorker& worker) { worker.query(request, expect, verdict, update); });
+    } else if (how == Route::ReadItself) {
+        if (auto result = readOwnReply(entry, answer, deadline, waiter, enough))
+            return *result;
+    }
+    return awaitAnswer(*answer, deadline, waiter);
+}
+
+// The answer the link's thread fills in through the request's update, made only for a request
+// whose replies that thread reads: a caller that reads its own needs none.
+std::shared_ptr<Link::Answer>
+Link::awaitedAnswer(SentRequest& entry, const std::function<bool(const QueryResult&)>& enough)
+{
+    auto answer = std::make_shared<Answer>();
+    if (enough)
+        answer->enough = &enough;
+    entry.update = [answer, this](const QueryResult& result) {
         {
             std::lock_guard lock(answer->mutex);
             answer->value = result;
@@ -301,25 +331,7 @@ QueryResult Link::query(QByteArray request, Expect expect, QDeadlineTimer deadli
         }
         wakeAll();
     };
-    const qint64 verdictMs =
-        deadline.isForever() ? -1 : remainingMs - (early ? kVerdictMarginMs : 0);
-    SentRequest entry{expect, static_cast<int>(std::max<qint64>(0, verdictMs)), verdict,
-                      std::move(update)};
-    Route how = Route::Post;
-    {
-        std::lock_guard lock(m_state.mutex);
-        if (!m_state.connected)
-            return offlineResult();
-        how = route(request, entry, waiter);
-    }
-    if (how == Route::Post) {
-        post([request = std::move(request), expect, verdict, update = std::move(entry.update)](
-                 LinkWorker& worker) { worker.query(request, expect, verdict, update); });
-    } else if (how == Route::ReadItself) {
-        if (auto result = readOwnReply(entry, deadline, waiter, enough))
-            return *result;
-    }
-    return awaitAnswer(*answer, deadline, waiter);
+    return answer;
 }
 
 // What a request answers when the connection is down. Called with the state's mutex held.
@@ -357,13 +369,12 @@ QueryResult Link::awaitAnswer(Answer& answer, QDeadlineTimer deadline, opos::Wai
 // Sends a request on the calling thread when nothing else is on its way to the device and the
 // link's thread will look at the request's verdict in time without being told; that thread
 // then only reads the reply. Called with the state's mutex held; false when it may not.
-bool Link::sendItself(const QByteArray& request, SentRequest& entry)
+bool Link::sendItself(const QByteArray& request, QDeadlineTimer verdict)
 {
     LinkState& s = m_state;
     if (!s.requestsOpen || s.requestSocket < 0 || !s.outputIdle() || s.alarm.isForever() ||
-        entry.verdict < s.alarm || s.readingLent || !s.handedBack.isEmpty())
+        verdict < s.alarm || s.readingLent || !s.handedBack.isEmpty())
         return false;
-    s.sent.push_back(std::move(entry));
     sendNow(request);
     return true;
 }

@@ -212,12 +212,16 @@ private:
     void post(std::function<void(LinkWorker&)> call);
     void postPump(bool soon);
     void postResume();
-    Route route(const QByteArray& request, SentRequest& entry, opos::Waiter& waiter);
-    bool sendItself(const QByteArray& request, SentRequest& entry);
+    // Which way a request goes; a request the caller sent itself is still to be entered in
+    // `sent` (SentItself), or its replies read (ReadItself). Called with the state's mutex held.
+    Route route(const QByteArray& request, QDeadlineTimer verdict, opos::Waiter& waiter);
+    bool sendItself(const QByteArray& request, QDeadlineTimer verdict);
     void sendNow(const QByteArray& request);
     bool takeIdleInput();
-    std::optional<QueryResult> readOwnReply(SentRequest& entry, QDeadlineTimer deadline,
-                                            opos::Waiter& waiter,
+    std::shared_ptr<Answer> awaitedAnswer(SentRequest& entry,
+                                          const std::function<bool(const QueryResult&)>& enough);
+    std::optional<QueryResult> readOwnReply(SentRequest& entry, std::shared_ptr<Answer>& answer,
+                                            QDeadlineTimer deadline, opos::Waiter& waiter,
                                             const std::function<bool(const QueryResult&)>& enough);
     std::optional<QueryResult> handOver(SentRequest& entry, QByteArray read);
     void stopReading();

@@ -61,14 +61,13 @@ int replySocket(int transportSocket)
     return fd;
 }
 
-// Which way a request goes. Called with the state's mutex held.
-Link::Route Link::route(const QByteArray& request, SentRequest& entry, opos::Waiter& waiter)
+Link::Route Link::route(const QByteArray& request, QDeadlineTimer verdict, opos::Waiter& waiter)
 {
     LinkState& s = m_state;
     const bool readsItself = waiter.waitsForInput();
     if (!s.readingLent) {
         s.lendWanted = readsItself;
-        return sendItself(request, entry) ? Route::SentItself : Route::Post;
+        return sendItself(request, verdict) ? Route::SentItself : Route::Post;
     }
     // A caller that cannot wait for the socket gives the request to the link's thread, which
     // takes the reading back first; so does one that finds anything on its way.
@@ -102,9 +101,9 @@ bool Link::takeIdleInput()
 
 // Reads the replies to the request just sent, as they come. The answer, when it comes whole
 // and holds nothing else, is the result; anything else goes to the link's thread with what was
-// read so far (nullopt), and the caller waits for that thread's answer as usual.
-std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, QDeadlineTimer deadline,
-                                              opos::Waiter& waiter,
+// read so far (nullopt), and the caller waits for that thread's answer, made in `answer`.
+std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_ptr<Answer>& answer,
+                                              QDeadlineTimer deadline, opos::Waiter& waiter,
                                               const std::function<bool(const QueryResult&)>& enough)
 {
     int fd = -1;
@@ -124,7 +123,10 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, QDeadlineTimer
     // What was read so far: no more than the answer has, so it fits as it is.
     QVarLengthArray<char, 16> read(wanted);
     qsizetype got = 0;
-    const auto handBack = [&] { return handOver(entry, QByteArray(read.constData(), got)); };
+    const auto handBack = [&] {
+        answer = awaitedAnswer(entry, enough);
+        return handOver(entry, QByteArray(read.constData(), got));
+    };
     ReplySorter sorter;
     const QDeadlineTimer verdict = std::min(entry.verdict, deadline);
     for (;;) {
