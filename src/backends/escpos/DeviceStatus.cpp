@@ -74,8 +74,16 @@ void ReplySorter::feed(QByteArrayView bytes)
             transmit.append(c);
         }
     }
-    m_realTime.append(realTime.constData(), realTime.size());
-    m_transmit.append(transmit.constData(), transmit.size());
+    const auto queue = [](QByteArray& to, const QVarLengthArray<char, 64>& sorted) {
+        if (to.isEmpty()) // the usual case: made at its size instead of grown
+            to = QByteArray(sorted.constData(), sorted.size());
+        else
+            to.append(sorted.constData(), sorted.size());
+    };
+    if (!realTime.isEmpty())
+        queue(m_realTime, realTime);
+    if (!transmit.isEmpty())
+        queue(m_transmit, transmit);
 }
 
 qsizetype ReplySorter::available(ReplyKind kind) const
