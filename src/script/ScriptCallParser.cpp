@@ -120,7 +120,7 @@ void LineParser::parseDeviceStatement()
             if (m_step.kind != Step::Kind::Call || fromDefaults >= member.defaults.size())
                 break;
             if (member.arguments[i] == ArgKind::Text)
-                m_step.arguments.appendText(QString());
+                m_step.arguments.appendText(TextSpan{});
             else
                 m_step.arguments.appendNumber(member.arguments[i], member.defaults[fromDefaults]);
         }
@@ -142,9 +142,10 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
             continue;
         }
         if (kinds[i] == ArgKind::Text) {
-            take(QStringLiteral("a text"));
-            Token& text = m_tokens[m_next - 1];
-            m_step.arguments.appendText(text.takeString());
+            const Token& text = take(QStringLiteral("a text"));
+            const QStringView kept = text.text();
+            m_step.arguments.appendText({int32_t(m_texts.size()), int32_t(kept.size())});
+            m_texts.append(kept);
             // The statement starts with its first token.
             if (text.writtenAsShown)
                 m_step.arguments.setWrittenText(

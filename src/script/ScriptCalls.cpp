@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <stdexcept>
 
 namespace script {
@@ -29,17 +30,30 @@ int32_t argument(const Step& step, int position, int32_t otherwise)
     return step.arguments.number(position, otherwise);
 }
 
-const QString& textArgument(const Step& step, int position)
-{
-    return step.arguments.text(position);
-}
-
 } // namespace
+
+// The text a call gives the control object, in a string whose room serves every call; one a
+// callee kept is left to it.
+const QString& ScriptRunner::textArgument(const Step& step, int position)
+{
+    static const QString none;
+    static const QString empty = QStringLiteral("");
+    const QStringView text = m_script->argumentText(step, position);
+    if (text.isNull())
+        return none;
+    if (text.isEmpty())
+        return empty;
+    if (!m_callText.isDetached())
+        m_callText = QString();
+    m_callText.resize(text.size());
+    std::copy_n(text.data(), text.size(), m_callText.data());
+    return m_callText;
+}
 
 // A file named in a script, found beside the script; an empty name stays empty.
 QString ScriptRunner::scriptFile(const Step& step, int position) const
 {
-    const QString name = textArgument(step, position);
+    const QString name = m_script->argumentText(step, position).toString();
     return name.isEmpty() ? name : QDir(m_folder).filePath(name);
 }
 
@@ -93,7 +107,7 @@ int32_t ScriptRunner::callPrinter(const Step& step)
         return p.Close();
     case Member::Claim:
     case Member::Release:
-        return p.CallByName(step.name, step.arguments.toList());
+        return p.CallByName(step.name, m_script->argumentList(step));
     case Member::PrintNormal:
         return p.PrintNormal(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
     case Member::PrintImmediate:

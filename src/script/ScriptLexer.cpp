@@ -92,28 +92,24 @@ template <Plain kind> qsizetype plainRun(QStringView line, qsizetype pos)
     return at - from;
 }
 
-// Reads a quoted string starting at line[pos] == '"'; leaves pos after the closing quote.
-// `writtenAsShown` turns false unless quotedString() would write the text back as it stands.
-QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
+// Reads a quoted string starting at line[pos] == '"' into `out`, which has room for the rest of
+// the line (an escape only ever shortens); leaves pos after the closing quote and returns where
+// the text ends. `writtenAsShown` turns false unless quotedString() would write the text back as
+// it stands.
+char16_t* readString(QStringView line, qsizetype& pos, char16_t* out, bool& writtenAsShown)
 {
-    // Written in place, into room for the rest of the line: an escape only ever shortens.
-    QString text(line.size() - pos, Qt::Uninitialized);
-    QChar* const first = text.data();
-    QChar* out = first;
     ++pos;
     while (pos < line.size()) {
         const QChar c = line[pos++];
-        if (c == u'"') {
-            text.resize(out - first);
-            return text;
-        }
+        if (c == u'"')
+            return out;
         if (c != u'\\') {
             if (c.unicode() < 0x20 || c.unicode() == 0x7F)
                 writtenAsShown = false; // shown escaped
-            *out++ = c;
+            *out++ = c.unicode();
             // The plain characters up to the next quote, escape or control character in one go.
             const qsizetype plain = plainRun<kPlainInString>(line, pos);
-            out = std::copy_n(line.data() + pos, plain, out);
+            out = std::copy_n(line.utf16() + pos, plain, out);
             pos += plain;
             continue;
         }
@@ -122,23 +118,23 @@ QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
         const QChar escaped = line[pos++];
         switch (escaped.unicode()) {
         case u'e':
-            *out++ = QChar(0x1B);
+            *out++ = 0x1B;
             break;
         case u'n':
-            *out++ = QChar(u'\n');
+            *out++ = u'\n';
             break;
         case u'r':
-            *out++ = QChar(u'\r');
+            *out++ = u'\r';
             break;
         case u't':
-            *out++ = QChar(u'\t');
+            *out++ = u'\t';
             break;
         case u'0':
-            *out++ = QChar(0);
+            *out++ = 0;
             break;
         case u'\\':
         case u'"':
-            *out++ = escaped;
+            *out++ = escaped.unicode();
             break;
         case u'x': {
             const int high = pos < line.size() ? hexValue(line[pos]) : -1;
@@ -149,7 +145,7 @@ QString readString(QStringView line, qsizetype& pos, bool& writtenAsShown)
             if (!shownInHex(code) || line[pos] != QChar(kHexDigits[high]) ||
                 line[pos + 1] != QChar(kHexDigits[low]))
                 writtenAsShown = false;
-            *out++ = QChar(code);
+            *out++ = code;
             pos += 2;
             break;
         }
@@ -174,9 +170,14 @@ bool sameWordIgnoringCase(QStringView word, QLatin1String other)
     return sameWordIgnoringCaseIn(word, other);
 }
 
-void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* statementEnd)
+void tokenizeLine(QStringView line, std::vector<Token>& tokens, std::u16string& strings,
+                  qsizetype* statementEnd)
 {
     tokens.clear();
+    // Room for every string of the line, so that the texts already read never move.
+    strings.resize(size_t(line.size()));
+    char16_t* const room = strings.data();
+    char16_t* end = room;
     qsizetype pos = 0;
     while (pos < line.size()) {
         const QChar c = line[pos];
@@ -187,9 +188,10 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* state
         } else if (c == u'"') {
             const qsizetype start = pos;
             bool writtenAsShown = true;
-            QString string = readString(line, pos, writtenAsShown);
+            char16_t* const text = end;
+            end = readString(line, pos, text, writtenAsShown);
             tokens.push_back({Token::Kind::String, line.sliced(start, pos - start),
-                              std::move(string), writtenAsShown});
+                              QStringView(text, end - text), writtenAsShown});
         } else if (c == u'=') {
             tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}, false});
             ++pos;

@@ -13,7 +13,9 @@ constexpr double kMaxWaitMs = 24.0 * 3600 * 1000;
 
 } // namespace
 
-LineParser::LineParser(std::vector<Token>& tokens, Step& step) : m_tokens(tokens), m_step(step) {}
+LineParser::LineParser(const std::vector<Token>& tokens, Step& step, QString& texts)
+    : m_tokens(tokens), m_step(step), m_texts(texts)
+{}
 
 void LineParser::parse()
 {

@@ -287,7 +287,7 @@ void ScriptRunner::expectSimulated(const Step& step)
 void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message,
                                  const QString& note)
 {
-    reportOutcome(step.line, statement(step).toString(), held, message, note);
+    reportOutcome(step.line, statement(step), held, message, note);
 }
 
 void ScriptRunner::reportOutcome(int line, const QString& statement, bool held,
@@ -317,9 +317,9 @@ void ScriptRunner::reportUnexpectedFailure()
                   QStringLiteral("unexpected run-time failure: ") + m_last.failure);
 }
 
-QStringView ScriptRunner::statement(const Step& step) const
+QString ScriptRunner::statement(const Step& step) const
 {
-    return m_script ? m_script->statement(step) : QStringView();
+    return m_script ? m_script->statement(step) : QString();
 }
 
 void ScriptRunner::recordEvent(SeenEvent event, const QString& text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 #include <array>
@@ -52,9 +54,17 @@ enum class Member : uint8_t
     DisplayText,
 };
 
+// Where a call's text stands among the script's texts (Script::texts).
+struct TextSpan
+{
+    int32_t start = 0;
+    int32_t length = -1; // -1: no text at all
+};
+
 // A call's arguments as the script gave them, held in the step itself: numbers (constants already
-// resolved) by position, and the one text a member takes at most. A long script is mostly calls,
-// and a container with a value object per argument cost more to read and run than the call.
+// resolved) by position, and where the one text a member takes at most stands. A long script is
+// mostly calls, and a container with a value object per argument cost more to read and run than
+// the call.
 class CallArguments
 {
 public:
@@ -65,19 +75,20 @@ public:
     ArgKind kind(int position) const { return m_kinds[size_t(position)]; }
     // The number at `position`, or `otherwise` when the call has no argument there.
     int32_t number(int position, int32_t otherwise) const;
-    // The text at `position`; empty when the call has no text there.
-    const QString& text(int position) const;
+    // Where the text at `position` stands; no text when the call has none there.
+    TextSpan textSpan(int position) const;
+    int textPosition() const { return m_textAt; } // -1 without a text
 
     void appendNumber(ArgKind kind, int32_t value);
-    void appendText(QString value);
+    void appendText(TextSpan text);
 
     // The text as the script wrote it, quotes and escapes included, when that is how the
-    // transcript shows it: where it stands in the call's statement.
+    // transcript shows it: where it stands in the call's statement, in bytes.
     void setWrittenText(qsizetype start, qsizetype length);
-    QStringView writtenText(QStringView statement) const;
-
-    // As values, numbers and the text in their places: for a call made by name.
-    QVariantList toList() const;
+    QByteArrayView writtenText(QByteArrayView statement) const;
+    // Where the written text stands, as set.
+    qsizetype writtenStart() const { return m_writtenStart; }
+    qsizetype writtenLength() const { return m_writtenLength; }
 
 private:
     void append(ArgKind kind);
@@ -86,9 +97,9 @@ private:
     std::array<ArgKind, kMost> m_kinds{};
     int8_t m_count = 0;
     int8_t m_textAt = -1;
+    TextSpan m_text;
     int32_t m_writtenStart = 0;
     int32_t m_writtenLength = 0; // none
-    QString m_text;
 };
 
 // One statement of a script, as the parser understood it.
@@ -119,7 +130,7 @@ struct Step
     int line = 0;
     int32_t timeoutMs = 0; // within / wait
     int32_t count = 1;     // answers queued by "on ErrorEvent"
-    // The statement as written, without its comment: where it stands in the script's text (a
+    // The statement as written, without its comment: where it stands in the script's bytes (a
     // script is far smaller than 2 GB).
     int32_t textStart = 0;
     int32_t textLength = 0;
@@ -132,14 +143,24 @@ struct Script
 {
     QString fileName; // as given; "-" for standard input
     QString folder;   // where relative file names in the script are looked up
-    QString text;     // the script's text, decoded; the steps' statements are parts of it
+    // The script as read (UTF-8, a byte-order mark included); the steps' statements are parts of
+    // it. A long script is read line by line, so its decoded text is never kept whole.
+    QByteArray text;
+    // The calls' texts, escapes resolved, one after another; the steps say where theirs stand.
+    QString texts;
     std::vector<Step> steps;
 
     // A step's statement as written, without its comment.
-    QStringView statement(const Step& step) const
+    QByteArrayView statementBytes(const Step& step) const
     {
-        return QStringView(text).sliced(step.textStart, step.textLength);
+        return QByteArrayView(text).sliced(step.textStart, step.textLength);
     }
+    QString statement(const Step& step) const { return QString::fromUtf8(statementBytes(step)); }
+    // The text a call's argument at `position` gives; null when it gives none there.
+    QStringView argumentText(const Step& step, int position) const;
+    // The call's arguments as values, numbers and the text in their places: for a call made by
+    // name.
+    QVariantList argumentList(const Step& step) const;
 };
 
 QString deviceWord(DeviceClass device);

@@ -2,10 +2,51 @@
 
 #include "script/ScriptLexer.h"
 
+#include <QStringDecoder>
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <charconv>
 
 namespace script {
+
+namespace {
+
+// Widens the plain ASCII at the start of [in, end) to `out`, sixteen bytes at a time where it
+// can; leaves `in` at the first byte that is not ASCII, and returns where the characters end.
+char16_t* widenAscii(char16_t* out, const char*& in, const char* end)
+{
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - in >= 16; in += 16, out += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        if (_mm_movemask_epi8(bytes) != 0)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+    }
+#endif
+    for (; in != end && static_cast<unsigned char>(*in) < 0x80; ++in)
+        *out++ = char16_t(*in);
+    return out;
+}
+
+} // namespace
+
+QChar* decodeUtf8(QChar* out, QByteArrayView text)
+{
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    auto* const wide =
+        reinterpret_cast<QChar*>(widenAscii(reinterpret_cast<char16_t*>(out), in, end));
+    if (in == end)
+        return wide;
+    // The rest starts a sequence: everything before it was ASCII.
+    return QStringDecoder(QStringDecoder::Utf8,
+                          QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom)
+        .appendToBuffer(wide, QByteArrayView(in, end));
+}
 
 TextWriter::TextWriter(QString& out) : m_out(out)
 {
@@ -32,8 +73,18 @@ void TextWriter::grow(qsizetype size)
 void TextWriter::put(QLatin1String text)
 {
     room(text.size());
-    for (const char c : text)
-        *m_end++ = QLatin1Char(c);
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    auto* wide = widenAscii(reinterpret_cast<char16_t*>(m_end), in, end);
+    while (in != end)
+        *wide++ = static_cast<unsigned char>(*in++);
+    m_end = reinterpret_cast<QChar*>(wide);
+}
+
+void TextWriter::putUtf8(QByteArrayView text)
+{
+    room(text.size());
+    m_end = decodeUtf8(m_end, text);
 }
 
 void TextWriter::putNumber(int32_t value)

@@ -22,16 +22,16 @@ void putNumberText(TextWriter& out, int32_t value, QStringView prefix)
 }
 
 void putArgumentText(TextWriter& out, const CallArguments& arguments, int position,
-                     QStringView statement)
+                     QStringView text, QByteArrayView statement)
 {
     const int32_t number = arguments.number(position, 0);
     switch (arguments.kind(position)) {
     case ArgKind::Text: {
         // Copied as written when it reads the same: most texts are written as they are shown.
-        const QStringView written = arguments.writtenText(statement);
-        if (!written.isEmpty() && arguments.text(position).size() <= kShownDataLength)
-            return out.put(written);
-        return out.putQuoted(arguments.text(position), kShownDataLength);
+        const QByteArrayView written = arguments.writtenText(statement);
+        if (!written.isEmpty() && text.size() <= kShownDataLength)
+            return out.putUtf8(written);
+        return out.putQuoted(text, kShownDataLength);
     }
     case ArgKind::Station:
         return putNumberText(out, number, u"PTR_S_");
@@ -69,7 +69,7 @@ QStringView familyOf(const QString& property)
 
 } // namespace
 
-void putCallText(TextWriter& out, const Step& step, QStringView statement)
+void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArrayView statement)
 {
     switch (step.kind) {
     case Step::Kind::SetProperty:
@@ -88,7 +88,7 @@ void putCallText(TextWriter& out, const Step& step, QStringView statement)
     for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
             out.put(u", ");
-        putArgumentText(out, step.arguments, i, statement);
+        putArgumentText(out, step.arguments, i, text, statement);
     }
     if (step.kind == Step::Kind::PrintFile) {
         if (!step.arguments.isEmpty())
