@@ -3,6 +3,7 @@
 #include "opos/OposConstants.h"
 #include "script/ScriptLineParser.h"
 
+#include <array>
 #include <stdexcept>
 
 namespace script {
@@ -84,12 +85,25 @@ const std::vector<MemberInfo>& members()
     return table;
 }
 
+constexpr size_t kMembers = size_t(Member::DisplayText) + 1;
+
 unsigned deviceBit(DeviceClass device)
 {
     return 1U << static_cast<unsigned>(device);
 }
 
 } // namespace
+
+const QString& memberName(Member member)
+{
+    static const std::array<QString, kMembers> names = [] {
+        std::array<QString, kMembers> byMember;
+        for (const MemberInfo& info : members())
+            byMember[size_t(info.member)] = info.name;
+        return byMember;
+    }();
+    return names[size_t(member)];
+}
 
 void LineParser::parseDeviceStatement()
 {
@@ -101,8 +115,8 @@ void LineParser::parseDeviceStatement()
         if (m_step.device != DeviceClass::Printer && property.name != u"DeviceEnabled")
             fail(QStringLiteral("the %1's %2 cannot be written")
                      .arg(deviceWord(m_step.device), property.name));
-        m_step.name = property.name;
-        m_step.value = propertyValue(property.kind);
+        m_step.detail().name = property.name;
+        m_step.detail().value = propertyValue(property.kind);
         return;
     }
     for (const MemberInfo& member : members()) {
@@ -112,7 +126,6 @@ void LineParser::parseDeviceStatement()
             fail(QStringLiteral("the %1 has no member %2")
                      .arg(deviceWord(m_step.device), member.name));
         m_step.kind = Step::Kind::Call;
-        m_step.name = member.name;
         m_step.member = member.member;
         parseArguments(member.name, member.arguments, member.required);
         for (auto i = size_t(m_step.arguments.size()); i < member.arguments.size(); ++i) {
@@ -127,7 +140,7 @@ void LineParser::parseDeviceStatement()
         return;
     }
     m_step.kind = Step::Kind::GetProperty;
-    m_step.name = propertyName(nameToken).name;
+    m_step.detail().name = propertyName(nameToken).name;
 }
 
 void LineParser::parseArguments(const QString& member, const std::vector<ArgKind>& kinds,
@@ -135,10 +148,10 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
 {
     for (size_t i = 0; i < kinds.size() && !atEnd(); ++i) {
         if (kinds[i] == ArgKind::Text && peekWord(u"file") && m_next + 1 < m_tokens.size() &&
-            m_step.name.startsWith(u"Print")) {
+            member.startsWith(u"Print")) {
             ++m_next;
             m_step.kind = Step::Kind::PrintFile;
-            m_step.value = take(QStringLiteral("the file name")).toString();
+            m_step.detail().value = take(QStringLiteral("the file name")).toString();
             continue;
         }
         if (kinds[i] == ArgKind::Text) {

@@ -31,7 +31,7 @@ void LineParser::parse()
         parseAnswer();
     } else if (first.isWord(u"wait")) {
         m_step.kind = Step::Kind::Wait;
-        m_step.timeoutMs = duration();
+        m_step.detail().timeoutMs = duration();
     } else if (first.isWord(u"sim")) {
         parseSim();
     } else {
@@ -112,7 +112,7 @@ void LineParser::within()
 {
     if (peekWord(u"within")) {
         ++m_next;
-        m_step.timeoutMs = duration();
+        m_step.detail().timeoutMs = duration();
     }
 }
 
@@ -166,7 +166,7 @@ void LineParser::parseUse()
 {
     m_step.kind = Step::Kind::Use;
     m_step.device = takeDevice();
-    m_step.value = take(QStringLiteral("the logical name or address")).toString();
+    m_step.detail().value = take(QStringLiteral("the logical name or address")).toString();
 }
 
 } // namespace script

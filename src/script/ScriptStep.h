@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace script {
@@ -102,6 +103,52 @@ private:
     int32_t m_writtenLength = 0; // none
 };
 
+// The name of a member, as the transcript shows it.
+const QString& memberName(Member member);
+
+// What a statement says beyond its device and a call's arguments. A long script is mostly calls,
+// which need none of it, so it is kept out of the step.
+struct StepDetail
+{
+    QString name;          // property, event, sim control (canonical spelling)
+    QVariant value;        // expected or written value; absent for "any"
+    int32_t timeoutMs = 0; // within / wait
+    int32_t count = 1;     // answers queued by "on ErrorEvent"
+};
+
+// A StepDetail of its own, or none, copied with the step that holds it.
+class StepDetailBox
+{
+public:
+    StepDetailBox() = default;
+    StepDetailBox(const StepDetailBox& other) { *this = other; }
+    StepDetailBox& operator=(const StepDetailBox& other)
+    {
+        if (this != &other)
+            m_detail = other.m_detail ? std::make_unique<StepDetail>(*other.m_detail) : nullptr;
+        return *this;
+    }
+    StepDetailBox(StepDetailBox&&) noexcept = default;
+    StepDetailBox& operator=(StepDetailBox&&) noexcept = default;
+    ~StepDetailBox() = default;
+
+    // The detail, or one with nothing in it.
+    const StepDetail& get() const
+    {
+        static const StepDetail none;
+        return m_detail ? *m_detail : none;
+    }
+    StepDetail& made()
+    {
+        if (!m_detail)
+            m_detail = std::make_unique<StepDetail>();
+        return *m_detail;
+    }
+
+private:
+    std::unique_ptr<StepDetail> m_detail;
+};
+
 // One statement of a script, as the parser understood it.
 struct Step
 {
@@ -128,15 +175,26 @@ struct Step
     Member member = Member::None; // Call and PrintFile
     bool negated = false;         // "!=" or "expect no"
     int line = 0;
-    int32_t timeoutMs = 0; // within / wait
-    int32_t count = 1;     // answers queued by "on ErrorEvent"
     // The statement as written, without its comment: where it stands in the script's bytes (a
     // script is far smaller than 2 GB).
     int32_t textStart = 0;
     int32_t textLength = 0;
-    QString name; // member, property, event, sim control (canonical spelling)
     CallArguments arguments;
-    QVariant value; // expected or written value; absent for "any"
+
+    // The member, property, event or sim control (canonical spelling).
+    const QString& name() const
+    {
+        return kind == Kind::Call || kind == Kind::PrintFile ? memberName(member)
+                                                             : m_detail.get().name;
+    }
+    const QVariant& value() const { return m_detail.get().value; }
+    int32_t timeoutMs() const { return m_detail.get().timeoutMs; }
+    int32_t count() const { return m_detail.get().count; }
+    // The detail to write, made on first use.
+    StepDetail& detail() { return m_detail.made(); }
+
+private:
+    StepDetailBox m_detail;
 };
 
 struct Script

@@ -73,17 +73,17 @@ void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArray
 {
     switch (step.kind) {
     case Step::Kind::SetProperty:
-        out.put(step.name);
+        out.put(step.name());
         out.put(u" = ");
-        out.put(propertyValueText(step.name, step.value));
+        out.put(propertyValueText(step.name(), step.value()));
         return;
     case Step::Kind::GetProperty:
-        out.put(step.name);
+        out.put(step.name());
         return;
     default:
         break;
     }
-    out.put(step.name);
+    out.put(step.name());
     out.put(u'(');
     for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
@@ -94,7 +94,7 @@ void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArray
         if (!step.arguments.isEmpty())
             out.put(u", ");
         out.put(u"file ");
-        out.putQuoted(step.value.toString(), 200);
+        out.putQuoted(step.value().toString(), 200);
     }
     out.put(u')');
 }
@@ -131,10 +131,10 @@ QString propertyValueText(const QString& property, const QVariant& value)
 
 QString eventValueText(const Step& step)
 {
-    const int32_t value = step.value.toInt();
-    if (step.name == u"StatusUpdateEvent")
+    const int32_t value = step.value().toInt();
+    if (step.name() == u"StatusUpdateEvent")
         return statusUpdateName(step.device == DeviceClass::Drawer, value);
-    if (step.name == u"ErrorEvent")
+    if (step.name() == u"ErrorEvent")
         return DecodeResultCode(value);
     return QString::number(value);
 }

@@ -132,13 +132,13 @@ void TestScriptParser::statements()
     const Step& step = parsed.steps.front();
     QTEST(step.kind, "kind");
     QTEST(step.device, "device");
-    QTEST(step.name, "name");
+    QTEST(step.name(), "name");
     QTEST(parsed.argumentList(step), "arguments");
     QFETCH(QVariant, value);
-    QCOMPARE(step.value.isValid(), value.isValid());
+    QCOMPARE(step.value().isValid(), value.isValid());
     if (value.isValid())
-        QCOMPARE(step.value.toString(), value.toString());
-    QTEST(step.timeoutMs, "timeoutMs");
+        QCOMPARE(step.value().toString(), value.toString());
+    QTEST(step.timeoutMs(), "timeoutMs");
     QCOMPARE(step.line, 1);
     QCOMPARE(parsed.statement(step), QString::fromUtf8(line));
 }
