@@ -3,6 +3,7 @@
 #include "script/ScriptLexer.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <algorithm>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -32,7 +33,37 @@ char16_t* widenAscii(char16_t* out, const char*& in, const char* end)
     return out;
 }
 
+// Narrows the plain ASCII at the start of [in, end) to `out`, sixteen characters at a time where
+// it can; leaves `in` at the first character that is not ASCII, and returns where the bytes end.
+char* narrowAscii(char* out, const char16_t*& in, const char16_t* end)
+{
+#if defined(__SSE2__)
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    for (; end - in >= 16; in += 16, out += 16) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8));
+        if (_mm_movemask_epi8(_mm_and_si128(_mm_or_si128(first, second), high)) != 0)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(first, second));
+    }
+#endif
+    for (; in != end && *in < 0x80; ++in)
+        *out++ = char(*in);
+    return out;
+}
+
 } // namespace
+
+char* encodeUtf8(char* out, QStringView text)
+{
+    const char16_t* in = text.utf16();
+    const char16_t* const end = in + text.size();
+    char* const narrow = narrowAscii(out, in, end);
+    if (in == end)
+        return narrow;
+    return QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless)
+        .appendToBuffer(narrow, QStringView(in, end));
+}
 
 QChar* decodeUtf8(QChar* out, QByteArrayView text)
 {

@@ -17,6 +17,9 @@ namespace script {
 // byte-order mark kept as a character); returns where the characters end. Plain ASCII goes in
 // wide steps.
 QChar* decodeUtf8(QChar* out, QByteArrayView text);
+// Encodes text as UTF-8 at `out`, which has room for three bytes a character; returns where the
+// bytes end.
+char* encodeUtf8(char* out, QStringView text);
 
 class TextWriter
 {
