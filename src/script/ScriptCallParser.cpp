@@ -119,7 +119,12 @@ void LineParser::parseDeviceStatement()
         m_step.detail().value = propertyValue(property.kind);
         return;
     }
+    const QChar first = nameToken.word.isEmpty() ? QChar() : nameToken.word.front();
     for (const MemberInfo& member : members()) {
+        // Most members differ in their first letter, a test far quicker than the whole word's.
+        if (first.unicode() < 0x80 &&
+            (first.unicode() | 0x20) != (member.name.front().unicode() | 0x20))
+            continue;
         if (!nameToken.isWord(member.name))
             continue;
         if (!(member.devices & deviceBit(m_step.device)))

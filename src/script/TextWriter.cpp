@@ -27,6 +27,18 @@ char16_t* widenAscii(char16_t* out, const char*& in, const char* end)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
     }
+    // Eight to fifteen bytes as two steps of eight that overlap, as names and short texts are.
+    if (const qsizetype left = end - in; left >= 8 && left < 16) {
+        const __m128i head = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
+        const __m128i tail = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(end - 8));
+        if (_mm_movemask_epi8(_mm_or_si128(head, tail)) == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(head, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + left - 8),
+                             _mm_unpacklo_epi8(tail, zero));
+            in = end;
+            return out + left;
+        }
+    }
 #endif
     for (; in != end && static_cast<unsigned char>(*in) < 0x80; ++in)
         *out++ = char16_t(*in);
@@ -45,6 +57,17 @@ char* narrowAscii(char* out, const char16_t*& in, const char16_t* end)
         if (_mm_movemask_epi8(_mm_and_si128(_mm_or_si128(first, second), high)) != 0)
             break;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(first, second));
+    }
+    if (const qsizetype left = end - in; left >= 8 && left < 16) {
+        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 8));
+        if (_mm_movemask_epi8(_mm_and_si128(_mm_or_si128(head, tail), high)) == 0) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(head, head));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + left - 8),
+                             _mm_packus_epi16(tail, tail));
+            in = end;
+            return out + left;
+        }
     }
 #endif
     for (; in != end && *in < 0x80; ++in)

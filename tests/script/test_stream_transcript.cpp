@@ -1,4 +1,5 @@
 #include "script/StreamTranscript.h"
+#include "script/TextWriter.h"
 
 #include <QIODevice>
 #include <QTextStream>
@@ -94,6 +95,7 @@ private slots:
     void linesLongerThanTheRingArriveWhole();
     void aCharacterPairAcrossTheRingsEndArrivesWhole();
     void aFileHoldsTheLinesOnceFlushed();
+    void textsOfEveryLengthKeepTheirCharacters();
 };
 
 void TestStreamTranscript::linesShowWithoutAFlush()
@@ -201,6 +203,32 @@ void TestStreamTranscript::aFileHoldsTheLinesOnceFlushed()
     QFile reader(file.fileName());
     QVERIFY(reader.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(reader.readAll()), numbered(1) + u'\n');
+}
+
+void TestStreamTranscript::textsOfEveryLengthKeepTheirCharacters()
+{
+    // Plain ASCII is widened and narrowed in wide steps with shorter ones at the end; a wide
+    // character anywhere, or none, must come through as it was, whatever the length.
+    for (int length = 0; length <= 40; ++length) {
+        for (int wideAt = -1; wideAt < length; ++wideAt) {
+            QString text;
+            for (int i = 0; i < length; ++i)
+                text += i == wideAt ? QChar(u'\u00E9') : QChar(u'a' + i % 26);
+            const QByteArray utf8 = text.toUtf8();
+            QByteArray encoded(3 * text.size(), '\0');
+            encoded.truncate(script::encodeUtf8(encoded.data(), text) - encoded.constData());
+            QCOMPARE(encoded, utf8);
+            QString decoded(utf8.size(), Qt::Uninitialized);
+            decoded.truncate(script::decodeUtf8(decoded.data(), utf8) - decoded.constData());
+            QCOMPARE(decoded, text);
+            QString fromLatin1;
+            {
+                script::TextWriter writer(fromLatin1);
+                writer.put(QLatin1String(text.toLatin1()));
+            }
+            QCOMPARE(fromLatin1, text);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStreamTranscript)
