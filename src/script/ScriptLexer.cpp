@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <stdexcept>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace script {
 
@@ -87,6 +91,29 @@ template <Plain kind> qsizetype plainRun(QStringView line, qsizetype pos)
     const char16_t* const from = line.utf16() + pos;
     const char16_t* const end = line.utf16() + line.size();
     const char16_t* at = from;
+#if defined(__SSE2__)
+    // Eight characters at a time, as the table below says, while a whole step is plain.
+    for (; end - at >= 8; at += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const auto is = [v](char16_t c) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(short(c))); };
+        __m128i plain;
+        if constexpr (kind == kPlainInWord) {
+            // Above '"' and below 0x80 (wider characters compare as negative), but not '='.
+            plain =
+                _mm_andnot_si128(is(u'='), _mm_and_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(0x22)),
+                                                         _mm_cmplt_epi16(v, _mm_set1_epi16(0x80))));
+        } else {
+            // From ' ' on but not '"', '\\' or DEL; and everything from 0x8000 on.
+            const __m128i special = _mm_or_si128(_mm_or_si128(is(u'"'), is(u'\\')), is(0x7F));
+            plain =
+                _mm_or_si128(_mm_andnot_si128(special, _mm_cmpgt_epi16(v, _mm_set1_epi16(0x1F))),
+                             _mm_cmplt_epi16(v, _mm_setzero_si128()));
+        }
+        const auto lanes = static_cast<unsigned>(_mm_movemask_epi8(plain));
+        if (lanes != 0xFFFF)
+            return at - from + std::countr_zero(~lanes) / 2;
+    }
+#endif
     while (at != end && (*at < 0x80 ? (kPlain[*at] & kind) != 0 : kind == kPlainInString))
         ++at;
     return at - from;

@@ -403,6 +403,23 @@ void TestScriptParser::wordsEndWhereTheyShould_data()
         << QStringList{QStringLiteral("\"ab\\e€\\x41z\\\\\"")} << QStringLiteral("ab\x1B€Az\\");
     QTest::newRow("raw control characters in a string") << QStringLiteral("\"a\tb\x7F\"")
         << QStringList{QStringLiteral("\"a\tb\x7F\"")} << QStringLiteral("a\tb\x7F");
+    // What ends or interrupts a run of plain characters, at every place of the steps of eight
+    // in which such runs are read.
+    for (int k = 0; k < 18; ++k) {
+        const QString run(k, u'a');
+        const auto row = [k](const char* what) -> QTestData& {
+            return QTest::newRow(qPrintable(QStringLiteral("%1 after %2").arg(QLatin1String(what)).arg(k)));
+        };
+        const auto string = [&run](const QString& middle) { return QString(u'"' + run + middle + QString(9, u'b') + u'"'); };
+        const auto text = [&run](const QString& middle) { return QString(run + middle + QString(9, u'b')); };
+        row("blank") << QString(run + u"b c") << QStringList{run + u'b', u"c"_qs} << QString();
+        row("quote") << QString(run + u"b\"q\"") << QStringList{run + u'b', u"\"q\""_qs} << u"q"_qs;
+        row("=") << QString(run + u"b=1") << QStringList{run + u'b', u"="_qs, u"1"_qs} << QString();
+        row("wide in a word") << QString(run + u"\u00E9b c") << QStringList{run + u"\u00E9b", u"c"_qs} << QString();
+        row("escape") << string(u"\\e"_qs) << QStringList{string(u"\\e"_qs)} << text(QString(QChar(0x1B)));
+        row("wide in a string") << string(u"\u20AC"_qs) << QStringList{string(u"\u20AC"_qs)} << text(u"\u20AC"_qs);
+        row("DEL") << string(QString(QChar(0x7F))) << QStringList{string(QString(QChar(0x7F)))} << text(QString(QChar(0x7F)));
+    }
     // clang-format on
 }
 
