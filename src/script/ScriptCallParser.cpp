@@ -163,7 +163,7 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
             const Token& text = take(QStringLiteral("a text"));
             const QStringView kept = text.text();
             m_step.arguments.appendText({int32_t(m_texts.size()), int32_t(kept.size())});
-            m_texts.append(kept);
+            m_texts.append(kept.utf16(), size_t(kept.size()));
             // The statement starts with its first token.
             if (text.writtenAsShown)
                 m_step.arguments.setWrittenText(

@@ -13,7 +13,7 @@ constexpr double kMaxWaitMs = 24.0 * 3600 * 1000;
 
 } // namespace
 
-LineParser::LineParser(const std::vector<Token>& tokens, Step& step, QString& texts)
+LineParser::LineParser(const std::vector<Token>& tokens, Step& step, ScriptTexts& texts)
     : m_tokens(tokens), m_step(step), m_texts(texts)
 {}
 

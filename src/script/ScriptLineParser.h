@@ -20,7 +20,7 @@ class LineParser
 public:
     // The tokens, and the line their words are part of, outlive the parser. A call's text is
     // added to `texts`, the script's texts.
-    LineParser(const std::vector<Token>& tokens, Step& step, QString& texts);
+    LineParser(const std::vector<Token>& tokens, Step& step, ScriptTexts& texts);
     void parse();
 
 private:
@@ -64,7 +64,7 @@ private:
     const std::vector<Token>& m_tokens;
     size_t m_next = 0;
     Step& m_step;
-    QString& m_texts;
+    ScriptTexts& m_texts;
 };
 
 } // namespace script

@@ -80,7 +80,7 @@ QStringView Script::argumentText(const Step& step, int position) const
     const TextSpan span = step.arguments.textSpan(position);
     if (span.length < 0)
         return {};
-    return QStringView(texts).sliced(span.start, span.length);
+    return QStringView(texts.data() + span.start, span.length);
 }
 
 QVariantList Script::argumentList(const Step& step) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script/LargeArrayAllocator.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -7,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace script {
@@ -197,6 +200,10 @@ private:
     StepDetailBox m_detail;
 };
 
+// Where a script's calls keep their texts.
+using ScriptTexts =
+    std::basic_string<char16_t, std::char_traits<char16_t>, LargeArrayAllocator<char16_t>>;
+
 struct Script
 {
     QString fileName; // as given; "-" for standard input
@@ -205,8 +212,8 @@ struct Script
     // it. A long script is read line by line, so its decoded text is never kept whole.
     QByteArray text;
     // The calls' texts, escapes resolved, one after another; the steps say where theirs stand.
-    QString texts;
-    std::vector<Step> steps;
+    ScriptTexts texts;
+    std::vector<Step, LargeArrayAllocator<Step>> steps;
 
     // A step's statement as written, without its comment.
     QByteArrayView statementBytes(const Step& step) const
