@@ -266,12 +266,14 @@ QChar* writeQuotedString(QChar* end, QStringView text, qsizetype maxLength)
         *end++ = QChar(b);
     };
     *end++ = QLatin1Char('"');
-    for (const QChar c : shown) {
-        const char16_t code = c.unicode();
-        if (code >= 0x20 && code != 0x7F && code != u'\\' && code != u'"') {
-            *end++ = c;
-            continue;
-        }
+    for (qsizetype at = 0; at < shown.size(); ++at) {
+        // What a string holds as it stands goes in one go, up to what it writes as an escape.
+        const qsizetype plain = plainRun<kPlainInString>(shown, at);
+        end = std::copy_n(shown.data() + at, plain, end);
+        at += plain;
+        if (at == shown.size())
+            break;
+        const char16_t code = shown[at].unicode();
         switch (code) {
         case 0x1B:
             put(u'\\', u'e');

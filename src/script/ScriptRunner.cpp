@@ -35,6 +35,17 @@ qint64 coarseMs()
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }
 
+void prefetchText(const Script& script, const Step& step)
+{
+    // A statement may stand on two lines of the cache.
+    const char* const statement = script.text.constData() + step.textStart;
+    __builtin_prefetch(statement);
+    __builtin_prefetch(statement + step.textLength);
+    const TextSpan text = step.arguments.textSpan(step.arguments.textPosition());
+    if (text.length > 0)
+        __builtin_prefetch(script.texts.data() + text.start);
+}
+
 QString valueText(const QVariant& value)
 {
     if (value.typeId() == QMetaType::Bool)
@@ -109,7 +120,15 @@ RunSummary ScriptRunner::run(const Script& script)
                       QCoreApplication::applicationVersion())
                   .trimmed(),
               QString(QStringLiteral("script ") + script.fileName));
-    for (const Step& step : script.steps) {
+    const Step* const last = script.steps.data() + script.steps.size();
+    for (const Step* next = script.steps.data(); next != last; ++next) {
+        const Step& step = *next;
+        // A long script's steps, statements and texts are far from the cache by the time they
+        // run: those of the steps just ahead are fetched while this one runs.
+        if (last - next > 2)
+            __builtin_prefetch(next + 2);
+        if (last - next > 1)
+            prefetchText(script, next[1]);
         const bool checksLastCall =
             step.kind == Step::Kind::ExpectResult || step.kind == Step::Kind::ExpectFailure;
         if (m_failurePending && !checksLastCall)
