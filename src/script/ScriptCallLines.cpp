@@ -19,9 +19,10 @@ void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
         out.put(u')');
     } else if (step.kind == Step::Kind::Sim) {
         // The control as written, without its "sim".
-        out.put(statement(step).toString().section(u' ', 1, -1, QString::SectionSkipEmpty));
+        out.put(statement(step).section(u' ', 1, -1, QString::SectionSkipEmpty));
     } else {
-        putCallText(out, step, statement(step));
+        putCallText(out, step, m_script->argumentText(step, step.arguments.textPosition()),
+                    m_script->statementBytes(step));
     }
 }
 
@@ -51,7 +52,7 @@ void ScriptRunner::recordCall(const Step& step, int32_t result, int32_t extended
 
 void ScriptRunner::recordFailure(const Step& step, const QString& what)
 {
-    m_last = {true, true, 0, 0, what, step.line, statement(step).toString()};
+    m_last = {true, true, 0, 0, what, step.line, statement(step)};
     m_failurePending = true;
     writeLine(
         step.kind == Step::Kind::Sim ? QStringLiteral("sim") : deviceWord(step.device),

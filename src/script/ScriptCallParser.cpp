@@ -3,6 +3,7 @@
 #include "opos/OposConstants.h"
 #include "script/ScriptLineParser.h"
 
+#include <array>
 #include <stdexcept>
 
 namespace script {
@@ -84,12 +85,25 @@ const std::vector<MemberInfo>& members()
     return table;
 }
 
+constexpr size_t kMembers = size_t(Member::DisplayText) + 1;
+
 unsigned deviceBit(DeviceClass device)
 {
     return 1U << static_cast<unsigned>(device);
 }
 
 } // namespace
+
+const QString& memberName(Member member)
+{
+    static const std::array<QString, kMembers> names = [] {
+        std::array<QString, kMembers> byMember;
+        for (const MemberInfo& info : members())
+            byMember[size_t(info.member)] = info.name;
+        return byMember;
+    }();
+    return names[size_t(member)];
+}
 
 void LineParser::parseDeviceStatement()
 {
@@ -101,18 +115,22 @@ void LineParser::parseDeviceStatement()
         if (m_step.device != DeviceClass::Printer && property.name != u"DeviceEnabled")
             fail(QStringLiteral("the %1's %2 cannot be written")
                      .arg(deviceWord(m_step.device), property.name));
-        m_step.name = property.name;
-        m_step.value = propertyValue(property.kind);
+        m_step.detail().name = property.name;
+        m_step.detail().value = propertyValue(property.kind);
         return;
     }
+    const QChar first = nameToken.word.isEmpty() ? QChar() : nameToken.word.front();
     for (const MemberInfo& member : members()) {
+        // Most members differ in their first letter, a test far quicker than the whole word's.
+        if (first.unicode() < 0x80 &&
+            (first.unicode() | 0x20) != (member.name.front().unicode() | 0x20))
+            continue;
         if (!nameToken.isWord(member.name))
             continue;
         if (!(member.devices & deviceBit(m_step.device)))
             fail(QStringLiteral("the %1 has no member %2")
                      .arg(deviceWord(m_step.device), member.name));
         m_step.kind = Step::Kind::Call;
-        m_step.name = member.name;
         m_step.member = member.member;
         parseArguments(member.name, member.arguments, member.required);
         for (auto i = size_t(m_step.arguments.size()); i < member.arguments.size(); ++i) {
@@ -120,14 +138,14 @@ void LineParser::parseDeviceStatement()
             if (m_step.kind != Step::Kind::Call || fromDefaults >= member.defaults.size())
                 break;
             if (member.arguments[i] == ArgKind::Text)
-                m_step.arguments.appendText(QString());
+                m_step.arguments.appendText(TextSpan{});
             else
                 m_step.arguments.appendNumber(member.arguments[i], member.defaults[fromDefaults]);
         }
         return;
     }
     m_step.kind = Step::Kind::GetProperty;
-    m_step.name = propertyName(nameToken).name;
+    m_step.detail().name = propertyName(nameToken).name;
 }
 
 void LineParser::parseArguments(const QString& member, const std::vector<ArgKind>& kinds,
@@ -135,16 +153,17 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
 {
     for (size_t i = 0; i < kinds.size() && !atEnd(); ++i) {
         if (kinds[i] == ArgKind::Text && peekWord(u"file") && m_next + 1 < m_tokens.size() &&
-            m_step.name.startsWith(u"Print")) {
+            member.startsWith(u"Print")) {
             ++m_next;
             m_step.kind = Step::Kind::PrintFile;
-            m_step.value = take(QStringLiteral("the file name")).toString();
+            m_step.detail().value = take(QStringLiteral("the file name")).toString();
             continue;
         }
         if (kinds[i] == ArgKind::Text) {
-            take(QStringLiteral("a text"));
-            Token& text = m_tokens[m_next - 1];
-            m_step.arguments.appendText(text.takeString());
+            const Token& text = take(QStringLiteral("a text"));
+            const QStringView kept = text.text();
+            m_step.arguments.appendText({int32_t(m_texts.size()), int32_t(kept.size())});
+            m_texts.append(kept.utf16(), size_t(kept.size()));
             // The statement starts with its first token.
             if (text.writtenAsShown)
                 m_step.arguments.setWrittenText(

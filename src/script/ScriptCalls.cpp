@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <stdexcept>
 
 namespace script {
@@ -29,17 +30,30 @@ int32_t argument(const Step& step, int position, int32_t otherwise)
     return step.arguments.number(position, otherwise);
 }
 
-const QString& textArgument(const Step& step, int position)
-{
-    return step.arguments.text(position);
-}
-
 } // namespace
+
+// The text a call gives the control object, in a string whose room serves every call; one a
+// callee kept is left to it.
+const QString& ScriptRunner::textArgument(const Step& step, int position)
+{
+    static const QString none;
+    static const QString empty = QStringLiteral("");
+    const QStringView text = m_script->argumentText(step, position);
+    if (text.isNull())
+        return none;
+    if (text.isEmpty())
+        return empty;
+    if (!m_callText.isDetached())
+        m_callText = QString();
+    m_callText.resize(text.size());
+    std::copy_n(text.data(), text.size(), m_callText.data());
+    return m_callText;
+}
 
 // A file named in a script, found beside the script; an empty name stays empty.
 QString ScriptRunner::scriptFile(const Step& step, int position) const
 {
-    const QString name = textArgument(step, position);
+    const QString name = m_script->argumentText(step, position).toString();
     return name.isEmpty() ? name : QDir(m_folder).filePath(name);
 }
 
@@ -93,7 +107,7 @@ int32_t ScriptRunner::callPrinter(const Step& step)
         return p.Close();
     case Member::Claim:
     case Member::Release:
-        return p.CallByName(step.name, step.arguments.toList());
+        return p.CallByName(step.name(), m_script->argumentList(step));
     case Member::PrintNormal:
         return p.PrintNormal(argument(step, 0, opos::PTR_S_RECEIPT), textArgument(step, 1));
     case Member::PrintImmediate:
@@ -128,7 +142,7 @@ int32_t ScriptRunner::callPrinter(const Step& step)
     default:
         break;
     }
-    throw std::logic_error("the printer has no member " + step.name.toStdString());
+    throw std::logic_error("the printer has no member " + step.name().toStdString());
 }
 
 int32_t ScriptRunner::callCompanion(const Step& step, opos::CompanionDevice& device)
@@ -152,12 +166,12 @@ int32_t ScriptRunner::callCompanion(const Step& step, opos::CompanionDevice& dev
     default:
         break;
     }
-    throw std::logic_error("no member " + step.name.toStdString());
+    throw std::logic_error("no member " + step.name().toStdString());
 }
 
 void ScriptRunner::printFile(const Step& step)
 {
-    QFile file(QDir(m_folder).filePath(step.value.toString()));
+    QFile file(QDir(m_folder).filePath(step.value().toString()));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("cannot read %1: %2")
                                      .arg(file.fileName(), file.errorString())
@@ -181,7 +195,7 @@ void ScriptRunner::printFile(const Step& step)
         lineCall.resize(0);
         {
             TextWriter writer(lineCall);
-            putPrintCallText(writer, step.name, station, data);
+            putPrintCallText(writer, step.name(), station, data);
         }
         writeLine(deviceWord(step.device), lineCall,
                   callDetail(step, result, m_printer->ResultCodeExtended()));
@@ -195,23 +209,23 @@ void ScriptRunner::setProperty(const Step& step)
     int32_t result = 0;
     int32_t extended = 0;
     if (step.device == DeviceClass::Printer) {
-        const auto property = findProperty(step.device, step.name);
+        const auto property = findProperty(step.device, step.name());
         switch (property ? property->kind : opos::PropertyKind::Number) {
         case opos::PropertyKind::Flag:
-            m_printer->SetPropertyFlag(step.name, step.value.toBool());
+            m_printer->SetPropertyFlag(step.name(), step.value().toBool());
             break;
         case opos::PropertyKind::Number:
-            m_printer->SetPropertyNumber(step.name, step.value.toInt());
+            m_printer->SetPropertyNumber(step.name(), step.value().toInt());
             break;
         case opos::PropertyKind::Text:
-            m_printer->SetPropertyString(step.name, step.value.toString());
+            m_printer->SetPropertyString(step.name(), step.value().toString());
             break;
         }
         result = m_printer->ResultCode();
         extended = m_printer->ResultCodeExtended();
     } else {
         opos::CompanionDevice& device = companion(step.device);
-        device.SetDeviceEnabled(step.value.toBool());
+        device.SetDeviceEnabled(step.value().toBool());
         result = device.ResultCode();
         extended = device.ResultCodeExtended();
     }
@@ -277,11 +291,11 @@ ScriptRunner::PropertyRead ScriptRunner::checkedRead(DeviceClass device, const Q
 
 void ScriptRunner::readAndShow(const Step& step)
 {
-    const PropertyRead read = checkedRead(step.device, step.name);
-    QString detail = propertyValueText(step.name, read.value);
+    const PropertyRead read = checkedRead(step.device, step.name());
+    QString detail = propertyValueText(step.name(), read.value);
     if (read.result != opos::OPOS_SUCCESS)
         detail += QStringLiteral("  %1  %2").arg(DecodeResultCode(read.result), read.reason);
-    writeLine(deviceWord(step.device), step.name, detail);
+    writeLine(deviceWord(step.device), step.name(), detail);
 }
 
 QString ScriptRunner::errorString(DeviceClass device) const
@@ -301,33 +315,33 @@ void ScriptRunner::simulate(const Step& step)
         return;
     }
     sim::SimulatedPrinter& printer = devices.printer();
-    const QString setting = step.value.toString();
-    if (step.name == u"cover") {
+    const QString setting = step.value().toString();
+    if (step.name() == u"cover") {
         printer.setCoverOpen(setting == u"open");
-    } else if (step.name == u"paper") {
+    } else if (step.name() == u"paper") {
         printer.setPaper(setting == u"ok"         ? opos::PaperState::Ok
                          : setting == u"near-end" ? opos::PaperState::NearEnd
                                                   : opos::PaperState::Empty);
-    } else if (step.name == u"power") {
+    } else if (step.name() == u"power") {
         printer.setPower(setting == u"online"    ? opos::PowerState::Online
                          : setting == u"off"     ? opos::PowerState::Off
                          : setting == u"offline" ? opos::PowerState::Offline
                                                  : opos::PowerState::OffOffline);
-    } else if (step.name == u"held-elsewhere") {
-        printer.setHeldElsewhere(step.value.toBool());
-    } else if (step.name == u"speed") {
+    } else if (step.name() == u"held-elsewhere") {
+        printer.setHeldElsewhere(step.value().toBool());
+    } else if (step.name() == u"speed") {
         printer.setOutputSpeed(setting == u"instant" ? sim::OutputSpeed::Instant
                                                      : sim::OutputSpeed::Realistic);
-    } else if (step.name == u"save-receipt") {
+    } else if (step.name() == u"save-receipt") {
         // Written where the run was started, like the report; read files sit by the script.
         receipt_image::savePng(receipt_image::render(printer.receipt()), setting);
-    } else if (step.name == u"listen") {
+    } else if (step.name() == u"listen") {
         if (!m_networkPrinter)
             m_networkPrinter =
                 std::make_unique<netprinter::NetworkPrinter>(printer, devices.cashDrawer());
         if (const QString error = m_networkPrinter->listen(setting); !error.isEmpty())
             throw std::runtime_error(error.toStdString());
-    } else if (step.name == u"fail-next-call") {
+    } else if (step.name() == u"fail-next-call") {
         sim::InjectedFailure failure;
         failure.runTimeFailure = step.arguments.isEmpty();
         failure.resultCode = argument(step, 0, 0);
@@ -339,10 +353,10 @@ void ScriptRunner::simulate(const Step& step)
 bool ScriptRunner::simulatedStateHolds(const Step& step) const
 {
     sim::SimulatedDevices& devices = simulated();
-    if (step.name == u"drawer")
-        return devices.cashDrawer().isOpen() == step.value.toBool();
-    const QString text = step.value.toString();
-    if (step.name == u"display") {
+    if (step.name() == u"drawer")
+        return devices.cashDrawer().isOpen() == step.value().toBool();
+    const QString text = step.value().toString();
+    if (step.name() == u"display") {
         const QStringList rows = devices.lineDisplay().rows();
         return std::any_of(rows.cbegin(), rows.cend(),
                            [&text](const QString& row) { return row.contains(text); });
@@ -359,11 +373,11 @@ QString ScriptRunner::simulatedState(const Step& step) const
 {
     constexpr qsizetype kShownLines = 5;
     sim::SimulatedDevices& devices = simulated();
-    if (step.name == u"drawer")
+    if (step.name() == u"drawer")
         return devices.cashDrawer().isOpen() ? QStringLiteral("the simulated drawer is open")
                                              : QStringLiteral("the simulated drawer is closed");
     QStringList shown;
-    if (step.name == u"display") {
+    if (step.name() == u"display") {
         shown = devices.lineDisplay().rows();
     } else {
         for (const sim::ReceiptItem& item : devices.printer().receipt())
@@ -374,13 +388,14 @@ QString ScriptRunner::simulatedState(const Step& step) const
         line = line.trimmed();
     shown.removeAll(QString());
     if (shown.isEmpty())
-        return QStringLiteral("the simulated %1 shows nothing").arg(step.name);
+        return QStringLiteral("the simulated %1 shows nothing").arg(step.name());
     const qsizetype first = std::max<qsizetype>(0, shown.size() - kShownLines);
     QStringList quoted;
     for (qsizetype i = first; i < shown.size(); ++i)
         quoted << quotedString(shown.at(i), kShownDataLength);
     return QStringLiteral("the simulated %1 shows %2%3")
-        .arg(step.name, first > 0 ? QStringLiteral("(last %1 lines) ").arg(kShownLines) : QString(),
+        .arg(step.name(),
+             first > 0 ? QStringLiteral("(last %1 lines) ").arg(kShownLines) : QString(),
              quoted.join(QStringLiteral(" | ")));
 }
 

@@ -55,13 +55,13 @@ void LineParser::parseExpect()
     if (!code)
         fail(QStringLiteral("\"%1\" is not a result code, event or device")
                  .arg(subject->text().left(40)));
-    m_step.value = *code;
+    m_step.detail().value = *code;
 }
 
 void LineParser::parseExpectEvent(QLatin1String event)
 {
     m_step.kind = Step::Kind::ExpectEvent;
-    m_step.name = event;
+    m_step.detail().name = event;
     if (m_step.device != DeviceClass::Printer && event != u"StatusUpdateEvent")
         fail(QStringLiteral("the %1 raises no %2").arg(deviceWord(m_step.device), event));
     if (m_step.device == DeviceClass::Display)
@@ -79,7 +79,7 @@ void LineParser::parseExpectEvent(QLatin1String event)
         }
         if (!value)
             fail(QStringLiteral("\"%1\" is not a value of %2").arg(token.text().left(40), event));
-        m_step.value = *value;
+        m_step.detail().value = *value;
     }
     within();
 }
@@ -88,13 +88,13 @@ void LineParser::parseExpectProperty(const Token& nameToken)
 {
     m_step.kind = Step::Kind::ExpectProperty;
     const PropertyName property = propertyName(nameToken);
-    m_step.name = property.name;
+    m_step.detail().name = property.name;
     const Token& comparison = take(QStringLiteral("= or !="));
     if (comparison.isWord(u"!="))
         m_step.negated = true;
     else if (!comparison.isWord(u"="))
         fail(QStringLiteral("expected = or != after %1").arg(property.name));
-    m_step.value = propertyValue(property.kind);
+    m_step.detail().value = propertyValue(property.kind);
     within();
 }
 
@@ -103,17 +103,17 @@ void LineParser::parseExpectSim()
     m_step.kind = Step::Kind::ExpectSim;
     const Token& what = take(QStringLiteral("drawer, display or receipt"));
     if (what.isWord(u"drawer")) {
-        m_step.name = QStringLiteral("drawer");
+        m_step.detail().name = QStringLiteral("drawer");
         const Token& state = take(QStringLiteral("open or closed"));
         if (!state.isWord(u"open") && !state.isWord(u"closed"))
             fail(QStringLiteral("the drawer is open or closed"));
-        m_step.value = state.isWord(u"open");
+        m_step.detail().value = state.isWord(u"open");
     } else if (what.isWord(u"display") || what.isWord(u"receipt")) {
-        m_step.name = what.text().toString().toLower();
+        m_step.detail().name = what.text().toString().toLower();
         const Token& text = take(QStringLiteral("the text"));
         if (text.kind != Token::Kind::String)
             fail(QStringLiteral("the text must be quoted"));
-        m_step.value = text.toString();
+        m_step.detail().value = text.toString();
     } else {
         fail(QStringLiteral("expect sim takes drawer, display or receipt"));
     }
@@ -127,16 +127,16 @@ void LineParser::parseAnswer()
         fail(QStringLiteral("only ErrorEvent can be answered: on ErrorEvent retry|clear"));
     const Token& answer = take(QStringLiteral("retry or clear"));
     if (answer.isWord(u"retry"))
-        m_step.value = opos::OPOS_ER_RETRY;
+        m_step.detail().value = opos::OPOS_ER_RETRY;
     else if (answer.isWord(u"clear"))
-        m_step.value = opos::OPOS_ER_CLEAR;
+        m_step.detail().value = opos::OPOS_ER_CLEAR;
     else
         fail(QStringLiteral("an ErrorEvent is answered retry or clear"));
     if (!atEnd()) {
         const auto count = parseNumber(take(QStringLiteral("a count")).text());
         if (!count || *count < 1 || *count > 1000000)
             fail(QStringLiteral("the count is a number from 1 to 1000000"));
-        m_step.count = *count;
+        m_step.detail().count = *count;
         if (peekWord(u"times"))
             ++m_next;
     }

@@ -3,6 +3,7 @@
 #include <QLatin1String>
 #include <QString>
 #include <QStringView>
+#include <string>
 #include <vector>
 
 namespace script {
@@ -19,17 +20,15 @@ struct Token
         String, // a quoted text, escapes already resolved
     };
     Kind kind = Kind::Word;
-    QStringView word; // a word, or a string as written with its quotes, within its line
-    QString string;   // a string's text
+    QStringView word;   // a word, or a string as written with its quotes, within its line
+    QStringView string; // a string's text
     // A string written just as quotedString() writes its text back: the transcript can show
     // what was written instead of writing the text again.
     bool writtenAsShown = false;
 
-    QStringView text() const { return kind == Kind::String ? QStringView(string) : word; }
-    // The text to keep beyond the line: a string shares its text.
-    QString toString() const { return kind == Kind::String ? string : word.toString(); }
-    // The same, a string's text taken from the token rather than shared with it.
-    QString takeString() { return kind == Kind::String ? std::move(string) : word.toString(); }
+    QStringView text() const { return kind == Kind::String ? string : word; }
+    // The text to keep beyond the line.
+    QString toString() const { return text().toString(); }
 
     bool isWord(QStringView other) const
     {
@@ -46,9 +45,11 @@ struct Token
 // Splits one line into `tokens` (emptied first). Words are separated by blanks; "=" and "!="
 // stand alone; a "#" outside a string starts a comment. In a quoted string \e is ESC, \n LF, \r
 // CR, \t TAB, \0 NUL, \xHH any byte value, \\ and \" themselves. A fault throws
-// std::invalid_argument with its text. Words are views of `line`, which must outlive them.
-// `statementEnd`, when given, receives where the statement ends (its comment starts).
-void tokenizeLine(QStringView line, std::vector<Token>& tokens, qsizetype* statementEnd = nullptr);
+// std::invalid_argument with its text. Words are views of `line`, and strings' texts views of
+// `strings` (emptied first), which must outlive them. `statementEnd`, when given, receives where
+// the statement ends (its comment starts).
+void tokenizeLine(QStringView line, std::vector<Token>& tokens, std::u16string& strings,
+                  qsizetype* statementEnd = nullptr);
 
 // Writes text as the quoted string a script would hold ("\e|bCBold\n"), the lexer's inverse;
 // a text longer than maxLength characters is cut there and ends in "…".

@@ -13,7 +13,9 @@ constexpr double kMaxWaitMs = 24.0 * 3600 * 1000;
 
 } // namespace
 
-LineParser::LineParser(std::vector<Token>& tokens, Step& step) : m_tokens(tokens), m_step(step) {}
+LineParser::LineParser(const std::vector<Token>& tokens, Step& step, ScriptTexts& texts)
+    : m_tokens(tokens), m_step(step), m_texts(texts)
+{}
 
 void LineParser::parse()
 {
@@ -29,7 +31,7 @@ void LineParser::parse()
         parseAnswer();
     } else if (first.isWord(u"wait")) {
         m_step.kind = Step::Kind::Wait;
-        m_step.timeoutMs = duration();
+        m_step.detail().timeoutMs = duration();
     } else if (first.isWord(u"sim")) {
         parseSim();
     } else {
@@ -110,7 +112,7 @@ void LineParser::within()
 {
     if (peekWord(u"within")) {
         ++m_next;
-        m_step.timeoutMs = duration();
+        m_step.detail().timeoutMs = duration();
     }
 }
 
@@ -164,7 +166,7 @@ void LineParser::parseUse()
 {
     m_step.kind = Step::Kind::Use;
     m_step.device = takeDevice();
-    m_step.value = take(QStringLiteral("the logical name or address")).toString();
+    m_step.detail().value = take(QStringLiteral("the logical name or address")).toString();
 }
 
 } // namespace script

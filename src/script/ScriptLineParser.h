@@ -18,9 +18,9 @@ namespace script {
 class LineParser
 {
 public:
-    // The tokens, and the line their words are part of, outlive the parser, which may take
-    // their strings.
-    LineParser(std::vector<Token>& tokens, Step& step);
+    // The tokens, and the line their words are part of, outlive the parser. A call's text is
+    // added to `texts`, the script's texts.
+    LineParser(const std::vector<Token>& tokens, Step& step, ScriptTexts& texts);
     void parse();
 
 private:
@@ -61,9 +61,10 @@ private:
     // The simulated devices' controls (ScriptSimParser.cpp).
     void parseSim();
 
-    std::vector<Token>& m_tokens;
+    const std::vector<Token>& m_tokens;
     size_t m_next = 0;
     Step& m_step;
+    ScriptTexts& m_texts;
 };
 
 } // namespace script

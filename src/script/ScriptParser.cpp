@@ -3,11 +3,14 @@
 #include "script/ScriptError.h"
 #include "script/ScriptLexer.h"
 #include "script/ScriptLineParser.h"
+#include "script/TextWriter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace script {
 
@@ -29,10 +32,9 @@ int32_t CallArguments::number(int position, int32_t otherwise) const
     return position >= 0 && position < m_count ? m_numbers[size_t(position)] : otherwise;
 }
 
-const QString& CallArguments::text(int position) const
+TextSpan CallArguments::textSpan(int position) const
 {
-    static const QString none;
-    return position == m_textAt ? m_text : none;
+    return position >= 0 && position == m_textAt ? m_text : TextSpan{};
 }
 
 void CallArguments::append(ArgKind kind)
@@ -48,13 +50,13 @@ void CallArguments::appendNumber(ArgKind kind, int32_t value)
     m_numbers[size_t(m_count - 1)] = value;
 }
 
-void CallArguments::appendText(QString value)
+void CallArguments::appendText(TextSpan text)
 {
     if (m_textAt >= 0)
         throw std::invalid_argument("a call takes one text at most");
     append(ArgKind::Text);
     m_textAt = int8_t(m_count - 1);
-    m_text = std::move(value);
+    m_text = text;
 }
 
 void CallArguments::setWrittenText(qsizetype start, qsizetype length)
@@ -66,18 +68,27 @@ void CallArguments::setWrittenText(qsizetype start, qsizetype length)
     m_writtenLength = int32_t(length);
 }
 
-QStringView CallArguments::writtenText(QStringView statement) const
+QByteArrayView CallArguments::writtenText(QByteArrayView statement) const
 {
     if (m_writtenLength == 0 || m_writtenStart + m_writtenLength > statement.size())
         return {};
     return statement.sliced(m_writtenStart, m_writtenLength);
 }
 
-QVariantList CallArguments::toList() const
+QStringView Script::argumentText(const Step& step, int position) const
+{
+    const TextSpan span = step.arguments.textSpan(position);
+    if (span.length < 0)
+        return {};
+    return QStringView(texts.data() + span.start, span.length);
+}
+
+QVariantList Script::argumentList(const Step& step) const
 {
     QVariantList list;
-    for (int i = 0; i < m_count; ++i)
-        list.append(i == m_textAt ? QVariant(m_text) : QVariant(m_numbers[size_t(i)]));
+    for (int i = 0; i < step.arguments.size(); ++i)
+        list.append(i == step.arguments.textPosition() ? QVariant(argumentText(step, i).toString())
+                                                       : QVariant(step.arguments.number(i, 0)));
     return list;
 }
 
@@ -99,14 +110,23 @@ bool holdsExpectation(const Script& script)
 
 namespace {
 
-// Statements are kept as positions in the decoded script, which has no more characters than bytes.
+// Statements are kept as positions in the script's bytes.
 static_assert(kMaxScriptBytes <= std::numeric_limits<int32_t>::max());
+
+// Where the line starting at `start` ends: at its '\n', or at the end of the text.
+qsizetype lineEnd(QByteArrayView text, qsizetype start)
+{
+    if (start >= text.size())
+        return text.size();
+    const void* const end = std::memchr(text.data() + start, '\n', size_t(text.size() - start));
+    return end ? static_cast<const char*>(end) - text.data() : text.size();
+}
 
 // Lines as the parser counts them, so that the steps are made in place and never moved.
 size_t lineCount(QByteArrayView text)
 {
     size_t lines = 1;
-    for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1))
+    for (qsizetype at = lineEnd(text, 0); at < text.size(); at = lineEnd(text, at + 1))
         ++lines;
     return lines;
 }
@@ -127,9 +147,7 @@ std::optional<LineNotText> firstLineNotText(QByteArrayView text)
     int number = 0;
     for (qsizetype start = 0; start < text.size();) {
         ++number;
-        qsizetype end = text.indexOf('\n', start);
-        if (end < 0)
-            end = text.size();
+        const qsizetype end = lineEnd(text, start);
         const QByteArrayView line = text.sliced(start, end - start);
         if (line.contains('\0'))
             return LineNotText{start, number,
@@ -143,6 +161,38 @@ std::optional<LineNotText> firstLineNotText(QByteArrayView text)
     return std::nullopt;
 }
 
+// A line's characters, decoded into `room`, which serves every line.
+QStringView decodedLine(QByteArrayView bytes, QString& room)
+{
+    if (room.size() < bytes.size())
+        room.resize(bytes.size());
+    QChar* const first = room.data();
+    return QStringView(first, decodeUtf8(first, bytes));
+}
+
+// How many bytes the characters take in UTF-8.
+qsizetype utf8Size(QStringView text)
+{
+    qsizetype size = 0;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        // Each half of a surrogate pair takes two of the pair's four bytes.
+        size += code < 0x80 ? 1 : code < 0x800 || QChar::isSurrogate(code) ? 2 : 3;
+    }
+    return size;
+}
+
+// The parser says where a text was written in characters of the statement; the step keeps it in
+// bytes.
+void writtenTextInBytes(CallArguments& arguments, QStringView statement)
+{
+    if (arguments.writtenLength() == 0)
+        return;
+    const QStringView before = statement.first(arguments.writtenStart());
+    arguments.setWrittenText(utf8Size(before),
+                             utf8Size(statement.sliced(before.size(), arguments.writtenLength())));
+}
+
 } // namespace
 
 Script parseScript(const QByteArray& text, const QString& fileName, const QString& folder)
@@ -154,40 +204,50 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     Script script;
     script.fileName = fileName;
     script.folder = folder;
+    script.text = text;
     QByteArrayView body(text);
     if (body.startsWith("\xEF\xBB\xBF"))
         body = body.sliced(3);
+    const qsizetype bodyStart = text.size() - body.size();
     // The lines before one that is not text are read as usual, so that a fault among them is the
     // one reported.
     const std::optional<LineNotText> notText = firstLineNotText(body);
-    // Decoded in one go: the words are views of it, and only what a step keeps gets room of its
-    // own.
-    script.text = QString::fromUtf8(notText ? body.first(notText->start) : body);
-    const QString& decoded = script.text;
+    const QByteArrayView readable = notText ? body.first(notText->start) : body;
+    // A text is never longer than where it was written, so the texts take one piece of room.
+    script.texts.reserve(readable.size());
     script.steps.reserve(lineCount(body));
     int lineNumber = 0;
-    std::vector<Token> tokens; // its room serves every line
-    for (qsizetype start = 0; start < decoded.size();) {
+    // Their room serves every line.
+    std::vector<Token> tokens;
+    std::u16string strings;
+    QString lineRoom;
+    for (qsizetype start = 0; start < readable.size();) {
         ++lineNumber;
-        qsizetype end = decoded.indexOf(u'\n', start);
-        if (end < 0)
-            end = decoded.size();
-        QStringView line = QStringView(decoded).sliced(start, end - start);
+        const qsizetype end = lineEnd(readable, start);
+        QByteArrayView bytes = readable.sliced(start, end - start);
+        const qsizetype lineStart = bodyStart + start;
         start = end + 1;
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        const QStringView line = decodedLine(bytes, lineRoom);
+        // Plain ASCII, as nearly every line is, has a character a byte: its characters stand
+        // where its bytes do.
+        const bool plain = line.size() == bytes.size();
         try {
             qsizetype statementEnd = 0;
-            tokenizeLine(line, tokens, &statementEnd);
+            tokenizeLine(line, tokens, strings, &statementEnd);
             if (tokens.empty())
                 continue;
             // Made in its place; a fault ends the whole script, so a half-made step never runs.
             Step& step = script.steps.emplace_back();
             step.line = lineNumber;
             const QStringView statement = line.first(statementEnd).trimmed();
-            step.textStart = int32_t(statement.constData() - decoded.constData());
-            step.textLength = int32_t(statement.size());
-            LineParser(tokens, step).parse();
+            const QStringView before = line.first(statement.data() - line.data());
+            step.textStart = int32_t(lineStart + (plain ? before.size() : utf8Size(before)));
+            step.textLength = int32_t(plain ? statement.size() : utf8Size(statement));
+            LineParser(tokens, step, script.texts).parse();
+            if (!plain)
+                writtenTextInBytes(step.arguments, statement);
         } catch (const std::invalid_argument& wrong) {
             throw ScriptError(fileName, lineNumber, QString::fromStdString(wrong.what()));
         }

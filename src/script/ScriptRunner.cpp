@@ -35,6 +35,17 @@ qint64 coarseMs()
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }
 
+void prefetchText(const Script& script, const Step& step)
+{
+    // A statement may stand on two lines of the cache.
+    const char* const statement = script.text.constData() + step.textStart;
+    __builtin_prefetch(statement);
+    __builtin_prefetch(statement + step.textLength);
+    const TextSpan text = step.arguments.textSpan(step.arguments.textPosition());
+    if (text.length > 0)
+        __builtin_prefetch(script.texts.data() + text.start);
+}
+
 QString valueText(const QVariant& value)
 {
     if (value.typeId() == QMetaType::Bool)
@@ -109,7 +120,15 @@ RunSummary ScriptRunner::run(const Script& script)
                       QCoreApplication::applicationVersion())
                   .trimmed(),
               QString(QStringLiteral("script ") + script.fileName));
-    for (const Step& step : script.steps) {
+    const Step* const last = script.steps.data() + script.steps.size();
+    for (const Step* next = script.steps.data(); next != last; ++next) {
+        const Step& step = *next;
+        // A long script's steps, statements and texts are far from the cache by the time they
+        // run: those of the steps just ahead are fetched while this one runs.
+        if (last - next > 2)
+            __builtin_prefetch(next + 2);
+        if (last - next > 1)
+            prefetchText(script, next[1]);
         const bool checksLastCall =
             step.kind == Step::Kind::ExpectResult || step.kind == Step::Kind::ExpectFailure;
         if (m_failurePending && !checksLastCall)
@@ -157,7 +176,7 @@ void ScriptRunner::runStep(const Step& step)
 {
     switch (step.kind) {
     case Step::Kind::Use:
-        m_names[static_cast<int>(step.device)] = step.value.toString();
+        m_names[static_cast<int>(step.device)] = step.value().toString();
         break;
     case Step::Kind::Call:
     case Step::Kind::PrintFile:
@@ -180,12 +199,12 @@ void ScriptRunner::runStep(const Step& step)
         expectSimulated(step);
         break;
     case Step::Kind::AnswerErrors:
-        m_errorAnswers.emplace_back(step.value.toInt(), step.count);
+        m_errorAnswers.emplace_back(step.value().toInt(), step.count());
         break;
     case Step::Kind::Wait:
         writeLine(QStringLiteral("wait"),
-                  QString(QString::number(step.timeoutMs) + QStringLiteral(" ms")), {});
-        m_clock.waitUntil(step.timeoutMs, [] { return false; });
+                  QString(QString::number(step.timeoutMs()) + QStringLiteral(" ms")), {});
+        m_clock.waitUntil(step.timeoutMs(), [] { return false; });
         break;
     }
 }
@@ -209,7 +228,7 @@ void ScriptRunner::expectResult(const Step& step)
         reportOutcome(step, false, QStringLiteral("run-time failure: ") + m_last.failure);
         return;
     }
-    const int32_t expected = step.value.toInt();
+    const int32_t expected = step.value().toInt();
     const bool held = m_last.result == expected ||
                       (m_last.result == opos::OPOS_E_EXTENDED && m_last.extended == expected);
     QString got = DecodeResultCode(m_last.result);
@@ -225,33 +244,33 @@ void ScriptRunner::expectProperty(const Step& step)
     QString message;
     const auto holds = [&] {
         try {
-            const PropertyRead read = checkedRead(step.device, step.name);
+            const PropertyRead read = checkedRead(step.device, step.name());
             if (read.result != opos::OPOS_SUCCESS) {
                 message = QStringLiteral("%1 not read: ResultCode = %2, %3")
-                              .arg(step.name,
+                              .arg(step.name(),
                                    propertyValueText(QStringLiteral("ResultCode"), read.result),
                                    read.reason);
                 return false;
             }
-            message =
-                QStringLiteral("%1 is %2").arg(step.name, propertyValueText(step.name, read.value));
+            message = QStringLiteral("%1 is %2")
+                          .arg(step.name(), propertyValueText(step.name(), read.value));
             const bool equal = read.value.typeId() == QMetaType::Bool
-                                   ? read.value.toBool() == step.value.toBool()
-                                   : valueText(read.value) == valueText(step.value);
+                                   ? read.value.toBool() == step.value().toBool()
+                                   : valueText(read.value) == valueText(step.value());
             return equal != step.negated;
         } catch (const std::exception& what) {
             message = QStringLiteral("run-time failure: ") + QString::fromUtf8(what.what());
             return false;
         }
     };
-    const bool held = m_clock.waitUntil(step.timeoutMs, holds);
+    const bool held = m_clock.waitUntil(step.timeoutMs(), holds);
     reportOutcome(step, held, message);
 }
 
 void ScriptRunner::expectEvent(const Step& step)
 {
     const auto found = [this, &step] { return findEvent(step) != m_events.end(); };
-    const bool arrived = m_clock.waitUntil(step.timeoutMs, found);
+    const bool arrived = m_clock.waitUntil(step.timeoutMs(), found);
     QString note;
     if (arrived && !step.negated) {
         const auto taken = findEvent(step);
@@ -262,18 +281,19 @@ void ScriptRunner::expectEvent(const Step& step)
                        .arg(taken->line);
         m_events.erase(taken);
     }
-    const QString what =
-        step.value.isValid() ? step.name + QLatin1Char(' ') + eventValueText(step) : step.name;
+    const QString what = step.value().isValid()
+                             ? step.name() + QLatin1Char(' ') + eventValueText(step)
+                             : step.name();
     reportOutcome(step, arrived != step.negated,
                   arrived ? QStringLiteral("%1 arrived").arg(what)
-                          : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs),
+                          : QStringLiteral("no %1 within %2 ms").arg(what).arg(step.timeoutMs()),
                   note);
 }
 
 void ScriptRunner::expectSimulated(const Step& step)
 {
     QString failure;
-    const bool held = m_clock.waitUntil(step.timeoutMs, [&] {
+    const bool held = m_clock.waitUntil(step.timeoutMs(), [&] {
         try {
             return simulatedStateHolds(step);
         } catch (const std::exception& what) {
@@ -287,7 +307,7 @@ void ScriptRunner::expectSimulated(const Step& step)
 void ScriptRunner::reportOutcome(const Step& step, bool held, const QString& message,
                                  const QString& note)
 {
-    reportOutcome(step.line, statement(step).toString(), held, message, note);
+    reportOutcome(step.line, statement(step), held, message, note);
 }
 
 void ScriptRunner::reportOutcome(int line, const QString& statement, bool held,
@@ -317,9 +337,9 @@ void ScriptRunner::reportUnexpectedFailure()
                   QStringLiteral("unexpected run-time failure: ") + m_last.failure);
 }
 
-QStringView ScriptRunner::statement(const Step& step) const
+QString ScriptRunner::statement(const Step& step) const
 {
-    return m_script ? m_script->statement(step) : QStringView();
+    return m_script ? m_script->statement(step) : QString();
 }
 
 void ScriptRunner::recordEvent(SeenEvent event, const QString& text)
@@ -335,11 +355,11 @@ void ScriptRunner::recordEvent(SeenEvent event, const QString& text)
 std::deque<ScriptRunner::SeenEvent>::iterator ScriptRunner::findEvent(const Step& step)
 {
     return std::find_if(m_events.begin(), m_events.end(), [&step](const SeenEvent& event) {
-        if (event.device != step.device || event.name != step.name)
+        if (event.device != step.device || event.name != step.name())
             return false;
-        if (!step.value.isValid())
+        if (!step.value().isValid())
             return true;
-        const int32_t expected = step.value.toInt();
+        const int32_t expected = step.value().toInt();
         return event.value == expected ||
                (event.name == u"ErrorEvent" && event.value == opos::OPOS_E_EXTENDED &&
                 event.extended == expected);

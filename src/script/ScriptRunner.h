@@ -95,6 +95,7 @@ private:
     int32_t callCompanion(const Step& step, opos::CompanionDevice& device);
     void printFile(const Step& step);
     QString scriptFile(const Step& step, int position) const;
+    const QString& textArgument(const Step& step, int position);
     void setProperty(const Step& step);
     QVariant readProperty(DeviceClass device, const QString& name) const;
     PropertyRead checkedRead(DeviceClass device, const QString& name) const;
@@ -112,7 +113,7 @@ private:
                        const QString& note = {});
     void reportOutcome(int line, const QString& statement, bool held, const QString& message,
                        const QString& note = {});
-    QStringView statement(const Step& step) const;
+    QString statement(const Step& step) const;
     void reportUnexpectedFailure();
 
     void recordEvent(SeenEvent event, const QString& text);
@@ -153,6 +154,7 @@ private:
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
     QString m_line;          // the transcript line being written, its room kept from line to line
+    QString m_callText;      // a call's text, its room kept from call to call
     qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
 };
 

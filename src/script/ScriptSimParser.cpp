@@ -11,7 +11,7 @@ void LineParser::parseSim()
     m_step.kind = Step::Kind::Sim;
     m_step.device = takeDevice();
     const Token& control = take(QStringLiteral("the control"));
-    m_step.name = control.text().toString().toLower();
+    m_step.detail().name = control.text().toString().toLower();
     const auto choose = [this](std::initializer_list<QStringView> words) {
         const Token& token = take(QStringLiteral("the setting"));
         for (QStringView word : words)
@@ -23,30 +23,30 @@ void LineParser::parseSim()
         fail(QStringLiteral("the setting is one of %1").arg(names.join(u", ")));
     };
     if (m_step.device == DeviceClass::Drawer) {
-        if (m_step.name != u"close")
+        if (m_step.detail().name != u"close")
             fail(QStringLiteral("the simulated drawer knows only: sim drawer close"));
         return;
     }
     if (m_step.device == DeviceClass::Display)
         fail(QStringLiteral("the simulated display has no controls"));
-    if (m_step.name == u"cover") {
-        m_step.value = choose({u"open", u"closed"});
-    } else if (m_step.name == u"paper") {
-        m_step.value = choose({u"ok", u"near-end", u"empty"});
-    } else if (m_step.name == u"power") {
-        m_step.value = choose({u"online", u"off", u"offline", u"off-offline"});
-    } else if (m_step.name == u"held-elsewhere") {
-        m_step.value = flag(take(QStringLiteral("yes or no")));
-    } else if (m_step.name == u"listen") {
-        m_step.value = take(QStringLiteral("[ADDRESS:]PORT")).toString();
-    } else if (m_step.name == u"save-receipt") {
-        m_step.value = take(QStringLiteral("the picture's file name")).toString();
-    } else if (m_step.name == u"speed") {
-        m_step.value = choose({u"instant", u"realistic"});
-    } else if (m_step.name == u"fail-next-call") {
+    if (m_step.detail().name == u"cover") {
+        m_step.detail().value = choose({u"open", u"closed"});
+    } else if (m_step.detail().name == u"paper") {
+        m_step.detail().value = choose({u"ok", u"near-end", u"empty"});
+    } else if (m_step.detail().name == u"power") {
+        m_step.detail().value = choose({u"online", u"off", u"offline", u"off-offline"});
+    } else if (m_step.detail().name == u"held-elsewhere") {
+        m_step.detail().value = flag(take(QStringLiteral("yes or no")));
+    } else if (m_step.detail().name == u"listen") {
+        m_step.detail().value = take(QStringLiteral("[ADDRESS:]PORT")).toString();
+    } else if (m_step.detail().name == u"save-receipt") {
+        m_step.detail().value = take(QStringLiteral("the picture's file name")).toString();
+    } else if (m_step.detail().name == u"speed") {
+        m_step.detail().value = choose({u"instant", u"realistic"});
+    } else if (m_step.detail().name == u"fail-next-call") {
         const Token& what = take(QStringLiteral("a result code or run-time-failure"));
         if (what.isWord(u"run-time-failure")) {
-            m_step.value = QStringLiteral("run-time-failure");
+            m_step.detail().value = QStringLiteral("run-time-failure");
             return;
         }
         const auto code = resultCodeValue(what.text());

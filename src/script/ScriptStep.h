@@ -1,9 +1,15 @@
 #pragma once
 
+#include "script/LargeArrayAllocator.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace script {
@@ -52,9 +58,17 @@ enum class Member : uint8_t
     DisplayText,
 };
 
+// Where a call's text stands among the script's texts (Script::texts).
+struct TextSpan
+{
+    int32_t start = 0;
+    int32_t length = -1; // -1: no text at all
+};
+
 // A call's arguments as the script gave them, held in the step itself: numbers (constants already
-// resolved) by position, and the one text a member takes at most. A long script is mostly calls,
-// and a container with a value object per argument cost more to read and run than the call.
+// resolved) by position, and where the one text a member takes at most stands. A long script is
+// mostly calls, and a container with a value object per argument cost more to read and run than
+// the call.
 class CallArguments
 {
 public:
@@ -65,19 +79,20 @@ public:
     ArgKind kind(int position) const { return m_kinds[size_t(position)]; }
     // The number at `position`, or `otherwise` when the call has no argument there.
     int32_t number(int position, int32_t otherwise) const;
-    // The text at `position`; empty when the call has no text there.
-    const QString& text(int position) const;
+    // Where the text at `position` stands; no text when the call has none there.
+    TextSpan textSpan(int position) const;
+    int textPosition() const { return m_textAt; } // -1 without a text
 
     void appendNumber(ArgKind kind, int32_t value);
-    void appendText(QString value);
+    void appendText(TextSpan text);
 
     // The text as the script wrote it, quotes and escapes included, when that is how the
-    // transcript shows it: where it stands in the call's statement.
+    // transcript shows it: where it stands in the call's statement, in bytes.
     void setWrittenText(qsizetype start, qsizetype length);
-    QStringView writtenText(QStringView statement) const;
-
-    // As values, numbers and the text in their places: for a call made by name.
-    QVariantList toList() const;
+    QByteArrayView writtenText(QByteArrayView statement) const;
+    // Where the written text stands, as set.
+    qsizetype writtenStart() const { return m_writtenStart; }
+    qsizetype writtenLength() const { return m_writtenLength; }
 
 private:
     void append(ArgKind kind);
@@ -86,9 +101,55 @@ private:
     std::array<ArgKind, kMost> m_kinds{};
     int8_t m_count = 0;
     int8_t m_textAt = -1;
+    TextSpan m_text;
     int32_t m_writtenStart = 0;
     int32_t m_writtenLength = 0; // none
-    QString m_text;
+};
+
+// The name of a member, as the transcript shows it.
+const QString& memberName(Member member);
+
+// What a statement says beyond its device and a call's arguments. A long script is mostly calls,
+// which need none of it, so it is kept out of the step.
+struct StepDetail
+{
+    QString name;          // property, event, sim control (canonical spelling)
+    QVariant value;        // expected or written value; absent for "any"
+    int32_t timeoutMs = 0; // within / wait
+    int32_t count = 1;     // answers queued by "on ErrorEvent"
+};
+
+// A StepDetail of its own, or none, copied with the step that holds it.
+class StepDetailBox
+{
+public:
+    StepDetailBox() = default;
+    StepDetailBox(const StepDetailBox& other) { *this = other; }
+    StepDetailBox& operator=(const StepDetailBox& other)
+    {
+        if (this != &other)
+            m_detail = other.m_detail ? std::make_unique<StepDetail>(*other.m_detail) : nullptr;
+        return *this;
+    }
+    StepDetailBox(StepDetailBox&&) noexcept = default;
+    StepDetailBox& operator=(StepDetailBox&&) noexcept = default;
+    ~StepDetailBox() = default;
+
+    // The detail, or one with nothing in it.
+    const StepDetail& get() const
+    {
+        static const StepDetail none;
+        return m_detail ? *m_detail : none;
+    }
+    StepDetail& made()
+    {
+        if (!m_detail)
+            m_detail = std::make_unique<StepDetail>();
+        return *m_detail;
+    }
+
+private:
+    std::unique_ptr<StepDetail> m_detail;
 };
 
 // One statement of a script, as the parser understood it.
@@ -117,29 +178,54 @@ struct Step
     Member member = Member::None; // Call and PrintFile
     bool negated = false;         // "!=" or "expect no"
     int line = 0;
-    int32_t timeoutMs = 0; // within / wait
-    int32_t count = 1;     // answers queued by "on ErrorEvent"
-    // The statement as written, without its comment: where it stands in the script's text (a
+    // The statement as written, without its comment: where it stands in the script's bytes (a
     // script is far smaller than 2 GB).
     int32_t textStart = 0;
     int32_t textLength = 0;
-    QString name; // member, property, event, sim control (canonical spelling)
     CallArguments arguments;
-    QVariant value; // expected or written value; absent for "any"
+
+    // The member, property, event or sim control (canonical spelling).
+    const QString& name() const
+    {
+        return kind == Kind::Call || kind == Kind::PrintFile ? memberName(member)
+                                                             : m_detail.get().name;
+    }
+    const QVariant& value() const { return m_detail.get().value; }
+    int32_t timeoutMs() const { return m_detail.get().timeoutMs; }
+    int32_t count() const { return m_detail.get().count; }
+    // The detail to write, made on first use.
+    StepDetail& detail() { return m_detail.made(); }
+
+private:
+    StepDetailBox m_detail;
 };
+
+// Where a script's calls keep their texts.
+using ScriptTexts =
+    std::basic_string<char16_t, std::char_traits<char16_t>, LargeArrayAllocator<char16_t>>;
 
 struct Script
 {
     QString fileName; // as given; "-" for standard input
     QString folder;   // where relative file names in the script are looked up
-    QString text;     // the script's text, decoded; the steps' statements are parts of it
-    std::vector<Step> steps;
+    // The script as read (UTF-8, a byte-order mark included); the steps' statements are parts of
+    // it. A long script is read line by line, so its decoded text is never kept whole.
+    QByteArray text;
+    // The calls' texts, escapes resolved, one after another; the steps say where theirs stand.
+    ScriptTexts texts;
+    std::vector<Step, LargeArrayAllocator<Step>> steps;
 
     // A step's statement as written, without its comment.
-    QStringView statement(const Step& step) const
+    QByteArrayView statementBytes(const Step& step) const
     {
-        return QStringView(text).sliced(step.textStart, step.textLength);
+        return QByteArrayView(text).sliced(step.textStart, step.textLength);
     }
+    QString statement(const Step& step) const { return QString::fromUtf8(statementBytes(step)); }
+    // The text a call's argument at `position` gives; null when it gives none there.
+    QStringView argumentText(const Step& step, int position) const;
+    // The call's arguments as values, numbers and the text in their places: for a call made by
+    // name.
+    QVariantList argumentList(const Step& step) const;
 };
 
 QString deviceWord(DeviceClass device);

@@ -1,5 +1,8 @@
 #include "script/StreamTranscript.h"
 
+#include "script/TextWriter.h"
+
+#include <QFileDevice>
 #include <QTextStream>
 #include <algorithm>
 
@@ -89,17 +92,47 @@ void StreamTranscript::flush()
 {
     const std::lock_guard writing(m_writing);
     const qsizetype from = m_written.load(std::memory_order_relaxed); // moved under m_writing
-    const qsizetype to = m_put.load();
+    qsizetype to = m_put.load();
+    // A character pair a line given in pieces split waits for its second half.
+    if (to > from && QChar::isHighSurrogate(m_ring[size_t((to - 1) & kRingMask)]))
+        --to;
     if (from == to)
         return;
     const qsizetype offset = from & kRingMask;
     const qsizetype first = std::min(to - from, kRingChars - offset);
-    const auto* const ring = reinterpret_cast<const QChar*>(m_ring.get());
-    m_out << QStringView(ring + offset, first);
-    if (first < to - from)
-        m_out << QStringView(ring, to - from - first);
+    write(QStringView(m_ring.get() + offset, first), QStringView(m_ring.get(), to - from - first));
     m_out.flush();
+    // Written past the stream, so its flush may not reach a file's own buffer.
+    if (auto* const file = qobject_cast<QFileDevice*>(m_out.device()))
+        file->flush();
     m_written.store(to);
+}
+
+// The ring's characters from `first` on to `second`: UTF-8 goes to the stream's device as it is
+// encoded here, plain ASCII in wide steps; anything else the stream encodes itself.
+void StreamTranscript::write(QStringView first, QStringView second)
+{
+    QIODevice* const device = m_out.device();
+    if (!device || m_out.encoding() != QStringConverter::Utf8 || m_out.generateByteOrderMark()) {
+        m_out << first << second;
+        return;
+    }
+    m_out.flush(); // what others wrote to the stream comes first
+    const qsizetype room = 3 * (first.size() + second.size());
+    if (m_bytes.size() < room)
+        m_bytes.resize(room);
+    char* end = m_bytes.data();
+    // A character pair the ring's end splits is encoded whole.
+    if (!first.isEmpty() && !second.isEmpty() && first.back().isHighSurrogate()) {
+        const char16_t pair[2] = {first.back().unicode(), second.front().unicode()};
+        end = encodeUtf8(end, first.chopped(1));
+        end = encodeUtf8(end, QStringView(pair, 2));
+        second = second.sliced(1);
+    } else {
+        end = encodeUtf8(end, first);
+    }
+    end = encodeUtf8(end, second);
+    device->write(m_bytes.constData(), end - m_bytes.constData());
 }
 
 // Lines that came after an empty ring are written once they have waited kBlockDelay, unless the

@@ -2,6 +2,7 @@
 
 #include "script/RunListener.h"
 
+#include <QByteArray>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -48,6 +49,7 @@ private:
     bool putLine(QStringView line);
     void copyIn(qsizetype at, QStringView text);
     void writeBlocks();
+    void write(QStringView first, QStringView second);
     qsizetype pending() const;
 
     QTextStream& m_out;
@@ -58,6 +60,7 @@ private:
     alignas(64) std::atomic<qsizetype> m_put = 0;
     alignas(64) std::atomic<qsizetype> m_written = 0;
     std::mutex m_writing; // held while the ring goes to m_out
+    QByteArray m_bytes;   // the ring's characters in UTF-8, on their way out; under m_writing
     std::mutex m_mutex;   // for the waits below
     std::condition_variable m_linesCame;
     std::condition_variable m_stopped;

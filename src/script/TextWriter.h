@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QLatin1String>
 #include <QString>
 #include <QStringView>
@@ -12,6 +13,14 @@ namespace script {
 // a dozen small pieces, and appending each one by one costs more than the writing. The string is
 // only made larger when a piece does not fit in its room; it takes its final size when the
 // writer goes.
+// Decodes UTF-8 at `out`, which has room for as many characters as `text` has bytes (a
+// byte-order mark kept as a character); returns where the characters end. Plain ASCII goes in
+// wide steps.
+QChar* decodeUtf8(QChar* out, QByteArrayView text);
+// Encodes text as UTF-8 at `out`, which has room for three bytes a character; returns where the
+// bytes end.
+char* encodeUtf8(char* out, QStringView text);
+
 class TextWriter
 {
 public:
@@ -32,6 +41,8 @@ public:
         *m_end++ = QChar(c);
     }
     void putNumber(int32_t value);
+    // UTF-8 text.
+    void putUtf8(QByteArrayView text);
     // The text as the quoted string a script would hold; see appendQuotedString.
     void putQuoted(QStringView text, qsizetype maxLength);
 

@@ -22,16 +22,16 @@ void putNumberText(TextWriter& out, int32_t value, QStringView prefix)
 }
 
 void putArgumentText(TextWriter& out, const CallArguments& arguments, int position,
-                     QStringView statement)
+                     QStringView text, QByteArrayView statement)
 {
     const int32_t number = arguments.number(position, 0);
     switch (arguments.kind(position)) {
     case ArgKind::Text: {
         // Copied as written when it reads the same: most texts are written as they are shown.
-        const QStringView written = arguments.writtenText(statement);
-        if (!written.isEmpty() && arguments.text(position).size() <= kShownDataLength)
-            return out.put(written);
-        return out.putQuoted(arguments.text(position), kShownDataLength);
+        const QByteArrayView written = arguments.writtenText(statement);
+        if (!written.isEmpty() && text.size() <= kShownDataLength)
+            return out.putUtf8(written);
+        return out.putQuoted(text, kShownDataLength);
     }
     case ArgKind::Station:
         return putNumberText(out, number, u"PTR_S_");
@@ -69,32 +69,32 @@ QStringView familyOf(const QString& property)
 
 } // namespace
 
-void putCallText(TextWriter& out, const Step& step, QStringView statement)
+void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArrayView statement)
 {
     switch (step.kind) {
     case Step::Kind::SetProperty:
-        out.put(step.name);
+        out.put(step.name());
         out.put(u" = ");
-        out.put(propertyValueText(step.name, step.value));
+        out.put(propertyValueText(step.name(), step.value()));
         return;
     case Step::Kind::GetProperty:
-        out.put(step.name);
+        out.put(step.name());
         return;
     default:
         break;
     }
-    out.put(step.name);
+    out.put(step.name());
     out.put(u'(');
     for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
             out.put(u", ");
-        putArgumentText(out, step.arguments, i, statement);
+        putArgumentText(out, step.arguments, i, text, statement);
     }
     if (step.kind == Step::Kind::PrintFile) {
         if (!step.arguments.isEmpty())
             out.put(u", ");
         out.put(u"file ");
-        out.putQuoted(step.value.toString(), 200);
+        out.putQuoted(step.value().toString(), 200);
     }
     out.put(u')');
 }
@@ -131,10 +131,10 @@ QString propertyValueText(const QString& property, const QVariant& value)
 
 QString eventValueText(const Step& step)
 {
-    const int32_t value = step.value.toInt();
-    if (step.name == u"StatusUpdateEvent")
+    const int32_t value = step.value().toInt();
+    if (step.name() == u"StatusUpdateEvent")
         return statusUpdateName(step.device == DeviceClass::Drawer, value);
-    if (step.name == u"ErrorEvent")
+    if (step.name() == u"ErrorEvent")
         return DecodeResultCode(value);
     return QString::number(value);
 }

@@ -132,13 +132,13 @@ void TestScriptParser::statements()
     const Step& step = parsed.steps.front();
     QTEST(step.kind, "kind");
     QTEST(step.device, "device");
-    QTEST(step.name, "name");
-    QTEST(step.arguments.toList(), "arguments");
+    QTEST(step.name(), "name");
+    QTEST(parsed.argumentList(step), "arguments");
     QFETCH(QVariant, value);
-    QCOMPARE(step.value.isValid(), value.isValid());
+    QCOMPARE(step.value().isValid(), value.isValid());
     if (value.isValid())
-        QCOMPARE(step.value.toString(), value.toString());
-    QTEST(step.timeoutMs, "timeoutMs");
+        QCOMPARE(step.value().toString(), value.toString());
+    QTEST(step.timeoutMs(), "timeoutMs");
     QCOMPARE(step.line, 1);
     QCOMPARE(parsed.statement(step), QString::fromUtf8(line));
 }
@@ -165,11 +165,15 @@ void TestScriptParser::stringEscapes_data()
 void TestScriptParser::stringEscapes()
 {
     QFETCH(QByteArray, written);
-    const Step step = parseOne("printer PrintNormal receipt " + written);
-    QTEST(step.arguments.text(1), "data");
+    const auto textOf = [](const QByteArray& line) {
+        const script::Script parsed = script::parseScript(line, QStringLiteral("t.txt"), QString());
+        return parsed.argumentText(parsed.steps.front(), 1).toString();
+    };
+    const QString text = textOf("printer PrintNormal receipt " + written);
+    QTEST(text, "data");
     // The transcript writes the text back as the script would: it reads the same again.
-    const QString quoted = script::quotedString(step.arguments.text(1), 200);
-    QTEST(parseOne("printer PrintNormal receipt " + quoted.toUtf8()).arguments.text(1), "data");
+    const QString quoted = script::quotedString(text, 200);
+    QTEST(textOf("printer PrintNormal receipt " + quoted.toUtf8()), "data");
 }
 
 void TestScriptParser::faultsNameFileAndLine_data()
@@ -240,7 +244,7 @@ void TestScriptParser::aMegabyteLineIsReadWhole()
         "printer Open\nprinter PrintNormal receipt \"" + data + "\"\nprinter Close",
         QStringLiteral("big.txt"), QString());
     QCOMPARE(parsed.steps.size(), size_t(3));
-    QCOMPARE(parsed.steps[1].arguments.text(1).size(), data.size());
+    QCOMPARE(parsed.argumentText(parsed.steps[1], 1).size(), data.size());
     QCOMPARE(parsed.steps[2].line, 3);
 
     // The same line without its closing quote is refused, naming its line.
@@ -299,7 +303,7 @@ void TestScriptParser::statementsKeepTheirPlaceAmongWideCharacters()
     QCOMPARE(parsed.steps.size(), size_t(3));
     QCOMPARE(parsed.statement(parsed.steps[0]),
              QStringLiteral("printer PrintNormal receipt \"\u20AC 1\""));
-    QCOMPARE(parsed.steps[0].arguments.text(1), QStringLiteral("\u20AC 1"));
+    QCOMPARE(parsed.argumentText(parsed.steps[0], 1).toString(), QStringLiteral("\u20AC 1"));
     QCOMPARE(parsed.statement(parsed.steps[1]),
              QString(QStringLiteral("use display \"") + QString::fromUcs4(U"\U0001D11E") + u'"'));
     QCOMPARE(parsed.statement(parsed.steps[2]), QStringLiteral("printer Close"));
@@ -358,13 +362,13 @@ void TestScriptParser::textsShownAsWrittenReadTheSame()
     QString again;
     {
         script::TextWriter copy(asWritten);
-        script::putCallText(copy, step, parsed.statement(step));
+        script::putCallText(copy, step, parsed.argumentText(step, 1), parsed.statementBytes(step));
         script::TextWriter anew(again);
-        script::putCallText(anew, step);
+        script::putCallText(anew, step, parsed.argumentText(step, 1));
     }
     QCOMPARE(asWritten, again);
-    QTEST(!step.arguments.writtenText(parsed.statement(step)).isEmpty() &&
-              step.arguments.text(1).size() <= script::kShownDataLength,
+    QTEST(!step.arguments.writtenText(parsed.statementBytes(step)).isEmpty() &&
+              parsed.argumentText(step, 1).size() <= script::kShownDataLength,
           "copied");
 }
 
@@ -399,6 +403,23 @@ void TestScriptParser::wordsEndWhereTheyShould_data()
         << QStringList{QStringLiteral("\"ab\\e€\\x41z\\\\\"")} << QStringLiteral("ab\x1B€Az\\");
     QTest::newRow("raw control characters in a string") << QStringLiteral("\"a\tb\x7F\"")
         << QStringList{QStringLiteral("\"a\tb\x7F\"")} << QStringLiteral("a\tb\x7F");
+    // What ends or interrupts a run of plain characters, at every place of the steps of eight
+    // in which such runs are read.
+    for (int k = 0; k < 18; ++k) {
+        const QString run(k, u'a');
+        const auto row = [k](const char* what) -> QTestData& {
+            return QTest::newRow(qPrintable(QStringLiteral("%1 after %2").arg(QLatin1String(what)).arg(k)));
+        };
+        const auto string = [&run](const QString& middle) { return QString(u'"' + run + middle + QString(9, u'b') + u'"'); };
+        const auto text = [&run](const QString& middle) { return QString(run + middle + QString(9, u'b')); };
+        row("blank") << QString(run + u"b c") << QStringList{run + u'b', u"c"_qs} << QString();
+        row("quote") << QString(run + u"b\"q\"") << QStringList{run + u'b', u"\"q\""_qs} << u"q"_qs;
+        row("=") << QString(run + u"b=1") << QStringList{run + u'b', u"="_qs, u"1"_qs} << QString();
+        row("wide in a word") << QString(run + u"\u00E9b c") << QStringList{run + u"\u00E9b", u"c"_qs} << QString();
+        row("escape") << string(u"\\e"_qs) << QStringList{string(u"\\e"_qs)} << text(QString(QChar(0x1B)));
+        row("wide in a string") << string(u"\u20AC"_qs) << QStringList{string(u"\u20AC"_qs)} << text(u"\u20AC"_qs);
+        row("DEL") << string(QString(QChar(0x7F))) << QStringList{string(QString(QChar(0x7F)))} << text(QString(QChar(0x7F)));
+    }
     // clang-format on
 }
 
@@ -408,13 +429,14 @@ void TestScriptParser::wordsEndWhereTheyShould()
     // plain, wide and control characters.
     QFETCH(QString, line);
     std::vector<script::Token> tokens;
-    script::tokenizeLine(line, tokens);
+    std::u16string strings;
+    script::tokenizeLine(line, tokens, strings);
     QStringList words;
     QString text;
     for (const script::Token& token : tokens) {
         words << token.word.toString();
         if (token.kind == script::Token::Kind::String)
-            text = token.string;
+            text = token.string.toString();
     }
     QTEST(words, "words");
     QTEST(text, "text");

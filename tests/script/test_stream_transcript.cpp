@@ -1,4 +1,5 @@
 #include "script/StreamTranscript.h"
+#include "script/TextWriter.h"
 
 #include <QIODevice>
 #include <QTextStream>
@@ -68,6 +69,19 @@ QString numbered(int i)
         .arg(i);
 }
 
+// The lines as they come out of a transcript given them one by one.
+QStringList linesThrough(const QStringList& lines)
+{
+    GatedOutput output;
+    {
+        QTextStream stream(&output);
+        script::StreamTranscript transcript(stream);
+        for (const QString& line : lines)
+            transcript.transcriptLine(line);
+    }
+    return output.lines();
+}
+
 } // namespace
 
 class TestStreamTranscript : public QObject
@@ -79,6 +93,9 @@ private slots:
     void aLongRunArrivesWholeAndInOrder();
     void aStalledOutputHoldsTheRunnerBack();
     void linesLongerThanTheRingArriveWhole();
+    void aCharacterPairAcrossTheRingsEndArrivesWhole();
+    void aFileHoldsTheLinesOnceFlushed();
+    void textsOfEveryLengthKeepTheirCharacters();
 };
 
 void TestStreamTranscript::linesShowWithoutAFlush()
@@ -158,14 +175,60 @@ void TestStreamTranscript::linesLongerThanTheRingArriveWhole()
     for (qsizetype i = 0; huge.size() < 2 * StreamTranscript::kRingChars + 7; ++i)
         huge += QStringLiteral("%1 € ").arg(i);
     const QStringList expected{numbered(1), huge, QString(), numbered(2), huge.left(1000)};
-    GatedOutput output;
-    {
-        QTextStream stream(&output);
-        StreamTranscript transcript(stream);
-        for (const QString& line : expected)
-            transcript.transcriptLine(line);
+    QCOMPARE(linesThrough(expected), expected);
+}
+
+void TestStreamTranscript::aCharacterPairAcrossTheRingsEndArrivesWhole()
+{
+    // A character outside the basic plane is two UTF-16 units; placed so that the ring's end
+    // falls between them, with plain text long enough for the wide steps before and after it.
+    using script::StreamTranscript;
+    const QString clef = QString::fromUcs4(U"\U0001D11E");
+    const QStringList expected{QString(StreamTranscript::kRingChars - 2, u'a'),
+                               clef + QStringLiteral("x and more than sixteen characters"),
+                               QStringLiteral("caf\u00E9 ") + clef + QString(40, u'b')};
+    QCOMPARE(linesThrough(expected), expected);
+}
+
+void TestStreamTranscript::aFileHoldsTheLinesOnceFlushed()
+{
+    // Standard output is a file: what the transcript wrote must be in it, not in a buffer of
+    // the file's, once the transcript has flushed.
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    QTextStream stream(&file);
+    script::StreamTranscript transcript(stream);
+    transcript.transcriptLine(numbered(1));
+    transcript.flush();
+    QFile reader(file.fileName());
+    QVERIFY(reader.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(reader.readAll()), numbered(1) + u'\n');
+}
+
+void TestStreamTranscript::textsOfEveryLengthKeepTheirCharacters()
+{
+    // Plain ASCII is widened and narrowed in wide steps with shorter ones at the end; a wide
+    // character anywhere, or none, must come through as it was, whatever the length.
+    for (int length = 0; length <= 40; ++length) {
+        for (int wideAt = -1; wideAt < length; ++wideAt) {
+            QString text;
+            for (int i = 0; i < length; ++i)
+                text += i == wideAt ? QChar(u'\u00E9') : QChar(u'a' + i % 26);
+            const QByteArray utf8 = text.toUtf8();
+            QByteArray encoded(3 * text.size(), '\0');
+            encoded.truncate(script::encodeUtf8(encoded.data(), text) - encoded.constData());
+            QCOMPARE(encoded, utf8);
+            QString decoded(utf8.size(), Qt::Uninitialized);
+            decoded.truncate(script::decodeUtf8(decoded.data(), utf8) - decoded.constData());
+            QCOMPARE(decoded, text);
+            QString fromLatin1;
+            {
+                script::TextWriter writer(fromLatin1);
+                writer.put(QLatin1String(text.toLatin1()));
+            }
+            QCOMPARE(fromLatin1, text);
+        }
     }
-    QCOMPARE(output.lines(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestStreamTranscript)
