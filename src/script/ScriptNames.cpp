@@ -4,6 +4,7 @@
 #include "opos/OposNames.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 #include <algorithm>
 
 namespace script {
@@ -168,9 +169,28 @@ Table statusNames()
 
 std::optional<int32_t> lookUp(const Table& table, QStringView text)
 {
-    if (const auto number = parseNumber(text))
-        return number;
-    const auto found = table.constFind(text.toString().toUpper());
+    // A name (a letter or an underscore first) is never a number; most texts looked up are names.
+    const bool name = !text.isEmpty() && (text.front().isLetter() || text.front() == u'_');
+    if (!name) {
+        if (const auto number = parseNumber(text))
+            return number;
+    }
+    // A plain ASCII text is upper-cased on the stack and looked up without a copy of its own:
+    // every constant of a long script comes here. Anything else takes Unicode's upper case.
+    QVarLengthArray<char16_t, 64> upper;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code >= 0x80) {
+            upper.clear();
+            break;
+        }
+        upper.append(code >= u'a' && code <= u'z' ? char16_t(code - (u'a' - u'A')) : code);
+    }
+    const QString key =
+        upper.size() == text.size()
+            ? QString::fromRawData(reinterpret_cast<const QChar*>(upper.constData()), upper.size())
+            : text.toString().toUpper();
+    const auto found = table.constFind(key);
     if (found == table.cend())
         return std::nullopt;
     return *found;

@@ -85,6 +85,7 @@ void TestScriptParser::statements_data()
     QTest::newRow("check health") << QByteArray("printer CheckHealth 1") << K::Call << P << "CheckHealth" << QVariantList{1} << QVariant() << 0;
     QTest::newRow("check health by name") << QByteArray("printer CheckHealth OPOS_CH_INTERACTIVE") << K::Call << P << "CheckHealth" << QVariantList{3} << QVariant() << 0;
     QTest::newRow("claim forever by name") << QByteArray("printer ClaimDevice opos_forever") << K::Call << P << "ClaimDevice" << QVariantList{-1} << QVariant() << 0;
+    QTest::newRow("name upper-cased as Unicode does") << QByteArray("printer CheckHealth opos_ch_\xc4\xb1nteractive") << K::Call << P << "CheckHealth" << QVariantList{3} << QVariant() << 0;
     QTest::newRow("map mode by name") << QByteArray("printer MapMode = PTR_MM_METRIC") << K::SetProperty << P << "MapMode" << QVariantList{} << QVariant(4) << 0;
     QTest::newRow("blinking text by name") << QByteArray("display DisplayText \"x\" DISP_DT_BLINK") << K::Call << L << "DisplayText" << QVariantList{QStringLiteral("x"), 1} << QVariant() << 0;
     QTest::newRow("open drawer") << QByteArray("drawer OpenDrawer") << K::Call << D << "OpenDrawer" << QVariantList{} << QVariant() << 0;
