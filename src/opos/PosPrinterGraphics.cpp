@@ -78,11 +78,11 @@ int32_t PosPrinter::Impl::graphicsRefusal(int32_t station, bool barCode)
 {
     if (const int32_t code = life.needEnabled())
         return life.finish(code);
-    const int32_t capability =
+    const int32_t needed =
         station == PTR_S_RECEIPT ? (barCode ? pidx::CapRecBarCode : pidx::CapRecBitmap)
         : station == PTR_S_SLIP  ? (barCode ? pidx::CapSlpBarCode : pidx::CapSlpBitmap)
                                  : 0;
-    if (!stationPresent(station) || capability == 0 || !flag(capability))
+    if (!stationPresent(station) || needed == 0 || !capability(needed))
         return refuse(OPOS_E_ILLEGAL, 0,
                       barCode ? QStringLiteral("This station cannot print barcodes")
                               : QStringLiteral("This station cannot print bitmaps"));

@@ -96,8 +96,8 @@ public:
     void loadDeviceProperties(bool stations);
     int32_t number(int32_t index) const;
     bool flag(int32_t index) const { return number(index) != 0; }
-    // A capability flag as the device reported it, read without going through the property
-    // table: no capability is computed, and one is looked at for every line printed.
+    // A capability (Cap*) as the device reported it, read straight from the stored values: no
+    // capability is computed, and the station's is looked at for every line printed.
     bool capability(int32_t index) const;
     QString controlObjectDescription() const;
 

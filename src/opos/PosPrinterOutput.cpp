@@ -70,7 +70,7 @@ int32_t PosPrinter::Impl::cutPaper(int32_t percentage)
 {
     if (const int32_t code = life.needEnabled())
         return life.finish(code);
-    if (!flag(pidx::CapRecPapercut) || percentage < 1 || percentage > 100)
+    if (!capability(pidx::CapRecPapercut) || percentage < 1 || percentage > 100)
         return life.finish(OPOS_E_ILLEGAL);
     return output({{OutputStep::Kind::Cut, PTR_S_RECEIPT, {}, percentage, nullptr}});
 }
@@ -107,7 +107,7 @@ int32_t PosPrinter::Impl::transactionPrint(int32_t station, int32_t control)
 {
     if (const int32_t code = life.needEnabled())
         return life.finish(code);
-    if (!flag(pidx::CapTransaction) || !stationPresent(station))
+    if (!capability(pidx::CapTransaction) || !stationPresent(station))
         return life.finish(OPOS_E_ILLEGAL);
     if (control == PTR_TP_TRANSACTION) {
         if (m_inTransaction)

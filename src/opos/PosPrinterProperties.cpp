@@ -299,7 +299,7 @@ int32_t PosPrinter::Impl::write(const PrinterPropertyInfo& info, const QVariant&
                                : rotation == 0x0102 ? pidx::CapRecLeft90
                                : rotation == 0x0103 ? pidx::CapRecRotate180
                                                     : 0;
-        if ((rotation != 0x0001 && needed == 0) || (needed != 0 && !flag(needed)) ||
+        if ((rotation != 0x0001 && needed == 0) || (needed != 0 && !capability(needed)) ||
             (value & 0x3000) == 0x3000)
             return life.finish(OPOS_E_ILLEGAL);
         return accept(value);
@@ -316,7 +316,7 @@ int32_t PosPrinter::Impl::write(const PrinterPropertyInfo& info, const QVariant&
         m_mapMode = value;
         return life.finish(OPOS_SUCCESS);
     case pidx::MapCharacterSet:
-        if (on && !flag(pidx::CapMapCharacterSet))
+        if (on && !capability(pidx::CapMapCharacterSet))
             return life.finish(OPOS_E_ILLEGAL);
         return accept(on);
     case pidx::CharacterSet:

@@ -42,7 +42,7 @@ public:
 
     // True when the wait blocks the calling thread, which may then block in a read of its own
     // instead, bounded by bound() (a device's reply read straight from its socket).
-    virtual bool waitsForInput() const { return false; }
+    virtual bool blocksCallingThread() const { return false; }
 
     // True while a wait on the calling thread lets other events run (a nested event loop):
     // control objects then hold their events back, so that they come after the call.
@@ -189,14 +189,34 @@ inline DeviceResult cancelledWait(const QString& what)
 class BlockingWaiter final : public Waiter
 {
 public:
-    BlockingWaiter() = default;
-    BlockingWaiter(const BlockingWaiter&) = delete;
-    BlockingWaiter& operator=(const BlockingWaiter&) = delete;
-
-    Outcome wait(const QString& what, QDeadlineTimer deadline,
-                 const std::function<bool()>& ready) override;
-    void wake() override;
-    bool waitsForInput() const override { return true; }
+    Outcome wait(const QString& /*what*/, QDeadlineTimer deadline,
+                 const std::function<bool()>& ready) override
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            const Bound limit = bound(deadline);
+            if (limit.cancelled)
+                return Outcome::Cancelled;
+            if (ready())
+                return Outcome::Ready;
+            if (limit.deadline.hasExpired())
+                return Outcome::TimedOut;
+            if (limit.deadline.isForever())
+                m_woken.wait(lock);
+            else
+                m_woken.wait_for(lock,
+                                 std::chrono::nanoseconds(limit.deadline.remainingTimeNSecs()));
+        }
+    }
+    void wake() override
+    {
+        // Taking the lock orders this wake after a waiter's check of ready(), so none is lost.
+        {
+            const std::lock_guard lock(m_mutex);
+        }
+        m_woken.notify_all();
+    }
+    bool blocksCallingThread() const override { return true; }
 
 private:
     std::mutex m_mutex;

@@ -7,9 +7,9 @@
 
 namespace escpos {
 
-// A non-blocking descriptor on the link's thread: output is handed to the system as fast as it
-// takes it, input is read when asked for. Never blocks and never raises SIGPIPE. The channel
-// owns the descriptor and closes it.
+// A descriptor on the link's thread: output is handed to the system as fast as it takes it,
+// input is read when asked for. Never blocks, even on a socket another thread put in blocking
+// mode, and never raises SIGPIPE. The channel owns the descriptor and closes it.
 class FdChannel final : public QObject
 {
     Q_OBJECT

@@ -121,7 +121,7 @@ struct LinkState
     QDeadlineTimer alarm{QDeadlineTimer::Forever};
     std::vector<SentRequest> sent;
 
-    // Further still: while the link is idle, and a caller that can wait for the socket itself
+    // Further still: while the link is idle, and a caller that may block in a read of its own
     // asked for it, the link's thread stops reading. Such a caller then sends its request and
     // reads its own reply (`callerReading` while it does), and the link's thread is not woken
     // at all. Whatever else that thread does takes the reading back; a caller that finds it
@@ -241,10 +241,9 @@ private:
 };
 
 // A copy of the transport's socket for callers that read their own replies: in blocking mode, so
-// that a caller sleeps in the read itself, each read bounded by kReplyReadSliceMs; -1 when it
+// that a caller sleeps in the read itself, each read bounded by a slice of 50 ms; -1 when it
 // cannot be made so.
 int replySocket(int transportSocket);
-inline constexpr int kReplyReadSliceMs = 50;
 
 // The result of a wait that did not end in an answer.
 opos::DeviceResult waitFailed(opos::Waiter::Outcome outcome, const QString& timedOut);

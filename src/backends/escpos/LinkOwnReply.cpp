@@ -15,6 +15,9 @@ namespace escpos {
 
 namespace {
 
+// The longest a caller sleeps in one read before it looks whether its call was cancelled.
+constexpr qint64 kReadSliceUs = 50'000;
+
 bool nothingYet(ssize_t n)
 {
     // EWOULDBLOCK is EAGAIN on Linux.
@@ -34,13 +37,12 @@ bool setReceiveTimeout(int fd, qint64 us)
 // remainingNs: -1 for no deadline.
 ssize_t readWithin(int fd, char* buffer, size_t size, qint64 remainingNs)
 {
-    const qint64 slice = kReplyReadSliceMs * qint64(1000);
-    const qint64 us = remainingNs < 0 ? slice : (remainingNs + 999) / 1000;
-    const bool shortened = us < slice && setReceiveTimeout(fd, std::max<qint64>(us, 1));
+    const qint64 us = remainingNs < 0 ? kReadSliceUs : (remainingNs + 999) / 1000;
+    const bool shortened = us < kReadSliceUs && setReceiveTimeout(fd, std::max<qint64>(us, 1));
     const ssize_t n = ::recv(fd, buffer, size, 0);
     const int error = errno;
     if (shortened)
-        setReceiveTimeout(fd, slice);
+        setReceiveTimeout(fd, kReadSliceUs);
     errno = error;
     return n;
 }
@@ -54,7 +56,7 @@ int replySocket(int transportSocket)
         return -1;
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ||
-        !setReceiveTimeout(fd, kReplyReadSliceMs * qint64(1000))) {
+        !setReceiveTimeout(fd, kReadSliceUs)) {
         ::close(fd);
         return -1;
     }
@@ -64,12 +66,12 @@ int replySocket(int transportSocket)
 Link::Route Link::route(const QByteArray& request, QDeadlineTimer verdict, opos::Waiter& waiter)
 {
     LinkState& s = m_state;
-    const bool readsItself = waiter.waitsForInput();
+    const bool readsItself = waiter.blocksCallingThread();
     if (!s.readingLent) {
         s.lendWanted = readsItself;
         return sendItself(request, verdict) ? Route::SentItself : Route::Post;
     }
-    // A caller that cannot wait for the socket gives the request to the link's thread, which
+    // A caller that may not block in a read gives the request to the link's thread, which
     // takes the reading back first; so does one that finds anything on its way.
     if (!readsItself) {
         s.lendWanted = false;

@@ -4,9 +4,6 @@
 #include "backends/escpos/EscPosTranslator.h"
 #include "opos/OposConstants.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace escpos {
 
 namespace {
