@@ -30,16 +30,16 @@ JUnitReport::JUnitReport(QString suiteName, QDateTime started)
     : m_suite(std::move(suiteName)), m_started(std::move(started))
 {}
 
-void JUnitReport::transcriptLine(const QString& line)
+void JUnitReport::transcriptLine(QStringView line)
 {
     if (m_outcomeLineNext) {
         m_outcomeLineNext = false;
         if (!m_cases.back().outcome.held)
-            m_cases.back().context.append(line);
+            m_cases.back().context.append(line.toString());
         m_recent.clear();
         return;
     }
-    m_recent.push_back(line);
+    m_recent.push_back(line.toString());
     if (m_recent.size() > kContextLines)
         m_recent.pop_front();
 }

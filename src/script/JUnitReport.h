@@ -21,7 +21,7 @@ public:
 
     JUnitReport(QString suiteName, QDateTime started);
 
-    void transcriptLine(const QString& line) override;
+    void transcriptLine(QStringView line) override;
     void expectationChecked(const ExpectationOutcome& outcome) override;
     void cannotRun(const QString& reason);
 

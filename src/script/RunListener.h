@@ -20,7 +20,7 @@ class RunListener
 {
 public:
     virtual ~RunListener() = default;
-    virtual void transcriptLine(const QString& line) = 0;
+    virtual void transcriptLine(QStringView line) = 0;
     virtual void expectationChecked(const ExpectationOutcome& outcome) = 0;
 };
 

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <stdexcept>
+#include <string_view>
 
 namespace script {
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -107,7 +110,7 @@ const QString& memberName(Member member)
 
 void LineParser::parseDeviceStatement()
 {
-    const Token& nameToken = take(QStringLiteral("a member or property"));
+    const Token& nameToken = take(u"a member or property");
     if (peekWord(u"=")) {
         ++m_next;
         m_step.kind = Step::Kind::SetProperty;
@@ -121,9 +124,11 @@ void LineParser::parseDeviceStatement()
     }
     const QChar first = nameToken.word.isEmpty() ? QChar() : nameToken.word.front();
     for (const MemberInfo& member : members()) {
-        // Most members differ in their first letter, a test far quicker than the whole word's.
-        if (first.unicode() < 0x80 &&
-            (first.unicode() | 0x20) != (member.name.front().unicode() | 0x20))
+        // Most members differ in their length or first letter, tests far quicker than the whole
+        // word's.
+        if (member.name.size() != nameToken.word.size() ||
+            (first.unicode() < 0x80 &&
+             (first.unicode() | 0x20) != (member.name.front().unicode() | 0x20)))
             continue;
         if (!nameToken.isWord(member.name))
             continue;
@@ -156,11 +161,11 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
             member.startsWith(u"Print")) {
             ++m_next;
             m_step.kind = Step::Kind::PrintFile;
-            m_step.detail().value = take(QStringLiteral("the file name")).toString();
+            m_step.detail().value = take(u"the file name").toString();
             continue;
         }
         if (kinds[i] == ArgKind::Text) {
-            const Token& text = take(QStringLiteral("a text"));
+            const Token& text = take(u"a text");
             const QStringView kept = text.text();
             m_step.arguments.appendText({int32_t(m_texts.size()), int32_t(kept.size())});
             m_texts.append(kept.utf16(), size_t(kept.size()));
@@ -182,25 +187,23 @@ int32_t LineParser::argument(ArgKind kind)
 {
     switch (kind) {
     case ArgKind::Number:
-        return number(take(QStringLiteral("a number")), QStringLiteral("the argument"));
+        return number(take(u"a number"), u"the argument");
     case ArgKind::HealthLevel:
-        return number(take(QStringLiteral("the health check level")),
-                      QStringLiteral("the level (OPOS_CH_INTERNAL, OPOS_CH_EXTERNAL or "
-                                     "OPOS_CH_INTERACTIVE)"));
+        return number(take(u"the health check level"),
+                      u"the level (OPOS_CH_INTERNAL, OPOS_CH_EXTERNAL or OPOS_CH_INTERACTIVE)");
     case ArgKind::TextAttribute:
-        return number(take(QStringLiteral("the attribute")),
-                      QStringLiteral("the attribute (DISP_DT_NORMAL, DISP_DT_BLINK, …)"));
+        return number(take(u"the attribute"), u"the attribute (DISP_DT_NORMAL, DISP_DT_BLINK, …)");
     case ArgKind::Station:
-        return keyword(take(QStringLiteral("the station")),
-                       {{u"receipt", opos::PTR_S_RECEIPT},
-                        {u"journal", opos::PTR_S_JOURNAL},
-                        {u"slip", opos::PTR_S_SLIP}},
-                       QStringLiteral("the station"));
+        return keyword(take(u"the station"),
+                       {{u"receipt"sv, opos::PTR_S_RECEIPT},
+                        {u"journal"sv, opos::PTR_S_JOURNAL},
+                        {u"slip"sv, opos::PTR_S_SLIP}},
+                       u"the station");
     case ArgKind::Control:
         return keyword(
-            take(QStringLiteral("the transaction control")),
-            {{u"transaction", opos::PTR_TP_TRANSACTION}, {u"normal", opos::PTR_TP_NORMAL}},
-            QStringLiteral("the transaction control"));
+            take(u"the transaction control"),
+            {{u"transaction"sv, opos::PTR_TP_TRANSACTION}, {u"normal"sv, opos::PTR_TP_NORMAL}},
+            u"the transaction control");
     case ArgKind::Text:
         break;
     }

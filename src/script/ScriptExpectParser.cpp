@@ -16,7 +16,7 @@ const std::array kEvents{QLatin1String("DirectIOEvent"), QLatin1String("ErrorEve
 
 void LineParser::parseExpect()
 {
-    const Token& first = take(QStringLiteral("what to expect"));
+    const Token& first = take(u"what to expect");
     if (first.isWord(u"failure")) {
         m_step.kind = Step::Kind::ExpectFailure;
         return;
@@ -28,13 +28,13 @@ void LineParser::parseExpect()
     const Token* subject = &first;
     if (first.isWord(u"no")) {
         m_step.negated = true;
-        subject = &take(QStringLiteral("the event"));
+        subject = &take(u"the event");
     }
     bool deviceNamed = false;
     if (const auto device = deviceClass(*subject)) {
         m_step.device = *device;
         deviceNamed = true;
-        subject = &take(QStringLiteral("the event or property"));
+        subject = &take(u"the event or property");
     }
     for (QLatin1String event : kEvents) {
         if (subject->isWord(event)) {
@@ -67,7 +67,7 @@ void LineParser::parseExpectEvent(QLatin1String event)
     if (m_step.device == DeviceClass::Display)
         fail(QStringLiteral("the display raises no events"));
     if (!atEnd() && !peekWord(u"within")) {
-        const Token& token = take(QStringLiteral("the event's value"));
+        const Token& token = take(u"the event's value");
         std::optional<int32_t> value;
         if (token.kind == Token::Kind::Word) {
             if (event == u"StatusUpdateEvent")
@@ -89,7 +89,7 @@ void LineParser::parseExpectProperty(const Token& nameToken)
     m_step.kind = Step::Kind::ExpectProperty;
     const PropertyName property = propertyName(nameToken);
     m_step.detail().name = property.name;
-    const Token& comparison = take(QStringLiteral("= or !="));
+    const Token& comparison = take(u"= or !=");
     if (comparison.isWord(u"!="))
         m_step.negated = true;
     else if (!comparison.isWord(u"="))
@@ -101,16 +101,16 @@ void LineParser::parseExpectProperty(const Token& nameToken)
 void LineParser::parseExpectSim()
 {
     m_step.kind = Step::Kind::ExpectSim;
-    const Token& what = take(QStringLiteral("drawer, display or receipt"));
+    const Token& what = take(u"drawer, display or receipt");
     if (what.isWord(u"drawer")) {
         m_step.detail().name = QStringLiteral("drawer");
-        const Token& state = take(QStringLiteral("open or closed"));
+        const Token& state = take(u"open or closed");
         if (!state.isWord(u"open") && !state.isWord(u"closed"))
             fail(QStringLiteral("the drawer is open or closed"));
         m_step.detail().value = state.isWord(u"open");
     } else if (what.isWord(u"display") || what.isWord(u"receipt")) {
         m_step.detail().name = what.text().toString().toLower();
-        const Token& text = take(QStringLiteral("the text"));
+        const Token& text = take(u"the text");
         if (text.kind != Token::Kind::String)
             fail(QStringLiteral("the text must be quoted"));
         m_step.detail().value = text.toString();
@@ -123,9 +123,9 @@ void LineParser::parseExpectSim()
 void LineParser::parseAnswer()
 {
     m_step.kind = Step::Kind::AnswerErrors;
-    if (!take(QStringLiteral("ErrorEvent")).isWord(u"ErrorEvent"))
+    if (!take(u"ErrorEvent").isWord(u"ErrorEvent"))
         fail(QStringLiteral("only ErrorEvent can be answered: on ErrorEvent retry|clear"));
-    const Token& answer = take(QStringLiteral("retry or clear"));
+    const Token& answer = take(u"retry or clear");
     if (answer.isWord(u"retry"))
         m_step.detail().value = opos::OPOS_ER_RETRY;
     else if (answer.isWord(u"clear"))
@@ -133,7 +133,7 @@ void LineParser::parseAnswer()
     else
         fail(QStringLiteral("an ErrorEvent is answered retry or clear"));
     if (!atEnd()) {
-        const auto count = parseNumber(take(QStringLiteral("a count")).text());
+        const auto count = parseNumber(take(u"a count").text());
         if (!count || *count < 1 || *count > 1000000)
             fail(QStringLiteral("the count is a number from 1 to 1000000"));
         m_step.detail().count = *count;

@@ -6,6 +6,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -189,6 +190,10 @@ char16_t* readString(QStringView line, qsizetype& pos, char16_t* out, bool& writ
 
 bool sameWordIgnoringCase(QStringView word, QStringView other)
 {
+    // Nearly every word is written as the name it is compared with.
+    if (word.size() == other.size() &&
+        std::memcmp(word.data(), other.data(), size_t(word.size()) * sizeof(QChar)) == 0)
+        return true;
     return sameWordIgnoringCaseIn(word, other);
 }
 
@@ -217,13 +222,13 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, std::u16string& 
             bool writtenAsShown = true;
             char16_t* const text = end;
             end = readString(line, pos, text, writtenAsShown);
-            tokens.push_back({Token::Kind::String, line.sliced(start, pos - start),
-                              QStringView(text, end - text), writtenAsShown});
+            tokens.emplace_back(Token::Kind::String, line.sliced(start, pos - start),
+                                QStringView(text, end - text), writtenAsShown);
         } else if (c == u'=') {
-            tokens.push_back({Token::Kind::Word, line.sliced(pos, 1), {}, false});
+            tokens.emplace_back(Token::Kind::Word, line.sliced(pos, 1));
             ++pos;
         } else if (c == u'!' && pos + 1 < line.size() && line[pos + 1] == u'=') {
-            tokens.push_back({Token::Kind::Word, line.sliced(pos, 2), {}, false});
+            tokens.emplace_back(Token::Kind::Word, line.sliced(pos, 2));
             pos += 2;
         } else {
             const qsizetype start = pos;
@@ -238,7 +243,7 @@ void tokenizeLine(QStringView line, std::vector<Token>& tokens, std::u16string& 
                 ++pos;
                 pos += plainRun<kPlainInWord>(line, pos);
             }
-            tokens.push_back({Token::Kind::Word, line.mid(start, pos - start), {}, false});
+            tokens.emplace_back(Token::Kind::Word, line.sliced(start, pos - start));
         }
     }
     if (statementEnd)

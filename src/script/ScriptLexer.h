@@ -35,6 +35,11 @@ struct Token
         return kind == Kind::Word && word.size() == other.size() &&
                sameWordIgnoringCase(word, other);
     }
+    // A word written in the code: its length is the array's, not counted at run time.
+    template <size_t N> bool isWord(const char16_t (&other)[N]) const
+    {
+        return isWord(QStringView(other, qsizetype(N - 1)));
+    }
     bool isWord(QLatin1String other) const
     {
         return kind == Kind::Word && word.size() == other.size() &&

@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <string_view>
 
 namespace script {
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -19,7 +22,7 @@ LineParser::LineParser(const std::vector<Token>& tokens, Step& step, ScriptTexts
 
 void LineParser::parse()
 {
-    const Token& first = take(QStringLiteral("a statement"));
+    const Token& first = take(u"a statement");
     if (auto device = deviceClass(first)) {
         m_step.device = *device;
         parseDeviceStatement();
@@ -49,15 +52,17 @@ void LineParser::fail(const QString& message)
     throw std::invalid_argument(message.toStdString());
 }
 
-const Token& LineParser::take(const QString& what)
+void LineParser::missing(const char16_t* what)
 {
-    if (atEnd())
-        fail(QStringLiteral("%1 is missing").arg(what));
-    return m_tokens[m_next++];
+    fail(QStringLiteral("%1 is missing").arg(QStringView(what)));
 }
 
 std::optional<DeviceClass> LineParser::deviceClass(const Token& token)
 {
+    // The first letter rules out the other statements without comparing whole words.
+    const char16_t first = token.word.isEmpty() ? 0 : token.word.front().unicode();
+    if (first < 0x80 && (first | 0x20) != u'p' && (first | 0x20) != u'd')
+        return std::nullopt;
     if (token.isWord(u"printer"))
         return DeviceClass::Printer;
     if (token.isWord(u"drawer"))
@@ -69,26 +74,26 @@ std::optional<DeviceClass> LineParser::deviceClass(const Token& token)
 
 DeviceClass LineParser::takeDevice()
 {
-    const Token& token = take(QStringLiteral("the device (printer, drawer or display)"));
+    const Token& token = take(u"the device (printer, drawer or display)");
     const auto device = deviceClass(token);
     if (!device)
         fail(QStringLiteral("\"%1\" is not printer, drawer or display").arg(token.text()));
     return *device;
 }
 
-int32_t LineParser::number(const Token& token, const QString& what)
+int32_t LineParser::number(const Token& token, const char16_t* what)
 {
     if (token.kind == Token::Kind::Word) {
         if (const auto value = constantValue(token.text()))
             return *value;
     }
     fail(QStringLiteral("%1 must be a number or a constant name, not \"%2\"")
-             .arg(what, token.text().left(40)));
+             .arg(QStringView(what), token.text().left(40)));
 }
 
 int32_t LineParser::keyword(const Token& token,
                             std::initializer_list<std::pair<QStringView, int32_t>> words,
-                            const QString& what)
+                            const char16_t* what)
 {
     for (const auto& [word, value] : words)
         if (token.isWord(word))
@@ -98,10 +103,10 @@ int32_t LineParser::keyword(const Token& token,
 
 bool LineParser::flag(const Token& token)
 {
-    for (QStringView yes : {u"true", u"yes", u"on", u"1"})
+    for (QStringView yes : {u"true"sv, u"yes"sv, u"on"sv, u"1"sv})
         if (token.isWord(yes))
             return true;
-    for (QStringView no : {u"false", u"no", u"off", u"0"})
+    for (QStringView no : {u"false"sv, u"no"sv, u"off"sv, u"0"sv})
         if (token.isWord(no))
             return false;
     fail(QStringLiteral("\"%1\" is not true or false").arg(token.text().left(40)));
@@ -118,7 +123,7 @@ void LineParser::within()
 
 int32_t LineParser::duration()
 {
-    QString text = take(QStringLiteral("the time (for example 5 s or 500 ms)")).toString();
+    QString text = take(u"the time (for example 5 s or 500 ms)").toString();
     QString unit;
     if (!atEnd() && (peekWord(u"s") || peekWord(u"ms"))) {
         unit = m_tokens[m_next++].text().toString().toLower();
@@ -150,12 +155,12 @@ PropertyName LineParser::propertyName(const Token& token) const
 
 QVariant LineParser::propertyValue(opos::PropertyKind kind)
 {
-    const Token& token = take(QStringLiteral("the value"));
+    const Token& token = take(u"the value");
     switch (kind) {
     case opos::PropertyKind::Flag:
         return flag(token);
     case opos::PropertyKind::Number:
-        return number(token, QStringLiteral("the value"));
+        return number(token, u"the value");
     case opos::PropertyKind::Text:
         return token.toString();
     }
@@ -166,7 +171,7 @@ void LineParser::parseUse()
 {
     m_step.kind = Step::Kind::Use;
     m_step.device = takeDevice();
-    m_step.detail().value = take(QStringLiteral("the logical name or address")).toString();
+    m_step.detail().value = take(u"the logical name or address").toString();
 }
 
 } // namespace script

@@ -29,16 +29,27 @@ private:
     // Reading tokens.
     bool atEnd() const { return m_next >= m_tokens.size(); }
     const Token* peek() const { return atEnd() ? nullptr : &m_tokens[m_next]; }
-    bool peekWord(QStringView word) const { return peek() && peek()->isWord(word); }
-    const Token& take(const QString& what);
+    template <size_t N> bool peekWord(const char16_t (&word)[N]) const
+    {
+        return peek() && peek()->isWord(word);
+    }
+    // `what` names the token for the message when it is missing; its length is only counted
+    // then.
+    const Token& take(const char16_t* what)
+    {
+        if (atEnd())
+            missing(what);
+        return m_tokens[m_next++];
+    }
+    [[noreturn]] static void missing(const char16_t* what);
 
     // Values.
     static std::optional<DeviceClass> deviceClass(const Token& token);
     DeviceClass takeDevice();
-    static int32_t number(const Token& token, const QString& what);
+    static int32_t number(const Token& token, const char16_t* what);
     static int32_t keyword(const Token& token,
                            std::initializer_list<std::pair<QStringView, int32_t>> words,
-                           const QString& what);
+                           const char16_t* what);
     static bool flag(const Token& token);
     int32_t duration();
     void within();

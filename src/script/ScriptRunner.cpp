@@ -384,31 +384,23 @@ void ScriptRunner::writeLine(QStringView device, QStringView name, QStringView d
         device, [name](TextWriter& line) { line.put(name); }, detail);
 }
 
-void ScriptRunner::writeLine(QStringView device, const std::function<void(TextWriter&)>& putName,
-                             QStringView detail)
+void ScriptRunner::writeLineWith(QStringView device, const void* putName,
+                                 void (*put)(const void* putName, TextWriter& line),
+                                 QStringView detail)
 {
-    // A listener that keeps the line shares its text; the next line then starts a text of its
-    // own, and otherwise reuses this one's room.
-    if (!m_line.isDetached()) {
-        const qsizetype room = m_line.size() + 32; // lines are much alike
-        m_line = QString();
-        m_line.reserve(room);
-    }
-    m_line.resize(0);
-    {
-        TextWriter line(m_line);
-        line.put(m_timeText.view(m_clock.msecsSinceEpoch()));
+    // The line is written over the last one: its room is kept from line to line.
+    TextWriter line(m_line, TextWriter::Start::OverText);
+    line.put(m_timeText.view(m_clock.msecsSinceEpoch()));
+    line.put(u"  ");
+    line.put(device);
+    line.put(u"  ");
+    put(putName, line);
+    if (!detail.isEmpty()) {
         line.put(u"  ");
-        line.put(device);
-        line.put(u"  ");
-        putName(line);
-        if (!detail.isEmpty()) {
-            line.put(u"  ");
-            line.put(detail);
-        }
+        line.put(detail);
     }
     for (RunListener* listener : m_listeners)
-        listener->transcriptLine(m_line);
+        listener->transcriptLine(line.written());
 }
 
 } // namespace script

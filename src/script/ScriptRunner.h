@@ -8,8 +8,8 @@
 #include <QDateTime>
 #include <QObject>
 #include <QVariant>
+#include <concepts>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -127,9 +127,18 @@ private:
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
-    // The same with the name written in place by `putName`.
-    void writeLine(QStringView device, const std::function<void(TextWriter&)>& putName,
-                   QStringView detail);
+    // The same with the name written in place by `putName(TextWriter&)`.
+    template <typename PutName>
+    requires std::invocable<const PutName&, TextWriter&>
+    void writeLine(QStringView device, const PutName& putName, QStringView detail)
+    {
+        writeLineWith(
+            device, &putName,
+            [](const void* put, TextWriter& line) { (*static_cast<const PutName*>(put))(line); },
+            detail);
+    }
+    void writeLineWith(QStringView device, const void* putName,
+                       void (*put)(const void* putName, TextWriter& line), QStringView detail);
     opos::CompanionDevice& companion(DeviceClass device) const;
     sim::SimulatedDevices& simulated() const;
 

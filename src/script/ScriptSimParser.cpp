@@ -10,10 +10,10 @@ void LineParser::parseSim()
 {
     m_step.kind = Step::Kind::Sim;
     m_step.device = takeDevice();
-    const Token& control = take(QStringLiteral("the control"));
+    const Token& control = take(u"the control");
     m_step.detail().name = control.text().toString().toLower();
     const auto choose = [this](std::initializer_list<QStringView> words) {
-        const Token& token = take(QStringLiteral("the setting"));
+        const Token& token = take(u"the setting");
         for (QStringView word : words)
             if (token.isWord(word))
                 return word.toString();
@@ -36,15 +36,15 @@ void LineParser::parseSim()
     } else if (m_step.detail().name == u"power") {
         m_step.detail().value = choose({u"online", u"off", u"offline", u"off-offline"});
     } else if (m_step.detail().name == u"held-elsewhere") {
-        m_step.detail().value = flag(take(QStringLiteral("yes or no")));
+        m_step.detail().value = flag(take(u"yes or no"));
     } else if (m_step.detail().name == u"listen") {
-        m_step.detail().value = take(QStringLiteral("[ADDRESS:]PORT")).toString();
+        m_step.detail().value = take(u"[ADDRESS:]PORT").toString();
     } else if (m_step.detail().name == u"save-receipt") {
-        m_step.detail().value = take(QStringLiteral("the picture's file name")).toString();
+        m_step.detail().value = take(u"the picture's file name").toString();
     } else if (m_step.detail().name == u"speed") {
         m_step.detail().value = choose({u"instant", u"realistic"});
     } else if (m_step.detail().name == u"fail-next-call") {
-        const Token& what = take(QStringLiteral("a result code or run-time-failure"));
+        const Token& what = take(u"a result code or run-time-failure");
         if (what.isWord(u"run-time-failure")) {
             m_step.detail().value = QStringLiteral("run-time-failure");
             return;
@@ -54,7 +54,7 @@ void LineParser::parseSim()
             fail(QStringLiteral("\"%1\" is not a result code").arg(what.text().left(40)));
         m_step.arguments.appendNumber(ArgKind::Number, *code);
         if (!atEnd()) {
-            const auto extended = resultCodeValue(take(QStringLiteral("extended code")).text());
+            const auto extended = resultCodeValue(take(u"extended code").text());
             if (!extended)
                 fail(QStringLiteral("the extended code is not a result code"));
             m_step.arguments.appendNumber(ArgKind::Number, *extended);

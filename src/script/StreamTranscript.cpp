@@ -37,7 +37,7 @@ qsizetype StreamTranscript::pending() const
     return m_put.load() - m_written.load();
 }
 
-void StreamTranscript::transcriptLine(const QString& line)
+void StreamTranscript::transcriptLine(QStringView line)
 {
     if (putLine(line)) {
         // Through the lock, so that the writer cannot miss it between its look and its wait.

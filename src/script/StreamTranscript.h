@@ -33,7 +33,7 @@ public:
     StreamTranscript& operator=(const StreamTranscript&) = delete;
 
     // From one thread at a time: the runner's.
-    void transcriptLine(const QString& line) override;
+    void transcriptLine(QStringView line) override;
     void expectationChecked(const ExpectationOutcome& /*outcome*/) override {}
 
     // Writes every line given so far before it returns.

@@ -102,18 +102,20 @@ QChar* decodeUtf8(QChar* out, QByteArrayView text)
         .appendToBuffer(wide, QByteArrayView(in, end));
 }
 
-TextWriter::TextWriter(QString& out) : m_out(out)
+TextWriter::TextWriter(QString& out, Start start) : m_out(out), m_start(start)
 {
-    const qsizetype used = out.size();
+    const qsizetype used = start == Start::AfterText ? out.size() : 0;
     // The room the string already has costs nothing to write into.
-    out.resize(std::max(out.capacity(), used + 16));
+    if (start == Start::AfterText || out.size() < 16)
+        out.resize(std::max(out.capacity(), used + 16));
     m_end = out.data() + used;
     m_limit = out.data() + out.size();
 }
 
 TextWriter::~TextWriter()
 {
-    m_out.resize(m_end - m_out.constData());
+    if (m_start == Start::AfterText)
+        m_out.resize(m_end - m_out.constData());
 }
 
 void TextWriter::grow(qsizetype size)

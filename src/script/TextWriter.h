@@ -24,7 +24,12 @@ char* encodeUtf8(char* out, QStringView text);
 class TextWriter
 {
 public:
-    explicit TextWriter(QString& out);
+    enum class Start
+    {
+        AfterText, // after what the string holds; the string takes its final size at the end
+        OverText,  // over the string from its start, keeping its size as room for the next use
+    };
+    explicit TextWriter(QString& out, Start start = Start::AfterText);
     ~TextWriter();
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
@@ -46,6 +51,9 @@ public:
     // The text as the quoted string a script would hold; see appendQuotedString.
     void putQuoted(QStringView text, qsizetype maxLength);
 
+    // What the string holds so far, up to where the writer is.
+    QStringView written() const { return {m_out.constData(), m_end - m_out.constData()}; }
+
 private:
     void room(qsizetype size)
     {
@@ -55,6 +63,7 @@ private:
     void grow(qsizetype size);
 
     QString& m_out;
+    const Start m_start;
     QChar* m_end;
     QChar* m_limit;
 };

@@ -56,7 +56,7 @@ private:
 class Recorder final : public script::RunListener
 {
 public:
-    void transcriptLine(const QString& line) override { lines.append(line); }
+    void transcriptLine(QStringView line) override { lines.append(line.toString()); }
     void expectationChecked(const script::ExpectationOutcome& outcome) override
     {
         outcomes.append(outcome);
