@@ -10,8 +10,9 @@
 using testing::FakeEscPosPrinter;
 
 // A caller that blocks reads its own reply while the link is idle. What could go wrong there:
-// bytes that came before the request, bytes that are no reply, the connection closing under the
-// reader, a printer that does not answer, and a cancelled call.
+// bytes that came before the request (looked for before the first request, told by their
+// arrival time after it), a late reply just ahead of a fresh one, bytes that are no reply, the
+// connection closing under the reader, a printer that does not answer, and a cancelled call.
 class TestEscPosOwnReply : public QObject
 {
     Q_OBJECT
@@ -59,17 +60,41 @@ private slots:
         QCOMPARE(fake->lines().last(), QStringLiteral("199"));
     }
 
+    void inputThatCameUnaskedIsNoReply_data()
+    {
+        QTest::addColumn<int>("linesBefore");
+        QTest::newRow("first line on the connection") << 0;
+        QTest::newRow("arrival times known") << 3;
+    }
+
     void inputThatCameUnaskedIsNoReply()
     {
         // Four bytes that look like the whole answer to a line come before the line is sent;
         // the printer then answers nothing.
+        QFETCH(int, linesBefore);
         connectLink();
+        for (int i = 0; i < linesBefore; ++i)
+            QVERIFY(line("before\n").ok());
         fake->setSilent(true);
         fake->sendUnasked(QByteArray("\x12\x12\x12\x00", 4));
         const escpos::QueryResult reply = line("one\n", 400);
         QCOMPARE(reply.code, opos::OPOS_E_TIMEOUT);
         QVERIFY(reply.realTime.isEmpty());
         fake->setSilent(false);
+        QVERIFY(line("two\n").ok());
+    }
+
+    void aLateConfirmationJustAheadOfTheAnswerConfirmsNothing()
+    {
+        // A transmit status saying the paper ran out comes in the same write as the answer to
+        // the next line, in front of it: it must not confirm that line, nor say its paper.
+        connectLink();
+        QVERIFY(line("before\n").ok());
+        fake->sendAheadOfNextAnswer(QByteArray("\x0c"));
+        const escpos::QueryResult reply = line("one\n", 400);
+        QVERIFY(reply.transmit != QByteArray("\x0c"));
+        if (reply.ok())
+            QCOMPARE(reply.transmit, QByteArray(1, '\0'));
         QVERIFY(line("two\n").ok());
     }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <atomic>
 #include <deque>
+#include <utility>
 
 namespace testing {
 
@@ -20,6 +21,7 @@ public:
         bool offline = false;
         bool drawerHigh = false;
         bool silent = false;
+        QByteArray aheadOfNextAnswer;
     };
 
     Server() : m_server(this)
@@ -203,6 +205,7 @@ private:
         }
         m_pending.remove(0, i);
         if (!state.silent && !reply.isEmpty()) {
+            reply.prepend(std::exchange(state.aheadOfNextAnswer, {}));
             // Out now, as a printer answers, not on the next turn of this thread's loop.
             socket->write(reply);
             socket->flush();
@@ -400,6 +403,12 @@ void FakeEscPosPrinter::setSilent(bool silent)
 {
     std::lock_guard lock(m_server->mutex);
     m_server->state.silent = silent;
+}
+
+void FakeEscPosPrinter::sendAheadOfNextAnswer(const QByteArray& bytes)
+{
+    std::lock_guard lock(m_server->mutex);
+    m_server->state.aheadOfNextAnswer = bytes;
 }
 
 void FakeEscPosPrinter::setChatty(bool chatty)

@@ -71,6 +71,9 @@ public:
     // Sends bytes nobody asked for to every client; they are with the client's system when
     // this returns (loopback delivers as it is written).
     void sendUnasked(const QByteArray& bytes);
+    // Puts bytes nobody asked for in front of the next answer, in the same write, as a late
+    // reply that comes just before a fresh one.
+    void sendAheadOfNextAnswer(const QByteArray& bytes);
     void stopListening(); // new connections are refused
 
     QByteArray received() const;

@@ -50,6 +50,19 @@ DeviceStatus decodeAutoStatus(const std::array<uint8_t, 4>& frame)
     return status;
 }
 
+ByteKind byteKind(uint8_t byte)
+{
+    if (byte == kXon || byte == kXoff)
+        return ByteKind::Other;
+    if ((byte & 0x93) == 0x10)
+        return ByteKind::FrameStart;
+    if ((byte & 0x93) == 0x12)
+        return ByteKind::RealTime;
+    if ((byte & 0x90) == 0x00)
+        return ByteKind::Transmit;
+    return ByteKind::Other;
+}
+
 void ReplySorter::feed(QByteArrayView bytes)
 {
     // Sorted here first, so that each queue grows once per feed and not once per byte.
@@ -59,18 +72,19 @@ void ReplySorter::feed(QByteArrayView bytes)
         const auto byte = static_cast<uint8_t>(c);
         if (byte == kXon || byte == kXoff)
             continue;
+        const ByteKind kind = byteKind(byte);
         if (m_frameFill > 0) {
             m_frame[m_frameFill++] = byte;
             if (m_frameFill == 4) {
                 m_frames.push_back(m_frame);
                 m_frameFill = 0;
             }
-        } else if ((byte & 0x93) == 0x10) {
+        } else if (kind == ByteKind::FrameStart) {
             m_frame[0] = byte;
             m_frameFill = 1;
-        } else if ((byte & 0x93) == 0x12) {
+        } else if (kind == ByteKind::RealTime) {
             realTime.append(c);
-        } else if ((byte & 0x90) == 0x00) {
+        } else if (kind == ByteKind::Transmit) {
             transmit.append(c);
         }
     }

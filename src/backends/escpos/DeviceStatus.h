@@ -37,6 +37,16 @@ enum class ReplyKind
     Transmit  // answer to GS r n, sent after the data queued before it, pattern 0xx0xxxx
 };
 
+// What one byte from the device is, outside a status frame.
+enum class ByteKind
+{
+    RealTime,
+    Transmit,
+    FrameStart, // the first byte of an automatic status frame, pattern 0xx1xx00
+    Other       // XON, XOFF and anything else: no reply
+};
+ByteKind byteKind(uint8_t byte);
+
 // Sorts the incoming byte stream into real-time replies, transmit-status replies and automatic
 // status frames, dropping XON/XOFF and anything else.
 class ReplySorter

@@ -131,7 +131,15 @@ struct LinkState
     bool callerReading = false;
     quint64 ownReplies = 0; // counts replies callers read themselves, so the thread sees use
     QByteArray handedBack;  // read by a caller, for the link's thread to look at
-    int orphanSocket = -1;  // the request socket of a closed connection, for its reader to close
+    // The first so many bytes of handedBack came before the caller's request went out: they
+    // answer nothing the caller sent.
+    qsizetype handedBackUnasked = 0;
+    // Reads on requestSocket say when their bytes arrived, so that bytes that came before a
+    // request are told apart in the reply read itself, without a look at the socket before
+    // each request. Learnt from the reads; false again on a fresh connection.
+    bool arrivalTimesKnown = false;
+    qint64 ownRequestSentNs = 0; // when the caller's request went out, in the reads' clock
+    int orphanSocket = -1; // the request socket of a closed connection, for its reader to close
 
     std::mutex watchMutex; // held while watchers are called, so removal waits for them
     std::map<int, StatusWatcher> watchers;
@@ -223,7 +231,8 @@ private:
     std::optional<QueryResult> readOwnReply(SentRequest& entry, std::shared_ptr<Answer>& answer,
                                             QDeadlineTimer deadline, opos::Waiter& waiter,
                                             const std::function<bool(const QueryResult&)>& enough);
-    std::optional<QueryResult> handOver(SentRequest& entry, QByteArray read);
+    // `unasked`: every byte read came before the request went out.
+    std::optional<QueryResult> handOver(SentRequest& entry, QByteArray read, bool unasked);
     void stopReading();
     QueryResult readerLost();
     QueryResult offlineResult() const;
@@ -241,8 +250,8 @@ private:
 };
 
 // A copy of the transport's socket for callers that read their own replies: in blocking mode, so
-// that a caller sleeps in the read itself, each read bounded by a slice of 50 ms; -1 when it
-// cannot be made so.
+// that a caller sleeps in the read itself, each read bounded by a slice of 50 ms, and with the
+// time each read's bytes arrived where the system gives it; -1 when it cannot be made so.
 int replySocket(int transportSocket);
 
 // The result of a wait that did not end in an answer.

@@ -6,6 +6,8 @@
 
 #include <QVarLengthArray>
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -31,20 +33,76 @@ bool setReceiveTimeout(int fd, qint64 us)
     return ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound) == 0;
 }
 
-// Sleeps in recv() itself, the cheapest wait for a reply: one call where waiting for the socket
-// first would take two. The socket's receive time-out ends the read within a slice, so that a
-// cancelled call is noticed; a deadline nearer than that bounds this read instead.
+// The system's clock that stamps arriving bytes.
+qint64 realTimeNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+struct Read
+{
+    ssize_t n = -1;
+    qint64 arrivedNs = 0; // when the last of its bytes arrived; 0 when the read did not say
+};
+
+// Sleeps in the read itself, the cheapest wait for a reply: one call where waiting for the
+// socket first would take two. The socket's receive time-out ends the read within a slice, so
+// that a cancelled call is noticed; a deadline nearer than that bounds this read instead.
 // remainingNs: -1 for no deadline.
-ssize_t readWithin(int fd, char* buffer, size_t size, qint64 remainingNs)
+Read readWithin(int fd, char* buffer, size_t size, qint64 remainingNs)
 {
     const qint64 us = remainingNs < 0 ? kReadSliceUs : (remainingNs + 999) / 1000;
     const bool shortened = us < kReadSliceUs && setReceiveTimeout(fd, std::max<qint64>(us, 1));
-    const ssize_t n = ::recv(fd, buffer, size, 0);
+    iovec piece{buffer, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec)) + 64];
+    msghdr message{};
+    message.msg_iov = &piece;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    Read read;
+    read.n = ::recvmsg(fd, &message, 0);
     const int error = errno;
     if (shortened)
         setReceiveTimeout(fd, kReadSliceUs);
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); read.n > 0 && c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec at{};
+            std::memcpy(&at, CMSG_DATA(c), sizeof at);
+            read.arrivedNs = qint64(at.tv_sec) * 1'000'000'000 + at.tv_nsec;
+        }
+    }
     errno = error;
-    return n;
+    return read;
+}
+
+// A device answers the real-time requests at once and the transmit-status request behind the
+// data before it: a transmit-status byte before all real-time replies came is no part of this
+// answer. Counts the real-time replies in `bytes` into `realTimeSeen`; true for such a byte.
+// From a status frame on, the sorter and the link's thread judge instead: `framed` turns true.
+bool transmitCameEarly(QByteArrayView bytes, int& realTimeSeen, int realTimeWanted, bool& framed)
+{
+    for (const char c : bytes) {
+        if (framed)
+            return false;
+        switch (byteKind(static_cast<uint8_t>(c))) {
+        case ByteKind::RealTime:
+            ++realTimeSeen;
+            break;
+        case ByteKind::Transmit:
+            if (realTimeSeen < realTimeWanted)
+                return true;
+            break;
+        case ByteKind::FrameStart:
+            framed = true;
+            break;
+        case ByteKind::Other:
+            break;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -60,6 +118,9 @@ int replySocket(int transportSocket)
         ::close(fd);
         return -1;
     }
+    // Without arrival times the caller looks for unasked bytes before each request instead.
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     return fd;
 }
 
@@ -77,17 +138,21 @@ Link::Route Link::route(const QByteArray& request, QDeadlineTimer verdict, opos:
         s.lendWanted = false;
         return Route::Post;
     }
-    if (s.callerReading || s.requestSocket < 0 || !s.outputIdle() || takeIdleInput())
+    if (s.callerReading || s.requestSocket < 0 || !s.outputIdle() ||
+        (!s.arrivalTimesKnown && takeIdleInput()))
         return Route::Post;
     s.callerReading = true;
     ++s.ownReplies;
+    s.ownRequestSentNs = realTimeNs();
     sendNow(request);
     return Route::ReadItself;
 }
 
 // What the device sent while nobody asked for anything answers nothing: the link's thread
-// looks at it, and takes the reading back, before the next request goes out. True when there
-// was something (input, its end or an error). Called with the state's mutex held.
+// looks at it, and takes the reading back, before the next request goes out. Only while the
+// reads do not say when their bytes arrived: otherwise the reply read finds such bytes itself.
+// True when there was something (input, its end or an error). Called with the state's mutex
+// held.
 bool Link::takeIdleInput()
 {
     char probe[256];
@@ -110,13 +175,18 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
 {
     int fd = -1;
     quint64 epoch = 0;
+    qint64 sentNs = 0;
     {
         std::lock_guard lock(m_state.mutex);
         fd = m_state.requestSocket;
         epoch = m_state.epoch;
+        sentNs = m_state.ownRequestSentNs;
     }
-    const auto lost = [&] {
+    // Also learns whether the reads say when their bytes arrived.
+    const auto lost = [&](const Read& read) {
         std::lock_guard lock(m_state.mutex);
+        if (read.n > 0)
+            m_state.arrivalTimesKnown = read.arrivedNs != 0;
         return !m_state.connected || m_state.epoch != epoch || m_state.requestSocket != fd;
     };
     const Expect expect = entry.expect;
@@ -125,10 +195,12 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
     // What was read so far: no more than the answer has, so it fits as it is.
     QVarLengthArray<char, 16> read(wanted);
     qsizetype got = 0;
-    const auto handBack = [&] {
+    const auto handBack = [&](bool unasked = false) {
         answer = awaitedAnswer(entry, enough);
-        return handOver(entry, QByteArray(read.constData(), got));
+        return handOver(entry, QByteArray(read.constData(), got), unasked);
     };
+    int realTimeSeen = 0;
+    bool framed = false;
     ReplySorter sorter;
     const QDeadlineTimer verdict = std::min(entry.verdict, deadline);
     for (;;) {
@@ -137,16 +209,26 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
         const qint64 remainingNs = limit.deadline.remainingTimeNSecs();
         if (limit.cancelled || remainingNs == 0)
             return handBack();
-        const ssize_t n =
+        const Read piece =
             readWithin(fd, read.data() + got, static_cast<size_t>(wanted - got), remainingNs);
-        if (lost())
+        const ssize_t n = piece.n;
+        if (lost(piece))
             return readerLost();
         if (nothingYet(n))
             continue;
         if (n <= 0)
             return handBack(); // its end or an error: the thread finds out
-        sorter.feed(QByteArrayView(read.constData() + got, n));
+        const QByteArrayView bytes(read.constData() + got, n);
         got += n;
+        // Bytes arrive in order: when the last of these came before the request went out, all
+        // read so far did, and the link's thread takes them for what they are. So does a
+        // transmit-status byte ahead of the real-time replies, such as a late one. (A clock set
+        // back meanwhile makes every time look early: then the times say nothing.)
+        const bool cameBefore =
+            piece.arrivedNs != 0 && piece.arrivedNs < sentNs && realTimeNs() >= sentNs;
+        if (cameBefore || transmitCameEarly(bytes, realTimeSeen, expect.realTime, framed))
+            return handBack(true);
+        sorter.feed(bytes);
         result.realTime += sorter.take(ReplyKind::RealTime, n);
         result.transmit += sorter.take(ReplyKind::Transmit, n);
         // A status frame, more of a kind than asked for, or a byte that is no reply: the link's
@@ -168,12 +250,14 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
 
 // The request, and what was read of its replies, go to the link's thread, which reads from
 // now on; nullopt, or the result when the connection is gone already.
-std::optional<QueryResult> Link::handOver(SentRequest& entry, QByteArray read)
+std::optional<QueryResult> Link::handOver(SentRequest& entry, QByteArray read, bool unasked)
 {
     {
         std::lock_guard lock(m_state.mutex);
         if (m_state.connected && m_state.requestSocket >= 0) {
             m_state.sent.push_back(std::move(entry));
+            if (unasked)
+                m_state.handedBackUnasked = m_state.handedBack.size() + read.size();
             m_state.handedBack.append(read);
             m_state.callerReading = false;
             m_state.readingLent = false;

@@ -87,6 +87,7 @@ void LinkWorker::onOpened()
         m_state.connecting = false;
         if (const int socket = m_transport->requestSocket(); socket >= 0)
             m_state.requestSocket = replySocket(socket);
+        m_state.arrivalTimesKnown = false;
     }
     setConnected(true, {});
     for (auto& done : std::exchange(m_opening, {}))

@@ -55,6 +55,11 @@ void LinkWorker::take(QByteArrayView bytes)
 {
     // Taken after the read: a reply read now may answer a request sent just before.
     takeSent();
+    takeArrived(bytes);
+}
+
+void LinkWorker::takeArrived(QByteArrayView bytes)
+{
     traceBytes(linkTrace(), m_key, "received", bytes);
     hear(bytes);
     m_sorter.feed(bytes);

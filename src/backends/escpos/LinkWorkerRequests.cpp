@@ -114,18 +114,26 @@ bool LinkWorker::reclaimReading()
 void LinkWorker::resumeReading()
 {
     QByteArray read;
+    qsizetype unasked = 0;
     {
         std::lock_guard lock(m_state.mutex);
         if (m_state.callerReading)
             return; // it hands the reading back when it is done
         m_state.readingLent = false;
         read.swap(m_state.handedBack);
+        unasked = std::exchange(m_state.handedBackUnasked, 0);
     }
     m_lent = false;
     m_lendTimer.stop();
     if (!m_open || !m_transport)
         return;
     m_transport->setReading(true);
+    // What came before the caller's request is looked at before that request is entered, so
+    // that it cannot be taken for its answer.
+    if (unasked > 0) {
+        takeArrived(QByteArrayView(read).first(unasked));
+        read.remove(0, unasked);
+    }
     takeSent();
     for (Query& behind : std::exchange(m_sentBehind, {}))
         m_queries.push_back(std::move(behind));
@@ -147,6 +155,7 @@ void LinkWorker::shutRequests()
         m_state.requestsOpen = false;
         m_state.readingLent = false;
         m_state.handedBack.clear();
+        m_state.handedBackUnasked = 0;
         // A caller reading from the socket closes it when it is done.
         orphaned = m_state.callerReading && m_state.requestSocket >= 0;
         if (orphaned) {
