@@ -78,31 +78,39 @@ Read readWithin(int fd, char* buffer, size_t size, qint64 remainingNs)
     return read;
 }
 
-// A device answers the real-time requests at once and the transmit-status request behind the
-// data before it: a transmit-status byte before all real-time replies came is no part of this
-// answer. Counts the real-time replies in `bytes` into `realTimeSeen`; true for such a byte.
-// From a status frame on, the sorter and the link's thread judge instead: `framed` turns true.
-bool transmitCameEarly(QByteArrayView bytes, int& realTimeSeen, int realTimeWanted, bool& framed)
+enum class Sorted
+{
+    Fits,  // every byte is a reply this request still waits for
+    Early, // a transmit-status byte before all real-time replies came: no part of this answer
+    Else   // a status frame, more of a kind than asked for, or a byte that is no reply
+};
+
+// Sorts the bytes of an answer the caller reads itself into its two kinds. A device answers the
+// real-time requests at once and the transmit-status request behind the data before it, so the
+// real-time replies come first.
+Sorted sortOwnReply(QByteArrayView bytes, Expect expect, QVarLengthArray<char, 8>& realTime,
+                    QVarLengthArray<char, 8>& transmit)
 {
     for (const char c : bytes) {
-        if (framed)
-            return false;
         switch (byteKind(static_cast<uint8_t>(c))) {
         case ByteKind::RealTime:
-            ++realTimeSeen;
+            if (realTime.size() == expect.realTime)
+                return Sorted::Else;
+            realTime.append(c);
             break;
         case ByteKind::Transmit:
-            if (realTimeSeen < realTimeWanted)
-                return true;
+            if (realTime.size() < expect.realTime)
+                return Sorted::Early;
+            if (transmit.size() == expect.transmit)
+                return Sorted::Else;
+            transmit.append(c);
             break;
         case ByteKind::FrameStart:
-            framed = true;
-            break;
         case ByteKind::Other:
-            break;
+            return Sorted::Else;
         }
     }
-    return false;
+    return Sorted::Fits;
 }
 
 } // namespace
@@ -191,7 +199,6 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
     };
     const Expect expect = entry.expect;
     const qsizetype wanted = expect.realTime + expect.transmit;
-    QueryResult result;
     // What was read so far: no more than the answer has, so it fits as it is.
     QVarLengthArray<char, 16> read(wanted);
     qsizetype got = 0;
@@ -199,9 +206,14 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
         answer = awaitedAnswer(entry, enough);
         return handOver(entry, QByteArray(read.constData(), got), unasked);
     };
-    int realTimeSeen = 0;
-    bool framed = false;
-    ReplySorter sorter;
+    QVarLengthArray<char, 8> realTime;
+    QVarLengthArray<char, 8> transmit;
+    const auto resultSoFar = [&] {
+        QueryResult result;
+        result.realTime = QByteArray(realTime.constData(), realTime.size());
+        result.transmit = QByteArray(transmit.constData(), transmit.size());
+        return result;
+    };
     const QDeadlineTimer verdict = std::min(entry.verdict, deadline);
     for (;;) {
         // The verdict is due, or the person ended the wait: the link's thread says why.
@@ -221,29 +233,25 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
         const QByteArrayView bytes(read.constData() + got, n);
         got += n;
         // Bytes arrive in order: when the last of these came before the request went out, all
-        // read so far did, and the link's thread takes them for what they are. So does a
-        // transmit-status byte ahead of the real-time replies, such as a late one. (A clock set
-        // back meanwhile makes every time look early: then the times say nothing.)
+        // read so far did, and the link's thread takes them for what they are; so it does a
+        // transmit status ahead of the real-time replies, such as a late one. (A clock set back
+        // meanwhile makes every time look early: then the times say nothing.) Anything else
+        // that is no part of the answer the link's thread also knows what to make of.
         const bool cameBefore =
             piece.arrivedNs != 0 && piece.arrivedNs < sentNs && realTimeNs() >= sentNs;
-        if (cameBefore || transmitCameEarly(bytes, realTimeSeen, expect.realTime, framed))
+        const Sorted sorted = sortOwnReply(bytes, expect, realTime, transmit);
+        if (cameBefore || sorted == Sorted::Early)
             return handBack(true);
-        sorter.feed(bytes);
-        result.realTime += sorter.take(ReplyKind::RealTime, n);
-        result.transmit += sorter.take(ReplyKind::Transmit, n);
-        // A status frame, more of a kind than asked for, or a byte that is no reply: the link's
-        // thread knows what to make of it.
-        if (!sorter.takeFrames().empty() || result.realTime.size() > expect.realTime ||
-            result.transmit.size() > expect.transmit ||
-            result.realTime.size() + result.transmit.size() != got)
+        if (sorted == Sorted::Else)
             return handBack();
         if (got == wanted) {
             traceBytes(linkTrace(), m_key, "received", QByteArrayView(read.constData(), got));
             stopReading();
+            QueryResult result = resultSoFar();
             result.done = true;
             return result;
         }
-        if (enough && enough(result))
+        if (enough && enough(resultSoFar()))
             return handBack();
     }
 }
