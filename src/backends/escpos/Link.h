@@ -231,8 +231,8 @@ private:
     std::optional<QueryResult> readOwnReply(SentRequest& entry, std::shared_ptr<Answer>& answer,
                                             QDeadlineTimer deadline, opos::Waiter& waiter,
                                             const std::function<bool(const QueryResult&)>& enough);
-    // `unasked`: every byte read came before the request went out.
-    std::optional<QueryResult> handOver(SentRequest& entry, QByteArray read, bool unasked);
+    // `unasked`: how many of the bytes read, from the first, came before the request's answer.
+    std::optional<QueryResult> handOver(SentRequest& entry, QByteArray read, qsizetype unasked = 0);
     void stopReading();
     QueryResult readerLost();
     QueryResult offlineResult() const;

@@ -78,11 +78,15 @@ Read readWithin(int fd, char* buffer, size_t size, qint64 remainingNs)
     return read;
 }
 
-enum class Sorted
+struct Sorted
 {
-    Fits,  // every byte is a reply this request still waits for
-    Early, // a transmit-status byte before all real-time replies came: no part of this answer
-    Else   // a status frame, more of a kind than asked for, or a byte that is no reply
+    enum Verdict
+    {
+        Fits,  // every byte is a reply this request still waits for
+        Early, // a transmit-status byte before all real-time replies came: no part of this answer
+        Else   // a status frame, more of a kind than asked for, or a byte that is no reply
+    } verdict = Fits;
+    qsizetype at = 0; // where in the bytes the verdict fell
 };
 
 // Sorts the bytes of an answer the caller reads itself into its two kinds. A device answers the
@@ -91,26 +95,27 @@ enum class Sorted
 Sorted sortOwnReply(QByteArrayView bytes, Expect expect, QVarLengthArray<char, 8>& realTime,
                     QVarLengthArray<char, 8>& transmit)
 {
-    for (const char c : bytes) {
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        const char c = bytes[at];
         switch (byteKind(static_cast<uint8_t>(c))) {
         case ByteKind::RealTime:
             if (realTime.size() == expect.realTime)
-                return Sorted::Else;
+                return {Sorted::Else, at};
             realTime.append(c);
             break;
         case ByteKind::Transmit:
             if (realTime.size() < expect.realTime)
-                return Sorted::Early;
+                return {Sorted::Early, at};
             if (transmit.size() == expect.transmit)
-                return Sorted::Else;
+                return {Sorted::Else, at};
             transmit.append(c);
             break;
         case ByteKind::FrameStart:
         case ByteKind::Other:
-            return Sorted::Else;
+            return {Sorted::Else, at};
         }
     }
-    return Sorted::Fits;
+    return {};
 }
 
 } // namespace
@@ -202,7 +207,8 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
     // What was read so far: no more than the answer has, so it fits as it is.
     QVarLengthArray<char, 16> read(wanted);
     qsizetype got = 0;
-    const auto handBack = [&](bool unasked = false) {
+    // `unasked`: how many of the bytes read came before the request's own.
+    const auto handBack = [&](qsizetype unasked = 0) {
         answer = awaitedAnswer(entry, enough);
         return handOver(entry, QByteArray(read.constData(), got), unasked);
     };
@@ -233,16 +239,16 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
         const QByteArrayView bytes(read.constData() + got, n);
         got += n;
         // Bytes arrive in order: when the last of these came before the request went out, all
-        // read so far did, and the link's thread takes them for what they are; so it does a
-        // transmit status ahead of the real-time replies, such as a late one. (A clock set back
-        // meanwhile makes every time look early: then the times say nothing.) Anything else
-        // that is no part of the answer the link's thread also knows what to make of.
-        const bool cameBefore =
-            piece.arrivedNs != 0 && piece.arrivedNs < sentNs && realTimeNs() >= sentNs;
+        // read so far did, and the link's thread takes them for what they are. (A clock set
+        // back meanwhile makes every time look early: then the times say nothing.) So it does a
+        // transmit status ahead of the real-time replies, such as a late one, with what came
+        // before it. Anything else that is no part of the answer it also knows what to make of.
+        if (piece.arrivedNs != 0 && piece.arrivedNs < sentNs && realTimeNs() >= sentNs)
+            return handBack(got);
         const Sorted sorted = sortOwnReply(bytes, expect, realTime, transmit);
-        if (cameBefore || sorted == Sorted::Early)
-            return handBack(true);
-        if (sorted == Sorted::Else)
+        if (sorted.verdict == Sorted::Early)
+            return handBack(got - n + sorted.at + 1);
+        if (sorted.verdict == Sorted::Else)
             return handBack();
         if (got == wanted) {
             traceBytes(linkTrace(), m_key, "received", QByteArrayView(read.constData(), got));
@@ -258,14 +264,14 @@ std::optional<QueryResult> Link::readOwnReply(SentRequest& entry, std::shared_pt
 
 // The request, and what was read of its replies, go to the link's thread, which reads from
 // now on; nullopt, or the result when the connection is gone already.
-std::optional<QueryResult> Link::handOver(SentRequest& entry, QByteArray read, bool unasked)
+std::optional<QueryResult> Link::handOver(SentRequest& entry, QByteArray read, qsizetype unasked)
 {
     {
         std::lock_guard lock(m_state.mutex);
         if (m_state.connected && m_state.requestSocket >= 0) {
             m_state.sent.push_back(std::move(entry));
-            if (unasked)
-                m_state.handedBackUnasked = m_state.handedBack.size() + read.size();
+            if (unasked > 0)
+                m_state.handedBackUnasked = m_state.handedBack.size() + unasked;
             m_state.handedBack.append(read);
             m_state.callerReading = false;
             m_state.readingLent = false;
