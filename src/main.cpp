@@ -13,6 +13,7 @@
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -82,15 +83,19 @@ int main(int argc, char* argv[])
     if (serve)
         return serveWithoutWindow(argc, argv, options);
     if (headless && !refusal && !options.versionRequested && !options.helpRequested) {
-        // A saved receipt picture draws text, which needs fonts and so a GUI application; the
-        // offscreen platform gives them without a display.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        const QGuiApplication gui(argc, argv);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        return script::runHeadless(options.runScript, options.reportFile, options.control, out,
-                                   err);
+        return script::runHeadless(
+            options.runScript, options.reportFile, options.control, out, err,
+            [&argc, argv](bool drawsText) -> std::unique_ptr<QCoreApplication> {
+                if (!drawsText)
+                    return std::make_unique<QCoreApplication>(argc, argv);
+                // A saved receipt picture draws text, which needs fonts and so a GUI
+                // application; the offscreen platform gives them without a display.
+                if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                    qputenv("QT_QPA_PLATFORM", "offscreen");
+                return std::make_unique<QGuiApplication>(argc, argv);
+            });
     }
     if (refusal) {
         if (headless || !displayIsAvailable(QProcessEnvironment::systemEnvironment())) {

@@ -11,9 +11,11 @@
 #include "script/ScriptRunner.h"
 #include "script/StreamTranscript.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QTextStream>
+#include <algorithm>
 #include <optional>
 
 namespace script {
@@ -69,10 +71,18 @@ private:
     std::optional<JUnitReport> m_report;
 };
 
+bool savesReceiptPicture(const Script& script)
+{
+    return std::any_of(script.steps.cbegin(), script.steps.cend(), [](const Step& step) {
+        return step.kind == Step::Kind::Sim && step.name() == u"save-receipt";
+    });
+}
+
 } // namespace
 
 int runHeadless(const QString& scriptPath, const QString& reportPath,
-                const opos::ControlOptions& options, QTextStream& out, QTextStream& err)
+                const opos::ControlOptions& options, QTextStream& out, QTextStream& err,
+                const MakeApplication& makeApplication)
 {
     EventLoopClock clock;
     const QString suite =
@@ -98,6 +108,8 @@ int runHeadless(const QString& scriptPath, const QString& reportPath,
             ScriptError(script.fileName, 0, QStringLiteral("the script holds no expectation"))
                 .what()));
 
+    const std::unique_ptr<QCoreApplication> application =
+        makeApplication ? makeApplication(savesReceiptPicture(script)) : nullptr;
     sim::SimulatedDevices simulated;
     opos::DeviceRegistry registry;
     addDefaultBackends(registry, simulated);

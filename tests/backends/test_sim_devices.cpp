@@ -1,4 +1,5 @@
 #include "backends/sim/PrintPacer.h"
+#include "backends/sim/ReceiptImage.h"
 #include "backends/sim/SimulatedDevices.h"
 #include "opos/CashDrawer.h"
 #include "opos/DeviceRegistry.h"
@@ -190,6 +191,15 @@ private slots:
         QCOMPARE(device().receipt().size(), 10);
         QCOMPARE(device().receiptItemsPrinted(), 25);
         QCOMPARE(device().receipt().back().text, u"24"_s);
+    }
+
+    void aPictureWithoutFontsIsRefusedNotFatal()
+    {
+        // A run without a GUI application has no fonts: drawing the receipt's text would end
+        // the program, so the picture is refused with a reason instead.
+        enablePrinter();
+        printer->PrintNormal(PTR_S_RECEIPT, u"TOTAL 12.34\n"_s);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, receipt_image::render(device().receipt()));
     }
 
     void lineLongerThanTheRollKeepsItsEnd_data()

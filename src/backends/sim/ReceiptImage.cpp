@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
 #include <algorithm>
@@ -125,6 +126,9 @@ int itemHeight(const ReceiptItem& item)
 
 QImage render(const QVector<ReceiptItem>& items)
 {
+    // Text needs the fonts, which only a GUI application has; without one Qt would abort.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        throw std::runtime_error("The receipt picture cannot be drawn: this run has no fonts");
     int height = 0;
     for (const ReceiptItem& item : items)
         height += itemHeight(item);

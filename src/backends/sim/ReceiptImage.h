@@ -18,6 +18,7 @@ constexpr int kLineSpacing = 30;
 // The dot row where an item starts, and the height of the item, in the picture.
 int itemHeight(const sim::ReceiptItem& item);
 
+// Needs a GUI application, for its text; without one it throws std::runtime_error.
 QImage render(const QVector<sim::ReceiptItem>& items);
 
 // Writes the picture as PNG; a failure throws std::runtime_error with the reason.
