@@ -202,8 +202,8 @@ bool sameWordIgnoringCase(QStringView word, QLatin1String other)
     return sameWordIgnoringCaseIn(word, other);
 }
 
-void tokenizeLine(QStringView line, std::vector<Token>& tokens, std::u16string& strings,
-                  qsizetype* statementEnd)
+[[gnu::flatten]] void tokenizeLine(QStringView line, std::vector<Token>& tokens,
+                                   std::u16string& strings, qsizetype* statementEnd)
 {
     tokens.clear();
     // Room for every string of the line, so that the texts already read never move.

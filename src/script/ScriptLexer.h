@@ -3,6 +3,7 @@
 #include <QLatin1String>
 #include <QString>
 #include <QStringView>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,12 @@ struct Token
     // A word written in the code: its length is the array's, not counted at run time.
     template <size_t N> bool isWord(const char16_t (&other)[N]) const
     {
-        return isWord(QStringView(other, qsizetype(N - 1)));
+        constexpr auto length = qsizetype(N - 1);
+        if (kind != Kind::Word || word.size() != length)
+            return false;
+        // Nearly always written as the code writes it.
+        return std::equal(other, other + length, word.utf16()) ||
+               sameWordIgnoringCase(word, QStringView(other, length));
     }
     bool isWord(QLatin1String other) const
     {
