@@ -258,7 +258,8 @@ private slots:
             QStringLiteral("serial://%1?baud=9600&commandSet=cd5220&characterSet=858")
                 .arg(terminal.slavePath());
         QCOMPARE(display.Open(address), opos::OPOS_SUCCESS);
-        QCOMPARE(display.ClaimDevice(1000), opos::OPOS_SUCCESS);
+        // Room for a loaded machine, which opens a port slowly.
+        QCOMPARE(display.ClaimDevice(5000), opos::OPOS_SUCCESS);
         display.SetDeviceEnabled(true);
         QCOMPARE(display.ClearText(), opos::OPOS_SUCCESS);
         QCOMPARE(display.DisplayText(QStringLiteral("Total \u20ac 12.50"), opos::DISP_DT_NORMAL),

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <fcntl.h>
 #include <memory>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace netprinter;
@@ -155,6 +156,29 @@ private slots:
         QByteArray answers;
         QTRY_VERIFY_WITH_TIMEOUT(received(*next, answers).endsWith('\x12'), 20000);
         QTRY_VERIFY(served.printed(u"Still printing"_s));
+    }
+
+    void aClientThatVanishesWhileItsDataIsHeldEndsItsJob()
+    {
+        // The cover is open, so the printer holds what it gets and stops taking more; the
+        // client, far ahead, then resets the connection. Its job must end all the same, and the
+        // next client must be served.
+        Served served;
+        served.devices.printer().setCoverOpen(true);
+        auto flooding = served.connect();
+        flooding->write(QByteArray(8 << 20, 'x'));
+        QTRY_COMPARE(served.said(u"job 1 from"_s), 1);
+        QTest::qWait(200);        // the client's data reaches the printer and piles up there
+        const linger reset{1, 0}; // closing resets the connection instead of ending it
+        QCOMPARE(::setsockopt(static_cast<int>(flooding->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                              &reset, sizeof reset),
+                 0);
+        flooding->abort();
+        QTRY_VERIFY_WITH_TIMEOUT(served.said(u"job 1 ended"_s) == 1, 10000);
+        served.devices.printer().setCoverOpen(false);
+        auto next = served.connect();
+        next->write("After\n");
+        QTRY_VERIFY(served.printed(u"After"_s));
     }
 
     void servesAPseudoTerminal()

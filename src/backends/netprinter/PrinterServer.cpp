@@ -5,6 +5,8 @@
 
 #include <QTcpSocket>
 #include <algorithm>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <stdexcept>
 
 namespace netprinter {
@@ -15,10 +17,25 @@ constexpr qint64 kChunk = 64 * 1024;
 constexpr qint64 kSocketBuffer = 256 * 1024;
 constexpr qint64 kMaxUnsent = 64 * 1024; // answers the client has not read yet
 constexpr qint64 kPublishMs = 100;
+constexpr int kPausedLookMs = 100;
 
 QString peerOf(const QTcpSocket& socket)
 {
     return QStringLiteral("%1:%2").arg(socket.peerAddress().toString()).arg(socket.peerPort());
+}
+
+// The client reset or aborted the connection. Asked of the system, which knows it even while
+// unread input waits ahead of it.
+bool clientAborted(QIODevice* device)
+{
+    const auto* socket = qobject_cast<QTcpSocket*>(device);
+    if (!socket || socket->socketDescriptor() < 0)
+        return false;
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    return ::getsockopt(static_cast<int>(socket->socketDescriptor()), IPPROTO_TCP, TCP_INFO, &info,
+                        &size) == 0 &&
+           info.tcpi_state == TCP_CLOSE;
 }
 
 } // namespace
@@ -200,11 +217,15 @@ void PrinterServer::start(QIODevice* device, const QString& peer, std::unique_pt
     connect(device, &QIODevice::readyRead, this, [this, raw] { read(*raw); });
     connect(device, &QIODevice::bytesWritten, this, [this, raw] { read(*raw); });
     if (auto* socket = qobject_cast<QTcpSocket*>(device))
-        connect(socket, &QTcpSocket::disconnected, this, [this, raw] {
-            auto& owner = m_job.get() == raw ? m_job : m_ptyJob;
-            if (owner.get() == raw)
-                end(owner);
-        });
+        connect(socket, &QTcpSocket::disconnected, this, [this, raw] { end(raw); });
+    raw->paused.setSingleShot(true);
+    raw->paused.setInterval(kPausedLookMs);
+    connect(&raw->paused, &QTimer::timeout, this, [this, raw] {
+        if (clientAborted(raw->device))
+            end(raw);
+        else
+            read(*raw);
+    });
     m_published.invalidate();
     publish();
     read(*raw);
@@ -226,7 +247,16 @@ void PrinterServer::read(Job& job)
         job.bytes += chunk.size();
         job.interpreter->feed(chunk);
     }
+    if (device->bytesAvailable() > 0)
+        job.paused.start();
     publish();
+}
+
+void PrinterServer::end(Job* job)
+{
+    auto& owner = m_job.get() == job ? m_job : m_ptyJob;
+    if (owner.get() == job)
+        end(owner);
 }
 
 void PrinterServer::end(std::unique_ptr<Job>& slot)

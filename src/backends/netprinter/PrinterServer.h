@@ -79,6 +79,10 @@ private:
         int number = 0;
         QString peer;
         qint64 bytes = 0;
+        // While the job takes no more input, a look now and then: at what came meanwhile, and
+        // whether the client is still there, which the socket no longer says once its buffer
+        // is full.
+        QTimer paused;
     };
     struct Waiting
     {
@@ -90,6 +94,7 @@ private:
     void start(QIODevice* device, const QString& peer, std::unique_ptr<Job>& slot);
     void read(Job& job);
     void end(std::unique_ptr<Job>& slot);
+    void end(Job* job); // the job in whichever slot holds it
     void startNext();
     void refuse(QTcpSocket* socket, const QString& reason);
     // Takes the waiting client of this timer out of the queue; null when it is gone already.
