@@ -186,19 +186,15 @@ void ScriptRunner::printFile(const Step& step)
     }
     TextFileLines lines(file);
     const int32_t station = argument(step, 0, opos::PTR_S_RECEIPT);
-    QString lineCall; // its room serves every line
     while (const auto line = lines.next()) {
         const QString data = *line + QLatin1Char('\n');
         const int32_t result = step.member == Member::PrintImmediate
                                    ? m_printer->PrintImmediate(station, data)
                                    : m_printer->PrintNormal(station, data);
-        lineCall.resize(0);
-        {
-            TextWriter writer(lineCall);
-            putPrintCallText(writer, step.name(), station, data);
-        }
-        writeLine(deviceWord(step.device), lineCall,
-                  callDetail(step, result, m_printer->ResultCodeExtended()));
+        writeLine(
+            deviceWord(step.device),
+            [&](TextWriter& call) { putPrintCallText(call, step.name(), station, data); },
+            callDetail(step, result, m_printer->ResultCodeExtended()));
         if (result != opos::OPOS_SUCCESS)
             return; // the rest of the file would fail the same way
     }

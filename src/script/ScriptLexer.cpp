@@ -6,7 +6,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <stdexcept>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -190,10 +189,6 @@ char16_t* readString(QStringView line, qsizetype& pos, char16_t* out, bool& writ
 
 bool sameWordIgnoringCase(QStringView word, QStringView other)
 {
-    // Nearly every word is written as the name it is compared with.
-    if (word.size() == other.size() &&
-        std::memcmp(word.data(), other.data(), size_t(word.size()) * sizeof(QChar)) == 0)
-        return true;
     return sameWordIgnoringCaseIn(word, other);
 }
 

@@ -33,18 +33,15 @@ struct Token
 
     bool isWord(QStringView other) const
     {
+        // Nearly always written as it is compared with: that is tried first, inline.
         return kind == Kind::Word && word.size() == other.size() &&
-               sameWordIgnoringCase(word, other);
+               (std::equal(other.utf16(), other.utf16() + other.size(), word.utf16()) ||
+                sameWordIgnoringCase(word, other));
     }
     // A word written in the code: its length is the array's, not counted at run time.
     template <size_t N> bool isWord(const char16_t (&other)[N]) const
     {
-        constexpr auto length = qsizetype(N - 1);
-        if (kind != Kind::Word || word.size() != length)
-            return false;
-        // Nearly always written as the code writes it.
-        return std::equal(other, other + length, word.utf16()) ||
-               sameWordIgnoringCase(word, QStringView(other, length));
+        return isWord(QStringView(other, qsizetype(N - 1)));
     }
     bool isWord(QLatin1String other) const
     {

@@ -55,7 +55,8 @@ private:
     void setConnected(bool connected, const QString& error);
     void onReadyRead();
     void take(QByteArrayView bytes);
-    // The same for bytes that came before any request not yet entered, so answer none of them.
+    // The same without entering the requests callers sent meanwhile: for bytes that came before
+    // those requests, and so answer none of them.
     void takeArrived(QByteArrayView bytes);
     void pauseReading();
     bool reclaimReading();
