@@ -1,5 +1,7 @@
 #include "app/window/Logo.h"
 
+#include "app/window/WindowFonts.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -50,7 +52,8 @@ QPixmap makeLogo()
     drawPrinter(painter, QRectF(3, 2, 31, 31));
 
     QFont name;
-    name.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    name.setFamilies(
+        firstInstalledOf({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")}));
     name.setStyleHint(QFont::SansSerif);
     name.setPixelSize(15);
     name.setBold(true);

@@ -1,5 +1,6 @@
 #include "app/window/WindowFonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace {
@@ -7,7 +8,7 @@ namespace {
 QFont font(const QStringList& families, qreal points, bool bold)
 {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies(firstInstalledOf(families));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
@@ -21,6 +22,15 @@ QStringList sansSerif(const QString& designed)
 }
 
 } // namespace
+
+QStringList firstInstalledOf(const QStringList& families)
+{
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : families)
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return {family};
+    return families;
+}
 
 WindowFonts WindowFonts::make()
 {
