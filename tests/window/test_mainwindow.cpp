@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -207,12 +208,19 @@ private slots:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<qreal>("points");
         QTest::addColumn<bool>("bold");
-        QTest::newRow("button") << QByteArray("cmdOpen") << 9.75 << true;
-        QTest::newRow("bordered label") << QByteArray("lblStatus") << 9.75 << true;
-        QTest::newRow("log grid") << QByteArray("MSFlexGrid1") << 9.75 << true;
-        QTest::newRow("banner") << QByteArray("Label1") << 18.0 << false;
-        QTest::newRow("browse button") << QByteArray("cmdSelect") << 13.5 << true;
-        QTest::newRow("selected file") << QByteArray("txtSelection") << 8.25 << false;
+        QTest::addColumn<QStringList>("designedFamilies");
+        const QStringList standard = {
+            QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+            QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")};
+        const QStringList impact = {
+            QStringLiteral("Impact"), QStringLiteral("DejaVu Sans Condensed"),
+            QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")};
+        QTest::newRow("button") << QByteArray("cmdOpen") << 9.75 << true << standard;
+        QTest::newRow("bordered label") << QByteArray("lblStatus") << 9.75 << true << standard;
+        QTest::newRow("log grid") << QByteArray("MSFlexGrid1") << 9.75 << true << standard;
+        QTest::newRow("banner") << QByteArray("Label1") << 18.0 << false << impact;
+        QTest::newRow("browse button") << QByteArray("cmdSelect") << 13.5 << true << standard;
+        QTest::newRow("selected file") << QByteArray("txtSelection") << 8.25 << false << standard;
     }
 
     void fonts()
@@ -220,10 +228,17 @@ private slots:
         QFETCH(QByteArray, name);
         QFETCH(qreal, points);
         QFETCH(bool, bold);
+        QFETCH(QStringList, designedFamilies);
         WindowFixture fixture;
         const QFont font = fixture.widget<QWidget>(name.constData()).font();
         QCOMPARE(font.pointSizeF(), points);
         QCOMPARE(font.bold(), bold);
+        // A font names only the first installed family of its list, and must get the face the
+        // whole list would give it.
+        QFont asDesigned = font;
+        asDesigned.setFamilies(designedFamilies);
+        QCOMPARE(QFontInfo(font).family(), QFontInfo(asDesigned).family());
+        QCOMPARE(QFontInfo(font).styleName(), QFontInfo(asDesigned).styleName());
         const QFont tabs = fixture.widget<QTabWidget>("SSTab1").tabBar()->font();
         QCOMPARE(tabs.pointSizeF(), 8.25);
         QVERIFY(tabs.bold());
