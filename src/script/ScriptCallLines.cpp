@@ -7,11 +7,14 @@
 #include "script/TextWriter.h"
 #include "script/TranscriptText.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace script {
 
 // The call as the transcript shows it, written where the line is being built: a long run of
 // quick calls is mostly this text and the line around it.
-void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
+void ScriptRunner::putStatementCall(TextWriter& out, const Step& step)
 {
     if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
         out.put(u"Open(");
@@ -21,8 +24,22 @@ void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
         // The control as written, without its "sim".
         out.put(statement(step).section(u' ', 1, -1, QString::SectionSkipEmpty));
     } else {
+        // What the call shows depends on its statement's words alone, so a statement written as
+        // the one shown last is shown as that one was.
+        const QByteArrayView statement = m_script->statementBytes(step);
+        if (m_shownCall.statement.size() == statement.size() && !statement.isEmpty() &&
+            std::memcmp(m_shownCall.statement.data(), statement.data(), size_t(statement.size())) ==
+                0) {
+            out.put(m_shownCall.text);
+            return;
+        }
+        const qsizetype from = out.written().size();
         putCallText(out, step, m_script->argumentText(step, step.arguments.textPosition()),
-                    m_script->statementBytes(step));
+                    statement);
+        const QStringView shown = out.written().sliced(from);
+        m_shownCall.text.resize(shown.size());
+        std::copy_n(shown.data(), shown.size(), m_shownCall.text.data());
+        m_shownCall.statement = statement;
     }
 }
 

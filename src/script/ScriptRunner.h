@@ -123,7 +123,7 @@ private:
     // A call's transcript line, named by the statement.
     void recordCall(const Step& step, int32_t result, int32_t extended);
     QString callDetail(const Step& step, int32_t result, int32_t extended);
-    void putStatementCall(TextWriter& out, const Step& step) const;
+    void putStatementCall(TextWriter& out, const Step& step);
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
@@ -162,8 +162,15 @@ private:
     int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
-    QString m_line;          // the transcript line being written, its room kept from line to line
-    QString m_callText;      // a call's text, its room kept from call to call
+    QString m_line;     // the transcript line being written, its room kept from line to line
+    QString m_callText; // a call's text, its room kept from call to call
+    // The call the transcript showed last, and the statement it was shown for (a part of the
+    // script being run).
+    struct ShownCall
+    {
+        QByteArrayView statement;
+        QString text;
+    } m_shownCall;
     qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
 };
 

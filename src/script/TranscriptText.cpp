@@ -147,12 +147,16 @@ QString expectationCount(int count)
 
 QStringView TimestampText::view(qint64 ms)
 {
+    // Quick lines come many a millisecond.
+    if (ms == m_ms)
+        return m_text;
     const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
     if (second != m_second) {
         m_second = second;
         m_text = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODateWithMs);
         if (!m_text.endsWith(u'Z') || m_text.size() < 5) { // a time Qt cannot show
             m_second = std::numeric_limits<qint64>::min();
+            m_ms = std::numeric_limits<qint64>::min();
             m_text = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
             return m_text;
         }
@@ -163,6 +167,7 @@ QStringView TimestampText::view(qint64 ms)
     digits[0] = QChar(u'0' + milli / 100);
     digits[1] = QChar(u'0' + milli / 10 % 10);
     digits[2] = QChar(u'0' + milli % 10);
+    m_ms = ms;
     return m_text;
 }
 

@@ -48,7 +48,8 @@ public:
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();
-    QString m_text; // "2026-03-01T09:15:02.345Z"
+    qint64 m_ms = std::numeric_limits<qint64>::min(); // the time m_text shows
+    QString m_text;                                   // "2026-03-01T09:15:02.345Z"
 };
 
 } // namespace script
