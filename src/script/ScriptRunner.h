@@ -124,6 +124,7 @@ private:
     void recordCall(const Step& step, int32_t result, int32_t extended);
     QString callDetail(const Step& step, int32_t result, int32_t extended);
     void putStatementCall(TextWriter& out, const Step& step);
+    void putShownCall(TextWriter& out, const Step& step);
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
@@ -170,6 +171,8 @@ private:
     {
         QByteArrayView statement;
         QString text;
+        qsizetype textAt = -1;     // see writtenLastTextAt()
+        qsizetype shownTextAt = 0; // where the text starts in `text`, when textAt is not -1
     } m_shownCall;
     qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
 };

@@ -69,7 +69,8 @@ QStringView familyOf(const QString& property)
 
 } // namespace
 
-void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArrayView statement)
+void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArrayView statement,
+                 qsizetype* textAt)
 {
     switch (step.kind) {
     case Step::Kind::SetProperty:
@@ -88,6 +89,8 @@ void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArray
     for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
             out.put(u", ");
+        if (textAt && i == step.arguments.textPosition())
+            *textAt = out.written().size();
         putArgumentText(out, step.arguments, i, text, statement);
     }
     if (step.kind == Step::Kind::PrintFile) {
