@@ -113,7 +113,9 @@ RunSummary ScriptRunner::run(const Script& script)
 {
     m_summary = {};
     m_script = &script;
-    m_shownCall = {}; // its statement is a part of the script run before
+    // What these hold stands in the script run before.
+    m_shownCall = {};
+    m_callTextSpan = {};
     m_folder = script.folder;
     m_lastOutcomeAt = m_clock.now();
     writeLine(QStringLiteral("run"),

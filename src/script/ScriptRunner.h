@@ -163,8 +163,9 @@ private:
     int m_lastActionLine = 0; // the latest call, property write, sim control or wait
     QDateTime m_lastOutcomeAt;
     TimestampText m_timeText;
-    QString m_line;     // the transcript line being written, its room kept from line to line
-    QString m_callText; // a call's text, its room kept from call to call
+    QString m_line;          // the transcript line being written, its room kept from line to line
+    QString m_callText;      // a call's text, its room kept from call to call
+    TextSpan m_callTextSpan; // where m_callText's text stands among the script's texts
     // The call the transcript showed last, and the statement it was shown for (a part of the
     // script being run).
     struct ShownCall
