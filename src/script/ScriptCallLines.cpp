@@ -7,11 +7,36 @@
 #include "script/TextWriter.h"
 #include "script/TranscriptText.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace script {
+
+namespace {
+
+bool sameBytes(QByteArrayView one, QByteArrayView other)
+{
+    return one.size() == other.size() &&
+           std::memcmp(one.data(), other.data(), size_t(one.size())) == 0;
+}
+
+// Where the text a call shows as written, and as its last argument, starts in its statement, in
+// bytes; -1 for any other call. The statement's bytes before that place decide all the call
+// shows before the text.
+qsizetype writtenLastTextAt(const Step& step, QStringView text, QByteArrayView statement)
+{
+    const CallArguments& arguments = step.arguments;
+    if (step.kind != Step::Kind::Call || arguments.textPosition() != arguments.size() - 1 ||
+        text.size() > kShownDataLength || arguments.writtenText(statement).isEmpty())
+        return -1;
+    return arguments.writtenStart();
+}
+
+} // namespace
 
 // The call as the transcript shows it, written where the line is being built: a long run of
 // quick calls is mostly this text and the line around it.
-void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
+void ScriptRunner::putStatementCall(TextWriter& out, const Step& step)
 {
     if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
         out.put(u"Open(");
@@ -21,15 +46,50 @@ void ScriptRunner::putStatementCall(TextWriter& out, const Step& step) const
         // The control as written, without its "sim".
         out.put(statement(step).section(u' ', 1, -1, QString::SectionSkipEmpty));
     } else {
-        putCallText(out, step, m_script->argumentText(step, step.arguments.textPosition()),
-                    m_script->statementBytes(step));
+        putShownCall(out, step);
     }
+}
+
+// What a call shows depends on its statement's words alone: a statement written as the one shown
+// last is shown as that one was, and one written as far as its text shows that one's start.
+void ScriptRunner::putShownCall(TextWriter& out, const Step& step)
+{
+    const QByteArrayView statement = m_script->statementBytes(step);
+    if (!statement.isEmpty() && sameBytes(statement, m_shownCall.statement)) {
+        out.put(m_shownCall.text);
+        return;
+    }
+    const QStringView text = m_script->argumentText(step, step.arguments.textPosition());
+    const qsizetype textAt = writtenLastTextAt(step, text, statement);
+    const qsizetype from = out.written().size();
+    if (textAt >= 0 && textAt == m_shownCall.textAt &&
+        sameBytes(statement.first(textAt), m_shownCall.statement.first(textAt))) {
+        out.put(QStringView(m_shownCall.text).first(m_shownCall.shownTextAt));
+        out.putUtf8(step.arguments.writtenText(statement));
+        out.put(u')');
+    } else {
+        qsizetype shownTextAt = from;
+        putCallText(out, step, text, statement, &shownTextAt);
+        m_shownCall.textAt = textAt;
+        m_shownCall.shownTextAt = shownTextAt - from;
+    }
+    const QStringView shown = out.written().sliced(from);
+    m_shownCall.text.resize(shown.size());
+    std::copy_n(shown.data(), shown.size(), m_shownCall.text.data());
+    m_shownCall.statement = statement;
 }
 
 QString ScriptRunner::callDetail(const Step& step, int32_t result, int32_t extended)
 {
     // The statement is only kept for a run-time failure, which reports it later.
-    m_last = {true, false, result, extended, {}, step.line, {}};
+    m_last.made = true;
+    m_last.failed = false;
+    m_last.result = result;
+    m_last.extended = extended;
+    m_last.failure.clear();
+    m_last.line = step.line;
+    m_last.statement.clear();
+    m_last.reason.clear();
     m_failurePending = false;
     // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
     QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);

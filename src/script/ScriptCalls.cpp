@@ -33,20 +33,26 @@ int32_t argument(const Step& step, int position, int32_t otherwise)
 } // namespace
 
 // The text a call gives the control object, in a string whose room serves every call; one a
-// callee kept is left to it.
+// callee kept is left to it. Lines written alike share their text, which is then in the string
+// already, unless a callee kept it or holds it still.
 const QString& ScriptRunner::textArgument(const Step& step, int position)
 {
     static const QString none;
     static const QString empty = QStringLiteral("");
-    const QStringView text = m_script->argumentText(step, position);
-    if (text.isNull())
+    const TextSpan span = step.arguments.textSpan(position);
+    if (span.length < 0)
         return none;
-    if (text.isEmpty())
+    if (span.length == 0)
         return empty;
-    if (!m_callText.isDetached())
+    const bool detached = m_callText.isDetached();
+    if (detached && span.start == m_callTextSpan.start && span.length == m_callTextSpan.length)
+        return m_callText;
+    if (!detached)
         m_callText = QString();
+    const QStringView text = m_script->argumentText(step, position);
     m_callText.resize(text.size());
     std::copy_n(text.data(), text.size(), m_callText.data());
+    m_callTextSpan = span;
     return m_callText;
 }
 

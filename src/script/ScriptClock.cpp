@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <ctime>
 
 namespace script {
 
@@ -21,7 +22,10 @@ QDateTime EventLoopClock::now() const
 
 qint64 EventLoopClock::msecsSinceEpoch() const
 {
-    return QDateTime::currentMSecsSinceEpoch();
+    // Read for every transcript line: straight from the clock, without Qt's calls around it.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }
 
 bool EventLoopClock::waitUntil(int32_t timeoutMs, const std::function<bool()>& done)

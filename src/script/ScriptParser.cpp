@@ -6,6 +6,7 @@
 #include "script/TextWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -193,6 +194,45 @@ void writtenTextInBytes(CallArguments& arguments, QStringView statement)
                              utf8Size(statement.sliced(before.size(), arguments.writtenLength())));
 }
 
+// The last two lines that made a step, by their bytes: a line written again as one of them reads
+// the same, since a statement's meaning depends on its own words alone. Its step is then that
+// one's, copied with its line and place, and it shares that one's text. Two, so that a print and
+// its expectation repeated in turns are both found.
+class RecentLines
+{
+public:
+    struct Line
+    {
+        QByteArrayView bytes;
+        size_t step = 0;
+        qsizetype statementOffset = 0; // where the statement starts in the line, in bytes
+    };
+
+    const Line* find(QByteArrayView bytes)
+    {
+        if (bytes.isEmpty())
+            return nullptr;
+        for (size_t i = 0; i < m_lines.size(); ++i) {
+            const Line& line = m_lines[i];
+            if (line.bytes.size() == bytes.size() &&
+                std::memcmp(line.bytes.data(), bytes.data(), size_t(bytes.size())) == 0) {
+                m_older = 1 - i; // the other one is replaced first
+                return &line;
+            }
+        }
+        return nullptr;
+    }
+    void add(const Line& line)
+    {
+        m_lines[m_older] = line;
+        m_older = 1 - m_older;
+    }
+
+private:
+    std::array<Line, 2> m_lines{};
+    size_t m_older = 0;
+};
+
 } // namespace
 
 Script parseScript(const QByteArray& text, const QString& fileName, const QString& folder)
@@ -221,6 +261,7 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     std::vector<Token> tokens;
     std::u16string strings;
     QString lineRoom;
+    RecentLines recent;
     for (qsizetype start = 0; start < readable.size();) {
         ++lineNumber;
         const qsizetype end = lineEnd(readable, start);
@@ -229,6 +270,12 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
         start = end + 1;
         if (bytes.endsWith('\r'))
             bytes.chop(1);
+        if (const RecentLines::Line* same = recent.find(bytes)) {
+            Step& step = script.steps.emplace_back(script.steps[same->step]);
+            step.line = lineNumber;
+            step.textStart = int32_t(lineStart + same->statementOffset);
+            continue;
+        }
         const QStringView line = decodedLine(bytes, lineRoom);
         // Plain ASCII, as nearly every line is, has a character a byte: its characters stand
         // where its bytes do.
@@ -248,6 +295,7 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             LineParser(tokens, step, script.texts).parse();
             if (!plain)
                 writtenTextInBytes(step.arguments, statement);
+            recent.add({bytes, script.steps.size() - 1, step.textStart - lineStart});
         } catch (const std::invalid_argument& wrong) {
             throw ScriptError(fileName, lineNumber, QString::fromStdString(wrong.what()));
         }

@@ -113,6 +113,9 @@ RunSummary ScriptRunner::run(const Script& script)
 {
     m_summary = {};
     m_script = &script;
+    // What these hold stands in the script run before.
+    m_shownCall = {};
+    m_callTextSpan = {};
     m_folder = script.folder;
     m_lastOutcomeAt = m_clock.now();
     writeLine(QStringLiteral("run"),

@@ -123,7 +123,8 @@ private:
     // A call's transcript line, named by the statement.
     void recordCall(const Step& step, int32_t result, int32_t extended);
     QString callDetail(const Step& step, int32_t result, int32_t extended);
-    void putStatementCall(TextWriter& out, const Step& step) const;
+    void putStatementCall(TextWriter& out, const Step& step);
+    void putShownCall(TextWriter& out, const Step& step);
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
@@ -164,6 +165,16 @@ private:
     TimestampText m_timeText;
     QString m_line;          // the transcript line being written, its room kept from line to line
     QString m_callText;      // a call's text, its room kept from call to call
+    TextSpan m_callTextSpan; // where m_callText's text stands among the script's texts
+    // The call the transcript showed last, and the statement it was shown for (a part of the
+    // script being run).
+    struct ShownCall
+    {
+        QByteArrayView statement;
+        QString text;
+        qsizetype textAt = -1;     // see writtenLastTextAt()
+        qsizetype shownTextAt = 0; // where the text starts in `text`, when textAt is not -1
+    } m_shownCall;
     qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
 };
 

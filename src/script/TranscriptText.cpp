@@ -69,7 +69,8 @@ QStringView familyOf(const QString& property)
 
 } // namespace
 
-void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArrayView statement)
+void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArrayView statement,
+                 qsizetype* textAt)
 {
     switch (step.kind) {
     case Step::Kind::SetProperty:
@@ -88,6 +89,8 @@ void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArray
     for (int i = 0; i < step.arguments.size(); ++i) {
         if (i > 0)
             out.put(u", ");
+        if (textAt && i == step.arguments.textPosition())
+            *textAt = out.written().size();
         putArgumentText(out, step.arguments, i, text, statement);
     }
     if (step.kind == Step::Kind::PrintFile) {
@@ -147,12 +150,16 @@ QString expectationCount(int count)
 
 QStringView TimestampText::view(qint64 ms)
 {
+    // Quick lines come many a millisecond.
+    if (ms == m_ms)
+        return m_text;
     const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
     if (second != m_second) {
         m_second = second;
         m_text = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(Qt::ISODateWithMs);
         if (!m_text.endsWith(u'Z') || m_text.size() < 5) { // a time Qt cannot show
             m_second = std::numeric_limits<qint64>::min();
+            m_ms = std::numeric_limits<qint64>::min();
             m_text = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
             return m_text;
         }
@@ -163,6 +170,7 @@ QStringView TimestampText::view(qint64 ms)
     digits[0] = QChar(u'0' + milli / 100);
     digits[1] = QChar(u'0' + milli / 10 % 10);
     digits[2] = QChar(u'0' + milli % 10);
+    m_ms = ms;
     return m_text;
 }
 

@@ -19,9 +19,10 @@ inline constexpr qsizetype kShownDataLength = 200;
 // constants by name: PrintNormal(PTR_S_RECEIPT, "\e|bCBold\n"), ClaimDevice(3000),
 // AsyncMode = 1, CoverOpen. (A simulated device's control is shown as it was written.)
 // `text` is the text the call gives, if any; `statement` the step's statement as written (UTF-8),
-// when known: a text written as it is shown is copied from it.
-void putCallText(TextWriter& out, const Step& step, QStringView text,
-                 QByteArrayView statement = {});
+// when known: a text written as it is shown is copied from it. `textAt`, when given, is set to
+// where the text's part of the line starts, as out.written() counts.
+void putCallText(TextWriter& out, const Step& step, QStringView text, QByteArrayView statement = {},
+                 qsizetype* textAt = nullptr);
 
 // One line of a printed file: PrintNormal(PTR_S_RECEIPT, "line\n").
 void putPrintCallText(TextWriter& out, QStringView member, int32_t station, QStringView data);
@@ -48,7 +49,8 @@ public:
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();
-    QString m_text; // "2026-03-01T09:15:02.345Z"
+    qint64 m_ms = std::numeric_limits<qint64>::min(); // the time m_text shows
+    QString m_text;                                   // "2026-03-01T09:15:02.345Z"
 };
 
 } // namespace script

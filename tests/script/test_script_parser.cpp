@@ -45,6 +45,7 @@ private slots:
     void textsShownAsWrittenReadTheSame();
     void wordsEndWhereTheyShould_data();
     void wordsEndWhereTheyShould();
+    void linesWrittenAgainReadAsTheirFirst();
 };
 
 void TestScriptParser::statements_data()
@@ -441,4 +442,49 @@ void TestScriptParser::wordsEndWhereTheyShould()
     }
     QTEST(words, "words");
     QTEST(text, "text");
+}
+
+void TestScriptParser::linesWrittenAgainReadAsTheirFirst()
+{
+    // A line written as one of the last lines is read as that one was, yet at its own place:
+    // among wide characters, comments, CR LF ends and lines alike only in part.
+    const QByteArray print = "printer PrintNormal receipt \"caf\xC3\xA9 \xF0\x9D\x84\x9E\"";
+    const QList<QByteArray> lines{
+        print + "  # a",
+        "expect OPOS_SUCCESS",
+        print + "  # a",
+        "",
+        print + "  # b",
+        "expect OPOS_SUCCESS",
+        "  " + print + "  # a",
+        "printer CutPaper 90",
+        "printer CutPaper 50",
+        "printer CutPaper 90",
+        "expect printer CoverOpen = false within 2 s",
+        "expect printer CoverOpen = false within 2 s",
+        print + "  # a",
+    };
+    const script::Script parsed =
+        script::parseScript(lines.join("\r\n"), QStringLiteral("t.txt"), QString());
+    size_t at = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        QVERIFY(at < parsed.steps.size());
+        const Step& step = parsed.steps[at++];
+        const script::Script alone =
+            script::parseScript(lines[i], QStringLiteral("t.txt"), QString());
+        const Step& first = alone.steps.front();
+        QCOMPARE(step.line, i + 1);
+        QCOMPARE(parsed.statement(step), alone.statement(first));
+        QCOMPARE(step.kind, first.kind);
+        QCOMPARE(step.device, first.device);
+        QCOMPARE(step.name(), first.name());
+        QCOMPARE(step.value(), first.value());
+        QCOMPARE(step.timeoutMs(), first.timeoutMs());
+        QCOMPARE(parsed.argumentList(step), alone.argumentList(first));
+        QCOMPARE(step.arguments.writtenText(parsed.statementBytes(step)),
+                 first.arguments.writtenText(alone.statementBytes(first)));
+    }
+    QCOMPARE(at, parsed.steps.size());
 }

@@ -123,6 +123,7 @@ private slots:
     void expectations();
     void transcriptUsesTheLogNamesAndIsoTimes();
     void timestampsKeepTheIsoFormAcrossSeconds();
+    void callsWrittenAlikeShowTheirOwnWords();
     void failuresShowTheirReasonByName();
     void eventWaitsTimeOutOnTheClock();
     void eventsArriveWithinTheWait();
@@ -263,6 +264,54 @@ void TestScriptRunner::transcriptUsesTheLogNamesAndIsoTimes()
                  qPrintable(lines.value(i + 1)));
         QCOMPARE(lines.value(i + 1).mid(24), expected[i]);
     }
+}
+
+void TestScriptRunner::callsWrittenAlikeShowTheirOwnWords()
+{
+    // Calls written alike, wholly or as far as their text, each show their own: a text in another
+    // form, one too long to show whole, another station, one not the last argument; then a
+    // second script on the same runner.
+    Bench bench;
+    const QByteArray longText(230, 'L');
+    bench.run(kScriptedReady +
+              "printer PrintNormal receipt \"A\"\n"
+              "printer PrintNormal receipt \"A\"\n"
+              "printer PrintNormal receipt \"B\"\n"
+              "printer PrintNormal receipt \"\\x41\"\n"
+              "printer PrintNormal receipt \"C\"\n"
+              "printer PrintNormal receipt \"\xC3\x84\"\n"
+              "printer PrintNormal receipt \"" +
+              longText +
+              "\"\n"
+              "printer PrintNormal receipt \"D\"\n"
+              "printer PrintNormal journal \"D\"\n"
+              "printer DirectIO 3 0 \"x\"\n"
+              "printer DirectIO 3 0 \"y\"\n"
+              "printer DirectIO 3 1 \"y\"\n"
+              "expect OPOS_SUCCESS\n");
+    bench.run(kScriptedReady + "printer PrintNormal receipt \"A\"\nexpect OPOS_SUCCESS\n");
+    QStringList calls;
+    for (const QString& line : std::as_const(bench.recorder.lines))
+        if (line.section(QStringLiteral("  "), 1, 1) == u"printer")
+            calls << line.section(QStringLiteral("  "), 2, 2);
+    const QString ready[]{QStringLiteral("Open(\"Scripted\")"), QStringLiteral("ClaimDevice(0)"),
+                          QStringLiteral("DeviceEnabled = 1")};
+    QStringList expected(std::begin(ready), std::end(ready));
+    expected << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"A\")")
+             << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"A\")")
+             << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"B\")")
+             << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"A\")")
+             << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"C\")")
+             << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"\u00C4\")")
+             << QString(QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"") + QString(200, u'L') +
+                        QStringLiteral("\"\u2026)"))
+             << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"D\")")
+             << QStringLiteral("PrintNormal(PTR_S_JOURNAL, \"D\")")
+             << QStringLiteral("DirectIO(3, 0, \"x\")") << QStringLiteral("DirectIO(3, 0, \"y\")")
+             << QStringLiteral("DirectIO(3, 1, \"y\")");
+    expected << QStringList(std::begin(ready), std::end(ready))
+             << QStringLiteral("PrintNormal(PTR_S_RECEIPT, \"A\")");
+    QCOMPARE(calls, expected);
 }
 
 void TestScriptRunner::failuresShowTheirReasonByName()
