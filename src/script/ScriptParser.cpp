@@ -227,11 +227,82 @@ public:
         m_lines[m_older] = line;
         m_older = 1 - m_older;
     }
+    const std::array<Line, 2>& lines() const { return m_lines; }
 
 private:
     std::array<Line, 2> m_lines{};
     size_t m_older = 0;
 };
+
+// The buffers every line is read with.
+struct LineRoom
+{
+    std::vector<Token> tokens;
+    std::u16string strings;
+    QString decoded;
+};
+
+// A line written as `model` as far as that line's text, its call's last argument, and ending in
+// a quoted text of its own makes that call with this text: all before the text says the same.
+// The end is read as any line is; only a plain ASCII end that holds one quoted text, after a
+// model whose text shows as written (so its place in the line is known), is taken this way.
+// Anything else, a fault in the end included, is left for the whole line to be read.
+bool readAsModelButItsText(const RecentLines::Line& model, QByteArrayView bytes,
+                           qsizetype lineStart, int lineNumber, LineRoom& room, Script& script)
+{
+    if (model.bytes.isEmpty())
+        return false;
+    const Step& shape = script.steps[model.step];
+    const CallArguments& arguments = shape.arguments;
+    if (shape.kind != Step::Kind::Call || arguments.textPosition() != arguments.size() - 1 ||
+        arguments.writtenLength() == 0)
+        return false;
+    const qsizetype textAt = model.statementOffset + arguments.writtenStart();
+    if (bytes.size() <= textAt || model.bytes.size() < textAt ||
+        std::memcmp(bytes.data(), model.bytes.data(), size_t(textAt)) != 0)
+        return false;
+    const QByteArrayView end = bytes.sliced(textAt);
+    const QStringView endText = decodedLine(end, room.decoded);
+    if (endText.size() != end.size())
+        return false;
+    qsizetype statementEnd = 0;
+    try {
+        tokenizeLine(endText, room.tokens, room.strings, &statementEnd);
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+    if (room.tokens.size() != 1 || room.tokens.front().kind != Token::Kind::String)
+        return false;
+    const Token& text = room.tokens.front();
+    Step& step = script.steps.emplace_back(shape);
+    step.line = lineNumber;
+    step.textStart = int32_t(lineStart + model.statementOffset);
+    // The statement ends before its comment and the blanks in front of it.
+    while (statementEnd > 0 && endText[statementEnd - 1].isSpace())
+        --statementEnd;
+    step.textLength = int32_t(textAt + statementEnd - model.statementOffset);
+    const QStringView kept = text.text();
+    step.arguments.replaceText({int32_t(script.texts.size()), int32_t(kept.size())});
+    script.texts.append(kept.utf16(), size_t(kept.size()));
+    if (text.writtenAsShown)
+        step.arguments.setWrittenText(
+            arguments.writtenStart() + (text.word.data() - endText.data()), text.word.size());
+    else
+        step.arguments.setWrittenText(0, 0);
+    return true;
+}
+
+// The recent line the line was read from, as readAsModelButItsText() reads it; none when it was
+// not.
+const RecentLines::Line* modelButItsText(const RecentLines& recent, QByteArrayView bytes,
+                                         qsizetype lineStart, int lineNumber, LineRoom& room,
+                                         Script& script)
+{
+    for (const RecentLines::Line& model : recent.lines())
+        if (readAsModelButItsText(model, bytes, lineStart, lineNumber, room, script))
+            return &model;
+    return nullptr;
+}
 
 } // namespace
 
@@ -257,10 +328,9 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     script.texts.reserve(readable.size());
     script.steps.reserve(lineCount(body));
     int lineNumber = 0;
-    // Their room serves every line.
-    std::vector<Token> tokens;
-    std::u16string strings;
-    QString lineRoom;
+    LineRoom room; // serves every line
+    std::vector<Token>& tokens = room.tokens;
+    std::u16string& strings = room.strings;
     RecentLines recent;
     for (qsizetype start = 0; start < readable.size();) {
         ++lineNumber;
@@ -276,7 +346,12 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             step.textStart = int32_t(lineStart + same->statementOffset);
             continue;
         }
-        const QStringView line = decodedLine(bytes, lineRoom);
+        if (const RecentLines::Line* model =
+                modelButItsText(recent, bytes, lineStart, lineNumber, room, script)) {
+            recent.add({bytes, script.steps.size() - 1, model->statementOffset});
+            continue;
+        }
+        const QStringView line = decodedLine(bytes, room.decoded);
         // Plain ASCII, as nearly every line is, has a character a byte: its characters stand
         // where its bytes do.
         const bool plain = line.size() == bytes.size();

@@ -85,6 +85,8 @@ public:
 
     void appendNumber(ArgKind kind, int32_t value);
     void appendText(TextSpan text);
+    // The text of a call that has one given in its place.
+    void replaceText(TextSpan text) { m_text = text; }
 
     // The text as the script wrote it, quotes and escapes included, when that is how the
     // transcript shows it: where it stands in the call's statement, in bytes.

@@ -46,6 +46,7 @@ private slots:
     void wordsEndWhereTheyShould_data();
     void wordsEndWhereTheyShould();
     void linesWrittenAgainReadAsTheirFirst();
+    void linesAlikeButTheirTextReadAsAlone();
 };
 
 void TestScriptParser::statements_data()
@@ -444,31 +445,16 @@ void TestScriptParser::wordsEndWhereTheyShould()
     QTEST(text, "text");
 }
 
-void TestScriptParser::linesWrittenAgainReadAsTheirFirst()
+namespace {
+
+// Every line of `lines`, read in a script, must read as it does alone, at its own place.
+void compareWithLinesReadAlone(const QList<QByteArray>& lines)
 {
-    // A line written as one of the last lines is read as that one was, yet at its own place:
-    // among wide characters, comments, CR LF ends and lines alike only in part.
-    const QByteArray print = "printer PrintNormal receipt \"caf\xC3\xA9 \xF0\x9D\x84\x9E\"";
-    const QList<QByteArray> lines{
-        print + "  # a",
-        "expect OPOS_SUCCESS",
-        print + "  # a",
-        "",
-        print + "  # b",
-        "expect OPOS_SUCCESS",
-        "  " + print + "  # a",
-        "printer CutPaper 90",
-        "printer CutPaper 50",
-        "printer CutPaper 90",
-        "expect printer CoverOpen = false within 2 s",
-        "expect printer CoverOpen = false within 2 s",
-        print + "  # a",
-    };
     const script::Script parsed =
         script::parseScript(lines.join("\r\n"), QStringLiteral("t.txt"), QString());
     size_t at = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].isEmpty())
+        if (lines[i].trimmed().isEmpty() || lines[i].trimmed().startsWith('#'))
             continue;
         QVERIFY(at < parsed.steps.size());
         const Step& step = parsed.steps[at++];
@@ -487,4 +473,75 @@ void TestScriptParser::linesWrittenAgainReadAsTheirFirst()
                  first.arguments.writtenText(alone.statementBytes(first)));
     }
     QCOMPARE(at, parsed.steps.size());
+}
+
+} // namespace
+
+void TestScriptParser::linesWrittenAgainReadAsTheirFirst()
+{
+    // A line written as one of the last lines is read as that one was, yet at its own place:
+    // among wide characters, comments, CR LF ends and lines alike only in part.
+    const QByteArray print = "printer PrintNormal receipt \"caf\xC3\xA9 \xF0\x9D\x84\x9E\"";
+    compareWithLinesReadAlone({
+        print + "  # a",
+        "expect OPOS_SUCCESS",
+        print + "  # a",
+        "",
+        print + "  # b",
+        "expect OPOS_SUCCESS",
+        "  " + print + "  # a",
+        "printer CutPaper 90",
+        "printer CutPaper 50",
+        "printer CutPaper 90",
+        "expect printer CoverOpen = false within 2 s",
+        "expect printer CoverOpen = false within 2 s",
+        print + "  # a",
+    });
+}
+
+void TestScriptParser::linesAlikeButTheirTextReadAsAlone()
+{
+    // A line written as a recent one as far as its text is read from that one: its own text,
+    // shown as written or not, its own comment and blanks; and every end that is not one quoted
+    // text of plain characters is read as a line of its own, faults included.
+    const QByteArray print = "  printer PrintNormal receipt ";
+    compareWithLinesReadAlone({
+        print + "\"Item 1\\n\"",
+        print + "\"Item 2\\n\"   # a comment",
+        "expect OPOS_SUCCESS",
+        print + "\"\\e|bCItem 3\\e|N\"\t ",
+        "expect OPOS_SUCCESS",
+        print + "\"\\x41\\x0A\"",
+        print + "\"\"",
+        print + "\"caf\xC3\xA9\"",
+        print + "\"Item 4\"",
+        print + "word",
+        print + "\"Item 5\"",
+        print + "\"Item 6\"",
+        "  printer PrintNormal journal \"Item 7\"",
+        "  printer PrintNormal receipt  \"Item 8\"",
+        "display DisplayText \"Hello\"",
+        "display DisplayText \"World\"",
+        "display DisplayText \"Hello\" 1",
+        "display DisplayText \"World\" 1",
+    });
+    for (const QByteArray& wrong :
+         {QByteArray("\"Item 9\" extra"), QByteArray("\"Item 9"), QByteArray("\"Item \\q\""),
+          QByteArray("\"a\" \"b\""), QByteArray("\"a\"\"b\"")}) {
+        const QByteArray script = print + "\"Item 1\"\n" + print + wrong + "\n";
+        QString message;
+        try {
+            script::parseScript(script, QStringLiteral("t.txt"), QString());
+        } catch (const script::ScriptError& error) {
+            message = QString::fromStdString(error.what());
+        }
+        QString alone;
+        try {
+            script::parseScript("\n" + print + wrong + "\n", QStringLiteral("t.txt"), QString());
+        } catch (const script::ScriptError& error) {
+            alone = QString::fromStdString(error.what());
+        }
+        QVERIFY2(!message.isEmpty(), wrong.constData());
+        QCOMPARE(message, alone);
+    }
 }
