@@ -23,13 +23,9 @@ bool sameBytes(QByteArrayView one, QByteArrayView other)
 // Where the text a call shows as written, and as its last argument, starts in its statement, in
 // bytes; -1 for any other call. The statement's bytes before that place decide all the call
 // shows before the text.
-qsizetype writtenLastTextAt(const Step& step, QStringView text, QByteArrayView statement)
+qsizetype writtenLastTextAt(const Step& step, QStringView text)
 {
-    const CallArguments& arguments = step.arguments;
-    if (step.kind != Step::Kind::Call || arguments.textPosition() != arguments.size() - 1 ||
-        text.size() > kShownDataLength || arguments.writtenText(statement).isEmpty())
-        return -1;
-    return arguments.writtenStart();
+    return text.size() > kShownDataLength ? -1 : step.writtenLastTextStart();
 }
 
 } // namespace
@@ -60,7 +56,7 @@ void ScriptRunner::putShownCall(TextWriter& out, const Step& step)
         return;
     }
     const QStringView text = m_script->argumentText(step, step.arguments.textPosition());
-    const qsizetype textAt = writtenLastTextAt(step, text, statement);
+    const qsizetype textAt = writtenLastTextAt(step, text);
     const qsizetype from = out.written().size();
     if (textAt >= 0 && textAt == m_shownCall.textAt &&
         sameBytes(statement.first(textAt), m_shownCall.statement.first(textAt))) {
@@ -82,14 +78,7 @@ void ScriptRunner::putShownCall(TextWriter& out, const Step& step)
 QString ScriptRunner::callDetail(const Step& step, int32_t result, int32_t extended)
 {
     // The statement is only kept for a run-time failure, which reports it later.
-    m_last.made = true;
-    m_last.failed = false;
-    m_last.result = result;
-    m_last.extended = extended;
-    m_last.failure.clear();
-    m_last.line = step.line;
-    m_last.statement.clear();
-    m_last.reason.clear();
+    m_last = {true, false, result, extended, {}, step.line, {}};
     m_failurePending = false;
     // The operation log's rule: after OPOS_E_EXTENDED the extended code is what is reported.
     QString detail = DecodeResultCode(result == opos::OPOS_E_EXTENDED ? extended : result);

@@ -166,9 +166,7 @@ void LineParser::parseArguments(const QString& member, const std::vector<ArgKind
         }
         if (kinds[i] == ArgKind::Text) {
             const Token& text = take(u"a text");
-            const QStringView kept = text.text();
-            m_step.arguments.appendText({int32_t(m_texts.size()), int32_t(kept.size())});
-            m_texts.append(kept.utf16(), size_t(kept.size()));
+            m_step.arguments.appendText(keepText(m_texts, text.text()));
             // The statement starts with its first token.
             if (text.writtenAsShown)
                 m_step.arguments.setWrittenText(

@@ -234,6 +234,15 @@ private:
     size_t m_older = 0;
 };
 
+// A copy of `model`'s step for a line at its own number and place.
+Step& copyAt(Script& script, const RecentLines::Line& model, int lineNumber, qsizetype lineStart)
+{
+    Step& step = script.steps.emplace_back(script.steps[model.step]);
+    step.line = lineNumber;
+    step.textStart = int32_t(lineStart + model.statementOffset);
+    return step;
+}
+
 // The buffers every line is read with.
 struct LineRoom
 {
@@ -252,12 +261,10 @@ bool readAsModelButItsText(const RecentLines::Line& model, QByteArrayView bytes,
 {
     if (model.bytes.isEmpty())
         return false;
-    const Step& shape = script.steps[model.step];
-    const CallArguments& arguments = shape.arguments;
-    if (shape.kind != Step::Kind::Call || arguments.textPosition() != arguments.size() - 1 ||
-        arguments.writtenLength() == 0)
+    const qsizetype writtenStart = script.steps[model.step].writtenLastTextStart();
+    if (writtenStart < 0)
         return false;
-    const qsizetype textAt = model.statementOffset + arguments.writtenStart();
+    const qsizetype textAt = model.statementOffset + writtenStart;
     if (bytes.size() <= textAt || model.bytes.size() < textAt ||
         std::memcmp(bytes.data(), model.bytes.data(), size_t(textAt)) != 0)
         return false;
@@ -274,19 +281,15 @@ bool readAsModelButItsText(const RecentLines::Line& model, QByteArrayView bytes,
     if (room.tokens.size() != 1 || room.tokens.front().kind != Token::Kind::String)
         return false;
     const Token& text = room.tokens.front();
-    Step& step = script.steps.emplace_back(shape);
-    step.line = lineNumber;
-    step.textStart = int32_t(lineStart + model.statementOffset);
+    Step& step = copyAt(script, model, lineNumber, lineStart);
     // The statement ends before its comment and the blanks in front of it.
     while (statementEnd > 0 && endText[statementEnd - 1].isSpace())
         --statementEnd;
     step.textLength = int32_t(textAt + statementEnd - model.statementOffset);
-    const QStringView kept = text.text();
-    step.arguments.replaceText({int32_t(script.texts.size()), int32_t(kept.size())});
-    script.texts.append(kept.utf16(), size_t(kept.size()));
+    step.arguments.replaceText(keepText(script.texts, text.text()));
     if (text.writtenAsShown)
-        step.arguments.setWrittenText(
-            arguments.writtenStart() + (text.word.data() - endText.data()), text.word.size());
+        step.arguments.setWrittenText(writtenStart + (text.word.data() - endText.data()),
+                                      text.word.size());
     else
         step.arguments.setWrittenText(0, 0);
     return true;
@@ -329,8 +332,6 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
     script.steps.reserve(lineCount(body));
     int lineNumber = 0;
     LineRoom room; // serves every line
-    std::vector<Token>& tokens = room.tokens;
-    std::u16string& strings = room.strings;
     RecentLines recent;
     for (qsizetype start = 0; start < readable.size();) {
         ++lineNumber;
@@ -341,9 +342,7 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
         if (bytes.endsWith('\r'))
             bytes.chop(1);
         if (const RecentLines::Line* same = recent.find(bytes)) {
-            Step& step = script.steps.emplace_back(script.steps[same->step]);
-            step.line = lineNumber;
-            step.textStart = int32_t(lineStart + same->statementOffset);
+            copyAt(script, *same, lineNumber, lineStart);
             continue;
         }
         if (const RecentLines::Line* model =
@@ -357,8 +356,8 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
         const bool plain = line.size() == bytes.size();
         try {
             qsizetype statementEnd = 0;
-            tokenizeLine(line, tokens, strings, &statementEnd);
-            if (tokens.empty())
+            tokenizeLine(line, room.tokens, room.strings, &statementEnd);
+            if (room.tokens.empty())
                 continue;
             // Made in its place; a fault ends the whole script, so a half-made step never runs.
             Step& step = script.steps.emplace_back();
@@ -367,7 +366,7 @@ Script parseScript(const QByteArray& text, const QString& fileName, const QStrin
             const QStringView before = line.first(statement.data() - line.data());
             step.textStart = int32_t(lineStart + (plain ? before.size() : utf8Size(before)));
             step.textLength = int32_t(plain ? statement.size() : utf8Size(statement));
-            LineParser(tokens, step, script.texts).parse();
+            LineParser(room.tokens, step, script.texts).parse();
             if (!plain)
                 writtenTextInBytes(step.arguments, statement);
             recent.add({bytes, script.steps.size() - 1, step.textStart - lineStart});

@@ -192,6 +192,16 @@ struct Step
         return kind == Kind::Call || kind == Kind::PrintFile ? memberName(member)
                                                              : m_detail.get().name;
     }
+    // Where a call's text stands in its statement, in bytes, when it is the call's last argument
+    // and written as the transcript shows it; -1 otherwise. All the statement says before that
+    // place is the call without its text.
+    qsizetype writtenLastTextStart() const
+    {
+        return kind == Kind::Call && arguments.textPosition() == arguments.size() - 1 &&
+                       arguments.writtenLength() > 0
+                   ? arguments.writtenStart()
+                   : -1;
+    }
     const QVariant& value() const { return m_detail.get().value; }
     int32_t timeoutMs() const { return m_detail.get().timeoutMs; }
     int32_t count() const { return m_detail.get().count; }
@@ -205,6 +215,14 @@ private:
 // Where a script's calls keep their texts.
 using ScriptTexts =
     std::basic_string<char16_t, std::char_traits<char16_t>, LargeArrayAllocator<char16_t>>;
+
+// Adds a call's text to `texts`; where it stands there.
+inline TextSpan keepText(ScriptTexts& texts, QStringView text)
+{
+    const TextSpan span{int32_t(texts.size()), int32_t(text.size())};
+    texts.append(text.utf16(), size_t(text.size()));
+    return span;
+}
 
 struct Script
 {

@@ -8,7 +8,7 @@ namespace {
 QFont font(const QStringList& families, qreal points, bool bold)
 {
     QFont font;
-    font.setFamilies(firstInstalledOf(families));
+    font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
@@ -34,9 +34,10 @@ QStringList firstInstalledOf(const QStringList& families)
 
 WindowFonts WindowFonts::make()
 {
-    const QStringList standard = sansSerif(QStringLiteral("MS Sans Serif"));
-    const QStringList impact = {QStringLiteral("Impact"), QStringLiteral("DejaVu Sans Condensed"),
-                                QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")};
+    const QStringList standard = firstInstalledOf(sansSerif(QStringLiteral("MS Sans Serif")));
+    const QStringList impact =
+        firstInstalledOf({QStringLiteral("Impact"), QStringLiteral("DejaVu Sans Condensed"),
+                          QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
     return {font(standard, 9.75, true), font(standard, 8.25, true), font(impact, 18, false),
             font(standard, 13.5, true), font(standard, 8.25, false)};
 }
