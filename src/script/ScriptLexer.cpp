@@ -245,6 +245,28 @@ bool sameWordIgnoringCase(QStringView word, QLatin1String other)
         *statementEnd = pos;
 }
 
+char16_t* readLoneString(QStringView line, char16_t* out, LoneString& found)
+{
+    qsizetype pos = 0;
+    while (pos < line.size() && line[pos].isSpace())
+        ++pos;
+    if (pos == line.size() || line[pos] != u'"')
+        return nullptr;
+    found.writtenStart = pos;
+    found.writtenAsShown = true;
+    char16_t* end = nullptr;
+    try {
+        end = readString(line, pos, out, found.writtenAsShown);
+    } catch (const std::invalid_argument&) {
+        return nullptr; // read whole, the line reports its fault
+    }
+    found.writtenLength = pos - found.writtenStart;
+    found.statementEnd = pos;
+    while (pos < line.size() && line[pos].isSpace())
+        ++pos;
+    return pos == line.size() || line[pos] == u'#' ? end : nullptr;
+}
+
 QString quotedString(QStringView text, qsizetype maxLength)
 {
     QString quoted;

@@ -59,6 +59,21 @@ struct Token
 void tokenizeLine(QStringView line, std::vector<Token>& tokens, std::u16string& strings,
                   qsizetype* statementEnd = nullptr);
 
+// A line that is one quoted string, after blanks and before blanks or a comment, as
+// tokenizeLine() reads it: where the string is written (quotes included), whether it is written
+// as shown (see Token), and where the statement ends, just after the closing quote.
+struct LoneString
+{
+    qsizetype writtenStart = 0;
+    qsizetype writtenLength = 0;
+    qsizetype statementEnd = 0;
+    bool writtenAsShown = false;
+};
+// Reads such a line's text at `out`, which has room for the line, and returns where the text
+// ends; null for any other line, a faulty one included, which tokenizeLine() then reads and
+// reports as usual.
+char16_t* readLoneString(QStringView line, char16_t* out, LoneString& found);
+
 // Writes text as the quoted string a script would hold ("\e|bCBold\n"), the lexer's inverse;
 // a text longer than maxLength characters is cut there and ends in "…".
 QString quotedString(QStringView text, qsizetype maxLength);

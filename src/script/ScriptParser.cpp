@@ -253,8 +253,8 @@ struct LineRoom
 
 // A line written as `model` as far as that line's text, its call's last argument, and ending in
 // a quoted text of its own makes that call with this text: all before the text says the same.
-// The end is read as any line is; only a plain ASCII end that holds one quoted text, after a
-// model whose text shows as written (so its place in the line is known), is taken this way.
+// Only a plain ASCII end that holds one quoted text, after a model whose text shows as written
+// (so its place in the line is known), is taken this way; it is read as the lexer reads a line.
 // Anything else, a fault in the end included, is left for the whole line to be read.
 bool readAsModelButItsText(const RecentLines::Line& model, QByteArrayView bytes,
                            qsizetype lineStart, int lineNumber, LineRoom& room, Script& script)
@@ -272,24 +272,17 @@ bool readAsModelButItsText(const RecentLines::Line& model, QByteArrayView bytes,
     const QStringView endText = decodedLine(end, room.decoded);
     if (endText.size() != end.size())
         return false;
-    qsizetype statementEnd = 0;
-    try {
-        tokenizeLine(endText, room.tokens, room.strings, &statementEnd);
-    } catch (const std::invalid_argument&) {
+    if (room.strings.size() < size_t(end.size()))
+        room.strings.resize(size_t(end.size()));
+    LoneString found;
+    const char16_t* const textEnd = readLoneString(endText, room.strings.data(), found);
+    if (!textEnd)
         return false;
-    }
-    if (room.tokens.size() != 1 || room.tokens.front().kind != Token::Kind::String)
-        return false;
-    const Token& text = room.tokens.front();
     Step& step = copyAt(script, model, lineNumber, lineStart);
-    // The statement ends before its comment and the blanks in front of it.
-    while (statementEnd > 0 && endText[statementEnd - 1].isSpace())
-        --statementEnd;
-    step.textLength = int32_t(textAt + statementEnd - model.statementOffset);
-    step.arguments.replaceText(keepText(script.texts, text.text()));
-    if (text.writtenAsShown)
-        step.arguments.setWrittenText(writtenStart + (text.word.data() - endText.data()),
-                                      text.word.size());
+    step.textLength = int32_t(textAt + found.statementEnd - model.statementOffset);
+    step.arguments.replaceText(keepText(script.texts, QStringView(room.strings.data(), textEnd)));
+    if (found.writtenAsShown)
+        step.arguments.setWrittenText(writtenStart + found.writtenStart, found.writtenLength);
     else
         step.arguments.setWrittenText(0, 0);
     return true;

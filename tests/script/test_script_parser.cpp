@@ -515,6 +515,8 @@ void TestScriptParser::linesAlikeButTheirTextReadAsAlone()
         print + "\"\"",
         print + "\"caf\xC3\xA9\"",
         print + "\"Item 4\"",
+        print + "\"Item 4a\"#a comment at once",
+        print + "\t\"Item 4b\"",
         print + "word",
         print + "\"Item 5\"",
         print + "\"Item 6\"",
@@ -527,7 +529,7 @@ void TestScriptParser::linesAlikeButTheirTextReadAsAlone()
     });
     for (const QByteArray& wrong :
          {QByteArray("\"Item 9\" extra"), QByteArray("\"Item 9"), QByteArray("\"Item \\q\""),
-          QByteArray("\"a\" \"b\""), QByteArray("\"a\"\"b\"")}) {
+          QByteArray("\"a\" \"b\""), QByteArray("\"a\"\"b\""), QByteArray("\"a\"=")}) {
         const QByteArray script = print + "\"Item 1\"\n" + print + wrong + "\n";
         QString message;
         try {
