@@ -109,7 +109,8 @@ QString mainWindowSize()
 
 // The whole program from start to its window shown and closed, against the minimal program,
 // in turn: with the virtual devices window (the default), without it, and without it against
-// the minimal window grown to the main window's size.
+// the minimal window grown to the main window's size, and grown as well as showing the main
+// window's logo and a line in each of its fonts (what those fonts cost Qt itself).
 void BM_ProcessStartVersusMinimalWindow(benchmark::State& state)
 {
     const QString program =
@@ -124,8 +125,11 @@ void BM_ProcessStartVersusMinimalWindow(benchmark::State& state)
         arguments.prepend(QStringLiteral("--no-virtual-devices"));
     const QString minimal =
         QCoreApplication::applicationDirPath() + QStringLiteral("/startup_minimal_window");
-    const QStringList minimalArguments =
-        state.range(0) == 2 ? QStringList{mainWindowSize()} : QStringList{};
+    QStringList minimalArguments;
+    if (state.range(0) >= 2)
+        minimalArguments.append(mainWindowSize());
+    if (state.range(0) == 3)
+        minimalArguments.append(QStringLiteral("--window-fonts"));
     // One pair first, uncounted, so that neither side pays for files not yet in the cache; then
     // the two take turns at going first, so that neither always follows the other.
     runProcess(program, arguments);
@@ -157,13 +161,15 @@ void BM_ProcessStartVersusMinimalWindow(benchmark::State& state)
         setRatioCounters(state, cpuRatios, "cpu_ratio");
     }
     const std::array labels = {"main window only", "with the virtual devices",
-                               "main window only, baseline as large"};
+                               "main window only, baseline as large",
+                               "main window only, baseline as large with the window's fonts"};
     state.SetLabel(labels.at(static_cast<std::size_t>(state.range(0))));
 }
 BENCHMARK(BM_ProcessStartVersusMinimalWindow)
     ->Arg(1)
     ->Arg(0)
     ->Arg(2)
+    ->Arg(3)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
