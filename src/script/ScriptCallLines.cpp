@@ -2,6 +2,7 @@
 // it gave.
 #include "opos/OposConstants.h"
 #include "opos/OposNames.h"
+#include "script/ScriptClock.h"
 #include "script/ScriptLexer.h"
 #include "script/ScriptRunner.h"
 #include "script/TextWriter.h"
@@ -31,19 +32,22 @@ qsizetype writtenLastTextAt(const Step& step, QStringView text)
 } // namespace
 
 // The call as the transcript shows it, written where the line is being built: a long run of
-// quick calls is mostly this text and the line around it.
-void ScriptRunner::putStatementCall(TextWriter& out, const Step& step)
+// quick calls is mostly this text and the line around it. True when it is shown as m_shownCall.
+bool ScriptRunner::putStatementCall(TextWriter& out, const Step& step)
 {
     if (step.kind == Step::Kind::Call && step.member == Member::Open && step.arguments.isEmpty()) {
         out.put(u"Open(");
         out.putQuoted(m_names[static_cast<int>(step.device)], kShownDataLength);
         out.put(u')');
-    } else if (step.kind == Step::Kind::Sim) {
+        return false;
+    }
+    if (step.kind == Step::Kind::Sim) {
         // The control as written, without its "sim".
         out.put(statement(step).section(u' ', 1, -1, QString::SectionSkipEmpty));
-    } else {
-        putShownCall(out, step);
+        return false;
     }
+    putShownCall(out, step);
+    return true;
 }
 
 // What a call shows depends on its statement's words alone: a statement written as the one shown
@@ -51,13 +55,14 @@ void ScriptRunner::putStatementCall(TextWriter& out, const Step& step)
 void ScriptRunner::putShownCall(TextWriter& out, const Step& step)
 {
     const QByteArrayView statement = m_script->statementBytes(step);
+    const qsizetype from = out.written().size();
+    m_shownCall.lineAt = from;
     if (!statement.isEmpty() && sameBytes(statement, m_shownCall.statement)) {
         out.put(m_shownCall.text);
         return;
     }
     const QStringView text = m_script->argumentText(step, step.arguments.textPosition());
     const qsizetype textAt = writtenLastTextAt(step, text);
-    const qsizetype from = out.written().size();
     if (textAt >= 0 && textAt == m_shownCall.textAt &&
         sameBytes(statement.first(textAt), m_shownCall.statement.first(textAt))) {
         out.put(QStringView(m_shownCall.text).first(m_shownCall.shownTextAt));
@@ -94,9 +99,38 @@ QString ScriptRunner::callDetail(const Step& step, int32_t result, int32_t exten
 
 void ScriptRunner::recordCall(const Step& step, int32_t result, int32_t extended)
 {
+    const QString detail = callDetail(step, result, extended);
+    if (rewriteCallText(step, detail))
+        return;
+    bool shown = false;
     writeLine(
-        deviceWord(step.device), [this, &step](TextWriter& line) { putStatementCall(line, step); },
-        callDetail(step, result, extended));
+        deviceWord(step.device),
+        [this, &step, &shown](TextWriter& line) { shown = putStatementCall(line, step); }, detail);
+    m_lineShowsCall = shown;
+}
+
+// A call written as the one the last line shows as far as its text, within the same millisecond,
+// makes a line that starts as the last one does: only its text and its outcome are written. A
+// long run of quick print lines is mostly this.
+bool ScriptRunner::rewriteCallText(const Step& step, const QString& detail)
+{
+    if (!m_lineShowsCall || m_shownCall.textAt < 0 || !m_timeText.shows(m_clock.msecsSinceEpoch()))
+        return false;
+    const QByteArrayView statement = m_script->statementBytes(step);
+    const QStringView text = m_script->argumentText(step, step.arguments.textPosition());
+    if (writtenLastTextAt(step, text) != m_shownCall.textAt ||
+        !sameBytes(statement.first(m_shownCall.textAt),
+                   m_shownCall.statement.first(m_shownCall.textAt)))
+        return false;
+    TextWriter line(m_line, m_shownCall.lineAt + m_shownCall.shownTextAt);
+    line.putUtf8(step.arguments.writtenText(statement));
+    line.put(u')');
+    if (!detail.isEmpty()) {
+        line.put(u"  ");
+        line.put(detail);
+    }
+    publishLine(line.written());
+    return true;
 }
 
 void ScriptRunner::recordFailure(const Step& step, const QString& what)

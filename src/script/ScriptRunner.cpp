@@ -392,6 +392,7 @@ void ScriptRunner::writeLineWith(QStringView device, const void* putName,
                                  QStringView detail)
 {
     // The line is written over the last one: its room is kept from line to line.
+    m_lineShowsCall = false;
     TextWriter line(m_line, TextWriter::Start::OverText);
     line.put(m_timeText.view(m_clock.msecsSinceEpoch()));
     line.put(u"  ");
@@ -402,8 +403,13 @@ void ScriptRunner::writeLineWith(QStringView device, const void* putName,
         line.put(u"  ");
         line.put(detail);
     }
+    publishLine(line.written());
+}
+
+void ScriptRunner::publishLine(QStringView line)
+{
     for (RunListener* listener : m_listeners)
-        listener->transcriptLine(line.written());
+        listener->transcriptLine(line);
 }
 
 } // namespace script

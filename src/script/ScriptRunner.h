@@ -122,8 +122,9 @@ private:
 
     // A call's transcript line, named by the statement.
     void recordCall(const Step& step, int32_t result, int32_t extended);
+    bool rewriteCallText(const Step& step, const QString& detail);
     QString callDetail(const Step& step, int32_t result, int32_t extended);
-    void putStatementCall(TextWriter& out, const Step& step);
+    bool putStatementCall(TextWriter& out, const Step& step);
     void putShownCall(TextWriter& out, const Step& step);
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& what);
@@ -140,6 +141,7 @@ private:
     }
     void writeLineWith(QStringView device, const void* putName,
                        void (*put)(const void* putName, TextWriter& line), QStringView detail);
+    void publishLine(QStringView line);
     opos::CompanionDevice& companion(DeviceClass device) const;
     sim::SimulatedDevices& simulated() const;
 
@@ -174,8 +176,10 @@ private:
         QString text;
         qsizetype textAt = -1;     // see writtenLastTextAt()
         qsizetype shownTextAt = 0; // where the text starts in `text`, when textAt is not -1
+        qsizetype lineAt = 0;      // where it was last written in m_line
     } m_shownCall;
-    qint64 m_nextTurnMs = 0; // when the event loop takes its next whole turn, on coarseMs()
+    bool m_lineShowsCall = false; // the last line, m_line, shows its call as m_shownCall
+    qint64 m_nextTurnMs = 0;      // when the event loop takes its next whole turn, on coarseMs()
 };
 
 } // namespace script

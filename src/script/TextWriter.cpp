@@ -102,11 +102,16 @@ QChar* decodeUtf8(QChar* out, QByteArrayView text)
         .appendToBuffer(wide, QByteArrayView(in, end));
 }
 
-TextWriter::TextWriter(QString& out, Start start) : m_out(out), m_start(start)
+TextWriter::TextWriter(QString& out, Start start)
+    : TextWriter(out, start, start == Start::AfterText ? out.size() : 0)
+{}
+
+TextWriter::TextWriter(QString& out, qsizetype from) : TextWriter(out, Start::OverText, from) {}
+
+TextWriter::TextWriter(QString& out, Start start, qsizetype used) : m_out(out), m_start(start)
 {
-    const qsizetype used = start == Start::AfterText ? out.size() : 0;
     // The room the string already has costs nothing to write into.
-    if (start == Start::AfterText || out.size() < 16)
+    if (start == Start::AfterText || out.size() < used + 16)
         out.resize(std::max(out.capacity(), used + 16));
     m_end = out.data() + used;
     m_limit = out.data() + out.size();

@@ -30,6 +30,8 @@ public:
         OverText,  // over the string from its start, keeping its size as room for the next use
     };
     explicit TextWriter(QString& out, Start start = Start::AfterText);
+    // Over the string from `from` on, keeping what stands before it (OverText).
+    TextWriter(QString& out, qsizetype from);
     ~TextWriter();
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
@@ -55,6 +57,7 @@ public:
     QStringView written() const { return {m_out.constData(), m_end - m_out.constData()}; }
 
 private:
+    TextWriter(QString& out, Start start, qsizetype used);
     void room(qsizetype size)
     {
         if (m_limit - m_end < size)

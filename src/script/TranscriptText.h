@@ -46,6 +46,8 @@ public:
     QString operator()(const QDateTime& time) { return view(time.toMSecsSinceEpoch()).toString(); }
     // The same for a time in milliseconds since 1970 UTC, valid until the next call.
     QStringView view(qint64 msecsSinceEpoch);
+    // Whether the last view() showed this time.
+    bool shows(qint64 msecsSinceEpoch) const { return msecsSinceEpoch == m_ms; }
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();
