@@ -29,7 +29,22 @@ qsizetype writtenLastTextAt(const Step& step, QStringView text)
     return text.size() > kShownDataLength ? -1 : step.writtenLastTextStart();
 }
 
+// The rest of a call from its text on, when the text is its last argument written as shown.
+void putWrittenTextToEnd(TextWriter& out, const Step& step, QByteArrayView statement)
+{
+    out.putUtf8(step.arguments.writtenText(statement));
+    out.put(u')');
+}
+
 } // namespace
+
+// Whether a statement whose text starts at `textAt` (see writtenLastTextAt()) is written as the
+// call shown last as far as that text, and so shows that call's start.
+bool ScriptRunner::startsAsShownCall(QByteArrayView statement, qsizetype textAt) const
+{
+    return textAt >= 0 && textAt == m_shownCall.textAt &&
+           sameBytes(statement.first(textAt), m_shownCall.statement.first(textAt));
+}
 
 // The call as the transcript shows it, written where the line is being built: a long run of
 // quick calls is mostly this text and the line around it. True when it is shown as m_shownCall.
@@ -63,11 +78,9 @@ void ScriptRunner::putShownCall(TextWriter& out, const Step& step)
     }
     const QStringView text = m_script->argumentText(step, step.arguments.textPosition());
     const qsizetype textAt = writtenLastTextAt(step, text);
-    if (textAt >= 0 && textAt == m_shownCall.textAt &&
-        sameBytes(statement.first(textAt), m_shownCall.statement.first(textAt))) {
+    if (startsAsShownCall(statement, textAt)) {
         out.put(QStringView(m_shownCall.text).first(m_shownCall.shownTextAt));
-        out.putUtf8(step.arguments.writtenText(statement));
-        out.put(u')');
+        putWrittenTextToEnd(out, step, statement);
     } else {
         qsizetype shownTextAt = from;
         putCallText(out, step, text, statement, &shownTextAt);
@@ -114,17 +127,14 @@ void ScriptRunner::recordCall(const Step& step, int32_t result, int32_t extended
 // long run of quick print lines is mostly this.
 bool ScriptRunner::rewriteCallText(const Step& step, const QString& detail)
 {
-    if (!m_lineShowsCall || m_shownCall.textAt < 0 || !m_timeText.shows(m_clock.msecsSinceEpoch()))
+    if (!m_lineShowsCall || !m_timeText.shows(m_clock.msecsSinceEpoch()))
         return false;
     const QByteArrayView statement = m_script->statementBytes(step);
     const QStringView text = m_script->argumentText(step, step.arguments.textPosition());
-    if (writtenLastTextAt(step, text) != m_shownCall.textAt ||
-        !sameBytes(statement.first(m_shownCall.textAt),
-                   m_shownCall.statement.first(m_shownCall.textAt)))
+    if (!startsAsShownCall(statement, writtenLastTextAt(step, text)))
         return false;
     TextWriter line(m_line, m_shownCall.lineAt + m_shownCall.shownTextAt);
-    line.putUtf8(step.arguments.writtenText(statement));
-    line.put(u')');
+    putWrittenTextToEnd(line, step, statement);
     if (!detail.isEmpty()) {
         line.put(u"  ");
         line.put(detail);

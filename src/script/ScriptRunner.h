@@ -126,6 +126,7 @@ private:
     QString callDetail(const Step& step, int32_t result, int32_t extended);
     bool putStatementCall(TextWriter& out, const Step& step);
     void putShownCall(TextWriter& out, const Step& step);
+    bool startsAsShownCall(QByteArrayView statement, qsizetype textAt) const;
     void readAndShow(const Step& step);
     void recordFailure(const Step& step, const QString& what);
     void writeLine(QStringView device, QStringView name, QStringView detail);
